@@ -1,0 +1,26 @@
+// The poll loop: timers and queued callbacks, all run on the one user-interface thread.
+// Poll_Step runs what is due; when nothing is, it sleeps until the next timer, a window message
+// or a Poll_Post (MsgWaitForMultipleObjects), at most `maxWaitMs`.
+#pragma once
+
+#include <functional>
+
+typedef unsigned PollTimerId;
+
+// One step: runs every callback posted before the step began, then every due timer.
+// Returns the number of callbacks and timers run. Safe to call from inside a callback
+// (a nested step runs what is pending then and there).
+int Poll_Step(unsigned maxWaitMs = 50);
+
+// Queues `fn` for the next step (in posting order) and wakes a sleeping step.
+void Poll_Post(std::function<void()> fn);
+
+// Runs `fn` after `delayMs`, once or every `delayMs` when `periodic`. 0 is never a valid id.
+PollTimerId Poll_AddTimer(unsigned delayMs, bool periodic, std::function<void()> fn);
+void Poll_RemoveTimer(PollTimerId id);
+
+// Runs steps until `done()` answers true or `timeoutMs` passes (-1: no limit). True when done.
+bool Poll_RunUntil(const std::function<bool()> &done, long timeoutMs);
+
+// Drops every timer and queued callback (shutdown, tests).
+void Poll_Reset();
