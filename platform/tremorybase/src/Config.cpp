@@ -1,0 +1,166 @@
+#include "tremorybase/Config.h"
+
+#include "tremorybase/KeyValueFile.h"
+#include "tremorybase/Log.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+namespace {
+
+struct ConfigState {
+   std::mutex lock;
+   bool loaded = false;
+   std::string fileName;
+   std::map<std::string, std::string> keys;
+};
+
+ConfigState &State()
+{
+   static ConfigState state;
+   return state;
+}
+
+std::string GetEnv(const char *name)
+{
+   // GetEnvironmentVariable sees changes made with SetEnvironmentVariable, getenv does not.
+   char buf[MAX_PATH * 2];
+   DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+   return (n > 0 && n < sizeof buf) ? std::string(buf, n) : std::string();
+}
+
+std::string ConfigPath()
+{
+   std::string path = GetEnv("TREMORY_CONFIG");
+   if (!path.empty()) {
+      return path;
+   }
+   std::string appData = GetEnv("APPDATA");
+   return appData.empty() ? std::string() : appData + "\\Tremory\\config";
+}
+
+// Called with the lock held. Warnings are logged after it is released (the log reads the config).
+void LoadLocked(ConfigState &s, std::string &warning)
+{
+   s.loaded = true;
+   s.fileName.clear();
+   std::string path = ConfigPath();
+   if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      return;
+   }
+   std::vector<KeyValueEntry> entries;
+   std::string error;
+   // Keys before a syntax error still count; the rest of the file is ignored.
+   if (!KeyValueFile::Read(path, entries, error)) {
+      warning = "Config: " + error + ".\n";
+   }
+   for (KeyValueEntry &e : entries) {
+      s.keys[e.key] = e.value;
+   }
+   s.fileName = path;
+}
+
+bool Lookup(const char *key, std::string &value)
+{
+   ConfigState &s = State();
+   std::string warning;
+   bool found = false;
+   {
+      std::lock_guard<std::mutex> hold(s.lock);
+      if (!s.loaded) {
+         LoadLocked(s, warning);
+      }
+      auto it = s.keys.find(key ? key : "");
+      if (it != s.keys.end()) {
+         value = it->second;
+         found = true;
+      }
+   }
+   if (!warning.empty()) {
+      Warning("%s", warning.c_str());
+   }
+   return found;
+}
+
+}  // namespace
+
+std::string Config_GetString(const char *key, const char *defaultValue)
+{
+   std::string value;
+   if (Lookup(key, value)) {
+      return value;
+   }
+   return defaultValue ? defaultValue : "";
+}
+
+bool Config_GetBool(const char *key, bool defaultValue)
+{
+   std::string value;
+   if (!Lookup(key, value)) {
+      return defaultValue;
+   }
+   if (!lstrcmpiA(value.c_str(), "true") || value == "1" || !lstrcmpiA(value.c_str(), "yes")) {
+      return true;
+   }
+   if (!lstrcmpiA(value.c_str(), "false") || value == "0" || !lstrcmpiA(value.c_str(), "no")) {
+      return false;
+   }
+   return defaultValue;
+}
+
+long Config_GetLong(const char *key, long defaultValue)
+{
+   std::string value;
+   if (!Lookup(key, value) || value.empty()) {
+      return defaultValue;
+   }
+   char *end = nullptr;
+   long n = strtol(value.c_str(), &end, 0);
+   return *end == '\0' ? n : defaultValue;
+}
+
+void Config_Set(const char *key, const char *value)
+{
+   ConfigState &s = State();
+   std::string warning;
+   {
+      std::lock_guard<std::mutex> hold(s.lock);
+      if (!s.loaded) {
+         LoadLocked(s, warning);
+      }
+      s.keys[key ? key : ""] = value ? value : "";
+   }
+   if (!warning.empty()) {
+      Warning("%s", warning.c_str());
+   }
+}
+
+std::string Config_GetFileName()
+{
+   ConfigState &s = State();
+   std::string warning;
+   std::string name;
+   {
+      std::lock_guard<std::mutex> hold(s.lock);
+      if (!s.loaded) {
+         LoadLocked(s, warning);
+      }
+      name = s.fileName;
+   }
+   if (!warning.empty()) {
+      Warning("%s", warning.c_str());
+   }
+   return name;
+}
+
+void Config_Reload()
+{
+   ConfigState &s = State();
+   std::lock_guard<std::mutex> hold(s.lock);
+   s.loaded = false;
+   s.keys.clear();
+   s.fileName.clear();
+}

@@ -1,0 +1,261 @@
+#include "tremorybase/KeyValueFile.h"
+
+#include "tremorybase/Str.h"
+
+#include <windows.h>
+
+namespace {
+
+bool IsBlank(char c)
+{
+   return c == ' ' || c == '\t';
+}
+
+// A key is anything up to a blank or '=' that cannot be mistaken for the rest of the syntax.
+bool IsKeyChar(char c)
+{
+   return static_cast<unsigned char>(c) > ' ' && c != '=' && c != '"' && c != '#' && c != 0x7f;
+}
+
+int HexDigit(char c)
+{
+   if (c >= '0' && c <= '9') return c - '0';
+   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+   return -1;
+}
+
+// Parses one non-blank, non-comment line. On failure `what` says why.
+bool ParseLine(const std::string &line, KeyValueEntry &entry, std::string &what)
+{
+   size_t i = 0;
+   size_t n = line.size();
+   while (i < n && IsBlank(line[i])) i++;
+   size_t keyStart = i;
+   while (i < n && IsKeyChar(line[i])) i++;
+   if (i == keyStart) {
+      what = "expected a key";
+      return false;
+   }
+   entry.key.assign(line, keyStart, i - keyStart);
+   while (i < n && IsBlank(line[i])) i++;
+   if (i >= n || line[i] != '=') {
+      what = "expected '=' after the key";
+      return false;
+   }
+   i++;
+   while (i < n && IsBlank(line[i])) i++;
+   if (i >= n || line[i] != '"') {
+      what = "expected a quoted value";
+      return false;
+   }
+   i++;
+   entry.value.clear();
+   for (;;) {
+      if (i >= n) {
+         what = "missing closing quote";
+         return false;
+      }
+      char c = line[i++];
+      if (c == '"') {
+         break;
+      }
+      if (c == '\\') {
+         if (i >= n) {
+            what = "missing closing quote";
+            return false;
+         }
+         char e = line[i++];
+         switch (e) {
+         case '"': c = '"'; break;
+         case '\\': c = '\\'; break;
+         case 'n': c = '\n'; break;
+         case 'r': c = '\r'; break;
+         case 't': c = '\t'; break;
+         case 'x': {
+            int hi = i < n ? HexDigit(line[i]) : -1;
+            int lo = i + 1 < n ? HexDigit(line[i + 1]) : -1;
+            if (hi < 0 || lo < 0) {
+               what = "bad \\x escape";
+               return false;
+            }
+            c = static_cast<char>(hi * 16 + lo);
+            i += 2;
+            break;
+         }
+         default:
+            what = Str_Format("unknown escape \\%c", e);
+            return false;
+         }
+      }
+      if (entry.value.size() >= KeyValueFile::kMaxValue) {
+         what = "value too long";
+         return false;
+      }
+      entry.value += c;
+   }
+   while (i < n && IsBlank(line[i])) i++;
+   if (i < n && line[i] != '#') {
+      what = "unexpected text after the value";
+      return false;
+   }
+   return true;
+}
+
+std::string LastErrorText(const char *what, const std::string &path)
+{
+   return Str_Format("%s %s (error %lu)", what, path.c_str(), static_cast<unsigned long>(GetLastError()));
+}
+
+}  // namespace
+
+const size_t KeyValueFile::kMaxLine;
+const size_t KeyValueFile::kMaxValue;
+
+bool KeyValueFile::Parse(const std::string &text, std::vector<KeyValueEntry> &entries, std::string &error)
+{
+   size_t pos = 0;
+   // A byte-order mark from an editor is not part of the first key.
+   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+      pos = 3;
+   }
+   unsigned lineNo = 0;
+   while (pos < text.size()) {
+      lineNo++;
+      size_t end = text.find('\n', pos);
+      size_t next = end == std::string::npos ? text.size() : end + 1;
+      size_t len = (end == std::string::npos ? text.size() : end) - pos;
+      if (len > 0 && text[pos + len - 1] == '\r') {
+         len--;
+      }
+      if (len > kMaxLine) {
+         error = Str_Format("line %u: line too long", lineNo);
+         return false;
+      }
+      std::string line(text, pos, len);
+      pos = next;
+
+      size_t first = line.find_first_not_of(" \t");
+      if (first == std::string::npos || line[first] == '#') {
+         continue;
+      }
+      KeyValueEntry entry;
+      std::string what;
+      if (!ParseLine(line, entry, what)) {
+         error = Str_Format("line %u: %s", lineNo, what.c_str());
+         return false;
+      }
+      entries.push_back(std::move(entry));
+   }
+   return true;
+}
+
+bool KeyValueFile::Read(const std::string &path, std::vector<KeyValueEntry> &entries, std::string &error)
+{
+   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+   if (h == INVALID_HANDLE_VALUE) {
+      error = LastErrorText("cannot open", path);
+      return false;
+   }
+   std::string text;
+   char buf[16384];
+   for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(h, buf, sizeof buf, &got, nullptr)) {
+         error = LastErrorText("cannot read", path);
+         CloseHandle(h);
+         return false;
+      }
+      if (got == 0) {
+         break;
+      }
+      text.append(buf, got);
+   }
+   CloseHandle(h);
+   if (!Parse(text, entries, error)) {
+      error = path + ": " + error;
+      return false;
+   }
+   return true;
+}
+
+std::string KeyValueFile::Format(const std::vector<KeyValueEntry> &entries)
+{
+   std::string text;
+   for (const KeyValueEntry &e : entries) {
+      text += e.key;
+      text += " = \"";
+      for (char c : e.value) {
+         switch (c) {
+         case '"': text += "\\\""; break;
+         case '\\': text += "\\\\"; break;
+         case '\n': text += "\\n"; break;
+         case '\r': text += "\\r"; break;
+         case '\t': text += "\\t"; break;
+         default:
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+               text += Str_Format("\\x%02X", static_cast<unsigned char>(c));
+            } else {
+               text += c;
+            }
+         }
+      }
+      text += "\"\n";
+   }
+   return text;
+}
+
+bool KeyValueFile::Write(const std::string &path, const std::vector<KeyValueEntry> &entries, std::string &error)
+{
+   // Refuse what could not be read back, rather than writing a file the parser rejects.
+   for (const KeyValueEntry &e : entries) {
+      bool keyOk = !e.key.empty();
+      for (char c : e.key) {
+         keyOk = keyOk && IsKeyChar(c);
+      }
+      if (!keyOk) {
+         error = Str_Format("invalid key \"%s\"", e.key.c_str());
+         return false;
+      }
+      if (e.value.size() > kMaxValue) {
+         error = Str_Format("value of %s too long", e.key.c_str());
+         return false;
+      }
+   }
+   std::string text = Format(entries);
+   std::string tmp = path + ".tmp";
+   HANDLE h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+   if (h == INVALID_HANDLE_VALUE) {
+      error = LastErrorText("cannot create", tmp);
+      return false;
+   }
+   DWORD written = 0;
+   bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+             written == text.size();
+   if (!ok) {
+      error = LastErrorText("cannot write", tmp);
+   } else if (!FlushFileBuffers(h)) {
+      error = LastErrorText("cannot flush", tmp);
+      ok = false;
+   }
+   CloseHandle(h);
+   if (ok && !MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      error = LastErrorText("cannot rename over", path);
+      ok = false;
+   }
+   if (!ok) {
+      DeleteFileA(tmp.c_str());
+   }
+   return ok;
+}
+
+const std::string *KeyValueFile::Find(const std::vector<KeyValueEntry> &entries, const std::string &key)
+{
+   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+      if (it->key == key) {
+         return &it->value;
+      }
+   }
+   return nullptr;
+}
