@@ -1,0 +1,218 @@
+// The state database core: a tree of text values addressed by slash paths, with schema, links,
+// array elements, write batches and watches. The COM objects are a thin face over it; the model
+// library uses it directly through the raw handles those objects hand out.
+//
+// Paths: "/a/b" is absolute; anything else is relative to a context's current path; ".." steps
+// up; a trailing "/" is allowed. A link node (declared by the schema) is followed when a path
+// passes through it or ends in it with a trailing "/"; a path that ends at a link names the link
+// node itself, whose value is the target path. In reads, "#" stands for the first element.
+// Element names begin with "#"; elements are walked in ascending order of name.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vmdbstore {
+
+// Schema node types; the numbers are the ones the schema objects take.
+enum class NodeType : int {
+   Dir = 0,
+   Text = 1,
+   Flag = 3,
+   Enum = 4,
+   Link = 5,
+};
+
+enum WatchMode : int {
+   kWatchNode = 0,      // the node itself
+   kWatchSubtree = 1,   // the node and everything below it
+};
+
+const size_t kMaxName = 255;
+const size_t kMaxValue = 16384;
+const size_t kMaxDepth = 64;
+
+class Error : public std::runtime_error {
+public:
+   enum Code { BadPath, BadValue, NotEmpty, BadSchema, Io };
+   Error(Code code, const std::string &what) : std::runtime_error(what), code_(code) {}
+   Code code() const { return code_; }
+
+private:
+   Code code_;
+};
+
+struct SchemaDecl {
+   std::string name;                  // "#" declares the element template of an array
+   NodeType type = NodeType::Text;
+   std::vector<std::string> values;   // enumeration texts
+   std::string defaultValue;          // flags and enumerations
+   std::string linkTarget;            // links: target pattern, "#" for any element
+};
+
+struct Node;
+struct SchemaNode;
+class WatchTable;
+class Context;
+struct ContextAccess;
+
+// Called for each change a watch matched: the watch path as registered, the changed node's path.
+typedef std::function<void(const std::string &watchPath, const std::string &changedPath)> WatchHandler;
+
+class Store : public std::enable_shared_from_this<Store> {
+public:
+   // The process's database of that name, made on first use. The default one (empty name) loads
+   // the user file and the "vmdb.preload" file at creation, and saves the user file and writes
+   // the "vmdb.dump" file when its last user lets go. Named ones live in memory only.
+   static std::shared_ptr<Store> Connect(const std::string &name);
+   // A private in-memory database (tests, benchmarks); `persistent` gives it the default's files.
+   static std::shared_ptr<Store> Create(bool persistent = false);
+   ~Store();
+
+   std::unique_ptr<Context> NewContext();
+
+   // Declares a node under `parentPath` (absolute, "#" for elements) and gives it, with its
+   // default, to every existing matching parent; declaring again replaces the declaration.
+   void Declare(const std::string &parentPath, const SchemaDecl &decl);
+
+   // Writes "/user/" to the user file. False (and logged) when it cannot.
+   bool Save();
+   // Writes the whole tree, in the same syntax.
+   bool Dump(const std::string &file) const;
+   // Writes each `path = "value"` of a file into the tree. False (with `error`) when it does not parse.
+   bool Load(const std::string &file, std::string &error, const std::string &onlyUnder = "");
+   const std::string &UserFile() const { return userFile_; }
+
+   // Delivers the changes whose batches have closed (what the posted poll callback does).
+   void DeliverPending();
+   size_t NodeCount() const { return nodeCount_; }
+
+   Store(const Store &) = delete;
+   Store &operator=(const Store &) = delete;
+
+private:
+   friend class Context;
+   friend struct ContextAccess;
+   struct Change {
+      std::string path;
+      bool exactOnly;   // a node inside a removed subtree: only watches on that very node hear of it
+   };
+   struct WatchEntry {
+      Context *owner;
+      std::string path;   // as the owner gave it
+   };
+
+   Store();
+   void StartPersistence();
+   void LoadUserFile();
+
+   Node *Root() { return root_.get(); }
+   Node *CreateChild(Node *parent, std::string_view name);
+   void ApplySchema(Node *node, const SchemaNode *schema);
+   void AttachDeclared(Node *node, std::vector<std::string_view> &pattern, size_t at, const SchemaNode *decl);
+   void SetValue(Context *writer, Node *node, std::string_view value, bool isBool, bool created);
+   void RemoveSubtree(Context *writer, Node *node);
+   void RecordChange(Context *writer, std::string path, bool exactOnly);
+   void CommitHeld(Context *ctx);
+   void ScheduleDelivery();
+   void ScheduleSave();
+   void Unregister(Context *ctx);
+   void CollectEntries(const Node *node, std::string &path, std::vector<std::pair<std::string, std::string>> &out) const;
+
+   std::unique_ptr<Node> root_;
+   std::unique_ptr<SchemaNode> schemaRoot_;
+   std::unique_ptr<WatchTable> watches_;
+   std::map<uint64_t, WatchEntry> watchEntries_;
+   uint64_t nextWatchId_ = 1;
+   std::deque<Change> ready_;
+   bool deliveryPosted_ = false;
+   bool savePosted_ = false;
+   uint64_t generation_ = 1;   // changes whenever a node is created or removed
+   size_t nodeCount_ = 1;
+   bool persistent_ = false;
+   std::string userFile_;
+   std::string dumpFile_;
+   long saveDelayMs_ = 0;
+};
+
+// A view of the database with a current path, its own write batch and its own watches.
+class Context {
+public:
+   ~Context();   // closes an open batch (its writes stand) and drops its watches
+
+   void ChangePath(std::string_view path);
+   const std::string &CurrentPath() const { return current_; }
+   std::string FullPath(std::string_view path) const;
+
+   // False when the node does not exist (`value` is then empty).
+   bool Read(std::string_view path, std::string &value) const;
+   std::string Read(std::string_view path) const;
+   // True when the node is a flag, or was last written as a boolean.
+   bool IsBoolean(std::string_view path) const;
+   bool Exists(std::string_view path) const;
+   // True when the node exists and holds a true value: a value other than "", "0" and "false",
+   // or no value but children.
+   bool Test(std::string_view path) const;
+
+   void Write(std::string_view path, std::string_view value);
+   void WriteBool(std::string_view path, bool value);
+   // `arrayPath` ends in "#" or "##" (optionally "/"); returns it with that part replaced by the
+   // new element's name and a "/".
+   std::string AppendElement(std::string_view arrayPath);
+   // "a/#" gives the first element "a/#0001/", "a/#0001" the one after it (also after a removed
+   // one); empty when there is none.
+   std::string NextElement(std::string_view path) const;
+   // Removing a missing node is not an error; a node with children needs `recursive`.
+   void Remove(std::string_view path, bool recursive);
+
+   // Watches fire for writes of a batch only once the outermost batch closes.
+   void OpenBatch();
+   void CloseBatch();
+   int BatchDepth() const { return batchDepth_; }
+
+   // Waits, running poll steps, until the value at `path` equals `value` (untilEqual) or differs
+   // from it; `limitMs` -1 means no limit. False when the limit passed first.
+   bool WaitUntilChanged(std::string_view path, std::string_view value, bool untilEqual, long limitMs);
+
+   // Changes reach the handler from a poll step. Watching a path twice counts twice.
+   void SetWatchHandler(WatchHandler handler) { handler_ = std::move(handler); }
+   void Watch(std::string_view path, WatchMode mode);
+   void Unwatch(std::string_view path);   // every mode of that path
+
+   Store &GetStore() { return *store_; }
+   std::shared_ptr<Store> GetStoreShared() { return store_; }
+
+   Context(const Context &) = delete;
+   Context &operator=(const Context &) = delete;
+
+private:
+   friend class Store;
+   friend struct ContextAccess;
+   explicit Context(std::shared_ptr<Store> store);
+   void Deliver(const std::string &watchPath, const std::string &changedPath);
+
+   std::shared_ptr<Store> store_;
+   std::string current_ = "/";
+   std::vector<std::string_view> currentParts_;
+   int batchDepth_ = 0;
+   std::vector<Store::Change> held_;
+   WatchHandler handler_;
+   struct WatchReg {
+      uint64_t id;
+      int count;
+   };
+   std::map<std::pair<std::string, int>, WatchReg> watchRegs_;
+};
+
+inline Store *StoreFromRawHandle(intptr_t handle) { return reinterpret_cast<Store *>(handle); }
+inline Context *ContextFromRawHandle(intptr_t handle) { return reinterpret_cast<Context *>(handle); }
+
+}  // namespace vmdbstore
