@@ -135,7 +135,7 @@ bool Log_Start(const char *appName, const char *configKey, const char *defaultFi
       name = DefaultLogName(appName);
    }
 
-   FILE *file = fopen(name.c_str(), "w");
+   FILE *file = fopen(name.c_str(), "wb");
    if (!file) {
       Warning("Log: Cannot open the log file %s.\n", name.c_str());
       return false;

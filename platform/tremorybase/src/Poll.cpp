@@ -138,6 +138,9 @@ int RunDue(PollState &s)
 int Poll_Step(unsigned maxWaitMs)
 {
    PollState &s = State();
+   HANDLE wake = WakeEvent(s);
+   // A wake-up meant for posts this step is about to run must not cut the next wait short.
+   ResetEvent(wake);
    int count = RunDue(s);
    if (count > 0 || maxWaitMs == 0) {
       return count;
@@ -156,7 +159,6 @@ int Poll_Step(unsigned maxWaitMs)
          wait = static_cast<DWORD>(untilNext);
       }
    }
-   HANDLE wake = WakeEvent(s);
    {
       std::lock_guard<std::mutex> hold(s.postLock);
       if (!s.posted.empty()) {
