@@ -6,9 +6,9 @@
 
 struct CommandLineOptions {
    // Values of `mode`.
-   static const int MODE_RUN = 0;
-   static const int MODE_ABOUT = 1;          // -v
-   static const int MODE_PRINT_VERSION = 2;  // -T
+   static constexpr int MODE_RUN = 0;
+   static constexpr int MODE_ABOUT = 1;          // -v
+   static constexpr int MODE_PRINT_VERSION = 2;  // -T
 
    std::vector<std::string> files;
    std::string optionE;

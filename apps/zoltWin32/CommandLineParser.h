@@ -28,8 +28,8 @@ struct ParseOutcome {
 
 class CommandLineParser {
 public:
-   static const size_t MAX_ARGS = 256;
-   static const size_t OPTIONS_LINE_SIZE = 2000;  // buffer for an options file's first line
+   static constexpr size_t MAX_ARGS = 256;
+   static constexpr size_t OPTIONS_LINE_SIZE = 2000;  // buffer for an options file's first line
    static const char OPTION_STRING[];
 
    // `programPath` is argument 0 and names the program in the options-file errors. Without
