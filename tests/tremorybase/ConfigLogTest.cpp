@@ -85,6 +85,11 @@ TEST(Config, ReadsTheFileNamedByTheEnvironment)
    Config_Set("new.key", "value");
    EXPECT_EQ(5, Config_GetLong("vmfork.numClones", 1));
    EXPECT_EQ("value", Config_GetString("new.key", ""));
+   EXPECT_TRUE(Config_SetAssignment("assigned=a=b"));
+   EXPECT_EQ("a=b", Config_GetString("assigned", ""));
+   EXPECT_FALSE(Config_SetAssignment("=novalue"));
+   EXPECT_FALSE(Config_SetAssignment("noequals"));
+   EXPECT_EQ("", Config_GetString("noequals", ""));
    Config_Reload();
    EXPECT_EQ(3, Config_GetLong("vmfork.numClones", 1));
    EXPECT_EQ("", Config_GetString("new.key", ""));
@@ -143,6 +148,11 @@ TEST(Log, WritesFlushedLinesToTheConfiguredFile)
    EXPECT_NE(std::string::npos, text.find("| PANIC: NOT_IMPLEMENTED " + file + ":")) << text;
    EXPECT_NE(std::string::npos, text.find("| PANIC: NOT_REACHED " + file + ":")) << text;
    EXPECT_NE(std::string::npos, text.find("| PANIC: Disk d1 is gone\n")) << text;
+}
+
+TEST(LogDeathTest, DefaultPanicEndsTheProcessWithThree)
+{
+   EXPECT_EXIT(Panic("Cannot go on.\n"), ::testing::ExitedWithCode(3), "");
 }
 
 TEST(Log, StartChoosesOrRefusesItsFile)

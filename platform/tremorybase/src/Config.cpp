@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -136,6 +137,17 @@ void Config_Set(const char *key, const char *value)
    if (!warning.empty()) {
       Warning("%s", warning.c_str());
    }
+}
+
+bool Config_SetAssignment(const char *assignment)
+{
+   const char *eq = assignment ? strchr(assignment, '=') : nullptr;
+   if (!eq || eq == assignment) {
+      return false;
+   }
+   std::string key(assignment, eq - assignment);
+   Config_Set(key.c_str(), eq + 1);
+   return true;
 }
 
 std::string Config_GetFileName()

@@ -24,7 +24,7 @@ LogState &State()
    return state;
 }
 
-void DefaultPanicHandler(const char *)
+[[noreturn]] void DefaultPanicHandler(const char *)
 {
    ExitProcess(3);
 }
@@ -109,8 +109,6 @@ void Panic(const char *fmt, ...)
    g_panicHandler(text.c_str());
    // A handler that returns breaks the promise that Panic never does.
    DefaultPanicHandler(text.c_str());
-   for (;;) {
-   }
 }
 
 void Panic_SetHandler(PanicHandler handler)

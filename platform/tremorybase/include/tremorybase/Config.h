@@ -9,6 +9,9 @@ std::string Config_GetString(const char *key, const char *defaultValue);
 bool Config_GetBool(const char *key, bool defaultValue);   // "true"/"false", "1"/"0", "yes"/"no"
 long Config_GetLong(const char *key, long defaultValue);
 void Config_Set(const char *key, const char *value);
+// Config_Set from a "NAME=VALUE" text (the form of a -s option). False when there is no '=' or
+// no name.
+bool Config_SetAssignment(const char *assignment);
 // The file the keys were read from (empty when none was found).
 std::string Config_GetFileName();
 // Forgets every key and reads the file again at next use (tests).

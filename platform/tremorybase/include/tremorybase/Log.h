@@ -1,15 +1,16 @@
 // Log, warning and panic of the base library. Lines go to the log file opened by Log_Start
-// (before that, to standard error). Every call is printf-style; callers end lines with "\n".
+// (before that, to standard error). Every call is printf-style (C99 formats: %zu, %lld); callers
+// end lines with "\n". Each line starts with the local time and is flushed at once.
 #pragma once
 
 #include <cstdarg>
 
 typedef void (*LogFunc)(const char *fmt, ...);
 
-void Log(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-void Warning(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void Log(const char *fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+void Warning(const char *fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 // Logs "PANIC: " and the text, then calls the panic handler (default: ends the process with 3).
-[[noreturn]] void Panic(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void Panic(const char *fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 void LogV(const char *fmt, va_list args);
 void WarningV(const char *fmt, va_list args);

@@ -1,6 +1,9 @@
 // The poll loop: timers and queued callbacks, all run on the one user-interface thread.
 // Poll_Step runs what is due; when nothing is, it sleeps until the next timer, a window message
-// or a Poll_Post (MsgWaitForMultipleObjects), at most `maxWaitMs`.
+// or a Poll_Post (MsgWaitForMultipleObjects), at most `maxWaitMs`. It does not remove window
+// messages: the caller's loop pumps them. Poll_Post may be called from any thread; everything
+// else belongs to the user-interface thread. An exception thrown by a callback is logged as a
+// warning and the loop goes on.
 #pragma once
 
 #include <functional>
