@@ -10,68 +10,53 @@ namespace {
 // The program's own option string: "s:" twice and a trailing blank that makes ' ' an option.
 const char kOptions[] = "?E:xXqs:pavTgGs:f:h:u:w:P:c:lN:HtnrB ";
 
-std::vector<std::string> Args(std::initializer_list<const char *> list)
+// Parses `argv[1..]` to the end: each answer as its letter, "(value)" after a value, "[argument]"
+// after a '?', blanks between; then "|" and the index where the options ended.
+std::string Trace(std::vector<std::string> argv)
 {
-   std::vector<std::string> args = {"zolt.exe"};
-   for (const char *a : list) {
-      args.push_back(a);
+   argv.insert(argv.begin(), "zolt.exe");
+   OptionParser parser(argv, kOptions);
+   std::string trace;
+   for (int c, n = 0; (c = parser.Next()) != -1 && n < 50; n++) {
+      trace += static_cast<char>(c);
+      if (!parser.Value().empty()) {
+         trace += "(" + parser.Value() + ")";
+      }
+      if (c == '?') {
+         trace += "[" + parser.CurrentArgument() + "]";
+      }
+      trace += " ";
    }
-   return args;
+   return trace + "|" + std::to_string(parser.Index());
 }
 
-struct Seen {
-   int letter;
-   std::string value;
-   std::string argument;
-};
-
-// Runs the parser to the end and records what each step answered.
-std::vector<Seen> ParseAll(OptionParser &parser)
+std::string Arg(const char *text, size_t i)
 {
-   std::vector<Seen> seen;
-   for (int c; (c = parser.Next()) != -1;) {
-      seen.push_back({c, parser.Value(), parser.CurrentArgument()});
-      if (seen.size() > 100) {
-         break;
-      }
-   }
-   return seen;
+   auto args = CommandLine_Split(text, "p", 256);
+   return i < args.size() ? args[i] : "<none>";
 }
 
 }  // namespace
 
 TEST(CommandLineSplit, FollowsWindowsQuotingRules)
 {
-   auto args = CommandLine_Split("a  b\tc", "C:\\zolt.exe", 256);
-   EXPECT_EQ((std::vector<std::string>{"C:\\zolt.exe", "a", "b", "c"}), args);
-
-   EXPECT_EQ("a b", CommandLine_Split("\"a b\" c", "p", 256).at(1));
-   EXPECT_EQ("x\"y z", CommandLine_Split("x\"\"\"y z\"", "p", 256).at(1));
-   EXPECT_EQ("a\"b", CommandLine_Split("\"a\"\"b\"", "p", 256).at(1));
-   EXPECT_EQ("a\\\\b", CommandLine_Split("a\\\\b", "p", 256).at(1));       // no quote: literal
-   EXPECT_EQ("a\"b", CommandLine_Split("a\\\"b", "p", 256).at(1));         // \" is a quote
-   EXPECT_EQ("a\\b c", CommandLine_Split("a\\\\\"b c\"", "p", 256).at(1)); // \\" is \ and a delimiter
-   EXPECT_EQ("a\\\"b", CommandLine_Split("a\\\\\\\"b", "p", 256).at(1));   // \\\" is \"
-   EXPECT_EQ("C:\\dir\\", CommandLine_Split("C:\\dir\\", "p", 256).at(1));
-
-   auto empty = CommandLine_Split("\"\" x", "p", 256);
-   ASSERT_EQ(3u, empty.size());
-   EXPECT_EQ("", empty[1]);
-   EXPECT_EQ("x", empty[2]);
-
-   auto unterminated = CommandLine_Split("\"open to the end", "p", 256);
-   ASSERT_EQ(2u, unterminated.size());
-   EXPECT_EQ("open to the end", unterminated[1]);
+   EXPECT_EQ((std::vector<std::string>{"C:\\zolt.exe", "a", "b", "c"}), CommandLine_Split("a  b\tc", "C:\\zolt.exe", 256));
+   EXPECT_EQ("a b", Arg("\"a b\" c", 1));
+   EXPECT_EQ("a\"b", Arg("\"a\"\"b\"", 1));          // "" inside quotes is a quote
+   EXPECT_EQ("a\\\\b", Arg("a\\\\b", 1));             // backslashes without a quote are literal
+   EXPECT_EQ("a\"b", Arg("a\\\"b", 1));               // \" is a quote
+   EXPECT_EQ("a\\b c", Arg("a\\\\\"b c\"", 1));       // \\" is \ and a delimiter
+   EXPECT_EQ("a\\\"b", Arg("a\\\\\\\"b", 1));         // \\\" is \"
+   EXPECT_EQ("C:\\dir\\", Arg("C:\\dir\\", 1));
+   EXPECT_EQ("", Arg("\"\" x", 1));                    // an empty argument is kept
+   EXPECT_EQ("x", Arg("\"\" x", 2));
+   EXPECT_EQ("open to the end", Arg("\"open to the end", 1));
 }
 
 TEST(CommandLineSplit, ArgumentZeroIsAlwaysTheProgramAndTheCountIsBounded)
 {
    auto args = CommandLine_Split("other.exe -x", "C:\\Program Files\\zolt.exe", 256);
-   ASSERT_EQ(3u, args.size());
-   EXPECT_EQ("C:\\Program Files\\zolt.exe", args[0]);
-   EXPECT_EQ("other.exe", args[1]);
-
-   EXPECT_EQ(1u, CommandLine_Split("", "p", 256).size());
+   EXPECT_EQ((std::vector<std::string>{"C:\\Program Files\\zolt.exe", "other.exe", "-x"}), args);
    EXPECT_EQ(1u, CommandLine_Split(nullptr, "p", 256).size());
    EXPECT_EQ(1u, CommandLine_Split("   \t ", "p", 256).size());
 
@@ -81,104 +66,38 @@ TEST(CommandLineSplit, ArgumentZeroIsAlwaysTheProgramAndTheCountIsBounded)
    }
    auto many = CommandLine_Split(text.c_str(), "p", 256);
    ASSERT_EQ(256u, many.size());
-   EXPECT_EQ("a1", many[1]);
    EXPECT_EQ("a255", many[255]);
 }
 
 TEST(OptionParser, GroupedAttachedAndSeparateValues)
 {
-   auto args = Args({"-qx", "-sA=B", "-s", "C=D", "-xsE=F", "-h", "-notAnOption", "vm.vmx"});
-   OptionParser parser(args, kOptions);
-   auto seen = ParseAll(parser);
-   ASSERT_EQ(7u, seen.size());
-   EXPECT_EQ('q', seen[0].letter);
-   EXPECT_EQ('x', seen[1].letter);
-   EXPECT_EQ("-qx", seen[1].argument);
-   EXPECT_EQ('s', seen[2].letter);
-   EXPECT_EQ("A=B", seen[2].value);
-   EXPECT_EQ('s', seen[3].letter);
-   EXPECT_EQ("C=D", seen[3].value);
-   EXPECT_EQ('x', seen[4].letter);
-   EXPECT_EQ('s', seen[5].letter);
-   EXPECT_EQ("E=F", seen[5].value);
+   EXPECT_EQ("q x s(A=B) s(C=D) x s(E=F) |6", Trace({"-qx", "-sA=B", "-s", "C=D", "-xsE=F", "vm.vmx"}));
    // A separate value is taken whatever it looks like.
-   EXPECT_EQ('h', seen[6].letter);
-   EXPECT_EQ("-notAnOption", seen[6].value);
-   EXPECT_EQ(8u, parser.Index());
-   EXPECT_EQ("vm.vmx", args[parser.Index()]);
+   EXPECT_EQ("h(-x) E(--) |5", Trace({"-h", "-x", "-E", "--"}));
 }
 
-TEST(OptionParser, QuestionMarkForHelpUnknownLettersAndMissingValues)
+TEST(OptionParser, QuestionMarkForHelpUnknownLettersMissingValuesAndBlanks)
 {
-   auto args = Args({"-?", "-k", "-p", "-x:", "-s"});
-   OptionParser parser(args, kOptions);
-   auto seen = ParseAll(parser);
-   ASSERT_EQ(6u, seen.size());
-
    // A real -? and an unknown letter both answer '?'; the argument's text tells them apart.
-   EXPECT_EQ('?', seen[0].letter);
-   EXPECT_EQ('?', seen[0].argument[1]);
-   EXPECT_EQ('?', seen[1].letter);
-   EXPECT_EQ("-k", seen[1].argument);
+   EXPECT_EQ("?[-?] ?[-k] p x ?[-x:] |5", Trace({"-?", "-k", "-p", "-x:"}));
+   EXPECT_EQ("?[-s] |2", Trace({"-s"}));
+   // The blank is a letter of the string; a dash inside a group is not.
+   EXPECT_EQ("q   ?[-q -x] x |2", Trace({"-q -x"}));
 
-   EXPECT_EQ('p', seen[2].letter);
-   EXPECT_EQ('x', seen[3].letter);
-   EXPECT_EQ('?', seen[4].letter);   // ':' is never an option letter
-   EXPECT_EQ("-x:", seen[4].argument);
-
-   EXPECT_EQ('?', seen[5].letter);   // -s at the end has no value
-   EXPECT_EQ('s', parser.OptionChar());
-   EXPECT_EQ("-s", parser.CurrentArgument());
-   EXPECT_EQ(6u, parser.Index());
-}
-
-TEST(OptionParser, BlankIsAnOptionLetter)
-{
-   auto args = Args({"-q -x"});
-   OptionParser parser(args, kOptions);
-   EXPECT_EQ('q', parser.Next());
-   EXPECT_EQ(' ', parser.Next());
-   EXPECT_EQ('?', parser.Next());   // '-' inside a group is not a letter of the string
-   EXPECT_EQ('-', parser.OptionChar());
+   std::vector<std::string> argv = {"zolt.exe", "-xs"};
+   OptionParser parser(argv, kOptions);
    EXPECT_EQ('x', parser.Next());
+   EXPECT_EQ('?', parser.Next());
+   EXPECT_EQ('s', parser.OptionChar());
+   EXPECT_EQ("-xs", parser.CurrentArgument());
    EXPECT_EQ(-1, parser.Next());
-   EXPECT_EQ(2u, parser.Index());
 }
 
 TEST(OptionParser, WhereTheOptionsEnd)
 {
-   {
-      auto args = Args({"-x", "--", "-q", "vm.vmx"});
-      OptionParser parser(args, kOptions);
-      EXPECT_EQ('x', parser.Next());
-      EXPECT_EQ(-1, parser.Next());
-      EXPECT_EQ(3u, parser.Index());   // "--" is skipped
-   }
-   {
-      auto args = Args({"-x", "-", "-q"});
-      OptionParser parser(args, kOptions);
-      EXPECT_EQ('x', parser.Next());
-      EXPECT_EQ(-1, parser.Next());
-      EXPECT_EQ(2u, parser.Index());   // "-" alone is an argument
-   }
-   {
-      auto args = Args({"-x", "a.vmx", "-q"});
-      OptionParser parser(args, kOptions);
-      EXPECT_EQ('x', parser.Next());
-      EXPECT_EQ(-1, parser.Next());
-      EXPECT_EQ(-1, parser.Next());
-      EXPECT_EQ(2u, parser.Index());
-   }
-   {
-      auto args = Args({"", "-x"});
-      OptionParser parser(args, kOptions);
-      EXPECT_EQ(-1, parser.Next());
-      EXPECT_EQ(1u, parser.Index());
-   }
-   {
-      auto args = Args({});
-      OptionParser parser(args, kOptions);
-      EXPECT_EQ(-1, parser.Next());
-      EXPECT_EQ(1u, parser.Index());
-   }
+   EXPECT_EQ("x |3", Trace({"-x", "--", "-q", "vm.vmx"}));   // "--" is skipped
+   EXPECT_EQ("x |2", Trace({"-x", "-", "-q"}));              // "-" alone is an argument
+   EXPECT_EQ("x |2", Trace({"-x", "a.vmx", "-q"}));
+   EXPECT_EQ("|1", Trace({"", "-x"}));
+   EXPECT_EQ("|1", Trace({}));
 }

@@ -18,6 +18,6 @@ private:
 };
 
 bool WriteTextFile(const std::string &path, const std::string &text);
-// The file's whole content; empty when it cannot be read. Reads files that are still open.
+// The file's whole content; empty when it cannot be read.
 std::string ReadTextFile(const std::string &path);
 bool FileExists(const std::string &path);
