@@ -65,6 +65,7 @@ TEST(Config, ReadsTheFileNamedByTheEnvironment)
                                    "flag.odd = \"maybe\"\n"
                                    "vmfork.numClones = \"3\"\n"
                                    "hex = \"0x10\"\n"
+                                   "leadingZero = \"010\"\n"
                                    "notANumber = \"3x\"\n"));
    ConfigFile config(path);
 
@@ -77,6 +78,7 @@ TEST(Config, ReadsTheFileNamedByTheEnvironment)
    EXPECT_FALSE(Config_GetBool("missing.key", false));
    EXPECT_EQ(3, Config_GetLong("vmfork.numClones", 1));
    EXPECT_EQ(16, Config_GetLong("hex", 1));
+   EXPECT_EQ(10, Config_GetLong("leadingZero", 1));
    EXPECT_EQ(7, Config_GetLong("notANumber", 7));
    EXPECT_EQ(1, Config_GetLong("missing.key", 1));
 

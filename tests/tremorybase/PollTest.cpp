@@ -60,6 +60,12 @@ TEST_F(PollTest, TimersRunWhenDueOnceOrPeriodically)
 
    Poll_RemoveTimer(id);
    int seen = periodic;
+   // A periodic timer of 0 ms still lets an idle step sleep between its runs.
+   int busy = 0;
+   PollTimerId busyId = Poll_AddTimer(0, true, [&] { busy++; });
+   EXPECT_FALSE(Poll_RunUntil([] { return false; }, 50));
+   EXPECT_LE(busy, 200);   // about one run per millisecond, not thousands
+   Poll_RemoveTimer(busyId);
    EXPECT_FALSE(Poll_RunUntil([&] { return periodic > seen; }, 100));
    EXPECT_EQ(seen, periodic);
    EXPECT_EQ(1, once);

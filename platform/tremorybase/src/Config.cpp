@@ -118,8 +118,11 @@ long Config_GetLong(const char *key, long defaultValue)
    if (!Lookup(key, value) || value.empty()) {
       return defaultValue;
    }
+   // Decimal unless marked hexadecimal: a leading zero is not octal here.
+   const char *text = value.c_str();
+   int base = (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? 16 : 10;
    char *end = nullptr;
-   long n = strtol(value.c_str(), &end, 0);
+   long n = strtol(text, &end, base);
    return *end == '\0' ? n : defaultValue;
 }
 

@@ -190,8 +190,9 @@ PollTimerId Poll_AddTimer(unsigned delayMs, bool periodic, std::function<void()>
       id = s.nextTimerId++;
    }
    auto timer = std::make_shared<Timer>();
-   timer->period = std::chrono::milliseconds(delayMs);
-   timer->due = Clock::now() + timer->period;
+   timer->due = Clock::now() + std::chrono::milliseconds(delayMs);
+   // A periodic timer of 0 ms would always be due, and the loop would never sleep.
+   timer->period = std::chrono::milliseconds(periodic && delayMs == 0 ? 1 : delayMs);
    timer->periodic = periodic;
    timer->fn = std::move(fn);
    s.timers[id] = std::move(timer);

@@ -5,7 +5,7 @@
 #include <vector>
 
 // Splits `text` into at most `maxArgs` arguments, argument 0 being `argv0` whatever the text says.
-// Quoting follows the Windows rules: blanks separate, "..." groups, 2n backslashes before a quote
+// Quoting follows the Windows rules: blanks (and line ends) separate, "..." groups, 2n backslashes before a quote
 // give n backslashes and a quote delimiter, 2n+1 give n backslashes and a literal quote; "" inside
 // quotes is a literal quote. Arguments past the limit are dropped.
 std::vector<std::string> CommandLine_Split(const char *text, const char *argv0, size_t maxArgs);
