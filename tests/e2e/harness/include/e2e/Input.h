@@ -1,0 +1,32 @@
+// Commands, keys and clicks, delivered the way a menu, the keyboard or the mouse would.
+#pragma once
+
+#include "e2e/Wait.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+enum KeyModifier : unsigned { kNoModifier = 0, kShift = 1, kControl = 2, kAlt = 4 };
+
+// Posts WM_COMMAND; notification 0 is a menu's, 1 an accelerator's. Posting never waits for
+// what the command does (a modal box, the end of the program).
+bool PostCommand(HWND window, WORD commandId, WORD notification = 0);
+// Posts WM_KEYDOWN and WM_KEYUP of a key without modifiers to the window (a control).
+bool PostKey(HWND window, UINT virtualKey);
+// Posts one WM_CHAR per character.
+bool PostChars(HWND window, const std::string &text);
+// Makes the window the foreground window and types the key with its modifiers through the
+// system's input queue, so accelerators with Ctrl, Shift or Alt see the modifiers held down.
+bool PressKey(HWND window, UINT virtualKey, unsigned modifiers = kNoModifier,
+              DWORD timeoutMs = kReplyTimeoutMs);
+// Clicks a dialog's button (BM_CLICK, posted) found by control id or by caption; a caption
+// is compared without its '&' marks.
+bool ClickButton(HWND dialog, int id);
+bool ClickButtonByText(HWND dialog, const std::string &caption);
+// Posts WM_CLOSE, as the title bar's close button does.
+bool RequestClose(HWND window);
+
+} // namespace e2e

@@ -1,0 +1,199 @@
+#include "e2e/Process.h"
+
+#include "e2e/Files.h"
+#include "e2e/Wait.h"
+
+#include "FailureText.h"
+
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+struct NoCaseLess {
+   bool operator()(const std::string &a, const std::string &b) const
+   {
+      return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+   }
+};
+
+// Our environment with the extra variables set, as the block CreateProcessA wants: sorted
+// "name=value" texts, each ending in a zero, and one more zero at the end.
+std::vector<char> BuildEnvironment(const std::vector<std::pair<std::string, std::string>> &extra)
+{
+   std::map<std::string, std::string, NoCaseLess> vars;
+   if (char *block = GetEnvironmentStringsA()) {
+      for (const char *p = block; *p; p += lstrlenA(p) + 1) {
+         std::string entry(p);
+         // Names of the hidden per-drive entries ("=C:=C:\...") begin with '='.
+         size_t eq = entry.find('=', 1);
+         if (eq != std::string::npos) {
+            vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+         }
+      }
+      FreeEnvironmentStringsA(block);
+   }
+   for (const auto &var : extra) {
+      vars[var.first] = var.second;
+   }
+   std::vector<char> block;
+   for (const auto &var : vars) {
+      std::string entry = var.first + "=" + var.second;
+      block.insert(block.end(), entry.begin(), entry.end());
+      block.push_back('\0');
+   }
+   block.push_back('\0');
+   return block;
+}
+
+} // namespace
+
+Process::~Process()
+{
+   if (IsRunning()) {
+      Kill();
+   }
+   Release();
+}
+
+Process::Process(Process &&other) noexcept
+{
+   *this = std::move(other);
+}
+
+Process &Process::operator=(Process &&other) noexcept
+{
+   if (this != &other) {
+      if (IsRunning()) {
+         Kill();
+      }
+      Release();
+      std::swap(process_, other.process_);
+      std::swap(id_, other.id_);
+      std::swap(exitCode_, other.exitCode_);
+      std::swap(commandLine_, other.commandLine_);
+      std::swap(output_, other.output_);
+      std::swap(outputPath_, other.outputPath_);
+   }
+   return *this;
+}
+
+void Process::Release()
+{
+   if (process_) {
+      CloseHandle(process_);
+      process_ = nullptr;
+   }
+   if (output_) {
+      CloseHandle(output_);
+      output_ = nullptr;
+      DeleteFileA(outputPath_.c_str());
+   }
+   id_ = 0;
+}
+
+bool Process::OpenOutputFile()
+{
+   char folder[MAX_PATH];
+   char path[MAX_PATH];
+   if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "e2e", 0, path)) {
+      return FailWithSystemError("Process::Start: no temporary file for the output");
+   }
+   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+   output_ = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+   if (output_ == INVALID_HANDLE_VALUE) {
+      output_ = nullptr;
+      return FailWithSystemError(std::string("Process::Start: cannot create ") + path);
+   }
+   outputPath_ = path;
+   return true;
+}
+
+bool Process::Start(const std::string &program, const ProcessOptions &options)
+{
+   ClearFailure();
+   if (IsRunning()) {
+      return Fail("Process::Start: " + commandLine_ + " still runs");
+   }
+   Release();
+   commandLine_ = "\"" + ToWindowsPath(program) + "\"";
+   if (!options.arguments.empty()) {
+      commandLine_ += " " + options.arguments;
+   }
+
+   STARTUPINFOA si = {};
+   si.cb = sizeof si;
+   if (options.captureOutput) {
+      if (!OpenOutputFile()) {
+         return false;
+      }
+      si.dwFlags = STARTF_USESTDHANDLES;
+      si.hStdOutput = output_;
+      si.hStdError = output_;
+   }
+   std::vector<char> environment = BuildEnvironment(options.environment);
+   std::vector<char> commandLine(commandLine_.begin(), commandLine_.end());
+   commandLine.push_back('\0');
+   std::string folder = ToWindowsPath(options.workingDirectory);
+   PROCESS_INFORMATION pi = {};
+   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, options.captureOutput, 0,
+                       environment.data(), folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+      return FailWithSystemError("Process::Start: cannot start " + commandLine_);
+   }
+   CloseHandle(pi.hThread);
+   process_ = pi.hProcess;
+   id_ = pi.dwProcessId;
+   exitCode_ = 0;
+   return true;
+}
+
+bool Process::IsRunning() const
+{
+   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitForExit(DWORD timeoutMs)
+{
+   ClearFailure();
+   if (!process_) {
+      return Fail("Process::WaitForExit: nothing was started");
+   }
+   DWORD result = WaitForSingleObject(process_, timeoutMs);
+   if (result == WAIT_TIMEOUT) {
+      return Fail("Process::WaitForExit: " + commandLine_ + " still runs after " +
+                  std::to_string(timeoutMs) + " ms");
+   }
+   DWORD code = 0;
+   if (result != WAIT_OBJECT_0 || !GetExitCodeProcess(process_, &code)) {
+      return FailWithSystemError("Process::WaitForExit: no exit code for " + commandLine_);
+   }
+   // Exit codes are DWORDs; a program's "return -1" reads back as -1.
+   exitCode_ = static_cast<int>(code);
+   return true;
+}
+
+bool Process::Kill()
+{
+   ClearFailure();
+   if (!IsRunning()) {
+      return true;
+   }
+   if (!TerminateProcess(process_, 1)) {
+      return FailWithSystemError("Process::Kill: cannot end " + commandLine_);
+   }
+   return WaitForExit(kKillTimeoutMs);
+}
+
+std::string Process::Output() const
+{
+   if (outputPath_.empty()) {
+      return std::string();
+   }
+   return ReadTextFile(outputPath_).value_or(std::string());
+}
+
+} // namespace e2e
