@@ -16,7 +16,7 @@ HWND StartFixture(e2e::Process &process, const std::string &className, const std
 {
    e2e::ProcessOptions options;
    options.arguments = "--class " + className + " --title \"Fixture " + className + "\" " + more;
-   if (!process.Start(E2E_FIXTURE_EXE, options)) {
+   if (!process.Start(E2EFIXTURE_EXE, options)) {
       ADD_FAILURE() << e2e::LastFailure();
       return nullptr;
    }
@@ -132,6 +132,21 @@ TEST(Harness, MenuStatesAreReadInsideTheProgramAndFollowCommands)
    EXPECT_TRUE(e2e::WaitUntil([&] { return state(ID_FIXTURE_CHECKED) == "checkedenabled"; }, 5000))
       << state(ID_FIXTURE_CHECKED);
    EXPECT_EQ(state(ID_FIXTURE_DISABLED), "");
+
+   // A menu the program opens itself is read through its popup window.
+   ASSERT_TRUE(e2e::PressKey(frame, 'F', e2e::kAlt)) << e2e::LastFailure();
+   HWND popup = e2e::WaitForPopupMenu(fixture.Id());
+   ASSERT_TRUE(popup) << e2e::LastFailure();
+   HMENU opened = e2e::PopupMenuOf(popup);
+   ASSERT_TRUE(opened) << e2e::LastFailure();
+   auto items = e2e::ReadMenu(frame, opened);
+   ASSERT_TRUE(items) << e2e::LastFailure();
+   ASSERT_EQ(items->size(), 6u);
+   EXPECT_EQ((*items)[0].text, "&Checked item");
+   EXPECT_TRUE((*items)[0].checked);
+   ASSERT_TRUE(e2e::PressKey(frame, VK_ESCAPE)) << e2e::LastFailure();
+   ASSERT_TRUE(e2e::PressKey(frame, VK_ESCAPE)) << e2e::LastFailure();
+   EXPECT_TRUE(e2e::WaitForWindowGone(popup)) << e2e::LastFailure();
 }
 
 TEST(Harness, MessageBoxIsReadAndItsOkEndsTheProgram)
@@ -191,7 +206,7 @@ TEST(Harness, ProgramGetsEnvironmentFolderAndArgumentsAndItsOutputIsRead)
    options.environment = {{"TREMORY_CONFIG", config}};
    options.workingDirectory = folder.Path();
    options.captureOutput = true;
-   ASSERT_TRUE(printer.Start(E2E_FIXTURE_EXE, options)) << e2e::LastFailure();
+   ASSERT_TRUE(printer.Start(E2EFIXTURE_EXE, options)) << e2e::LastFailure();
    ASSERT_TRUE(printer.WaitForExit(10000)) << e2e::LastFailure();
    EXPECT_EQ(printer.ExitCode(), -1);
    EXPECT_EQ(printer.Output(), "two words\r\n" + config + "\r\n" + folder.Path() + "\r\n");
@@ -218,7 +233,7 @@ TEST(Harness, TestFolderAndPathsOfTheBuild)
    }
    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path << " was left behind";
 
-   std::string fixture = e2e::ToWindowsPath(E2E_FIXTURE_EXE);
+   std::string fixture = e2e::ToWindowsPath(E2EFIXTURE_EXE);
    EXPECT_NE(GetFileAttributesA(fixture.c_str()), INVALID_FILE_ATTRIBUTES) << fixture;
    EXPECT_EQ(e2e::ToWindowsPath("C:/a/b.txt"), "C:\\a\\b.txt");
    EXPECT_EQ(e2e::TestProgramFolder(), fixture.substr(0, fixture.find("\\fixture\\")))
