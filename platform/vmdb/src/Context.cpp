@@ -155,10 +155,16 @@ Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool &created,
       throw Error(Error::BadPath, "path passes through a link that is not set: \"" + r.Text(false) + "\"");
    }
    for (size_t i = 1; i <= r.depth; i++) {
-      if (!r.nodes[i]) {
-         r.nodes[i] = create(store, writer, r.nodes[i - 1], r.parts[i - 1], i < r.depth);
-         created = i == r.depth;
+      if (r.nodes[i]) {
+         continue;
       }
+      // Creating a declared directory may already have made the next node with its defaults.
+      if (Node *existing = r.nodes[i - 1]->Find(r.parts[i - 1])) {
+         r.nodes[i] = existing;
+         continue;
+      }
+      r.nodes[i] = create(store, writer, r.nodes[i - 1], r.parts[i - 1], i < r.depth);
+      created = i == r.depth;
    }
    return r.nodes[r.depth];
 }

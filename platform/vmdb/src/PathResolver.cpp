@@ -45,9 +45,28 @@ void PathResolver::Push(std::string_view name, ResolvedPath &out)
       throw Error(Error::BadPath, "path deeper than 64 levels");
    }
    Node *parent = out.nodes[out.depth];
+   const SchemaNode *parentSchema = out.schemas[out.depth];
    out.parts[out.depth] = name;
    out.depth++;
-   out.nodes[out.depth] = parent ? parent->Find(name) : nullptr;
+   Node *node = parent && !out.brokenLink ? parent->Find(name) : nullptr;
+   out.nodes[out.depth] = node;
+   out.schemas[out.depth] = node ? node->schema : parentSchema ? parentSchema->Match(name) : nullptr;
+}
+
+// True when the path stands at a link. A declared link that does not exist is an unset one.
+bool PathResolver::AtLink(ResolvedPath &out)
+{
+   if (out.brokenLink) {
+      return false;
+   }
+   if (Node *node = out.nodes[out.depth]) {
+      return node->IsLink();
+   }
+   const SchemaNode *schema = out.schemas[out.depth];
+   if (schema && schema->type == NodeType::Link) {
+      out.brokenLink = true;
+   }
+   return false;
 }
 
 void PathResolver::Follow(unsigned flags, int hops, ResolvedPath &out)
@@ -60,7 +79,7 @@ void PathResolver::Follow(unsigned flags, int hops, ResolvedPath &out)
       out.brokenLink = true;
       return;
    }
-   out.depth--;   // a relative target starts at the link's parent
+   // A relative target is taken from the link node itself: "../openedObj/#0001/" is a sibling.
    Segment(link->value, flags & ~unsigned(kHashFirst), hops + 1, out);
 }
 
@@ -96,11 +115,10 @@ void PathResolver::Segment(std::string_view text, unsigned flags, int hops, Reso
          Push(name, out);
          continue;
       }
-      Node *cur = out.nodes[out.depth];
-      if (cur && cur->IsLink()) {
+      if (AtLink(out)) {
          Follow(flags, hops, out);
-         cur = out.brokenLink ? nullptr : out.nodes[out.depth];
       }
+      Node *cur = out.brokenLink ? nullptr : out.nodes[out.depth];
       if (name == "#" || name == "##") {
          if (flags & kHashFirst) {
             Node *first = cur ? cur->FirstElement() : nullptr;
@@ -114,7 +132,7 @@ void PathResolver::Segment(std::string_view text, unsigned flags, int hops, Reso
       Push(name, out);
    }
    // A link target that ends at another link goes on to that one's target.
-   if (hops > 0 && !out.brokenLink && out.nodes[out.depth] && out.nodes[out.depth]->IsLink()) {
+   if (hops > 0 && AtLink(out)) {
       Follow(flags, hops, out);
    }
 }
@@ -128,6 +146,7 @@ void PathResolver::Resolve(Node *root, const std::vector<std::string_view> &base
    out.depth = 0;
    out.brokenLink = false;
    out.nodes[0] = root;
+   out.schemas[0] = root->schema;
    out.trailingSlash = !path.empty() && path.back() == '/';
    if (path.empty() || path[0] != '/') {
       for (std::string_view name : base) {
@@ -138,8 +157,7 @@ void PathResolver::Resolve(Node *root, const std::vector<std::string_view> &base
       Refuse("empty name in path", path);
    }
    Segment(path, flags, 0, out);
-   Node *last = out.node();
-   if (last && last->IsLink() && ((flags & kFollowFinal) || out.trailingSlash)) {
+   if (((flags & kFollowFinal) || out.trailingSlash) && AtLink(out)) {
       Follow(flags, 0, out);
    }
 }

@@ -12,6 +12,7 @@ namespace vmdbstore {
 struct ResolvedPath {
    std::array<std::string_view, kMaxDepth> parts;   // views into the path, the base or link values
    std::array<Node *, kMaxDepth + 1> nodes;          // nodes[i]: the node of the first i parts, or null
+   std::array<const SchemaNode *, kMaxDepth + 1> schemas;   // their declarations, also for missing nodes
    size_t depth = 0;
    bool trailingSlash = false;
    bool brokenLink = false;   // passed through a link that is not set
@@ -37,6 +38,7 @@ private:
    static void Segment(std::string_view text, unsigned flags, int hops, ResolvedPath &out);
    static void Follow(unsigned flags, int hops, ResolvedPath &out);
    static void Push(std::string_view name, ResolvedPath &out);
+   static bool AtLink(ResolvedPath &out);
 };
 
 // Splits an absolute path text into its names (views into `path`); throws on a bad path.

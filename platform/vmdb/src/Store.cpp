@@ -274,6 +274,9 @@ std::unique_ptr<Context> Store::NewContext()
 
 Node *Store::CreateChild(Node *parent, std::string_view name)
 {
+   if (Node *existing = parent->Find(name)) {
+      return existing;
+   }
    std::unique_ptr<Node> node(new Node);
    node->name.assign(name.data(), name.size());
    node->parent = parent;
@@ -429,16 +432,7 @@ void Store::RemoveSubtree(Context *writer, Node *node)
       }
       RecordChange(writer, path, false);
       // Watches on nodes inside the subtree hear that their node went away.
-      std::vector<std::pair<const Node *, std::string>> stack{{node, path}};
-      while (!stack.empty()) {
-         std::pair<const Node *, std::string> top = std::move(stack.back());
-         stack.pop_back();
-         for (const auto &c : top.first->children) {
-            std::string childPath = top.second + "/" + c.first;
-            stack.emplace_back(c.second.get(), childPath);
-            RecordChange(writer, std::move(childPath), true);
-         }
-      }
+      RecordRemoved(writer, node, path);
    }
    size_t count = 0;
    std::vector<const Node *> stack{node};
@@ -454,6 +448,16 @@ void Store::RemoveSubtree(Context *writer, Node *node)
    generation_++;
    Node *parent = node->parent;
    parent->children.erase(parent->children.find(std::string_view(node->name)));
+}
+
+// Watches on nodes inside a removed subtree hear that their node went away, in walk order.
+void Store::RecordRemoved(Context *writer, const Node *node, const std::string &path)
+{
+   for (const auto &c : node->children) {
+      std::string childPath = path + "/" + c.first;
+      RecordChange(writer, childPath, true);
+      RecordRemoved(writer, c.second.get(), childPath);
+   }
 }
 
 void Store::RecordChange(Context *writer, std::string path, bool exactOnly)

@@ -121,6 +121,7 @@ private:
    void SetValue(Context *writer, Node *node, std::string_view value, bool isBool, bool created);
    void RemoveSubtree(Context *writer, Node *node);
    void RecordChange(Context *writer, std::string path, bool exactOnly);
+   void RecordRemoved(Context *writer, const Node *node, const std::string &path);
    void CommitHeld(Context *ctx);
    void ScheduleDelivery();
    void ScheduleSave();

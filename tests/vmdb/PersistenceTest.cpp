@@ -1,0 +1,152 @@
+#include "vmdb/Store.h"
+
+#include "tremorybase/Config.h"
+#include "tremorybase/KeyValueFile.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+using vmdbstore::Context;
+using vmdbstore::Store;
+
+namespace {
+
+std::string ReadFile(const std::string &path)
+{
+   std::ifstream in(path, std::ios::binary);
+   std::stringstream text;
+   text << in.rdbuf();
+   return text.str();
+}
+
+void WriteFile(const std::string &path, const std::string &text)
+{
+   std::ofstream out(path, std::ios::binary | std::ios::trunc);
+   out << text;
+}
+
+bool Exists(const std::string &path)
+{
+   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A fresh folder per test, and the configuration keys pointing into it.
+class VmdbFiles : public ::testing::Test {
+protected:
+   void SetUp() override
+   {
+      char temp[MAX_PATH];
+      GetTempPathA(MAX_PATH, temp);
+      const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+      dir_ = std::string(temp) + "vmdb-" + info->name() + "-" + std::to_string(GetCurrentProcessId());
+      CreateDirectoryA(dir_.c_str(), nullptr);
+      userFile_ = dir_ + "\\zolt-user.db";
+      DeleteFileA(userFile_.c_str());
+      DeleteFileA((userFile_ + ".bad").c_str());
+      DeleteFileA((userFile_ + ".tmp").c_str());
+      Config_Set("vmdb.userFile", userFile_.c_str());
+      Config_Set("vmdb.saveDelayMs", "0");
+      Config_Set("vmdb.preload", "");
+      Config_Set("vmdb.dump", "");
+   }
+
+   std::string dir_;
+   std::string userFile_;
+};
+
+}  // namespace
+
+TEST_F(VmdbFiles, UserSubtreeSurvivesARestartAndNothingElseIsSaved)
+{
+   std::shared_ptr<Store> store = Store::Create(true);
+   std::unique_ptr<Context> ctx = store->NewContext();
+   ctx->Write("/user/prefState/req/#ZOLT/val/zolt/tip/startup", "1");
+   ctx->Write("/user/vmlistState/val/item/#0001/type/vm/name", "My \"first\" = machine\n");
+   ctx->Write("/user/vmlistState/val/item/#0001/present", "");
+   ctx->Write("/appdata/Tremory/zolt/session/user", "ann");
+   EXPECT_TRUE(store->Save());
+   EXPECT_TRUE(Exists(userFile_));
+   ctx.reset();
+   store.reset();
+
+   store = Store::Create(true);
+   ctx = store->NewContext();
+   EXPECT_EQ("1", ctx->Read("/user/prefState/req/#ZOLT/val/zolt/tip/startup"));
+   EXPECT_EQ("My \"first\" = machine\n", ctx->Read("/user/vmlistState/val/item/#0001/type/vm/name"));
+   EXPECT_TRUE(ctx->Exists("/user/vmlistState/val/item/#0001/present"));
+   EXPECT_FALSE(ctx->Exists("/appdata/Tremory/zolt/session/user"));
+   // Appended elements continue after the loaded ones.
+   EXPECT_EQ("/user/vmlistState/val/item/#0002/", ctx->AppendElement("/user/vmlistState/val/item/#"));
+
+   // Letting go of the database saves what changed since.
+   ctx->Write("/user/prefState/req/#ZOLT/val/zolt/tip/startup", "0");
+   ctx.reset();
+   store.reset();
+   store = Store::Create(true);
+   EXPECT_EQ("0", store->NewContext()->Read("/user/prefState/req/#ZOLT/val/zolt/tip/startup"));
+}
+
+TEST_F(VmdbFiles, UnreadableUserFileIsKeptAsideAndTheDatabaseStartsEmpty)
+{
+   const std::string garbage = "/user/a = \"unterminated\n/user/b = \"2\"\n";
+   WriteFile(userFile_, garbage);
+   std::shared_ptr<Store> store = Store::Create(true);
+   std::unique_ptr<Context> ctx = store->NewContext();
+   EXPECT_FALSE(ctx->Exists("/user/b"));
+   EXPECT_FALSE(Exists(userFile_));
+   EXPECT_EQ(garbage, ReadFile(userFile_ + ".bad"));
+
+   ctx->Write("/user/b", "3");
+   ctx.reset();
+   store.reset();
+   std::vector<KeyValueEntry> entries;
+   std::string error;
+   ASSERT_TRUE(KeyValueFile::Read(userFile_, entries, error)) << error;
+   ASSERT_NE(nullptr, KeyValueFile::Find(entries, "/user/b"));
+   EXPECT_EQ("3", *KeyValueFile::Find(entries, "/user/b"));
+}
+
+TEST_F(VmdbFiles, AHalfWrittenTempFileFromACrashLosesNothing)
+{
+   {
+      std::shared_ptr<Store> store = Store::Create(true);
+      store->NewContext()->Write("/user/prefState/val/x", "kept");
+   }
+   // A crash between writing the temporary file and renaming it leaves both files behind.
+   WriteFile(userFile_ + ".tmp", "/user/prefState/val/x = \"hal");
+   std::shared_ptr<Store> store = Store::Create(true);
+   EXPECT_EQ("kept", store->NewContext()->Read("/user/prefState/val/x"));
+   EXPECT_FALSE(Exists(userFile_ + ".bad"));
+   EXPECT_TRUE(store->Save());
+   EXPECT_EQ("kept", store->NewContext()->Read("/user/prefState/val/x"));
+}
+
+TEST_F(VmdbFiles, PreloadFillsTheTreeAndDumpWritesItAll)
+{
+   std::string preload = dir_ + "\\preload.db";
+   std::string dump = dir_ + "\\dump.db";
+   DeleteFileA(dump.c_str());
+   WriteFile(preload, "# fixture\n/host2/%230001/name = \"local\"\n/user/x = \"from preload\"\n");
+   Config_Set("vmdb.preload", preload.c_str());
+   Config_Set("vmdb.dump", dump.c_str());
+   {
+      std::shared_ptr<Store> store = Store::Create(true);
+      std::unique_ptr<Context> ctx = store->NewContext();
+      EXPECT_EQ("local", ctx->Read("/host2/#0001/name"));
+      ctx->Write("/appdata/Tremory/zolt/webUpdate/url", "");
+   }
+   std::vector<KeyValueEntry> entries;
+   std::string error;
+   ASSERT_TRUE(KeyValueFile::Read(dump, entries, error)) << error;
+   ASSERT_NE(nullptr, KeyValueFile::Find(entries, "/host2/%230001/name"));
+   EXPECT_EQ("local", *KeyValueFile::Find(entries, "/host2/%230001/name"));
+   EXPECT_NE(nullptr, KeyValueFile::Find(entries, "/appdata/Tremory/zolt/webUpdate/url"));
+   EXPECT_NE(nullptr, KeyValueFile::Find(entries, "/user/x"));
+   Config_Set("vmdb.preload", "");
+   Config_Set("vmdb.dump", "");
+}
