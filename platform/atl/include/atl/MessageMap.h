@@ -4,6 +4,9 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
+// Reflected notifications arrive as OCM_ + message (OCM__BASE 0x2000); olectl.h has them.
+#include <olectl.h>
 
 namespace atl {
 
@@ -24,66 +27,6 @@ inline bool InRange(UINT value, UINT first, UINT last)
 } // namespace detail
 
 } // namespace atl
-
-// Notifications reflected back to the control that sent them arrive as OCM_ + message.
-// olectl.h defines the same values.
-#ifndef OCM__BASE
-#define OCM__BASE (WM_USER + 0x1c00)
-#endif
-#ifndef OCM_COMMAND
-#define OCM_COMMAND (OCM__BASE + WM_COMMAND)
-#endif
-#ifndef OCM_CTLCOLORBTN
-#define OCM_CTLCOLORBTN (OCM__BASE + WM_CTLCOLORBTN)
-#endif
-#ifndef OCM_CTLCOLOREDIT
-#define OCM_CTLCOLOREDIT (OCM__BASE + WM_CTLCOLOREDIT)
-#endif
-#ifndef OCM_CTLCOLORDLG
-#define OCM_CTLCOLORDLG (OCM__BASE + WM_CTLCOLORDLG)
-#endif
-#ifndef OCM_CTLCOLORLISTBOX
-#define OCM_CTLCOLORLISTBOX (OCM__BASE + WM_CTLCOLORLISTBOX)
-#endif
-#ifndef OCM_CTLCOLORMSGBOX
-#define OCM_CTLCOLORMSGBOX (OCM__BASE + WM_CTLCOLORMSGBOX)
-#endif
-#ifndef OCM_CTLCOLORSCROLLBAR
-#define OCM_CTLCOLORSCROLLBAR (OCM__BASE + WM_CTLCOLORSCROLLBAR)
-#endif
-#ifndef OCM_CTLCOLORSTATIC
-#define OCM_CTLCOLORSTATIC (OCM__BASE + WM_CTLCOLORSTATIC)
-#endif
-#ifndef OCM_DRAWITEM
-#define OCM_DRAWITEM (OCM__BASE + WM_DRAWITEM)
-#endif
-#ifndef OCM_MEASUREITEM
-#define OCM_MEASUREITEM (OCM__BASE + WM_MEASUREITEM)
-#endif
-#ifndef OCM_DELETEITEM
-#define OCM_DELETEITEM (OCM__BASE + WM_DELETEITEM)
-#endif
-#ifndef OCM_VKEYTOITEM
-#define OCM_VKEYTOITEM (OCM__BASE + WM_VKEYTOITEM)
-#endif
-#ifndef OCM_CHARTOITEM
-#define OCM_CHARTOITEM (OCM__BASE + WM_CHARTOITEM)
-#endif
-#ifndef OCM_COMPAREITEM
-#define OCM_COMPAREITEM (OCM__BASE + WM_COMPAREITEM)
-#endif
-#ifndef OCM_HSCROLL
-#define OCM_HSCROLL (OCM__BASE + WM_HSCROLL)
-#endif
-#ifndef OCM_VSCROLL
-#define OCM_VSCROLL (OCM__BASE + WM_VSCROLL)
-#endif
-#ifndef OCM_PARENTNOTIFY
-#define OCM_PARENTNOTIFY (OCM__BASE + WM_PARENTNOTIFY)
-#endif
-#ifndef OCM_NOTIFY
-#define OCM_NOTIFY (OCM__BASE + WM_NOTIFY)
-#endif
 
 #define BEGIN_MSG_MAP(theClass)                                                                    \
 public:                                                                                            \
