@@ -65,7 +65,7 @@ TEST(Harness, HandOffAnswersFollowTheDataSent)
    ASSERT_FALSE(folder.Path().empty()) << e2e::LastFailure();
    std::string record = folder.PathOf("record.txt");
    e2e::Process fixture;
-   HWND frame = StartFixture(fixture, "E2E.HandOff", "--record \"" + record + "\"");
+   HWND frame = StartFixture(fixture, "E2E.HandOff", "--record " + e2e::QuoteArgument(record));
    ASSERT_TRUE(frame);
 
    EXPECT_EQ(e2e::SendCopyDataText(frame, 0, "-x yes.vmx"), std::optional<LRESULT>(1));
@@ -202,14 +202,19 @@ TEST(Harness, ProgramGetsEnvironmentFolderAndArgumentsAndItsOutputIsRead)
 
    e2e::Process printer;
    e2e::ProcessOptions options;
-   options.arguments = "--print \"two words\" --print-env TREMORY_CONFIG --print-cwd --exit-code -1";
+   const std::string awkward = "say \"hi\" to C:\\a b\\";
+   options.arguments = "--print " + e2e::QuoteArgument("two words") + " --print " +
+                       e2e::QuoteArgument(awkward) + " --print " + e2e::QuoteArgument("plain") +
+                       " --print-env TREMORY_CONFIG --print-cwd --exit-code -1";
    options.environment = {{"TREMORY_CONFIG", config}};
    options.workingDirectory = folder.Path();
    options.captureOutput = true;
    ASSERT_TRUE(printer.Start(E2EFIXTURE_EXE, options)) << e2e::LastFailure();
    ASSERT_TRUE(printer.WaitForExit(10000)) << e2e::LastFailure();
    EXPECT_EQ(printer.ExitCode(), -1);
-   EXPECT_EQ(printer.Output(), "two words\r\n" + config + "\r\n" + folder.Path() + "\r\n");
+   EXPECT_EQ(printer.Output(), "two words\r\n" + awkward + "\r\nplain\r\n" + config + "\r\n" +
+                                  folder.Path() + "\r\n");
+   EXPECT_EQ(e2e::QuoteArgument("plain"), "plain");
 
    e2e::Process missing;
    EXPECT_FALSE(missing.Start(folder.PathOf("missing.exe")));

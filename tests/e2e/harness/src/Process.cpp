@@ -51,6 +51,27 @@ std::vector<char> BuildEnvironment(const std::vector<std::pair<std::string, std:
 
 } // namespace
 
+std::string QuoteArgument(const std::string &argument)
+{
+   if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) {
+      return argument;
+   }
+   // Backslashes are literal except before a quotation mark, where they must be doubled.
+   std::string quoted = "\"";
+   size_t backslashes = 0;
+   for (char c : argument) {
+      if (c == '\\') {
+         ++backslashes;
+         continue;
+      }
+      quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+      backslashes = 0;
+      quoted += c;
+   }
+   quoted.append(backslashes * 2, '\\');
+   return quoted + "\"";
+}
+
 Process::~Process()
 {
    if (IsRunning()) {

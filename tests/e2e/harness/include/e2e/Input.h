@@ -18,8 +18,9 @@ bool PostCommand(HWND window, WORD commandId, WORD notification = 0);
 bool PostKey(HWND window, UINT virtualKey);
 // Posts one WM_CHAR per character.
 bool PostChars(HWND window, const std::string &text);
-// Makes the window the foreground window and types the key with its modifiers through the
-// system's input queue, so accelerators with Ctrl, Shift or Alt see the modifiers held down.
+// Makes the window's top-level window the foreground window and types the key with its
+// modifiers through the system's input queue, so accelerators with Ctrl, Shift or Alt see the
+// modifiers held down. The key goes to whatever has the keyboard focus in that window.
 bool PressKey(HWND window, UINT virtualKey, unsigned modifiers = kNoModifier,
               DWORD timeoutMs = kReplyTimeoutMs);
 // Clicks a dialog's button (BM_CLICK, posted) found by control id or by caption; a caption

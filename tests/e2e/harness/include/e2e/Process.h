@@ -16,6 +16,10 @@ struct ProcessOptions {
    bool captureOutput = false;   // standard output and error go to a file Output() reads
 };
 
+// One argument quoted so that the program's command-line splitting gives it back unchanged
+// (spaces, quotation marks, trailing backslashes); plain words stay as they are.
+std::string QuoteArgument(const std::string &argument);
+
 class Process {
 public:
    Process() = default;
