@@ -421,3 +421,63 @@ TEST(AtlWindow, ExceptionInHandlerIsLoggedAndTheWindowKeepsWorking)
 }
 
 } // namespace
+
+namespace {
+
+TEST(AtlWindow, WindowOutlivingItsObjectFallsBackToDefaults)
+{
+   auto *gone = new CRoutingWindow;
+   HWND orphan = gone->Create(nullptr, CWindow::rcDefault, TEXT("orphan"));
+   ASSERT_TRUE(orphan);
+   delete gone;
+
+   EXPECT_EQ(0, SendMessage(orphan, WM_ASK, 0, 0));
+   SetWindowTextA(orphan, "still a window");
+   EXPECT_EQ("still a window", TextOf(orphan));
+
+   // A window created next takes its own object, not the orphan's place.
+   CRoutingWindow next;
+   ASSERT_TRUE(next.Create(nullptr, CWindow::rcDefault, TEXT("next")));
+   EXPECT_EQ(42, next.SendMessage(WM_ASK));
+   EXPECT_EQ(0, SendMessage(orphan, WM_ASK, 0, 0));
+   EXPECT_TRUE(DestroyWindow(orphan));
+   next.DestroyWindow();
+}
+
+TEST(AtlWindow, CenterWindowStaysInsideTheParentAndTextReadsBackAsBSTR)
+{
+   CWindow parent(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
+                                  GetModuleHandle(nullptr), nullptr));
+   ASSERT_TRUE(parent.IsWindow());
+   RECT client;
+   parent.GetClientRect(&client);
+   CWindow child;
+   RECT rc = {0, 0, 100, 50};
+   ASSERT_TRUE(child.Create(TEXT("STATIC"), parent, rc, nullptr, WS_CHILD));
+   CWindow corner;
+   RECT cornerRc = {client.right - 50, 0, client.right, 20};
+   ASSERT_TRUE(corner.Create(TEXT("STATIC"), parent, cornerRc, nullptr, WS_CHILD));
+
+   EXPECT_TRUE(child.CenterWindow());
+   child.GetWindowRect(&rc);
+   parent.ScreenToClient(&rc);
+   EXPECT_EQ((client.right - 100) / 2, rc.left);
+   EXPECT_EQ((client.bottom - 50) / 2, rc.top);
+
+   // Centred on a sibling in the corner, it is pushed back inside the parent.
+   EXPECT_TRUE(child.CenterWindow(corner));
+   child.GetWindowRect(&rc);
+   parent.ScreenToClient(&rc);
+   EXPECT_EQ(client.right - 100, rc.left);
+   EXPECT_EQ(0, rc.top);
+
+   child.SetWindowText(L"wide \u00fc text");
+   BSTR text = SysAllocString(L"replaced");
+   EXPECT_TRUE(child.GetWindowText(text));
+   EXPECT_EQ(11u, SysStringLen(text));
+   EXPECT_STREQ(L"wide \u00fc text", text);
+   SysFreeString(text);
+   parent.DestroyWindow();
+}
+
+} // namespace

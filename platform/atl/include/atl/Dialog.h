@@ -11,11 +11,25 @@ template <class TBase = CWindow>
 class CDialogImplBaseT : public CWindowImplRoot<TBase> {
 public:
    CDialogImplBaseT() : m_bModal(false) {}
+   ~CDialogImplBaseT() override
+   {
+      // The object goes before its window: the dialog manager alone answers from now on.
+      if (this->m_hWnd && detail::FindObject(this->m_hWnd, detail::kImplProp) == this) {
+         detail::Orphan(this->m_hWnd, detail::kImplProp);
+      }
+   }
 
    virtual DLGPROC GetDialogProc() { return DialogProc; }
    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
    {
-      auto *self = static_cast<CDialogImplBaseT *>(detail::FindObject(hWnd, detail::kImplProp));
+      void *found = detail::FindObject(hWnd, detail::kImplProp);
+      if (found == detail::kOrphan) {
+         if (uMsg == WM_NCDESTROY) {
+            ::RemovePropW(hWnd, detail::kImplProp);
+         }
+         return FALSE;
+      }
+      auto *self = static_cast<CDialogImplBaseT *>(found);
       if (!self) {
          self = static_cast<CDialogImplBaseT *>(detail::PopCreating(detail::kCreateDialog));
          if (!self) {

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "atl/Module.h"
+
 namespace atl {
 
 // A rectangle argument that may be given as a pointer, a reference or NULL.
@@ -49,7 +51,7 @@ public:
       RECT *rc = rect.m_lpRect ? rect.m_lpRect : &rcDefault;
       m_hWnd = ::CreateWindowEx(exStyle, className, windowName, style, rc->left, rc->top,
                                 rc->right - rc->left, rc->bottom - rc->top, parent, menuOrId.m_hMenu,
-                                ::GetModuleHandle(nullptr), createParam);
+                                _Module.GetModuleInstance(), createParam);
       return m_hWnd;
    }
    BOOL DestroyWindow()

@@ -28,9 +28,19 @@ void DiscardCreating(CreateKind kind, void *object);
 extern const wchar_t kImplProp[];
 extern const wchar_t kContainedProp[];
 
+// Marks a window whose object was destroyed before it: its messages go to the default
+// procedure and it never takes an object meant for a window being created.
+void *const kOrphan = reinterpret_cast<void *>(static_cast<INT_PTR>(1));
+
 inline void *FindObject(HWND wnd, const wchar_t *prop)
 {
    return ::GetPropW(wnd, prop);
+}
+
+// Detaches a window from the object that is going away.
+inline void Orphan(HWND wnd, const wchar_t *prop)
+{
+   ::SetPropW(wnd, prop, kOrphan);
 }
 
 } // namespace detail
@@ -242,11 +252,16 @@ public:
    CWindowImplBaseT() : m_pfnSuperWindowProc(::DefWindowProc) {}
    ~CWindowImplBaseT() override
    {
-      // The object goes before its window: later messages go to the default procedure.
-      if (this->m_hWnd && detail::FindObject(this->m_hWnd, detail::kImplProp) == this) {
-         UnsubclassWindow(TRUE);
-         ::RemovePropW(this->m_hWnd, detail::kImplProp);
+      // The object goes before its window: a subclassed window gets its own procedure back,
+      // any other is left to the default procedure.
+      HWND wnd = this->m_hWnd;
+      if (!wnd || detail::FindObject(wnd, detail::kImplProp) != this) {
+         return;
       }
+      if (m_pfnSuperWindowProc != ::DefWindowProc && UnsubclassWindow(FALSE)) {
+         return;
+      }
+      detail::Orphan(wnd, detail::kImplProp);
    }
 
    static DWORD GetWndStyle(DWORD style) { return TWinTraits::GetWndStyle(style); }
@@ -255,7 +270,14 @@ public:
    virtual WNDPROC GetWindowProc() { return WindowProc; }
    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
    {
-      auto *self = static_cast<CWindowImplBaseT *>(detail::FindObject(hWnd, detail::kImplProp));
+      void *found = detail::FindObject(hWnd, detail::kImplProp);
+      if (found == detail::kOrphan) {
+         if (uMsg == WM_NCDESTROY) {
+            ::RemovePropW(hWnd, detail::kImplProp);
+         }
+         return ::DefWindowProc(hWnd, uMsg, wParam, lParam);
+      }
+      auto *self = static_cast<CWindowImplBaseT *>(found);
       if (!self) {
          self = static_cast<CWindowImplBaseT *>(detail::PopCreating(detail::kCreateWindow));
          if (!self) {
