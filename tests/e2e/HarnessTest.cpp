@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -275,18 +276,30 @@ TEST(Harness, WaitsGiveUpWithinTheirBound)
    EXPECT_TRUE(hung.IsRunning());
 }
 
-TEST(Harness, HungProgramIsKilledWhenItsScopeEnds)
+TEST(Harness, HungProgramIsKilledWhenItsOwnerEnds)
 {
    HANDLE watched = nullptr;
    {
-      e2e::Process hung;
-      ASSERT_TRUE(StartFixture(hung, "E2E.Killed", "--hang"));
-      watched = OpenProcess(SYNCHRONIZE, FALSE, hung.Id());
-      ASSERT_TRUE(watched);
-      EXPECT_EQ(WaitForSingleObject(watched, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+      e2e::Process owner;
+      {
+         e2e::Process hung;
+         ASSERT_TRUE(StartFixture(hung, "E2E.Killed", "--hang"));
+         watched = OpenProcess(SYNCHRONIZE, FALSE, hung.Id());
+         ASSERT_TRUE(watched);
+         owner = std::move(hung);
+      }
+      EXPECT_EQ(WaitForSingleObject(watched, 300), static_cast<DWORD>(WAIT_TIMEOUT))
+         << "a moved-from process must not kill what it handed on";
+      EXPECT_TRUE(owner.IsRunning());
    }
    EXPECT_EQ(WaitForSingleObject(watched, 5000), WAIT_OBJECT_0);
    CloseHandle(watched);
+
+   e2e::Process killed;
+   ASSERT_TRUE(StartFixture(killed, "E2E.Killed2", "--hang"));
+   ASSERT_TRUE(killed.Kill()) << e2e::LastFailure();
+   EXPECT_FALSE(killed.IsRunning());
+   EXPECT_EQ(killed.ExitCode(), 1);
 }
 
 } // namespace
