@@ -1,0 +1,39 @@
+// A host: a node under "/host2/#" of the state database.
+#pragma once
+
+#include <string>
+
+#include <sigc++/sigc++.h>
+
+#include "cui/VmdbCtx.h"
+
+namespace cui {
+
+class Cnx;   // a connection to a remote host; none for the local host
+
+class Host : public sigc::trackable {
+public:
+   // `hostPath` is the host's node ("/host2/#0001/"); a trailing "/" is added when missing.
+   Host(Cnx *cnx, const vmdb::Ctx &ctx, const std::string &hostPath);
+   // Unregisters itself where it is the client or the current host.
+   virtual ~Host();
+
+   const std::string &GetPath() const { return path_; }
+   Cnx *GetCnx() const { return cnx_; }
+   vmdb::Ctx &GetCtx() { return ctx_; }
+
+   // Raised from a poll step when anything under the host's node changes.
+   sigc::signal<void> changed;
+
+protected:
+   // Sets the path and (re)watches the host's subtree; an empty path watches nothing.
+   void SetPath(const std::string &hostPath);
+
+private:
+   Cnx *cnx_;
+   vmdb::Ctx ctx_;
+   std::string path_;
+   sigc::connection watch_;
+};
+
+}  // namespace cui

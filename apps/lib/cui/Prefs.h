@@ -1,0 +1,77 @@
+// The user's preferences: the application's preference request element
+// "/user/prefState/req/#ZOLT/" and its "val/zolt/..." subtree, plus the settings of this run that
+// the command line gives (kept in memory, never saved).
+//
+// Node-backed accessors read and write under the request element; the node each one uses is
+// named beside it, relative to the element. A boolean node reads false when it is missing unless
+// a default is given beside it. Booleans are written as "1"/"0".
+#pragma once
+
+#include <string>
+
+#include <sigc++/sigc++.h>
+
+#include "cui/VmdbCtx.h"
+
+namespace cui {
+
+extern const char kPrefsRequestPath[];   // "/user/prefState/req/#ZOLT/"
+extern const char kAppDataPath[];        // "/appdata/Tremory/zolt/"
+
+class Prefs : public sigc::trackable {
+public:
+   // 0: the desktop mode that works on the local host; 1: a host given on the command line.
+   enum UIMode { UI_MODE_LOCAL = 0, UI_MODE_REMOTE = 1 };
+
+   // On a context of its own on the registered model context (cui::GetVmdbCtx; cui::Error when
+   // none is registered), or on `ctx`'s database.
+   Prefs();
+   explicit Prefs(const vmdb::Ctx &ctx);
+   // Unregisters itself when it is the registered preferences object.
+   virtual ~Prefs();
+
+   const std::string &GetRequestPath() const { return request_; }
+   vmdb::Ctx &GetCtx() { return ctx_; }
+
+   // In memory; UI_MODE_LOCAL until set. Any value but 1 is taken as 0.
+   UIMode GetUIMode() const { return uiMode_; }
+   void SetUIMode(int mode);
+
+   // Settings of this run from the command line, in memory, false until set.
+   void SetDebugMks(bool on) { debugMks_ = on; }
+   bool GetDebugMks() const { return debugMks_; }
+   void SetKeepVmxOnline(bool on) { keepVmxOnline_ = on; }
+   bool GetKeepVmxOnline() const { return keepVmxOnline_; }
+   void SetAsIfRemote(bool on) { asIfRemote_ = on; }
+   bool GetAsIfRemote() const { return asIfRemote_; }
+   void SetLocalHeadless(bool on) { localHeadless_ = on; }
+   bool GetLocalHeadless() const { return localHeadless_; }
+
+   bool GetTrayIconEnabled() const;                 // "val/zolt/trayIcon/enabled"
+   bool GetBackgroundOnClose() const;               // "val/zolt/backgroundOnClose"
+   bool GetSidebar() const;                         // "val/zolt/view/sidebar", default true
+   void SetSidebar(bool on);
+   bool GetStatusBarShow() const;                   // "val/zolt/view/statusBar", default true
+   void SetStatusBarShow(bool on);
+   bool GetQuickSwitch() const;                     // "val/zolt/view/quickSwitch"
+   void SetQuickSwitch(bool on);
+
+   // Any "val/..." node as a flag or a text (tests and later accessors).
+   bool GetBool(const std::string &valPath, bool defaultValue) const;
+   void SetBool(const std::string &valPath, bool on);
+   std::string GetString(const std::string &valPath) const;
+   void SetString(const std::string &valPath, const std::string &value);
+
+protected:
+   vmdb::Ctx ctx_;
+   std::string request_;
+
+private:
+   UIMode uiMode_ = UI_MODE_LOCAL;
+   bool debugMks_ = false;
+   bool keepVmxOnline_ = false;
+   bool asIfRemote_ = false;
+   bool localHeadless_ = false;
+};
+
+}  // namespace cui

@@ -1,0 +1,60 @@
+// The Windows side of the preferences: window chrome and full screen, the application's current
+// and transient object, and the session.
+//
+// The current and transient objects are the links "/appdata/Tremory/zolt/currentObj" and
+// ".../transientObj", whose value is a record path ("/appdata/Tremory/zolt/openedObj/#0001/");
+// the record's `type` and `path` nodes describe the object.
+#pragma once
+
+#include <string>
+
+#include <sigc++/sigc++.h>
+
+#include "cui/Prefs.h"
+
+namespace wui {
+
+class Prefs : public cui::Prefs {
+public:
+   Prefs();
+   explicit Prefs(const vmdb::Ctx &ctx);
+   ~Prefs() override;
+
+   // In memory, true until set (the command line's "show controls").
+   void SetShowChrome(bool on) { showChrome_ = on; }
+   bool GetShowChrome() const { return showChrome_; }
+
+   bool GetFullScreen() const;                      // "val/zolt/view/fullScreen"
+   void SetFullScreen(bool on);
+
+   // The record path the link points at; empty when the link is unset.
+   std::string GetCurrentObj() const;
+   std::string GetCurrentObjType() const;           // the record's "type"; empty when unset
+   std::string GetCurrentObjPath() const;           // the record's "path"; empty when unset
+   void SetCurrentObj(const std::string &recordPath);
+   std::string GetTransientObj() const;
+   std::string GetTransientObjType() const;
+   std::string GetTransientObjPath() const;
+   void SetTransientObj(const std::string &recordPath);
+   void UnsetTransientObj();                        // removes the link node
+
+   // Raised from a poll step after the currentObj link changed (written or removed).
+   sigc::signal<void> currentObjChanged;
+
+   // In memory, false until set.
+   bool GetRemoteSession() const { return remoteSession_; }
+   void SetRemoteSession(bool remote) { remoteSession_ = remote; }
+   // The link "/appdata/Tremory/zolt/session/cnxPath"; empty when unset.
+   std::string GetSessionPath() const;
+   void SetSessionPath(const std::string &cnxPath);
+
+private:
+   void WatchCurrentObj();
+   std::string LinkValue(const char *link) const;
+   std::string RecordField(const char *link, const char *field) const;
+
+   bool showChrome_ = true;
+   bool remoteSession_ = false;
+};
+
+}  // namespace wui
