@@ -420,10 +420,6 @@ TEST(AtlWindow, ExceptionInHandlerIsLoggedAndTheWindowKeepsWorking)
    wnd.DestroyWindow();
 }
 
-} // namespace
-
-namespace {
-
 TEST(AtlWindow, WindowOutlivingItsObjectFallsBackToDefaults)
 {
    auto *gone = new CRoutingWindow;
@@ -478,6 +474,35 @@ TEST(AtlWindow, CenterWindowStaysInsideTheParentAndTextReadsBackAsBSTR)
    EXPECT_STREQ(L"wide \u00fc text", text);
    SysFreeString(text);
    parent.DestroyWindow();
+}
+
+// A class of its own built on the system's edit control.
+class CSuperEdit : public CWindowImpl<CSuperEdit> {
+public:
+   DECLARE_WND_SUPERCLASS(TEXT("AtlTestSuperEdit"), TEXT("EDIT"))
+
+   BEGIN_MSG_MAP(CSuperEdit)
+      MESSAGE_HANDLER(WM_ASK, OnAsk)
+   END_MSG_MAP()
+
+   LRESULT OnAsk(UINT, WPARAM, LPARAM, BOOL &) { return 5; }
+};
+
+TEST(AtlWindow, SuperclassAddsAMapToASystemControl)
+{
+   CSuperEdit edit;
+   RECT rc = {0, 0, 200, 24};
+   ASSERT_TRUE(edit.Create(nullptr, rc, TEXT("start"), WS_POPUP | ES_AUTOHSCROLL));
+   char cls[64] = "";
+   GetClassNameA(edit, cls, sizeof(cls));
+   EXPECT_STREQ("AtlTestSuperEdit", cls);
+   EXPECT_EQ(5, edit.SendMessage(WM_ASK));
+   // Everything else is the edit control's own behaviour.
+   edit.SendMessage(EM_SETSEL, 5, 5);
+   edit.SendMessage(WM_CHAR, '!', 1);
+   EXPECT_EQ("start!", TextOf(edit));
+   EXPECT_EQ(6, edit.SendMessage(WM_GETTEXTLENGTH));
+   edit.DestroyWindow();
 }
 
 } // namespace
