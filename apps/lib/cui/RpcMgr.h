@@ -19,7 +19,6 @@
 
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 
 #include <sigc++/sigc++.h>
@@ -33,7 +32,7 @@ namespace rpc {
 class Mgr;
 
 // What commands and requests share: inputs, signals, the one Invoke.
-class RpcImpl : public sigc::trackable {
+class RpcImpl : public sigc::trackable, public std::enable_shared_from_this<RpcImpl> {
 public:
    virtual ~RpcImpl();
 
@@ -137,15 +136,16 @@ public:
 
    Mgr(const Mgr &) = delete;
    Mgr &operator=(const Mgr &) = delete;
+   // Commands and requests must not outlive their manager.
 
 private:
    friend class RpcImpl;
-   void Keep(std::shared_ptr<RpcImpl> rpc);
-   void Release(RpcImpl *rpc);
+   // Holds an invoked command or request until its outcome; Release hands the last hold back.
+   std::shared_ptr<RpcImpl> Keep(RpcImpl *rpc);
+   std::shared_ptr<RpcImpl> Release(RpcImpl *rpc);
 
    vmdb::Ctx ctx_;
    std::map<RpcImpl *, std::shared_ptr<RpcImpl>> pending_;
-   std::shared_ptr<bool> alive_;
 };
 
 }  // namespace rpc

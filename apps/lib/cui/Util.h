@@ -23,7 +23,7 @@ void GenericExceptionHandler();
 
 namespace kestrum {
 
-// The automation library's handle (1000 means none); stored for the run.
+// The automation library's handle, stored for the run; 1000 (none) until set.
 void SetKestrumSDK(int handle);
 int GetKestrumSDK();
 

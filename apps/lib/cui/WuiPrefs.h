@@ -50,9 +50,10 @@ public:
 
 private:
    void WatchCurrentObj();
-   std::string LinkValue(const char *link) const;
-   std::string RecordField(const char *link, const char *field) const;
+   std::string LinkValue(const std::string &link) const;
+   std::string RecordField(const std::string &link, const char *field) const;
 
+   sigc::connection currentObjWatch_;
    bool showChrome_ = true;
    bool remoteSession_ = false;
 };

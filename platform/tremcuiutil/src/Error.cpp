@@ -1,0 +1,10 @@
+#include "cui/Error.h"
+
+namespace cui {
+
+void Cancel(const AbortSlot &abortSlot)
+{
+   CallSlot(abortSlot, true, Error());
+}
+
+}  // namespace cui

@@ -1,0 +1,15 @@
+// Path text helpers of the library (internal).
+#pragma once
+
+#include <string>
+
+namespace cuiutil {
+
+// `path` with one trailing "/" (unchanged when empty).
+std::string WithSlash(const std::string &path);
+// `path` without trailing "/" (but "/" stays).
+std::string WithoutSlash(const std::string &path);
+// File paths compared as Windows does: case-blind, "\" and "/" alike.
+bool SameFilePath(const std::string &a, const std::string &b);
+
+}  // namespace cuiutil
