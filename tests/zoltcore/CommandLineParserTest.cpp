@@ -110,20 +110,6 @@ TEST(CommandLineParser, QuestionMarkShowsTheUsageAndStops)
    EXPECT_TRUE(quiet.outcome.box.text.empty());
 }
 
-TEST(CommandLineParser, UsageTextListsTheDocumentedOptionsInOrder)
-{
-   std::string usage = CommandLineParser::UsageText();
-   EXPECT_EQ(0u, usage.find("Usage: tremory [OPTION ...] [--] [configuration file(s)]\nwhere OPTIONS are:\n"));
-   size_t at = 0;
-   for (const char *option : {"-v ", "-x ", "-X ", "-q ", "-s NAME=VALUE", "-f hotfixFile", "-t ", "-n ", "-B "}) {
-      size_t found = usage.find(option, at);
-      ASSERT_NE(std::string::npos, found) << option;
-      at = found;
-   }
-   EXPECT_NE(std::string::npos, usage.find("-s NAME=VALUE   \t Set variable NAME to VALUE\n"));
-   EXPECT_EQ("Bare window (hide controls)\n", usage.substr(usage.size() - 28));
-}
-
 TEST(CommandLineParser, UnknownOptionsAreInvalid)
 {
    // -p is in the option string, -Z is not, -s lacks its value, -x? is not a help request.

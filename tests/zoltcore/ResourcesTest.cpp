@@ -49,23 +49,6 @@ HMENU MenuHolding(HMENU menu, UINT id)
    return nullptr;
 }
 
-// The item at a place of a menu: places count from 1, submenus included and separators not.
-// wID is 0 and hSubMenu null when there is no such place.
-MENUITEMINFOA ItemAtPlace(HMENU menu, int place)
-{
-   for (int i = 0, seen = 0; i < GetMenuItemCount(menu); i++) {
-      MENUITEMINFOA info = {};
-      info.cbSize = sizeof info;
-      info.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_ID;
-      GetMenuItemInfoA(menu, i, TRUE, &info);
-      if ((info.fType & MFT_SEPARATOR) == 0 && ++seen == place) {
-         return info;
-      }
-   }
-   MENUITEMINFOA none = {};
-   return none;
-}
-
 class MainMenu : public ::testing::Test {
 protected:
    void SetUp() override { menu_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU)); }
@@ -139,35 +122,6 @@ TEST_F(MainMenu, TopLevelMenusStandInTheirPositions)
    int count = GetMenuItemCount(window);
    EXPECT_EQ(IDM_WINDOW_NEXT_TAB, GetMenuItemID(window, count - 2));
    EXPECT_EQ(IDM_WINDOW_PREVIOUS_TAB, GetMenuItemID(window, count - 1));
-}
-
-TEST_F(MainMenu, CommandsStandAtTheirPlaces)
-{
-   struct Place { int top; int submenuPlace; int place; int id; };
-   const Place places[] = {
-      {0, 0, 2, IDM_FILE_OPEN},          {0, 0, 5, IDM_FILE_CLOSE},      {0, 0, 8, IDM_FILE_EXIT},
-      {0, 1, 4, IDM_FILE_NEW_WINDOW},    {1, 0, 5, IDM_EDIT_PREFERENCES},
-      {2, 0, 8, IDM_VIEW_HOME},          {2, 0, 13, IDM_VIEW_DATABASE_VIEWER},
-      {2, 3, 3, IDM_VIEW_CONSOLE},       {2, 10, 5, IDM_VIEW_TOOLBAR_REPLAY},
-      {5, 0, 4, IDM_HOST_SETTINGS},
-      {6, 0, 5, IDM_VM_CLONE},           {6, 0, 11, IDM_VM_REMOVE},      {6, 0, 18, IDM_VM_SETTINGS},
-      {6, 1, 1, IDM_VM_POWER_ON},        {6, 1, 8, IDM_VM_RESTART_GUEST},
-      {6, 2, 4, IDM_VM_SNAPSHOT_MANAGER},
-      {7, 0, 5, IDM_TEAM_DELETE},        {7, 0, 6, IDM_TEAM_SETTINGS},   {7, 1, 4, IDM_TEAM_RESET},
-      {8, 0, 8, IDM_ZEPHRO_DELETE},
-      {10, 0, 3, IDM_HELP_ZEPHRO_GUIDE}, {10, 0, 8, IDM_HELP_CHECK_UPDATES}, {10, 0, 9, IDM_HELP_ABOUT},
-      {10, 5, 2, IDM_HELP_SHOW_ENABLED_HINTS},
-   };
-   for (const Place &p : places) {
-      HMENU menu = GetSubMenu(menu_, p.top);
-      if (p.submenuPlace != 0) {
-         menu = ItemAtPlace(menu, p.submenuPlace).hSubMenu;
-         ASSERT_NE(nullptr, menu) << "menu " << p.top << " place " << p.submenuPlace;
-      }
-      MENUITEMINFOA item = ItemAtPlace(menu, p.place);
-      EXPECT_EQ(nullptr, item.hSubMenu) << p.id;
-      EXPECT_EQ(static_cast<UINT>(p.id), item.wID) << "menu " << p.top << " place " << p.place;
-   }
 }
 
 TEST_F(MainMenu, EveryPopupHoldsTheItemThatNamesIt)
