@@ -1,0 +1,67 @@
+#include "cui/LocalHost.h"
+
+#include <gtest/gtest.h>
+
+#include "TestDb.h"
+#include "cui/DlgMgr.h"
+
+TEST(CuiHosts, LocalHostResolvesItsLinkAndSignalsChangesOfItsNode)
+{
+   TestDb db;
+   vmdbstore::SchemaDecl link;
+   link.name = "localHost";
+   link.type = vmdbstore::NodeType::Link;
+   link.linkTarget = "/host2/#";
+   db.store->Declare("/appdata/Tremory/zolt", link);
+   db.raw->Write("/host2/#0001/name", "local");
+   db.raw->Write("/appdata/Tremory/zolt/localHost", "/host2/#0001/");
+
+   cui::LocalHost host(db.ctx, "/appdata/Tremory/zolt/localHost/");
+   EXPECT_EQ("/host2/#0001/", host.GetPath());
+   int changes = 0;
+   host.changed.connect([&changes]() { ++changes; });
+   TestDb::Drain();
+   changes = 0;
+   db.raw->Write("/host2/#0001/setup/help/url/#0001/name", "guide");
+   db.raw->Write("/host2/#0002/name", "other");
+   EXPECT_EQ(0, changes);
+   TestDb::Drain();
+   EXPECT_EQ(1, changes);
+
+   cui::LocalHost unset(db.ctx, "/appdata/Tremory/zolt/missing/");
+   EXPECT_EQ("", unset.GetPath());
+}
+
+TEST(CuiDlgMgr, PreTranslationAsksOnlyTheRegisteredWindowThatHoldsTheTarget)
+{
+   HWND outer = CreateWindowExA(0, "STATIC", "page", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+   HWND child = CreateWindowExA(0, "STATIC", "c", WS_CHILD, 0, 0, 5, 5, outer, nullptr, nullptr, nullptr);
+   HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+   ASSERT_TRUE(outer && child && other);
+
+   wui::DlgMgr mgr;
+   std::vector<HWND> asked;
+   MSG key = {child, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+   EXPECT_FALSE(mgr.PreTranslateMessage(&key, true)) << "no window registered";
+
+   mgr.Register(outer, [&asked](MSG *msg) {
+      asked.push_back(msg->hwnd);
+      return true;
+   });
+   EXPECT_TRUE(mgr.PreTranslateMessage(&key, true));
+   MSG paint = {child, WM_PAINT, 0, 0, 0, {0, 0}};
+   EXPECT_FALSE(mgr.PreTranslateMessage(&paint, true));
+   MSG elsewhere = {other, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+   EXPECT_FALSE(mgr.PreTranslateMessage(&elsewhere, true));
+   EXPECT_EQ(std::vector<HWND>{child}, asked);
+
+   mgr.UnRegister(outer);
+   EXPECT_FALSE(mgr.PreTranslateMessage(&key, true));
+
+   // A registered window destroyed without UnRegister is forgotten.
+   mgr.Register(other);
+   DestroyWindow(other);
+   EXPECT_FALSE(mgr.PreTranslateMessage(&elsewhere, false));
+   EXPECT_FALSE(mgr.IsRegistered(other));
+   DestroyWindow(outer);
+}
