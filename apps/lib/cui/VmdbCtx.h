@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sigc++/sigc++.h>
@@ -17,6 +18,9 @@ public:
    Value() = default;
    Value(int value) : text_(std::to_string(value)) {}
    Value(long value) : text_(std::to_string(value)) {}
+   Value(long long value) : text_(std::to_string(value)) {}
+   Value(unsigned value) : text_(std::to_string(value)) {}
+   Value(unsigned long long value) : text_(std::to_string(value)) {}
    Value(bool value) : text_(value ? "1" : "0"), isBool_(true) {}
    Value(const char *text) : text_(text ? text : "") {}
    Value(std::string text) : text_(std::move(text)) {}
