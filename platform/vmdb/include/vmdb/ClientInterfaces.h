@@ -1,0 +1,110 @@
+// The client objects of the state database's COM server ("VMClient", "VMList", "VMMsg"), written
+// in the same wrapper style as VmdbInterfaces.h: raw_ methods return an HRESULT, the inline
+// wrappers raise _com_error on failure and return the result.
+//
+// Register them with vmdb::RegisterClientClasses() (vmdb/ClientClasses.h), next to
+// vmdb::RegisterClasses(), after CoInitialize.
+#pragma once
+
+#include "vmdb/VmdbInterfaces.h"
+
+struct IVMClient;
+struct IVMList;
+struct IVMMsg;
+
+// Creatable classes.
+struct VMClient;
+struct VMList;
+struct VMMsg;
+
+__CRT_UUID_DECL(IVMClient, 0x6d79755d, 0x8a8c, 0x428f, 0x96, 0xe7, 0x79, 0xb2, 0xb9, 0xde, 0x77, 0x10)
+__CRT_UUID_DECL(IVMList, 0x7098c49f, 0x2e24, 0x45e2, 0xad, 0x16, 0x5e, 0x23, 0xfe, 0x23, 0x0e, 0x92)
+__CRT_UUID_DECL(IVMMsg, 0xd44e001b, 0xed1b, 0x4473, 0xb1, 0x45, 0x81, 0x86, 0xa5, 0x04, 0x7f, 0xce)
+__CRT_UUID_DECL(VMClient, 0xd7060374, 0xf762, 0x4bc1, 0x94, 0x95, 0xd3, 0x11, 0x84, 0x52, 0xe8, 0x2e)
+__CRT_UUID_DECL(VMList, 0x20db72dc, 0x0d3f, 0x425c, 0x8d, 0x88, 0x6a, 0xd6, 0x30, 0x2e, 0xf4, 0xde)
+__CRT_UUID_DECL(VMMsg, 0x8284d505, 0x2058, 0x4b59, 0xb5, 0xd8, 0x2f, 0x02, 0x53, 0xef, 0x4d, 0xe2)
+
+_COM_SMARTPTR_TYPEDEF(IVMClient, __uuidof(IVMClient));
+_COM_SMARTPTR_TYPEDEF(IVMList, __uuidof(IVMList));
+_COM_SMARTPTR_TYPEDEF(IVMMsg, __uuidof(IVMMsg));
+
+// The machine client: the local host's subtree and, later, connections to other hosts.
+// Every method but Init fails with E_UNEXPECTED before Init.
+struct IVMClient : IUnknown {
+   // `rawCtx` is a context's GetRawHandle (the client takes its own context on that database);
+   // `rawPoll` the poll object's GetRawHandle (may be 0); `pollOption` is kept and has no effect
+   // on the local host. Creates the local host's subtree "/host2/#0000/": "setup/product/name",
+   // "setup/product/versionDotted", "vms/registeredvms/" and the machine command queue
+   // "util/vm/cmd/"; nodes already there (a preloaded database) are kept. A second Init fails.
+   HRESULT Init(INT_PTR rawCtx, INT_PTR rawPoll, VARIANT_BOOL pollOption);
+   // The accumulated " -s NAME=VALUE" text of the command line: each assignment becomes a
+   // configuration key for this run. Other options in the text ("-E locale") are ignored; a
+   // malformed assignment is logged as a warning and skipped.
+   HRESULT SetVariables(_bstr_t text);
+   // The host the client works with ("/host2/#0000/", the local host until attached elsewhere).
+   _bstr_t GetHostPath();
+   _bstr_t GetLocalHostPath();
+   // Connections to other hosts: E_NOTIMPL for now.
+   // Connect: a new connection node path ("/db/connection/#xxxx/"); three empty texts: local.
+   _bstr_t Connect(_bstr_t dest, _bstr_t user, _bstr_t password);
+   long GetConnectionHostCount(_bstr_t cnxPath);
+   _bstr_t GetConnectionHostPath(_bstr_t cnxPath, long index);
+   HRESULT Attach(_bstr_t cnxPath, _bstr_t hostPath);
+   // Lets go of a host attached before.
+   HRESULT ReleaseHost(_bstr_t hostPath);
+   HRESULT Disconnect(_bstr_t cnxPath);
+
+   virtual HRESULT __stdcall raw_Init(INT_PTR rawCtx, INT_PTR rawPoll, VARIANT_BOOL pollOption) = 0;
+   virtual HRESULT __stdcall raw_SetVariables(BSTR text) = 0;
+   virtual HRESULT __stdcall raw_GetHostPath(BSTR *path) = 0;
+   virtual HRESULT __stdcall raw_GetLocalHostPath(BSTR *path) = 0;
+   virtual HRESULT __stdcall raw_Connect(BSTR dest, BSTR user, BSTR password, BSTR *cnxPath) = 0;
+   virtual HRESULT __stdcall raw_GetConnectionHostCount(BSTR cnxPath, long *count) = 0;
+   virtual HRESULT __stdcall raw_GetConnectionHostPath(BSTR cnxPath, long index, BSTR *hostPath) = 0;
+   virtual HRESULT __stdcall raw_Attach(BSTR cnxPath, BSTR hostPath) = 0;
+   virtual HRESULT __stdcall raw_ReleaseHost(BSTR hostPath) = 0;
+   virtual HRESULT __stdcall raw_Disconnect(BSTR cnxPath) = 0;
+};
+
+// The machine list: bound to a database and the poll loop.
+struct IVMList : IUnknown {
+   // E_POINTER without a database; a second Init fails with E_UNEXPECTED.
+   HRESULT Init(IVmdbDatabase *db, ITremappPoll *poll);
+   IVmdbDatabasePtr GetDatabase();
+
+   virtual HRESULT __stdcall raw_Init(IVmdbDatabase *db, ITremappPoll *poll) = 0;
+   virtual HRESULT __stdcall raw_GetDatabase(IVmdbDatabase **db) = 0;
+};
+
+// The message box of the user interface.
+//
+// Message kinds: "error", "warning", "info", "hint" (information icon), "hintQuestion" (question
+// icon). Button sets and answers: "ok" (OK 0), "yesNo" (Yes 0, No 1), "okCancel" (OK 0, Cancel 1).
+// A hint key names a hint the user may have turned off: when the preference
+// "/user/prefState/req/#ZOLT/val/hints/<key>/disabled" (read through the context) is true, the
+// message is not shown and answers 0.
+//
+// Test hook: with the configuration key "test.vmmsg.answer" set, no window is shown and the
+// configured answer is returned. Either way the message is logged as
+// "VMMsg: <kind>: <title>: <text>\n".
+struct IVMMsg : IUnknown {
+   // `channel` -1: this process's own user interface, the only one there is (E_INVALIDARG else).
+   HRESULT Init(long channel);
+   // The context the hint preferences are read through; null: no hint is ever turned off.
+   HRESULT SetContext(IVmdbContext *ctx);
+   // The window that owns the box (it is disabled while the box is up); null or a window that
+   // no longer exists: no owner.
+   HRESULT SetOwner(HWND owner);
+   HWND GetOwner();
+   // Shows a modal box and returns the answer index. E_INVALIDARG for an unknown kind or set.
+   long Message(_bstr_t text, _bstr_t title, _bstr_t buttonSet, _bstr_t kind, _bstr_t hintKey = _bstr_t());
+
+   virtual HRESULT __stdcall raw_Init(long channel) = 0;
+   virtual HRESULT __stdcall raw_SetContext(IVmdbContext *ctx) = 0;
+   virtual HRESULT __stdcall raw_SetOwner(HWND owner) = 0;
+   virtual HRESULT __stdcall raw_GetOwner(HWND *owner) = 0;
+   virtual HRESULT __stdcall raw_Message(BSTR text, BSTR title, BSTR buttonSet, BSTR kind, BSTR hintKey,
+                                         long *answer) = 0;
+};
+
+#include "vmdb/ClientInterfaces.inl"
