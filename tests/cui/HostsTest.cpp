@@ -4,6 +4,8 @@
 
 #include "TestDb.h"
 #include "cui/DlgMgr.h"
+#include "cui/Util.h"
+#include "tremorybase/Config.h"
 
 TEST(CuiHosts, LocalHostResolvesItsLinkAndSignalsChangesOfItsNode)
 {
@@ -64,4 +66,13 @@ TEST(CuiDlgMgr, PreTranslationAsksOnlyTheRegisteredWindowThatHoldsTheTarget)
    EXPECT_FALSE(mgr.PreTranslateMessage(&elsewhere, false));
    EXPECT_FALSE(mgr.IsRegistered(other));
    DestroyWindow(outer);
+}
+
+TEST(CuiUtil, ZephroExtensionFollowsItsConfigurationKey)
+{
+   EXPECT_FALSE(wui::util::HasZephroExtension());
+   Config_Set("ui.zephro.extension", "true");
+   EXPECT_TRUE(wui::util::HasZephroExtension());
+   Config_Set("ui.zephro.extension", "0");
+   EXPECT_FALSE(wui::util::HasZephroExtension());
 }

@@ -31,7 +31,8 @@ class TeamMgr;
 class VM;
 class VMMgr;
 
-// The model context; an empty Ctx (IsValid false) before.
+// The model context; an empty Ctx (IsValid false) before. The stored copy keeps the database
+// open (its user file is saved when the last context goes): store an empty Ctx at shutdown.
 void SetVmdbCtx(const vmdb::Ctx &ctx);
 vmdb::Ctx GetVmdbCtx();
 // A new context of its own on the model context's database; cui::Error when none is registered.
