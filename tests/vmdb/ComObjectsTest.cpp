@@ -158,6 +158,17 @@ TEST(VmdbCom, ClassesAreCreatedByProgIdAndClassIdAndUnknownNamesFail)
    const CLSID unknown = {0x5b1e0a52, 0x11f4, 0x4c55, {0x9d, 0x0e, 0x21, 0x7a, 0x6c, 0x33, 0x90, 0x01}};
    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(unknown, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void **>(&none)));
 
+   // Every connection to the default database reaches the same one; named ones are apart.
+   IVmdbDatabasePtr one, two, named;
+   ASSERT_EQ(S_OK, one.CreateInstance(__uuidof(VmdbDatabase), nullptr, CLSCTX_ALL));
+   ASSERT_EQ(S_OK, two.CreateInstance(__uuidof(VmdbDatabase), nullptr, CLSCTX_ALL));
+   ASSERT_EQ(S_OK, named.CreateInstance(__uuidof(VmdbDatabase), nullptr, CLSCTX_ALL));
+   one->ConnectDefault();
+   two->ConnectDefault();
+   named->Connect(L"other", VMDB_CONNECT_NAMED);
+   EXPECT_EQ(one->GetRawHandle(), two->GetRawHandle());
+   EXPECT_NE(one->GetRawHandle(), named->GetRawHandle());
+
    ITremappPollPtr poll;
    ASSERT_EQ(S_OK, poll.CreateInstance(__uuidof(TremappPoll), nullptr, CLSCTX_ALL));
    EXPECT_NE(0, poll->GetRawHandle());

@@ -71,6 +71,14 @@ TEST(VmdbStore, PathsAreRelativeToTheCurrentPathAndFollowLinks)
    EXPECT_THROW(ctx->Write("/", "root"), Error);
    EXPECT_THROW(ctx->Write("/a/#/b", "1"), Error);
    EXPECT_EQ(nodes + 1, store->NodeCount());
+
+   // Links that lead to each other are refused, not followed for ever.
+   store->Declare("/loop", Decl("a", NodeType::Link));
+   store->Declare("/loop", Decl("b", NodeType::Link));
+   ctx->Write("/loop/a", "b/");
+   ctx->Write("/loop/b", "../a");
+   EXPECT_THROW(ctx->ChangePath("/loop/a"), Error);
+   EXPECT_THROW(ctx->Read("/loop/a/x"), Error);
 }
 
 TEST(VmdbStore, ElementsGetIncreasingNamesAndWalkInNameOrder)

@@ -45,6 +45,9 @@ HRESULT UtilObject::raw_ChangeSchemaPath(BSTR name)
    size_t pos = 1;
    while (pos < joined.size()) {
       size_t end = joined.find('/', pos);
+      if (end == std::string::npos) {
+         end = joined.size();
+      }
       cursor_.push_back(joined.substr(pos, end - pos));
       pos = end + 1;
    }
