@@ -315,4 +315,17 @@ TEST(VmdbCom, EventSinkHearsItsWatchesUntilUnadvised)
    writer->WriteValue(L"/app/openedObj/#0003/viewType", _variant_t(L"console"));
    Drain();
    EXPECT_TRUE(listener.seen.empty());
+
+   // A sink that goes away while advised drops its watches and lets go of the context.
+   {
+      Listener scoped;
+      ASSERT_EQ(S_OK, scoped.Advise(source));
+      scoped.Watch(L"/app/session", 1, &Listener::OnSession);
+      writer->WriteValue(L"/app/session/active", _variant_t(short(1)));
+   }
+   Drain();
+   source->AddRef();
+   EXPECT_EQ(1u, source->Release()) << "the sink kept a reference to its source";
+   writer->WriteValue(L"/app/session/active", _variant_t(short(0)));
+   Drain();
 }

@@ -2,6 +2,7 @@
 
 #include "tremorybase/Config.h"
 #include "tremorybase/KeyValueFile.h"
+#include "tremorybase/Poll.h"
 
 #include <windows.h>
 
@@ -149,4 +150,17 @@ TEST_F(VmdbFiles, PreloadFillsTheTreeAndDumpWritesItAll)
    EXPECT_NE(nullptr, KeyValueFile::Find(entries, "/user/x"));
    Config_Set("vmdb.preload", "");
    Config_Set("vmdb.dump", "");
+}
+
+TEST_F(VmdbFiles, WritesUnderUserAreSavedSoonAfterwards)
+{
+   Config_Set("vmdb.saveDelayMs", "30");
+   std::shared_ptr<Store> store = Store::Create(true);
+   std::unique_ptr<Context> ctx = store->NewContext();
+   ctx->Write("/appdata/other", "1");
+   Poll_RunUntil([]() { return false; }, 100);
+   EXPECT_FALSE(Exists(userFile_)) << "saved although nothing under /user/ changed";
+   ctx->Write("/user/vmlistState/val/item/#0001/present", "1");
+   EXPECT_TRUE(Poll_RunUntil([this]() { return Exists(userFile_); }, 3000));
+   Config_Set("vmdb.saveDelayMs", "0");
 }

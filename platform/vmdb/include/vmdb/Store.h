@@ -7,6 +7,17 @@
 // passes through it or ends in it with a trailing "/"; a path that ends at a link names the link
 // node itself, whose value is the target path. In reads, "#" stands for the first element.
 // Element names begin with "#"; elements are walked in ascending order of name.
+//
+// Watches: mode 0 hears writes to the node, its creation and its removal; mode 1 also hears
+// every write below it. A write that leaves a value as it was is no change. Changes reach the
+// watchers from a poll step, after the write batch that made them has closed, in write order.
+//
+// Files (the default database): "/user/" is kept in the user file, %APPDATA%\Tremory\zolt-user.db
+// unless the configuration key "vmdb.userFile" names another; it is loaded at creation, saved
+// on Save, "vmdb.saveDelayMs" (2000; 0 = never) after a write under "/user/", and at the end.
+// "vmdb.preload" names a file loaded into the tree at creation, "vmdb.dump" one the whole tree
+// is written to at the end. All use the key-value file syntax, one `path = "value"` per node;
+// blanks, '=', '"', '#' and '%' in a path are written %XX ("/host2/%230001/name").
 #pragma once
 
 #include <cstdint>
