@@ -1,14 +1,69 @@
 // Process entry of zolt.
 #include "CommandLineOptions.h"
+#include "zoltApp.h"
 #include "zoltCommandLine.h"
+#include "zoltHandOff.h"
+#include "zoltKeyLocator.h"
+#include "zoltResources.h"
+
+#include "atl/Atl.h"
+#include "cui/Util.h"
+#include "tremcryptolib/CryptoLib.h"
+#include "tremorybase/Base.h"
+#include "tremorybase/Log.h"
+#include "vmdb/Classes.h"
+#include "vmdb/ClientClasses.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+namespace {
+
+const char kFipsFailed[] = "Failed to enable FIPS-mode, check your installation.\n";
+const char kKeyLocatorFailed[] = "Could not initialize KeyLocator module.";
+const char kLoggingFailed[] = "Could not initialize logging.";
+
+// Creates, runs and deletes the application; false when an exception ended it.
+bool RunApplication(const CommandLineOptions &options)
+{
+   try {
+      gApp = new CZOLTApp(options);
+      gApp->Run();
+      delete gApp;
+      gApp = nullptr;
+      return true;
+   } catch (...) {
+      wui::GenericExceptionHandler();
+      if (gApp) {
+         Warning("Exception caught; trying to exit app.\n");
+         try {
+            gApp->Exit();
+            delete gApp;
+         } catch (...) {
+            Warning("Exception caught while exiting app.\n");
+         }
+         gApp = nullptr;
+      }
+   }
+   return false;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
    setvbuf(stderr, nullptr, _IONBF, 0);
+   if (HandOffCommandLine(commandLine)) {
+      return 0;
+   }
+
+   CryptoLib_SetLogFunctions(Log, Warning, Panic);
+   if (!CryptoLib_EnableFIPSMode()) {
+      Warning("%s", kFipsFailed);
+      MessageBoxA(nullptr, kFipsFailed, LoadAppTitle().c_str(), MB_ICONERROR);
+      return 1;
+   }
 
    CommandLineOptions options;
    switch (ParseCommandLine(commandLine, true, options)) {
@@ -19,5 +74,37 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
    default:
       break;
    }
-   return 0;
+
+   if (!StartKeyLocator()) {
+      Warning("%s\n", kKeyLocatorFailed);
+      MessageBoxA(nullptr, kKeyLocatorFailed, LoadAppTitle().c_str(), MB_ICONERROR);
+      return 1;
+   }
+   Base_Init();
+   Base_SetKeyLocator(GetKeyLocatorHandle());
+   Base_SetAppName(BASE_NAME_APP, "zolt");
+   if (!Log_Start("zolt", "ui.log.filename", "")) {
+      Warning("%s\n", kLoggingFailed);
+      ShowStartupError(kLoggingFailed);
+      StopKeyLocator();
+      return 1;
+   }
+   Base_InitPoll(nullptr, nullptr, nullptr);
+   _Module.Init(nullptr, instance);
+   CoInitialize(nullptr);
+   vmdb::RegisterClasses();
+   vmdb::RegisterClientClasses();
+   Base_InitComplete();
+
+   bool normal = RunApplication(options);
+
+   atl::ClassTable::RevokeAllFromCom();
+   CoUninitialize();
+   Log("Exited %s.\n", normal ? "normally" : "abnormally");
+   if (normal) {
+      Base_PrepareExit(0);
+   }
+   Base_Exit();
+   StopKeyLocator();
+   return normal ? 0 : -1;
 }

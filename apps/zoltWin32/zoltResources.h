@@ -1,10 +1,28 @@
-// The program's own resources, read from the module that holds them.
+// The program's own resources: strings, icons and the module they are loaded from.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
-// The text of string-table entry `id` of the program's module; empty when there is none.
+// The module resources come from: the one installed by SetResourceInstance, else the program's.
+void SetResourceInstance(HINSTANCE instance);
+HINSTANCE GetResourceInstance();
+
+// The text of string-table entry `id` of the resource module; empty when there is none.
 std::string LoadResString(unsigned int id);
 
 // The application's title: the caption of the start-up boxes and the first word printed by -T.
 std::string LoadAppTitle();
+
+// Icon `id` of `module`: in the default size when `large`, else 16 by 16. Null when missing.
+HICON LoadIconImage(HINSTANCE module, unsigned int id, bool large);
+// Icon 200 of "zoltRes.dll" in the default size; null when the library is missing.
+HICON LoadResLibImage();
+// The edition's icon in both sizes: icon 200 of "zoltRes.dll", else the program's own (41900 for
+// the Zephro edition, 1 otherwise). True only when both exist; the caller destroys them.
+bool LoadEditionImage(HICON &large, HICON &small);
+void DestroyImages(HICON &large, HICON &small);
+
+// Case-blind comparison of two wide texts; two null texts are equal, a null one sorts first.
+int CompareTextNoCase(const wchar_t *a, const wchar_t *b);

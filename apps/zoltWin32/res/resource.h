@@ -145,9 +145,14 @@
 #define IDM_HELP_CHECK_UPDATES          40192
 #define IDM_HELP_ABOUT                  40041
 
-// Strings.
-#define IDS_APP_TITLE                   61000
-#define IDS_APP_VERSION                 61001
+// The about box (its id and control ids are shared with the rest of the system).
+#define IDD_ABOUT                       118
+#define IDC_ABOUT_ICON                  1026
+#define IDC_ABOUT_PRODUCT               61600
+
+// Strings. The application library's strings, linked into the same module, lie at 61000.
+#define IDS_APP_TITLE                   61500
+#define IDS_APP_VERSION                 61501
 
 // Version of the program, also printed by -T as "major.minor.patch build-N".
 #define ZOLT_VERSION_MAJOR              1

@@ -1,0 +1,470 @@
+#include "zoltApp.h"
+
+#include "zoltAbout.h"
+#include "zoltAppContext.h"
+#include "zoltComObjects.h"
+#include "zoltDlgMgr.h"
+#include "zoltFrame.h"
+#include "zoltMsg.h"
+#include "zoltResources.h"
+#include "zoltUiSchema.h"
+
+#include "resource.h"
+
+#include "atl/Atl.h"
+#include "cui/cui.h"
+#include "tremapputil/TremAppUtil.h"
+#include "tremorybase/Base.h"
+#include "tremorybase/Log.h"
+#include "tremorybase/Poll.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+CZOLTApp *gApp = nullptr;
+
+namespace {
+
+const char kAppData[] = "/appdata/Tremory/zolt/";
+const char kLocalHostLink[] = "/appdata/Tremory/zolt/localHost/";
+const char kOpenedObj[] = "/appdata/Tremory/zolt/openedObj";
+const char kNetEditorLibrary[] = "tremnetui.dll";
+const char kNetEditorEntry[] = "TremNetUI_ShowPropertyPages";
+const DWORD kCommonControls = 0x704;   // bar, date, extended combo box and rebar classes
+const DWORD kShutdownLevel = 0x300;
+const int kAutomationVersion = 2;
+const int kAutomationKind = 1;
+const unsigned kAutomationFlags = 0x203;
+const int kAutomationService = 3010;
+const int kCloseHotFixCommand = 347;
+const int kPowerOnCommand = 40062;
+
+// Closes a map of connections, one per object.
+void DisconnectAll(std::map<std::string, ConnectionMapEntry> &connections)
+{
+   for (auto &entry : connections) {
+      entry.second.connection.disconnect();
+   }
+   connections.clear();
+}
+
+}  // namespace
+
+CZOLTApp::CZOLTApp(const CommandLineOptions &options)
+   : prefsRoot_(cui::kPrefsRequestPath), options_(options)
+{
+   CreateComObject(__uuidof(TremappPoll), "TremappPoll", poll_);
+   CreateComObject(__uuidof(VmdbDatabase), "VmdbDatabase", db_);
+   CreateComObject(__uuidof(VMClient), "VMClient", client_);
+   CreateComObject(__uuidof(VMList), "VMList", vmList_);
+   CreateComObject(__uuidof(VMMsg), "VMMsg", msg_);
+   CreateComObject(__uuidof(VmdbUtil), "VmdbUtil", util_);
+
+   frame_ = new CZOLTFrame;
+
+   AtlAxWinInit();
+   INITCOMMONCONTROLSEX controls = {sizeof controls, kCommonControls};
+   InitCommonControlsEx(&controls);
+
+   ConnectDatabase();
+   BuildUiSchema(db_);
+   ctx_ = db_->NewContext();
+   modelCtx_ = vmdb::Ctx(ctx_->GetRawHandle(), true, vmdb::Ctx::kAll);
+   cui::SetVmdbCtx(modelCtx_);
+   InitMachineClient();
+   ConnectAutomation();
+
+   rpcMgr_ = new vmdbLayout::rpc::Mgr(modelCtx_);
+   cui::SetRpcMgr(rpcMgr_);
+   dlgMgr_ = new ::DlgMgr;
+   cui::SetDlgMgr(dlgMgr_);
+
+   CreatePreferences();
+   WriteHostLinks();
+   SetUIModeFromPrefs();
+   // The one local host of the run: Run makes no second one.
+   cui::SetClientHost(new cui::LocalHost(modelCtx_, kLocalHostLink));
+   CreateManagers();
+
+   vmList_->Init(db_, poll_);
+   msg_->Init(-1);
+   msg_->SetContext(db_->NewContext());
+
+   // The application library supplies no resource module: the program's own is used.
+   HMODULE resources = TremAppUtil_GetResourceModule();
+   wui::resource::SetInstance(resources ? resources : _Module.GetResourceInstance());
+   SetResourceInstance(resources);
+
+   if (wui::util::HasZephroExtension()) {
+      zephroServerMgr_ = new cui::ZephroServerMgrImpl;
+      mvmtMgr_ = new cui::MVMTMgrImpl(vmMgr_, client_, zephroServerMgr_, wui::GetDlgMgr());
+      usbHistory_ = new cui::USBHistoryImpl;
+      wui::SetAppContext(&gZephroAppContext);
+   } else {
+      wui::SetAppContext(&gAppContext);
+   }
+
+   RegisterCallbacks();
+   SetEventSource(ctx_);
+   currentObjConnection_ = wui::GetPrefs()->currentObjChanged.connect(sigc::mem_fun(*this, &CZOLTApp::OnCtxCurrentObj));
+   if (options_.quitAtPowerOff) {
+      CtxWatch(kOpenedObj, vmdb::Ctx::kWatchSubtree, &CZOLTApp::OnOpenedObjChanged);
+   }
+   LoadNetworkEditor();
+   SetUILocale();
+}
+
+void CZOLTApp::ConnectDatabase()
+{
+   if (!options_.databaseName.empty()) {
+      db_->Connect(options_.databaseName.c_str(), VMDB_CONNECT_NAMED);
+   } else {
+      db_->ConnectDefault();
+   }
+   Base_SetDatabase(reinterpret_cast<void *>(db_->GetRawHandle()));
+}
+
+void CZOLTApp::InitMachineClient()
+{
+   client_->Init(ctx_->GetRawHandle(), poll_->GetRawHandle(), options_.pollOption ? VARIANT_TRUE : VARIANT_FALSE);
+   client_->SetVariables(options_.setVariables.c_str());
+}
+
+void CZOLTApp::ConnectAutomation()
+{
+   BaseAutomationHandle connection =
+      Base_AutomationConnect(kAutomationVersion, kAutomationKind, "", "", "", "", kAutomationFlags, "",
+                             HKEY_CURRENT_USER, reinterpret_cast<void *>(db_->GetRawHandle()));
+   Base_AutomationGetHandle(connection, kAutomationService, &automationHandle_);
+   kestrum::SetKestrumSDK(automationHandle_);
+}
+
+void CZOLTApp::CreatePreferences()
+{
+   wui::Prefs *prefs = new wui::Prefs;
+   prefs->SetDebugMks(options_.debugMks);
+   prefs->SetKeepVmxOnline(options_.keepVmxOnline);
+   prefs->SetAsIfRemote(options_.asIfRemote);
+   prefs->SetLocalHeadless(options_.localHeadless);
+   prefs->SetShowChrome(options_.showControls);
+   cui::SetPrefs(prefs);
+}
+
+std::string CZOLTApp::GetHostPath()
+{
+   return static_cast<const char *>(client_->GetHostPath());
+}
+
+void CZOLTApp::WriteHostLinks()
+{
+   _variant_t hostPath(client_->GetHostPath());
+   ctx_->WriteValue("/appdata/Tremory/zolt/localHost", hostPath);
+   ctx_->WriteValue("/appdata/Tremory/zolt/currentHost", hostPath);
+}
+
+void CZOLTApp::SetUIModeFromPrefs()
+{
+   cui::Prefs *prefs = cui::GetPrefs();
+   bool deskmoor = options_.forceDeskmoorMode || prefs->GetBool("val/zolt/deskmoorMode", false);
+   prefs->SetUIMode(deskmoor ? cui::Prefs::UI_MODE_LOCAL : cui::Prefs::UI_MODE_REMOTE);
+}
+
+void CZOLTApp::CreateManagers()
+{
+   navbar_ = new wui::Navbar;
+   wui::SetNavbar(navbar_);
+   vmMgr_ = new wui::VMMgr(client_);
+   cui::SetVMMgr(vmMgr_);
+   teamMgr_ = new wui::TeamMgr;
+   cui::SetTeamMgr(teamMgr_);
+   hotFixMgr_ = new cui::HotFixMgr(client_);
+   cui::SetHotFixMgr(hotFixMgr_);
+}
+
+void CZOLTApp::RegisterCallbacks()
+{
+   cui::SetBrowseSlot(sigc::mem_fun(*this, &CZOLTApp::Browse));
+   wui::SetNewVMWizardSlot(sigc::mem_fun(*this, &CZOLTApp::NewVM));
+   wui::SetCloneVMWizardSlot(sigc::mem_fun(*this, &CZOLTApp::CloneVM));
+}
+
+void CZOLTApp::LoadNetworkEditor()
+{
+   if (netEditor_) {
+      return;
+   }
+   netEditor_ = LoadLibraryA(kNetEditorLibrary);
+   if (netEditor_) {
+      showNetPropertyPages_ = GetProcAddress(netEditor_, kNetEditorEntry);
+      if (!showNetPropertyPages_) {
+         FreeLibrary(netEditor_);
+         netEditor_ = nullptr;
+      }
+   }
+}
+
+CZOLTApp::~CZOLTApp()
+{
+   DisconnectAll(openedObjConnections_);
+   DisconnectAll(vmConnections_);
+   currentObjConnection_.disconnect();
+   notify_callbacks();
+
+   wui::resource::SetInstance(nullptr);
+   SetResourceInstance(nullptr);
+
+   delete wui::GetDlgMgr();
+   delete teamMgr_;
+   delete mvmtMgr_;
+   delete vmMgr_;
+   delete hotFixMgr_;
+   delete cui::GetPrefs();
+   delete cui::GetClientHost();
+   wui::SetCurrentHost(nullptr);
+   delete dlgMgr_;
+   delete usbHistory_;
+   delete zephroServerMgr_;
+   delete rpcMgr_;
+   delete navbar_;
+
+   if (automationHandle_ != kNoAutomationHandle) {
+      Base_AutomationRelease(automationHandle_);
+   }
+   ReleaseEventSource();
+   AtlAxWinTerm();
+
+   if (frame_->m_hWnd) {
+      frame_->DestroyWindow();
+   }
+   delete frame_;
+   if (netEditor_) {
+      FreeLibrary(netEditor_);
+   }
+
+   Base_Shutdown();
+   if (msg_) {
+      msg_->SetContext(nullptr);
+   }
+   msg_ = nullptr;
+   util_ = nullptr;
+   // The registered model context keeps the database open; the user file is saved once it goes.
+   cui::SetVmdbCtx(vmdb::Ctx());
+   modelCtx_ = vmdb::Ctx();
+   ctx_ = nullptr;
+   vmList_ = nullptr;
+   client_ = nullptr;
+   db_ = nullptr;
+   if (poll_) {
+      poll_->Shutdown();
+   }
+   poll_ = nullptr;
+   if (gApp == this) {
+      gApp = nullptr;
+   }
+}
+
+std::string CZOLTApp::GetAppTitle()
+{
+   wui::AppContext *context = wui::GetAppContext();
+   if (context && !context->GetEditionTitle().empty()) {
+      return context->GetEditionTitle();
+   }
+   return LoadAppTitle();
+}
+
+HWND CZOLTApp::GetFrameWindow() const
+{
+   return frame_ ? frame_->m_hWnd : nullptr;
+}
+
+void CZOLTApp::Run()
+{
+   if (options_.mode == CommandLineOptions::MODE_ABOUT) {
+      CZOLTAbout about;
+      about.DoModal(GetActiveWindow());
+      return;
+   }
+   if (options_.mode == CommandLineOptions::MODE_PRINT_VERSION) {
+      printf("%s %s\n", GetAppTitle().c_str(), LoadResString(IDS_APP_VERSION).c_str());
+      fflush(stdout);
+      return;
+   }
+
+   windowTitle_ = GetAppTitle();
+   frame_->CreateFrame(windowTitle_.c_str());
+   frame_->RestorePlacement();
+   msg_->SetOwner(frame_->m_hWnd);
+   if (cui::GetPrefs()->GetTrayIconEnabled()) {
+      wui::LaunchOrKillVMTrayProcess(true);
+   }
+   MakeFrameDialogOwner();
+
+   accelNormal_ = LoadAcceleratorsA(GetResourceInstance(), MAKEINTRESOURCEA(IDR_ACCEL_NORMAL));
+   accelFullScreen_ = LoadAcceleratorsA(GetResourceInstance(), MAKEINTRESOURCEA(IDR_ACCEL_FULLSCREEN));
+   cmdbarWnd_ = frame_->GetCmdbarWindow();
+
+   OpenSession();
+   if (cui::GetPrefs()->GetBool("val/zolt/tip/startup", false)) {
+      Log("CZOLTApp::Run: the tip of the day is not available in this build\n");
+   }
+   StartWebUpdateCheck(false);
+   ::SetTimer(frame_->m_hWnd, kWebUpdateTimer, kWebUpdatePeriodMs, &CZOLTApp::OnWebUpdateTimer);
+   SetProcessShutdownParameters(kShutdownLevel, 0);
+   RunMainLoop();
+}
+
+void CZOLTApp::MakeFrameDialogOwner()
+{
+   HWND frame = frame_->m_hWnd;
+   dlgMgr_->SetDefaultOwner(frame);
+   dlgMgr_->SetDefaultTitle(windowTitle_);
+   wui::DlgMgr *libDlgMgr = wui::GetDlgMgr();
+   libDlgMgr->SetDefaultOwner(frame);
+   libDlgMgr->SetTitle(windowTitle_);
+   Base_SetFrameWindow(frame);
+}
+
+void CZOLTApp::OpenSession()
+{
+   if (cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE && !options_.local) {
+      std::string dest = options_.host;
+      if (!options_.port.empty()) {
+         dest += ":" + options_.port;
+      }
+      _bstr_t host(dest.c_str());
+      _bstr_t user(options_.user.c_str());
+      _bstr_t password(options_.password.c_str());
+      ConnectToHost(host, user, password, true);
+   } else {
+      _bstr_t error;
+      NewSession(false, _bstr_t(""), _bstr_t(""), _bstr_t(""), &error);
+   }
+}
+
+void CZOLTApp::RunMainLoop()
+{
+   for (;;) {
+      // Sleeps until a message, a timer of the poll loop or a posted callback is due.
+      Poll_Step();
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+         if (msg.message == WM_QUIT) {
+            return;
+         }
+         wui::Prefs *prefs = wui::GetPrefs();
+         HACCEL accel = prefs && prefs->GetFullScreen() ? accelFullScreen_ : accelNormal_;
+         if (accel && cmdbarWnd_ && TranslateAcceleratorA(cmdbarWnd_, accel, &msg)) {
+            continue;
+         }
+         if (frame_->PreTranslateMessage(&msg)) {
+            continue;
+         }
+         TranslateMessage(&msg);
+         DispatchMessageA(&msg);
+      }
+   }
+}
+
+VOID CALLBACK CZOLTApp::OnWebUpdateTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+   if (id == kWebUpdateTimer && gApp) {
+      gApp->StartWebUpdateCheck(false);
+   }
+}
+
+bool CZOLTApp::CanQuit(std::string &reason)
+{
+   reason.clear();
+   if (!converter_.IsBusy()) {
+      return true;
+   }
+   converter_.ShowProgressDialog();
+   reason = cui::GetLocalString(
+      ZOLT_MSG("msg.zoltApp.Exit.converterBusy", "A conversion is running. Wait until it is finished before you quit."));
+   // The library's dialog manager gains its warning dialog with the dialogs; until then the
+   // message object shows it.
+   if (msg_) {
+      msg_->Message(reason.c_str(), windowTitle_.c_str(), "ok", "warning");
+   }
+   return false;
+}
+
+bool CZOLTApp::Exit()
+{
+   std::string reason;
+   if (!CanQuit(reason)) {
+      return false;
+   }
+   cui::Prefs *prefs = cui::GetPrefs();
+   int mode = prefs->GetUIMode() == cui::Prefs::UI_MODE_LOCAL && !prefs->GetBackgroundOnClose() ? CLOSE_ASK : CLOSE_NOW;
+   return CloseSession(mode, sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted), sigc::mem_fun(*this, &CZOLTApp::Quit));
+}
+
+void CZOLTApp::Quit()
+{
+   if (frame_ && frame_->m_hWnd) {
+      frame_->DestroyWindow();
+   }
+   PostQuitMessage(0);
+}
+
+void CZOLTApp::CloseSessionWithProgress(const sigc::slot<void> &done)
+{
+   int mode = CLOSE_NOW;
+   for (cui::VM *vm : cui::GetVMMgr()->GetVMs()) {
+      if (vm->GetPowerState() == cui::VM::POWERED_ON || vm->GetPowerOnActionState() == cui::VM::ACTION_RUNNING ||
+          vm->GetPowerOffActionState() == cui::VM::ACTION_RUNNING ||
+          vm->GetPowerSuspendActionState() == cui::VM::ACTION_RUNNING) {
+         mode = CLOSE_SUSPEND;
+         break;
+      }
+   }
+   cui::AbortSlot onAbort = [done](bool, cui::Error) { cui::CallSlot(done); };
+   CloseSession(mode, onAbort, done);
+}
+
+void CZOLTApp::OnOpenedObjChanged(BSTR)
+{
+   if (options_.quitAtPowerOff && static_cast<const char *>(ctx_->NextElement(std::string(kOpenedObj).append("/#").c_str())) == std::string()) {
+      Exit();
+   }
+}
+
+void CZOLTApp::NewWindow()
+{
+   char path[MAX_PATH] = "";
+   GetModuleFileNameA(nullptr, path, MAX_PATH);
+   char commandLine[] = "tremory";
+   STARTUPINFOA startup = {};
+   startup.cb = sizeof startup;
+   PROCESS_INFORMATION process = {};
+   if (CreateProcessA(path, wui::util::HasZephroExtension() ? commandLine : nullptr, nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &process)) {
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+   }
+}
+
+void CZOLTApp::ShowFrameMinimized(bool minimize)
+{
+   if (frame_ && frame_->m_hWnd) {
+      frame_->ShowWindow(minimize ? SW_MINIMIZE : SW_SHOW);
+   }
+}
+
+void CZOLTApp::PowerOnIfRequested(cui::VM *vm, bool atOpen)
+{
+   bool wanted = (atOpen && (vm->GetPowerOnAtStartup() || options_.powerOn)) || vm->GetGUIRestricted();
+   if (wanted && vm->GetPowerState() != cui::VM::POWERED_ON &&
+       vm->GetPowerOnActionState() != cui::VM::ACTION_RUNNING && !vm->GetInTeam()) {
+      OnPowerCommand(kPowerOnCommand, vm);
+   }
+}
+
+void CZOLTApp::OnHotFixCommand(int commandId, const std::string &path)
+{
+   if (commandId == kCloseHotFixCommand) {
+      CloseHotFixRequest(path, true);
+   }
+}

@@ -1,0 +1,170 @@
+// The one application object: connects to the state database, declares the application's
+// subtree, creates and registers the model library's managers, runs the main loop and exits.
+#pragma once
+
+#include "CommandLineOptions.h"
+#include "zoltCtxEvents.h"
+
+#include "cui/Converter.h"
+#include "cui/Error.h"
+#include "cui/VmdbCtx.h"
+#include "vmdb/ClientInterfaces.h"
+#include "vmdb/VmdbInterfaces.h"
+
+#include <windows.h>
+#include <comdef.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include <sigc++/sigc++.h>
+
+class CZOLTFrame;
+class DlgMgr;
+
+namespace cui {
+class HotFixMgr;
+class LocalHost;
+class MVMTMgrImpl;
+class SnapshotTree;
+class USBHistoryImpl;
+class VM;
+class ZephroServerMgrImpl;
+}  // namespace cui
+namespace vmdbLayout {
+namespace rpc {
+class Mgr;
+}
+}  // namespace vmdbLayout
+namespace wui {
+class Navbar;
+class Prefs;
+class TeamMgr;
+class VMMgr;
+}  // namespace wui
+
+// An entry of the per-object connection maps.
+struct ConnectionMapEntry {
+   std::string path;
+   sigc::connection connection;
+};
+
+class CZOLTApp : public CCtxEvents<CZOLTApp, 1>, public sigc::trackable {
+public:
+   // Close modes of CloseSession.
+   enum { CLOSE_NOW = 0, CLOSE_ASK = 1, CLOSE_POWER_OFF = 2, CLOSE_SUSPEND = 3 };
+   static constexpr UINT_PTR kWebUpdateTimer = 123;
+   static constexpr UINT kWebUpdatePeriodMs = 86400000;
+   static constexpr int kNoAutomationHandle = 1000;
+
+   explicit CZOLTApp(const CommandLineOptions &options);
+   ~CZOLTApp() override;
+
+   void Run();
+   bool Exit();
+   void Quit();
+   bool CanQuit(std::string &reason);
+   void CloseSessionWithProgress(const sigc::slot<void> &done);
+   void OnOpenedObjChanged(BSTR changedPath);
+   static VOID CALLBACK OnWebUpdateTimer(HWND wnd, UINT msg, UINT_PTR id, DWORD time);
+   void NewWindow();
+   void ShowFrameMinimized(bool minimize);
+   void PowerOnIfRequested(cui::VM *vm, bool atOpen);
+   void OnHotFixCommand(int commandId, const std::string &path);
+
+   // Receiving side of a handed-over command line.
+   bool CanHandleCommandLine(const CommandLineOptions &options);
+   bool OpenFromOptions(const CommandLineOptions &options, bool applyStartOptions);
+
+   // Sessions and hosts.
+   bool NewSession(bool remote, const _bstr_t &dest, const _bstr_t &user, const _bstr_t &password,
+                   _bstr_t *error);
+   bool ConnectToHost(_bstr_t &host, _bstr_t &user, _bstr_t &password, bool atStartup);
+   bool CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::DoneSlot &onDone);
+   void StartWebUpdateCheck(bool interactive);
+   void SetUILocale();
+   void Browse(std::string url);
+   void OnCtxCurrentObj();
+   void OnOperationAborted(bool cancelled, cui::Error error);
+
+   // Openers.
+   bool OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool openTab, bool makeCurrent,
+               sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
+   bool OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished);
+   void OpenHotFixFile(const std::string &path, int openFlag, sigc::slot<void, bool, cui::Error> done,
+                       sigc::slot<void> opened);
+   void OnOpenedFromOptions(PendingOpen pending);
+   void RegisterVM(_bstr_t cfgPath, cui::AbortSlot onAbort, cui::DoneSlot onDone);
+   void CloseHotFixRequest(const std::string &path, bool force);
+   void OnPowerCommand(int commandId, cui::VM *vm);
+
+   // The callbacks handed to the model library.
+   int NewVM(_bstr_t &cfgFile, _bstr_t &userName, _bstr_t &password, bool option);
+   _bstr_t CloneVM(cui::VM *vm, cui::SnapshotTree *tree, int snapshotUid, HWND parent, bool open,
+                   bool makeCurrent, bool addToFavorites);
+
+   CZOLTFrame *GetFrame() const { return frame_; }
+   HWND GetFrameWindow() const;
+   IVmdbContextPtr GetContext() const { return ctx_; }
+   const vmdb::Ctx &GetModelCtx() const { return modelCtx_; }
+   ::DlgMgr *GetDlgMgr() const { return dlgMgr_; }
+   const std::string &GetWindowTitle() const { return windowTitle_; }
+   const CommandLineOptions &GetOptions() const { return options_; }
+   // The application's title for the edition it runs as.
+   static std::string GetAppTitle();
+
+   CZOLTApp(const CZOLTApp &) = delete;
+   CZOLTApp &operator=(const CZOLTApp &) = delete;
+
+private:
+   void ConnectDatabase();
+   void InitMachineClient();
+   void ConnectAutomation();
+   void CreatePreferences();
+   void WriteHostLinks();
+   void SetUIModeFromPrefs();
+   void CreateManagers();
+   void RegisterCallbacks();
+   void LoadNetworkEditor();
+   void RunMainLoop();
+   void MakeFrameDialogOwner();
+   void OpenSession();
+   std::string GetHostPath();
+
+   CZOLTFrame *frame_ = nullptr;
+   IVmdbDatabasePtr db_;
+   IVMMsgPtr msg_;
+   IVmdbUtilPtr util_;
+   std::string windowTitle_;
+   IVMClientPtr client_;
+   const std::string prefsRoot_;
+   IVmdbContextPtr ctx_;
+   vmdb::Ctx modelCtx_;
+   ITremappPollPtr poll_;
+   CommandLineOptions options_;
+   std::string uiLocale_;
+   IVMListPtr vmList_;
+   int automationHandle_ = kNoAutomationHandle;
+   vmdbLayout::rpc::Mgr *rpcMgr_ = nullptr;
+   wui::VMMgr *vmMgr_ = nullptr;
+   wui::TeamMgr *teamMgr_ = nullptr;
+   cui::HotFixMgr *hotFixMgr_ = nullptr;
+   cui::MVMTMgrImpl *mvmtMgr_ = nullptr;
+   cui::USBHistoryImpl *usbHistory_ = nullptr;
+   cui::ZephroServerMgrImpl *zephroServerMgr_ = nullptr;
+   ::DlgMgr *dlgMgr_ = nullptr;
+   wui::Navbar *navbar_ = nullptr;
+   HMODULE netEditor_ = nullptr;
+   FARPROC showNetPropertyPages_ = nullptr;
+   std::map<std::string, ConnectionMapEntry> openedObjConnections_;
+   std::map<std::string, ConnectionMapEntry> vmConnections_;
+   sigc::connection currentObjConnection_;
+   wui::p2v::Converter converter_;
+   std::string openPath_;
+   HACCEL accelNormal_ = nullptr;
+   HACCEL accelFullScreen_ = nullptr;
+   HWND cmdbarWnd_ = nullptr;
+};
+
+extern CZOLTApp *gApp;

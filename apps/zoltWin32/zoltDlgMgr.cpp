@@ -1,0 +1,10 @@
+#include "zoltDlgMgr.h"
+
+#include "cui/Registry.h"
+
+DlgMgr::~DlgMgr()
+{
+   if (cui::GetDlgMgr() == this) {
+      cui::SetDlgMgr(nullptr);
+   }
+}
