@@ -3,6 +3,7 @@
 #include "CommandLineParser.h"
 #include "zoltApp.h"
 #include "zoltCommandLine.h"
+#include "zoltMsg.h"
 #include "zoltResources.h"
 
 #include "cui/cui.h"
@@ -28,6 +29,13 @@ Placement ReadPlacement(const vmdb::Ctx &ctx, const std::string &root)
 }
 
 }  // namespace
+
+const cui::LocalizedString gMultimonFailTitle(ZOLT_MSG("msg.app.multimonFail.title", "Multiple Monitors"));
+const cui::LocalizedString gMultimonFailFormat(
+   ZOLT_MSG("msg.app.multimonFail.format",
+            "The virtual machine cannot use several monitors, for these reasons:\n\n%s\n"
+            "The user's guide explains how to set up several monitors."));
+const cui::LocalizedString gMultimonFailReason(ZOLT_MSG("msg.app.multimonFail.reason", "- %s\n"));
 
 bool ReadCopyDataText(const COPYDATASTRUCT *data, std::string &text)
 {

@@ -1,0 +1,70 @@
+// Small pieces of the start-up road: text comparison, message literals, editions and Guard.
+#include "zoltAppContext.h"
+#include "zoltFrame.h"
+#include "zoltGuard.h"
+#include "zoltResources.h"
+
+#include "cui/LocalizedString.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+TEST(CompareTextNoCase, IgnoresCaseAndOrdersNullFirst)
+{
+   EXPECT_EQ(CompareTextNoCase(L"C:\\VMs\\A.vmx", L"c:\\vms\\a.VMX"), 0);
+   EXPECT_LT(CompareTextNoCase(L"alpha", L"Beta"), 0);
+   EXPECT_GT(CompareTextNoCase(L"GAMMA", L"beta"), 0);
+   EXPECT_EQ(CompareTextNoCase(nullptr, nullptr), 0);
+   EXPECT_LT(CompareTextNoCase(nullptr, L""), 0);
+   EXPECT_GT(CompareTextNoCase(L"", nullptr), 0);
+}
+
+TEST(GlobalMessages, LiteralsCarryTheirIdsAndFormatTheirInserts)
+{
+   EXPECT_EQ(gMultimonFailTitle.GetId(), "msg.app.multimonFail.title");
+   EXPECT_EQ(gMultimonFailFormat.GetId(), "msg.app.multimonFail.format");
+   EXPECT_EQ(gMultimonFailReason.GetId(), "msg.app.multimonFail.reason");
+   EXPECT_FALSE(gMultimonFailTitle.GetText().empty());
+   EXPECT_EQ(gMultimonFailTitle.GetText().find("@&!*@*@("), std::string::npos) << "the marker is never shown";
+
+   std::string reason = cui::Format(gMultimonFailReason.GetLiteral().c_str(), "no second monitor");
+   EXPECT_EQ(reason, "- no second monitor\n");
+   std::string text = cui::Format(gMultimonFailFormat.GetLiteral().c_str(), reason.c_str());
+   EXPECT_NE(text.find("- no second monitor\n"), std::string::npos) << text;
+}
+
+TEST(Editions, OnlyTheZephroEditionHasATitleOfItsOwn)
+{
+   EXPECT_EQ(gAppContext.GetEditionTitle(), "");
+   EXPECT_EQ(gZephroAppContext.GetEditionTitle(), "Tremory Deskmoor Zephro Edition");
+}
+
+TEST(Guard, RunsCallbacksAndSwallowsWhatTheyThrow)
+{
+   int calls = 0;
+   sigc::slot<void> counting = [&calls] { calls++; };
+   Guard(counting);
+   EXPECT_EQ(calls, 1);
+
+   counting.block();
+   Guard(counting);
+   EXPECT_EQ(calls, 1) << "a blocked slot is not called";
+   Guard(sigc::slot<void>());
+
+   sigc::slot<void> throwing = [&calls] {
+      calls++;
+      throw std::runtime_error("broken callback");
+   };
+   EXPECT_NO_THROW(Guard(throwing));
+   sigc::slot<void> throwingAnything = [&calls] {
+      calls++;
+      throw 42;
+   };
+   EXPECT_NO_THROW(Guard(throwingAnything));
+   EXPECT_EQ(calls, 3);
+}
+
+}  // namespace
