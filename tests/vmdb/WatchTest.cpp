@@ -163,3 +163,18 @@ TEST(VmdbWatch, WaitUntilChangedLetsAPollCallbackAnswerAndKeepsItsLimit)
    EXPECT_LT(spent, 2000u);
    EXPECT_TRUE(sender->WaitUntilChanged("status", "done", true, 0));
 }
+
+TEST(VmdbWatch, DeliveryRecoversWhenThePollLoopDroppedIt)
+{
+   std::shared_ptr<Store> store = Store::Create();
+   std::unique_ptr<Context> ctx = store->NewContext();
+   Recorder rec;
+   rec.Attach(*ctx);
+   ctx->Watch("/a", vmdbstore::kWatchSubtree);
+   ctx->Write("/a/x", "1");
+   Poll_Reset();   // drops the posted delivery
+   Sleep(1100);
+   ctx->Write("/a/y", "1");
+   Drain();
+   EXPECT_EQ((std::vector<std::string>{"/a <- /a", "/a <- /a/x", "/a <- /a/y"}), rec.seen);
+}

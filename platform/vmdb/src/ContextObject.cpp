@@ -1,5 +1,7 @@
 #include "ContextObject.h"
 
+#include "tremorybase/Log.h"
+
 #include <olectl.h>
 
 #include <vector>
@@ -58,7 +60,14 @@ void ContextObject::Raise(const std::string &watchPath, const std::string &chang
    BSTR watched = BstrFromUtf8(watchPath);
    BSTR changed = BstrFromUtf8(changedPath);
    for (_IVmdbContextEvents *sink : sinks) {
-      sink->raw_OnChange(watched, changed);
+      // No exception may cross the event interface; a sink that throws anyway is logged.
+      try {
+         sink->raw_OnChange(watched, changed);
+      } catch (const std::exception &e) {
+         Warning("vmdb: event sink failed for %s: %s\n", watchPath.c_str(), e.what());
+      } catch (...) {
+         Warning("vmdb: event sink failed for %s\n", watchPath.c_str());
+      }
       sink->Release();
    }
    SysFreeString(watched);

@@ -487,10 +487,13 @@ void Store::CommitHeld(Context *ctx)
 
 void Store::ScheduleDelivery()
 {
-   if (deliveryPosted_) {
+   // A posted delivery that has not run for a second was dropped (Poll_Reset): post again.
+   ULONGLONG now = GetTickCount64();
+   if (deliveryPosted_ && now - deliveryPostedAt_ < 1000) {
       return;
    }
    deliveryPosted_ = true;
+   deliveryPostedAt_ = now;
    std::weak_ptr<Store> weak = shared_from_this();
    Poll_Post([weak]() {
       if (std::shared_ptr<Store> store = weak.lock()) {

@@ -146,6 +146,7 @@ private:
    uint64_t nextWatchId_ = 1;
    std::deque<Change> ready_;
    bool deliveryPosted_ = false;
+   unsigned long long deliveryPostedAt_ = 0;   // GetTickCount64 of the last post
    bool savePosted_ = false;
    uint64_t generation_ = 1;   // changes whenever a node is created or removed
    size_t nodeCount_ = 1;
