@@ -1,0 +1,160 @@
+#include "ClientTestSupport.h"
+
+#include "vmdb/ClientClasses.h"
+#include "vmdb/Classes.h"
+
+#include "atl/ClassTable.h"
+#include "tremorybase/Config.h"
+#include "tremorybase/Log.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+class ClientEnvironment : public ::testing::Environment {
+public:
+   void SetUp() override
+   {
+      CoInitialize(nullptr);
+      vmdb::RegisterClasses();
+      vmdb::RegisterClientClasses();
+      char temp[MAX_PATH];
+      GetTempPathA(MAX_PATH, temp);
+      logFile_ = std::string(temp) + "client_tests-" + std::to_string(GetCurrentProcessId()) + ".log";
+      Config_Set("ui.log.filename", logFile_.c_str());
+      ASSERT_TRUE(Log_Start("client_tests", "ui.log.filename", ""));
+   }
+   void TearDown() override
+   {
+      Log_Stop();
+      DeleteFileA(logFile_.c_str());
+      atl::ClassTable::RevokeAllFromCom();
+      CoUninitialize();
+   }
+
+private:
+   std::string logFile_;
+};
+
+::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new ClientEnvironment);
+
+// Test hooks set by one test must not leak into the next.
+class ConfigReset : public ::testing::EmptyTestEventListener {
+   void OnTestEnd(const ::testing::TestInfo &) override
+   {
+      for (const char *key : {"test.vmmsg.answer", "test.comFailure.silent", "test.browser.log"}) {
+         Config_Set(key, "");
+      }
+   }
+};
+
+const bool gConfigResetInstalled = [] {
+   ::testing::UnitTest::GetInstance()->listeners().Append(new ConfigReset);
+   return true;
+}();
+
+std::string ReadLog()
+{
+   std::ifstream in(Log_GetFileName(), std::ios::binary);
+   std::stringstream text;
+   text << in.rdbuf();
+   return text.str();
+}
+
+struct ModalAnswer {
+   const wchar_t *windowClass;
+   const std::function<bool(HWND)> *onWindow;
+   int answered = 0;
+   DWORD started = GetTickCount();
+};
+
+// A window the test never recognised must not hang the run: after this long, every dialog of
+// the thread is dismissed by whichever button it has.
+const DWORD kGiveUpMs = 10000;
+
+BOOL CALLBACK DismissDialog(HWND window, LPARAM)
+{
+   wchar_t className[64] = {};
+   GetClassNameW(window, className, 64);
+   if (wcscmp(className, L"#32770") == 0) {
+      for (int id : {IDCANCEL, IDNO, IDOK}) {
+         PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+      }
+   }
+   return TRUE;
+}
+
+ModalAnswer *gAnswer = nullptr;
+
+BOOL CALLBACK OfferWindow(HWND window, LPARAM)
+{
+   wchar_t className[64] = {};
+   GetClassNameW(window, className, 64);
+   if (!gAnswer->answered && IsWindowVisible(window) && wcscmp(className, gAnswer->windowClass) == 0 &&
+       (*gAnswer->onWindow)(window)) {
+      gAnswer->answered = 1;
+   }
+   return TRUE;
+}
+
+void CALLBACK OnAnswerTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+   if (gAnswer && !gAnswer->answered) {
+      EnumThreadWindows(GetCurrentThreadId(), OfferWindow, 0);
+      if (!gAnswer->answered && GetTickCount() - gAnswer->started > kGiveUpMs) {
+         EnumThreadWindows(GetCurrentThreadId(), DismissDialog, 0);
+      }
+   }
+}
+
+}  // namespace
+
+LogTail::LogTail() : start_(static_cast<long long>(ReadLog().size())) {}
+
+std::string LogTail::Text() const
+{
+   std::string all = ReadLog();
+   return static_cast<size_t>(start_) <= all.size() ? all.substr(static_cast<size_t>(start_)) : std::string();
+}
+
+IVmdbDatabasePtr ConnectNamed(const wchar_t *name)
+{
+   IVmdbDatabasePtr db;
+   EXPECT_EQ(S_OK, db.CreateInstance(__uuidof(VmdbDatabase), nullptr, CLSCTX_ALL));
+   db->Connect(name, VMDB_CONNECT_NAMED);
+   return db;
+}
+
+std::string Text(const _bstr_t &text)
+{
+   return text.length() ? static_cast<const char *>(text) : "";
+}
+
+int AnswerModal(const wchar_t *windowClass, const std::function<bool(HWND)> &onWindow, const std::function<void()> &run)
+{
+   ModalAnswer answer{windowClass, &onWindow};
+   gAnswer = &answer;
+   UINT_PTR timer = SetTimer(nullptr, 0, 50, OnAnswerTimer);
+   run();
+   KillTimer(nullptr, timer);
+   gAnswer = nullptr;
+   return answer.answered;
+}
+
+std::string ChildTexts(HWND window)
+{
+   std::string texts;
+   EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+         char text[512] = {};
+         GetWindowTextA(child, text, sizeof text);
+         *reinterpret_cast<std::string *>(param) += std::string(text) + "\n";
+         return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+   return texts;
+}
