@@ -177,12 +177,7 @@ struct ContextAccess {
    {
       Node *node = store.CreateChild(parent, name);
       if (announce && !store.watchEntries_.empty()) {
-         std::string path;
-         for (const Node *n = node; n->parent; n = n->parent) {
-            path.insert(0, n->name);
-            path.insert(0, 1, '/');
-         }
-         store.RecordChange(writer, std::move(path), true);
+         store.RecordChange(writer, PathOf(node), true);
       }
       return node;
    }
@@ -339,7 +334,7 @@ void Context::Watch(std::string_view path, WatchMode mode)
    PathResolver::Resolve(store_->Root(), currentParts_, path, PathResolver::kHashLiteral, r);
    uint64_t id = store_->nextWatchId_++;
    store_->watches_->Add(id, r.parts.data(), r.depth, mode);
-   store_->watchEntries_[id] = Store::WatchEntry{this, key.first};
+   store_->watchEntries_[id] = Store::WatchEntry{this, std::make_shared<const std::string>(key.first)};
    watchRegs_[key] = WatchReg{id, 1};
 }
 

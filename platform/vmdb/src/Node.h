@@ -63,4 +63,23 @@ struct Node {
    }
 };
 
+// The absolute path of a node ("/a/b"), built with one allocation.
+inline std::string PathOf(const Node *node)
+{
+   const Node *chain[kMaxDepth + 1];
+   size_t depth = 0;
+   size_t length = 0;
+   for (const Node *n = node; n->parent && depth <= kMaxDepth; n = n->parent) {
+      chain[depth++] = n;
+      length += n->name.size() + 1;
+   }
+   std::string path;
+   path.reserve(length);
+   while (depth > 0) {
+      path += '/';
+      path += chain[--depth]->name;
+   }
+   return path;
+}
+
 }  // namespace vmdbstore

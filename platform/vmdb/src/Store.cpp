@@ -387,49 +387,40 @@ void Store::Declare(const std::string &parentPath, const SchemaDecl &decl)
 
 void Store::SetValue(Context *writer, Node *node, std::string_view value, bool isBool, bool created)
 {
-   std::string text(value);
    if (const SchemaNode *s = node->schema) {
       if (s->type == NodeType::Flag) {
+         std::string text(value);
          if (IsTrueText(text)) {
-            text = "1";
+            value = "1";
          } else if (IsFalseText(text)) {
-            text = "0";
+            value = "0";
          } else {
             throw Error(Error::BadValue, "\"" + text + "\" is not a flag value for " + node->name);
          }
       } else if (s->type == NodeType::Enum) {
          bool listed = false;
          for (const std::string &v : s->values) {
-            listed = listed || v == text;
+            listed = listed || v == value;
          }
          if (!listed) {
-            throw Error(Error::BadValue, "\"" + text + "\" is not one of the values of " + node->name);
+            throw Error(Error::BadValue, "\"" + std::string(value) + "\" is not one of the values of " + node->name);
          }
       }
    }
-   if (!created && node->value == text && node->isBool == isBool) {
+   if (!created && node->value == value && node->isBool == isBool) {
       return;
    }
-   node->value = std::move(text);
+   node->value.assign(value.data(), value.size());
    node->isBool = isBool;
    if (!watchEntries_.empty()) {
-      std::string path;
-      for (const Node *n = node; n->parent; n = n->parent) {
-         path.insert(0, n->name);
-         path.insert(0, 1, '/');
-      }
-      RecordChange(writer, std::move(path), false);
+      RecordChange(writer, PathOf(node), false);
    }
 }
 
 void Store::RemoveSubtree(Context *writer, Node *node)
 {
    if (!watchEntries_.empty()) {
-      std::string path;
-      for (const Node *n = node; n->parent; n = n->parent) {
-         path.insert(0, n->name);
-         path.insert(0, 1, '/');
-      }
+      std::string path = PathOf(node);
       RecordChange(writer, path, false);
       // Watches on nodes inside the subtree hear that their node went away.
       RecordRemoved(writer, node, path);
@@ -547,13 +538,14 @@ void Store::DeliverPending()
             continue;   // unwatched by an earlier handler
          }
          Context *owner = it->second.owner;
-         std::string watchPath = it->second.path;
+         // Held, not borrowed: the handler may unwatch.
+         std::shared_ptr<const std::string> watchPath = it->second.path;
          try {
-            owner->Deliver(watchPath, change.path);
+            owner->Deliver(*watchPath, change.path);
          } catch (const std::exception &e) {
-            Warning("vmdb: watch handler for %s failed: %s\n", watchPath.c_str(), e.what());
+            Warning("vmdb: watch handler for %s failed: %s\n", watchPath->c_str(), e.what());
          } catch (...) {
-            Warning("vmdb: watch handler for %s failed\n", watchPath.c_str());
+            Warning("vmdb: watch handler for %s failed\n", watchPath->c_str());
          }
       }
    }

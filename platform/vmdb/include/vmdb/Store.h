@@ -28,6 +28,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -118,7 +119,7 @@ private:
    };
    struct WatchEntry {
       Context *owner;
-      std::string path;   // as the owner gave it
+      std::shared_ptr<const std::string> path;   // as the owner gave it
    };
 
    Store();
@@ -142,7 +143,7 @@ private:
    std::unique_ptr<Node> root_;
    std::unique_ptr<SchemaNode> schemaRoot_;
    std::unique_ptr<WatchTable> watches_;
-   std::map<uint64_t, WatchEntry> watchEntries_;
+   std::unordered_map<uint64_t, WatchEntry> watchEntries_;
    uint64_t nextWatchId_ = 1;
    std::deque<Change> ready_;
    bool deliveryPosted_ = false;
