@@ -269,6 +269,17 @@ TEST(VmdbCom, ApplicationSubtreeDeclaredThroughSchemaObjectsGivesItsDefaults)
    ctx->RemoveNode(L"currentObj", VARIANT_TRUE);
    EXPECT_EQ("", Text(ctx->ReadValue(L"currentObj/type")));
 
+   // A new record whose fields all hold their defaults still reaches a watch on the records.
+   Listener tabs;
+   ASSERT_EQ(S_OK, tabs.Advise(ctx));
+   tabs.Watch(L"/appdata/Tremory/zolt/openedObj", 1, &Listener::OnObj);
+   ctx->WriteValue(L"openedObj/#0009/type", _variant_t(L"home"));
+   ctx->RemoveNode(L"openedObj/#0009", VARIANT_TRUE);
+   Drain();
+   EXPECT_EQ((std::vector<std::string>{"obj /appdata/Tremory/zolt/openedObj/#0009",
+                                       "obj /appdata/Tremory/zolt/openedObj/#0009"}),
+             tabs.seen);
+
    IVmdbUtilPtr util;
    ASSERT_EQ(S_OK, util.CreateInstance(__uuidof(VmdbUtil), nullptr, CLSCTX_ALL));
    EXPECT_EQ("/a/c/", Text(util->JoinPath(L"/a/b/", L"../c/")));

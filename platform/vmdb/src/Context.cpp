@@ -21,6 +21,8 @@ void CheckValue(std::string_view value)
    }
 }
 
+enum { kAnnounceNone, kAnnounceAll, kAnnounceExact };
+
 bool IsElementWildcard(std::string_view name)
 {
    return name == "#" || name == "##";
@@ -146,14 +148,17 @@ bool Context::Test(std::string_view path) const
 
 namespace {
 
-// Creates the missing nodes of a resolved path; watches on the created directories hear of it.
-Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool &created,
-                  Node *(*create)(Store &, Context *, Node *, std::string_view, bool))
+// Creates the missing nodes of a resolved path. The topmost new node is announced to every
+// watch it concerns; new nodes below it only to watches on those very nodes. The last node is
+// left to the caller when `lastAnnounced` (its value write announces it).
+Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool lastAnnounced, bool &created,
+                  Node *(*create)(Store &, Context *, Node *, std::string_view, int))
 {
    created = false;
    if (r.brokenLink) {
       throw Error(Error::BadPath, "path passes through a link that is not set: \"" + r.Text(false) + "\"");
    }
+   bool madeAbove = false;
    for (size_t i = 1; i <= r.depth; i++) {
       if (r.nodes[i]) {
          continue;
@@ -163,8 +168,10 @@ Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool &created,
          r.nodes[i] = existing;
          continue;
       }
-      r.nodes[i] = create(store, writer, r.nodes[i - 1], r.parts[i - 1], i < r.depth);
+      int announce = i == r.depth && lastAnnounced ? kAnnounceNone : madeAbove ? kAnnounceExact : kAnnounceAll;
+      r.nodes[i] = create(store, writer, r.nodes[i - 1], r.parts[i - 1], announce);
       created = i == r.depth;
+      madeAbove = true;
    }
    return r.nodes[r.depth];
 }
@@ -173,11 +180,11 @@ Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool &created,
 
 // Store internals that Context needs, kept out of the public header.
 struct ContextAccess {
-   static Node *Create(Store &store, Context *writer, Node *parent, std::string_view name, bool announce)
+   static Node *Create(Store &store, Context *writer, Node *parent, std::string_view name, int announce)
    {
       Node *node = store.CreateChild(parent, name);
-      if (announce && !store.watchEntries_.empty()) {
-         store.RecordChange(writer, PathOf(node), true);
+      if (announce != kAnnounceNone && !store.watchEntries_.empty()) {
+         store.RecordChange(writer, PathOf(node), announce == kAnnounceExact);
       }
       return node;
    }
@@ -192,7 +199,7 @@ void Context::Write(std::string_view path, std::string_view value)
       throw Error(Error::BadPath, "the root holds no value");
    }
    bool created = false;
-   Node *node = Materialize(*store_, this, r, created, &ContextAccess::Create);
+   Node *node = Materialize(*store_, this, r, true, created, &ContextAccess::Create);
    store_->SetValue(this, node, value, false, created);
    if (r.UnderUser()) {
       store_->ScheduleSave();
@@ -207,7 +214,7 @@ void Context::WriteBool(std::string_view path, bool value)
       throw Error(Error::BadPath, "the root holds no value");
    }
    bool created = false;
-   Node *node = Materialize(*store_, this, r, created, &ContextAccess::Create);
+   Node *node = Materialize(*store_, this, r, true, created, &ContextAccess::Create);
    store_->SetValue(this, node, value ? "1" : "0", true, created);
    if (r.UnderUser()) {
       store_->ScheduleSave();
@@ -224,7 +231,7 @@ std::string Context::AppendElement(std::string_view arrayPath)
    ResolvedPath r;
    PathResolver::Resolve(store_->Root(), currentParts_, prefix, PathResolver::kFollowFinal, r);
    bool created = false;
-   Node *array = Materialize(*store_, this, r, created, &ContextAccess::Create);
+   Node *array = Materialize(*store_, this, r, false, created, &ContextAccess::Create);
    if (array->nextElement == 0) {
       unsigned highest = 0;
       for (const auto &child : array->children) {
