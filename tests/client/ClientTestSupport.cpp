@@ -144,17 +144,21 @@ int AnswerModal(const wchar_t *windowClass, const std::function<bool(HWND)> &onW
    return answer.answered;
 }
 
+namespace {
+
+BOOL CALLBACK AddChildText(HWND child, LPARAM param)
+{
+   char text[512] = {};
+   GetWindowTextA(child, text, sizeof text);
+   *reinterpret_cast<std::string *>(param) += std::string(text) + "\n";
+   return TRUE;
+}
+
+}  // namespace
+
 std::string ChildTexts(HWND window)
 {
    std::string texts;
-   EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-         char text[512] = {};
-         GetWindowTextA(child, text, sizeof text);
-         *reinterpret_cast<std::string *>(param) += std::string(text) + "\n";
-         return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+   EnumChildWindows(window, AddChildText, reinterpret_cast<LPARAM>(&texts));
    return texts;
 }
