@@ -9,7 +9,7 @@ LRESULT CZOLTAbout::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
    if (large_) {
       SendDlgItemMessage(IDC_ABOUT_ICON, STM_SETICON, reinterpret_cast<WPARAM>(large_), 0);
    }
-   std::string title = gApp ? gApp->GetWindowTitle() : LoadAppTitle();
+   std::string title = CZOLTApp::GetAppTitle();
    SetWindowText(title.c_str());
    SetDlgItemText(IDC_ABOUT_PRODUCT, (title + " " + LoadResString(IDS_APP_VERSION)).c_str());
    CenterWindow(GetParent());

@@ -1,0 +1,292 @@
+// zolt.exe from start to exit: options, start-up failures, the single-instance hand-off, closing
+// the main window and the placement kept between runs. Every run has its own configuration
+// file, log and user data.
+#include "e2e/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <regex>
+#include <string>
+
+namespace {
+
+const DWORD kExitMs = 20000;
+
+// A value of the configuration file syntax: backslashes escaped.
+std::string Quoted(const std::string &text)
+{
+   std::string quoted = "\"";
+   for (char c : text) {
+      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
+   }
+   return quoted + "\"";
+}
+
+class ZoltRun {
+public:
+   // `extraConfig` adds configuration lines (test switches of the stand-ins).
+   explicit ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig = "")
+      : log_(folder.PathOf("zolt.log"))
+   {
+      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" +
+                                              "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
+                                              "test.comFailure.silent = \"true\"\n" + extraConfig);
+   }
+
+   bool Start(e2e::Process &process, const std::string &arguments, bool captureOutput = false) const
+   {
+      e2e::ProcessOptions options;
+      options.arguments = arguments;
+      options.environment = {{"TREMORY_CONFIG", config_}};
+      options.captureOutput = captureOutput;
+      return process.Start(ZOLT_EXE, options);
+   }
+
+   // The program's main window, once it is shown.
+   static HWND WaitForFrame(const e2e::Process &process)
+   {
+      return e2e::WaitForWindow({"ZOLTFrame", "", false, process.Id()});
+   }
+
+   std::string Log() const { return e2e::ReadTextFile(log_).value_or(""); }
+   bool WaitForLog(const std::string &text) const { return e2e::WaitForFileText(log_, text, kExitMs); }
+
+private:
+   std::string log_;
+   std::string config_;
+};
+
+// Reads the box the process shows, presses its button and returns the box's text.
+std::string AnswerBox(const e2e::Process &process, const std::string &button)
+{
+   HWND box = e2e::WaitForDialog(process.Id(), "", e2e::kStartTimeoutMs);
+   if (!box) {
+      ADD_FAILURE() << e2e::LastFailure();
+      return "";
+   }
+   std::string text = e2e::DialogMessage(box);
+   EXPECT_EQ(e2e::ReadText(box), std::optional<std::string>("Tremory Deskmoor")) << "the box's caption";
+   EXPECT_TRUE(e2e::ClickButtonByText(box, button)) << e2e::LastFailure();
+   return text;
+}
+
+TEST(ZoltOptions, PrintTitleAndVersionAndExitZero)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "-T", true)) << e2e::LastFailure();
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 0);
+   EXPECT_TRUE(std::regex_search(zolt.Output(), std::regex("(^|\n)Tremory Deskmoor [0-9]+\\.[0-9]+\\.[0-9]+ build-[0-9]+\r?\n")))
+      << zolt.Output();
+   EXPECT_TRUE(e2e::FindTopLevelWindows({"ZOLTFrame", "", false, zolt.Id(), false}).empty());
+}
+
+TEST(ZoltOptions, VersionOptionShowsTheAboutBoxAndExitsZero)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "-v")) << e2e::LastFailure();
+   std::string text = AnswerBox(zolt, "OK");
+   EXPECT_TRUE(std::regex_search(text, std::regex("Tremory Deskmoor [0-9]+\\.[0-9]+\\.[0-9]+ build-[0-9]+"))) << text;
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 0);
+   EXPECT_TRUE(e2e::FindTopLevelWindows({"ZOLTFrame", "", false, zolt.Id(), false}).empty());
+}
+
+TEST(ZoltOptions, InvalidOptionShowsItsBoxAndExitsOne)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "-Z")) << e2e::LastFailure();
+   std::string text = AnswerBox(zolt, "OK");
+   EXPECT_EQ(text.rfind("Invalid option: -Z", 0), 0u) << text;
+   EXPECT_NE(text.find("Usage: tremory"), std::string::npos) << text;
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 1);
+}
+
+TEST(ZoltOptions, HelpShowsTheUsageAndExitsZero)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "-?")) << e2e::LastFailure();
+   std::string text = AnswerBox(zolt, "OK");
+   EXPECT_EQ(text.rfind("Usage: tremory [OPTION ...] [--] [configuration file(s)]", 0), 0u) << text;
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 0);
+}
+
+TEST(ZoltOptions, RefreshAloneEndsWithoutAWindow)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "-r " + e2e::QuoteArgument(folder.PathOf("a.vmx")))) << e2e::LastFailure();
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 0);
+   EXPECT_TRUE(e2e::FindTopLevelWindows({"ZOLTFrame", "", false, zolt.Id(), false}).empty());
+}
+
+TEST(ZoltStartupFailures, RefusedFipsModeShowsItsBoxAndExitsOne)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder, "test.fips.fail = \"true\"\n");
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
+   std::string text = AnswerBox(zolt, "OK");
+   EXPECT_NE(text.find("Failed to enable FIPS-mode, check your installation."), std::string::npos) << text;
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 1);
+}
+
+TEST(ZoltStartupFailures, RefusedLoggingShowsItsBoxAndExitsOne)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder, "test.log.fail = \"true\"\n");
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
+   EXPECT_EQ(AnswerBox(zolt, "OK"), "Could not initialize logging.");
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 1);
+}
+
+TEST(ZoltStartupFailures, RefusedKeyLocatorShowsItsBoxAndExitsOne)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder, "test.keyLocator.fail = \"true\"\n");
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
+   EXPECT_EQ(AnswerBox(zolt, "OK"), "Could not initialize KeyLocator module.");
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 1);
+}
+
+TEST(ZoltMainWindow, ClosingTheFrameExitsNormally)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
+   HWND frame = ZoltRun::WaitForFrame(zolt);
+   ASSERT_TRUE(frame) << e2e::LastFailure();
+   EXPECT_EQ(e2e::ReadText(frame), std::optional<std::string>("Tremory Deskmoor"));
+
+   ASSERT_TRUE(e2e::RequestClose(frame));
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 0);
+   EXPECT_NE(run.Log().find("Exited normally.\n"), std::string::npos) << run.Log();
+}
+
+TEST(ZoltMainWindow, PlacementSavedAtExitIsRestoredAtTheNextStart)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   RECT moved = {};
+   {
+      e2e::Process zolt;
+      ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
+      HWND frame = ZoltRun::WaitForFrame(zolt);
+      ASSERT_TRUE(frame) << e2e::LastFailure();
+      ASSERT_TRUE(SetWindowPos(frame, nullptr, 120, 90, 700, 500, SWP_NOZORDER | SWP_NOACTIVATE));
+      ASSERT_TRUE(SetWindowPos(frame, nullptr, 150, 110, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE));
+      ASSERT_TRUE(GetWindowRect(frame, &moved));
+      ASSERT_TRUE(e2e::RequestClose(frame));
+      ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+      ASSERT_EQ(zolt.ExitCode(), 0);
+   }
+   EXPECT_EQ(moved.left, 150);
+   EXPECT_EQ(moved.right - moved.left, 700);
+
+   e2e::Process again;
+   ASSERT_TRUE(run.Start(again, "")) << e2e::LastFailure();
+   HWND frame = ZoltRun::WaitForFrame(again);
+   ASSERT_TRUE(frame) << e2e::LastFailure();
+   RECT restored = {};
+   EXPECT_TRUE(e2e::WaitUntil([&] { return GetWindowRect(frame, &restored) && EqualRect(&restored, &moved); }, 5000))
+      << "restored at (" << restored.left << ", " << restored.top << ")-(" << restored.right << ", " << restored.bottom
+      << "), moved to (" << moved.left << ", " << moved.top << ")-(" << moved.right << ", " << moved.bottom << ")";
+   ASSERT_TRUE(e2e::RequestClose(frame));
+   ASSERT_TRUE(again.WaitForExit(kExitMs)) << e2e::LastFailure();
+}
+
+TEST(ZoltHandOff, SecondInstanceHandsItsFilesToTheRunningOne)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process first;
+   ASSERT_TRUE(run.Start(first, "")) << e2e::LastFailure();
+   HWND frame = ZoltRun::WaitForFrame(first);
+   ASSERT_TRUE(frame) << e2e::LastFailure();
+
+   std::string file = folder.PathOf("handed.vmx");
+   EXPECT_EQ(e2e::SendCopyDataText(frame, 0, "-t " + e2e::QuoteArgument(file)), std::optional<LRESULT>(1));
+   EXPECT_EQ(e2e::SendCopyDataText(frame, 0, "-t"), std::optional<LRESULT>(0)) << "-t without a file is refused";
+   EXPECT_EQ(e2e::SendCopyDataText(frame, 0, "-Z a.vmx"), std::optional<LRESULT>(0)) << "a line that does not parse";
+
+   e2e::Process second;
+   ASSERT_TRUE(run.Start(second, "-t " + e2e::QuoteArgument(file))) << e2e::LastFailure();
+   ASSERT_TRUE(second.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(second.ExitCode(), 0);
+   EXPECT_TRUE(run.WaitForLog("handed.vmx")) << run.Log();
+   EXPECT_TRUE(first.IsRunning());
+
+   ASSERT_TRUE(e2e::RequestClose(frame));
+   ASSERT_TRUE(first.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(first.ExitCode(), 0);
+}
+
+TEST(ZoltHandOff, EmptyCommandLineStartsAnInstanceOfItsOwn)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process first;
+   ASSERT_TRUE(run.Start(first, "")) << e2e::LastFailure();
+   HWND firstFrame = ZoltRun::WaitForFrame(first);
+   ASSERT_TRUE(firstFrame) << e2e::LastFailure();
+
+   e2e::TestFolder otherFolder;
+   ZoltRun otherRun(otherFolder);
+   e2e::Process second;
+   ASSERT_TRUE(otherRun.Start(second, "")) << e2e::LastFailure();
+   HWND secondFrame = ZoltRun::WaitForFrame(second);
+   ASSERT_TRUE(secondFrame) << e2e::LastFailure();
+   EXPECT_NE(secondFrame, firstFrame);
+
+   for (auto closing : {std::make_pair(secondFrame, &second), std::make_pair(firstFrame, &first)}) {
+      ASSERT_TRUE(e2e::RequestClose(closing.first));
+      ASSERT_TRUE(closing.second->WaitForExit(kExitMs)) << e2e::LastFailure();
+      EXPECT_EQ(closing.second->ExitCode(), 0);
+   }
+}
+
+TEST(ZoltHandOff, MalformedDataIsRefusedAndPasswordsStayOutOfTheLog)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
+   HWND frame = ZoltRun::WaitForFrame(zolt);
+   ASSERT_TRUE(frame) << e2e::LastFailure();
+
+   EXPECT_EQ(e2e::SendCopyDataText(frame, 0, "-t a.vmx", false), std::optional<LRESULT>(0))
+      << "no terminator within cbData";
+   EXPECT_EQ(e2e::SendCopyDataText(frame, 1, "-t a.vmx", false), std::optional<LRESULT>(0));
+   EXPECT_EQ(e2e::SendCopyData(frame, 0, nullptr, 64), std::optional<LRESULT>(0)) << "no data at all";
+   EXPECT_EQ(e2e::SendCopyDataText(frame, 7, "-t a.vmx"), std::optional<LRESULT>(0)) << "unknown dwData";
+
+   EXPECT_EQ(e2e::SendCopyDataText(frame, 1, "-t -w s3cr3t-pw b.vmx"), std::optional<LRESULT>(1));
+   EXPECT_TRUE(run.WaitForLog("b.vmx")) << run.Log();
+   EXPECT_EQ(run.Log().find("s3cr3t-pw"), std::string::npos) << run.Log();
+
+   ASSERT_TRUE(e2e::RequestClose(frame));
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 0);
+}
+
+}  // namespace
