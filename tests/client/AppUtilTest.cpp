@@ -14,8 +14,6 @@ using tremapputil::ResString;
 
 TEST(AppUtil, ResourceStringsFillTheirInsertsInOrder)
 {
-   EXPECT_EQ(nullptr, TremAppUtil_GetResourceModule());
-
    ResString open(100);
    ASSERT_TRUE(open.Loaded());
    EXPECT_EQ("Cannot open %1!s!: error %2!d!.", open.Text());

@@ -37,8 +37,8 @@ public:
    bool Loaded() const { return loaded_; }
    // The string as written, inserts unexpanded.
    std::string Text() const;
-   // The string with its inserts filled in, in order. An insert the string names but the list
-   // lacks reads as an empty text. A missing string gives the empty text.
+   // The string with its inserts filled in, in order. A text insert the string names but the
+   // list lacks reads as empty (never past the list). A missing string gives the empty text.
    std::string Format(std::initializer_list<Insert> inserts = {}) const;
 
 private:
