@@ -276,7 +276,7 @@ TEST(VmdbCom, ApplicationSubtreeDeclaredThroughSchemaObjectsGivesItsDefaults)
    ctx->WriteValue(L"openedObj/#0009/type", _variant_t(L"home"));
    ctx->RemoveNode(L"openedObj/#0009", VARIANT_TRUE);
    Drain();
-   EXPECT_EQ((std::vector<std::string>{"obj /appdata/Tremory/zolt/openedObj/#0009",
+   EXPECT_EQ((std::vector<std::string>{"obj /appdata/Tremory/zolt/openedObj/#0009/type",
                                        "obj /appdata/Tremory/zolt/openedObj/#0009"}),
              tabs.seen);
 

@@ -57,7 +57,6 @@ TEST(VmdbWatch, BatchedWritesAreDeliveredAfterCloseInWriteOrderFromAPollStep)
    EXPECT_EQ((std::vector<std::string>{
                 "/host/cmd/# <- /host/cmd/#0001",
                 "/host/cmd/# <- /host/cmd/#0001/op",
-                "/host/cmd/# <- /host/cmd/#0001/op/createVMCfg",
                 "/host/cmd/# <- /host/cmd/#0001/op/createVMCfg/in/file",
              }),
              rec.seen);

@@ -21,8 +21,6 @@ void CheckValue(std::string_view value)
    }
 }
 
-enum { kAnnounceNone, kAnnounceAll, kAnnounceExact };
-
 bool IsElementWildcard(std::string_view name)
 {
    return name == "#" || name == "##";
@@ -148,17 +146,17 @@ bool Context::Test(std::string_view path) const
 
 namespace {
 
-// Creates the missing nodes of a resolved path. The topmost new node is announced to every
-// watch it concerns; new nodes below it only to watches on those very nodes. The last node is
-// left to the caller when `lastAnnounced` (its value write announces it).
-Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool lastAnnounced, bool &created,
-                  Node *(*create)(Store &, Context *, Node *, std::string_view, int))
+// Creates the missing nodes of a resolved path; watches on those very nodes hear of them. The
+// last node is left to the caller when `lastAnnounced` (its value write announces it to every
+// watch it concerns). `madeAbove` tells whether a node above the last one was made.
+Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool lastAnnounced, bool &created, bool &madeAbove,
+                  Node *(*create)(Store &, Context *, Node *, std::string_view, bool))
 {
    created = false;
+   madeAbove = false;
    if (r.brokenLink) {
       throw Error(Error::BadPath, "path passes through a link that is not set: \"" + r.Text(false) + "\"");
    }
-   bool madeAbove = false;
    for (size_t i = 1; i <= r.depth; i++) {
       if (r.nodes[i]) {
          continue;
@@ -168,10 +166,10 @@ Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool lastAnnou
          r.nodes[i] = existing;
          continue;
       }
-      int announce = i == r.depth && lastAnnounced ? kAnnounceNone : madeAbove ? kAnnounceExact : kAnnounceAll;
-      r.nodes[i] = create(store, writer, r.nodes[i - 1], r.parts[i - 1], announce);
-      created = i == r.depth;
-      madeAbove = true;
+      bool last = i == r.depth;
+      r.nodes[i] = create(store, writer, r.nodes[i - 1], r.parts[i - 1], !(last && lastAnnounced));
+      created = last;
+      madeAbove = madeAbove || !last;
    }
    return r.nodes[r.depth];
 }
@@ -180,11 +178,11 @@ Node *Materialize(Store &store, Context *writer, ResolvedPath &r, bool lastAnnou
 
 // Store internals that Context needs, kept out of the public header.
 struct ContextAccess {
-   static Node *Create(Store &store, Context *writer, Node *parent, std::string_view name, int announce)
+   static Node *Create(Store &store, Context *writer, Node *parent, std::string_view name, bool announce)
    {
       Node *node = store.CreateChild(parent, name);
-      if (announce != kAnnounceNone && !store.watchEntries_.empty()) {
-         store.RecordChange(writer, PathOf(node), announce == kAnnounceExact);
+      if (announce && !store.watchEntries_.empty()) {
+         store.RecordChange(writer, PathOf(node), true);
       }
       return node;
    }
@@ -199,8 +197,9 @@ void Context::Write(std::string_view path, std::string_view value)
       throw Error(Error::BadPath, "the root holds no value");
    }
    bool created = false;
-   Node *node = Materialize(*store_, this, r, true, created, &ContextAccess::Create);
-   store_->SetValue(this, node, value, false, created);
+   bool madeAbove = false;
+   Node *node = Materialize(*store_, this, r, true, created, madeAbove, &ContextAccess::Create);
+   store_->SetValue(this, node, value, false, created || madeAbove);
    if (r.UnderUser()) {
       store_->ScheduleSave();
    }
@@ -214,8 +213,9 @@ void Context::WriteBool(std::string_view path, bool value)
       throw Error(Error::BadPath, "the root holds no value");
    }
    bool created = false;
-   Node *node = Materialize(*store_, this, r, true, created, &ContextAccess::Create);
-   store_->SetValue(this, node, value ? "1" : "0", true, created);
+   bool madeAbove = false;
+   Node *node = Materialize(*store_, this, r, true, created, madeAbove, &ContextAccess::Create);
+   store_->SetValue(this, node, value ? "1" : "0", true, created || madeAbove);
    if (r.UnderUser()) {
       store_->ScheduleSave();
    }
@@ -231,7 +231,8 @@ std::string Context::AppendElement(std::string_view arrayPath)
    ResolvedPath r;
    PathResolver::Resolve(store_->Root(), currentParts_, prefix, PathResolver::kFollowFinal, r);
    bool created = false;
-   Node *array = Materialize(*store_, this, r, false, created, &ContextAccess::Create);
+   bool madeAbove = false;
+   Node *array = Materialize(*store_, this, r, false, created, madeAbove, &ContextAccess::Create);
    if (array->nextElement == 0) {
       unsigned highest = 0;
       for (const auto &child : array->children) {

@@ -9,7 +9,8 @@
 // Element names begin with "#"; elements are walked in ascending order of name.
 //
 // Watches: mode 0 hears writes to the node, its creation and its removal; mode 1 also hears
-// every write below it. A write that leaves a value as it was is no change. Changes reach the
+// every write below it. A write that leaves a value as it was is no change, unless it made
+// nodes; nodes a write makes on the way are told only to watches on those very nodes. Changes reach the
 // watchers from a poll step, after the write batch that made them has closed, in write order.
 //
 // Files (the default database): "/user/" is kept in the user file, %APPDATA%\Tremory\zolt-user.db
@@ -130,6 +131,7 @@ private:
    Node *CreateChild(Node *parent, std::string_view name);
    void ApplySchema(Node *node, const SchemaNode *schema);
    void AttachDeclared(Node *node, std::vector<std::string_view> &pattern, size_t at, const SchemaNode *decl);
+   // `created`: the write made the node (or nodes above it), so it is a change whatever the value.
    void SetValue(Context *writer, Node *node, std::string_view value, bool isBool, bool created);
    void RemoveSubtree(Context *writer, Node *node);
    void RecordChange(Context *writer, std::string path, bool exactOnly);
