@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -177,6 +179,15 @@ TEST(ZoltMainWindow, ClosingTheFrameExitsNormally)
    ASSERT_TRUE(frame) << e2e::LastFailure();
    EXPECT_EQ(e2e::ReadText(frame), std::optional<std::string>("Tremory Deskmoor"));
 
+   // Idle, the main loop sleeps in its poll step instead of spinning.
+   FILETIME created, ended, kernelBefore, userBefore, kernelAfter, userAfter;
+   ASSERT_TRUE(GetProcessTimes(zolt.Handle(), &created, &ended, &kernelBefore, &userBefore));
+   Sleep(2000);
+   ASSERT_TRUE(GetProcessTimes(zolt.Handle(), &created, &ended, &kernelAfter, &userAfter));
+   auto ticks = [](const FILETIME &t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+   ULONGLONG busy = ticks(kernelAfter) - ticks(kernelBefore) + ticks(userAfter) - ticks(userBefore);
+   EXPECT_LT(busy / 10000, 500u) << "milliseconds of CPU in 2 idle seconds";
+
    ASSERT_TRUE(e2e::RequestClose(frame));
    ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
    EXPECT_EQ(zolt.ExitCode(), 0);
@@ -263,6 +274,39 @@ TEST(ZoltHandOff, EmptyCommandLineStartsAnInstanceOfItsOwn)
       ASSERT_TRUE(closing.second->WaitForExit(kExitMs)) << e2e::LastFailure();
       EXPECT_EQ(closing.second->ExitCode(), 0);
    }
+}
+
+TEST(ZoltHandOff, HungInstanceDoesNotHangTheNewOne)
+{
+   // A "ZOLTFrame" window on a thread that never reads its messages.
+   std::atomic<HWND> hung{nullptr};
+   std::atomic<bool> release{false};
+   std::thread owner([&] {
+      WNDCLASSA wc = {};
+      wc.lpfnWndProc = DefWindowProcA;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = "ZOLTFrame";
+      RegisterClassA(&wc);
+      hung = CreateWindowExA(0, "ZOLTFrame", "hung", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, wc.hInstance, nullptr);
+      while (!release) {
+         Sleep(50);
+      }
+      DestroyWindow(hung);
+   });
+   ASSERT_TRUE(e2e::WaitUntil([&] { return hung.load() != nullptr; }, 5000));
+
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "-t " + e2e::QuoteArgument(folder.PathOf("a.vmx")))) << e2e::LastFailure();
+   HWND frame = ZoltRun::WaitForFrame(zolt);
+   EXPECT_TRUE(frame) << "the new instance starts by itself: " << e2e::LastFailure();
+   if (frame) {
+      EXPECT_TRUE(e2e::RequestClose(frame));
+      EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   }
+   release = true;
+   owner.join();
 }
 
 TEST(ZoltHandOff, MalformedDataIsRefusedAndPasswordsStayOutOfTheLog)
