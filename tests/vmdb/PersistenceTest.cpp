@@ -1,4 +1,5 @@
 #include "vmdb/Store.h"
+#include "vmdb/VmdbInterfaces.h"
 
 #include "tremorybase/Config.h"
 #include "tremorybase/KeyValueFile.h"
@@ -163,4 +164,22 @@ TEST_F(VmdbFiles, WritesUnderUserAreSavedSoonAfterwards)
    ctx->Write("/user/vmlistState/val/item/#0001/present", "1");
    EXPECT_TRUE(Poll_RunUntil([this]() { return Exists(userFile_); }, 3000));
    Config_Set("vmdb.saveDelayMs", "0");
+}
+
+TEST_F(VmdbFiles, DefaultDatabaseWritesItsFilesWhenTheApplicationDisconnects)
+{
+   std::string dump = dir_ + "\\dump.db";
+   DeleteFileA(dump.c_str());
+   Config_Set("vmdb.dump", dump.c_str());
+   IVmdbDatabasePtr db;
+   ASSERT_EQ(S_OK, db.CreateInstance(__uuidof(VmdbDatabase), nullptr, CLSCTX_ALL));
+   db->ConnectDefault();
+   // The model library may hold on to the store longer than the application's database object.
+   std::unique_ptr<Context> kept = vmdbstore::StoreFromRawHandle(db->GetRawHandle())->NewContext();
+   kept->Write("/user/prefState/val/x", "1");
+   EXPECT_FALSE(Exists(userFile_));
+   db->Disconnect();
+   EXPECT_TRUE(Exists(userFile_));
+   EXPECT_TRUE(Exists(dump));
+   Config_Set("vmdb.dump", "");
 }

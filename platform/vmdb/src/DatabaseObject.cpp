@@ -33,10 +33,20 @@ HRESULT DatabaseObject::raw_Connect(BSTR name, long)
    VMDB_COM_CATCH(IVmdbDatabase)
 }
 
+DatabaseObject::~DatabaseObject()
+{
+   raw_Disconnect();
+}
+
 HRESULT DatabaseObject::raw_Disconnect()
 {
+   VMDB_COM_TRY
+   if (store_) {
+      store_->Flush();
+   }
    store_.reset();
    return S_OK;
+   VMDB_COM_CATCH(IVmdbDatabase)
 }
 
 HRESULT DatabaseObject::raw_NewContext(IVmdbContext **ctx)

@@ -21,6 +21,7 @@ public:
    HRESULT __stdcall raw_GetRawHandle(INT_PTR *handle) override;
 
 private:
+   ~DatabaseObject() override;
    // Methods used before a connect work on the default database.
    vmdbstore::Store &Connected();
 

@@ -115,14 +115,19 @@ Store::Store()
 Store::~Store()
 {
    try {
-      if (persistent_) {
-         Save();
-      }
-      if (!dumpFile_.empty()) {
-         Dump(dumpFile_);
-      }
+      Flush();
    } catch (const std::exception &e) {
       Warning("vmdb: shutting the database down failed: %s\n", e.what());
+   }
+}
+
+void Store::Flush()
+{
+   if (persistent_) {
+      Save();
+   }
+   if (!dumpFile_.empty()) {
+      Dump(dumpFile_);
    }
 }
 

@@ -98,6 +98,10 @@ public:
 
    // Writes "/user/" to the user file. False (and logged) when it cannot.
    bool Save();
+   // What happens when the last user lets go, done now: the user file and the dump file (if any)
+   // are written. The COM database object calls it when it disconnects, so the files are
+   // written while the process is still whole, whoever keeps the store alive afterwards.
+   void Flush();
    // Writes the whole tree, in the same syntax.
    bool Dump(const std::string &file) const;
    // Writes each `path = "value"` of a file into the tree. False (with `error`) when it does not parse.
