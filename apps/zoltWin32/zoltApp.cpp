@@ -26,9 +26,9 @@ CZOLTApp *gApp = nullptr;
 
 namespace {
 
-const char kAppData[] = "/appdata/Tremory/zolt/";
 const char kLocalHostLink[] = "/appdata/Tremory/zolt/localHost/";
 const char kOpenedObj[] = "/appdata/Tremory/zolt/openedObj";
+const char kFirstOpenedObj[] = "/appdata/Tremory/zolt/openedObj/#";
 const char kNetEditorLibrary[] = "tremnetui.dll";
 const char kNetEditorEntry[] = "TremNetUI_ShowPropertyPages";
 const DWORD kCommonControls = 0x704;   // bar, date, extended combo box and rebar classes
@@ -426,7 +426,7 @@ void CZOLTApp::CloseSessionWithProgress(const sigc::slot<void> &done)
 
 void CZOLTApp::OnOpenedObjChanged(BSTR)
 {
-   if (options_.quitAtPowerOff && static_cast<const char *>(ctx_->NextElement(std::string(kOpenedObj).append("/#").c_str())) == std::string()) {
+   if (options_.quitAtPowerOff && ctx_->NextElement(kFirstOpenedObj).length() == 0) {
       Exit();
    }
 }

@@ -2,13 +2,17 @@
 #include "zoltAppContext.h"
 #include "zoltFrame.h"
 #include "zoltGuard.h"
+#include "zoltKeyLocator.h"
 #include "zoltResources.h"
 
 #include "cui/LocalizedString.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -65,6 +69,43 @@ TEST(Guard, RunsCallbacksAndSwallowsWhatTheyThrow)
    };
    EXPECT_NO_THROW(Guard(throwingAnything));
    EXPECT_EQ(calls, 3);
+}
+
+// The provider's answer as a text; empty when it refused.
+std::string Answer(unsigned type, unsigned store)
+{
+   KeyLocatorRequest request = {type, 0, store, "test"};
+   char *text = reinterpret_cast<char *>(1);
+   size_t length = 99;
+   bool answered = KeyProviderCallback(&request, &text, &length);
+   std::string result = answered && text ? std::string(text, length) : std::string();
+   EXPECT_EQ(answered, text != nullptr);
+   EXPECT_EQ(length, result.size());
+   if (text) {
+      EXPECT_EQ(strlen(text), length) << "a zero-terminated text, its length without the zero";
+      free(text);
+   }
+   return result;
+}
+
+TEST(KeyProvider, AnswersOnlyThePassPhraseOfTheUsersStore)
+{
+   std::string passPhrase = Answer(KEYLOCATOR_REQUEST_PASSPHRASE, 0);
+   EXPECT_FALSE(passPhrase.empty());
+   EXPECT_EQ(Answer(KEYLOCATOR_REQUEST_PASSPHRASE, 0), passPhrase) << "the same user gets the same pass phrase";
+   EXPECT_EQ(Answer(KEYLOCATOR_REQUEST_PASSPHRASE, 1), "") << "another store";
+   EXPECT_EQ(Answer(5, 0), "") << "another request";
+}
+
+TEST(KeyProvider, TheRegisteredProviderServesTheKeyLocator)
+{
+   ASSERT_TRUE(StartKeyLocator());
+   ASSERT_NE(GetKeyLocatorHandle(), nullptr);
+   std::string passPhrase;
+   EXPECT_TRUE(KeyLocator_GetPassPhrase(GetKeyLocatorHandle(), 0, passPhrase));
+   EXPECT_EQ(passPhrase, Answer(KEYLOCATOR_REQUEST_PASSPHRASE, 0));
+   StopKeyLocator();
+   EXPECT_EQ(GetKeyLocatorHandle(), nullptr);
 }
 
 }  // namespace
