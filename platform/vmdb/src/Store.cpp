@@ -55,7 +55,7 @@ std::string DecodeKey(const std::string &key)
    std::string path;
    path.reserve(key.size());
    for (size_t i = 0; i < key.size(); i++) {
-      if (key[i] == '%' && i + 2 < key.size() + 0 && HexValue(key[i + 1]) >= 0 && HexValue(key[i + 2]) >= 0) {
+      if (key[i] == '%' && i + 2 < key.size() && HexValue(key[i + 1]) >= 0 && HexValue(key[i + 2]) >= 0) {
          path += static_cast<char>(HexValue(key[i + 1]) * 16 + HexValue(key[i + 2]));
          i += 2;
       } else {
@@ -288,7 +288,6 @@ Node *Store::CreateChild(Node *parent, std::string_view name)
    Node *raw = node.get();
    parent->children.emplace(raw->name, std::move(node));
    nodeCount_++;
-   generation_++;
    ApplySchema(raw, parent->schema ? parent->schema->Match(raw->name) : nullptr);
    return raw;
 }
@@ -441,7 +440,6 @@ void Store::RemoveSubtree(Context *writer, Node *node)
       }
    }
    nodeCount_ -= count;
-   generation_++;
    Node *parent = node->parent;
    parent->children.erase(parent->children.find(std::string_view(node->name)));
 }

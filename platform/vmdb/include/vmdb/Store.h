@@ -155,7 +155,6 @@ private:
    bool deliveryPosted_ = false;
    unsigned long long deliveryPostedAt_ = 0;   // GetTickCount64 of the last post
    bool savePosted_ = false;
-   uint64_t generation_ = 1;   // changes whenever a node is created or removed
    size_t nodeCount_ = 1;
    bool persistent_ = false;
    std::string userFile_;
