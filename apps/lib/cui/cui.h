@@ -2,8 +2,11 @@
 #pragma once
 
 #include "cui/AppContext.h"
+#include "cui/Confirm.h"
 #include "cui/Converter.h"
+#include "cui/Dlg.h"
 #include "cui/DlgMgr.h"
+#include "cui/DlgScript.h"
 #include "cui/Error.h"
 #include "cui/Host.h"
 #include "cui/HotFixMgr.h"

@@ -3,16 +3,120 @@
 #include <algorithm>
 
 #include "RegistryInternal.h"
+#include "tremorybase/Log.h"
 
 namespace cui {
 
-DlgMgr::~DlgMgr() = default;
+namespace {
+
+template <class T>
+T *NotMade(DlgMgr::Slot slot)
+{
+   Log("cui::DlgMgr: %s is not made by this factory\n", DlgMgr::SlotName(slot));
+   return nullptr;
+}
+
+}  // namespace
+
+DlgMgr::~DlgMgr()
+{
+   destroyed.emit();
+}
+
+DlgInfo *DlgMgr::NewInfo(const std::string &, const std::string &)
+{
+   return NotMade<DlgInfo>(SLOT_INFO);
+}
+
+DlgWarning *DlgMgr::NewWarning(const std::string &, const std::string &)
+{
+   return NotMade<DlgWarning>(SLOT_WARNING);
+}
+
+DlgError *DlgMgr::NewError(const std::string &, const std::string &)
+{
+   return NotMade<DlgError>(SLOT_ERROR);
+}
+
+DlgHint *DlgMgr::NewHint(const std::string &, const std::string &)
+{
+   return NotMade<DlgHint>(SLOT_HINT);
+}
+
+DlgQuestion *DlgMgr::NewQuestion(const std::string &, const std::vector<std::string> &, int, int,
+                                 const std::string &, DlgQuestion::Icon)
+{
+   return NotMade<DlgQuestion>(SLOT_QUESTION);
+}
+
+DlgSQuestion *DlgMgr::NewSQuestion(const std::string &, const std::vector<std::string> &, int, int,
+                                   const std::string &)
+{
+   return NotMade<DlgSQuestion>(SLOT_SQUESTION);
+}
+
+DlgPassword *DlgMgr::NewPassword(const std::string &)
+{
+   return NotMade<DlgPassword>(SLOT_PASSWORD);
+}
+
+DlgActivate *DlgMgr::NewActivate(DlgActivate::Type, const std::string &, const std::string &)
+{
+   return NotMade<DlgActivate>(SLOT_ACTIVATE);
+}
+
+DlgAuthenticate *DlgMgr::NewAuthenticate(int, const std::string &, const std::string &)
+{
+   return NotMade<DlgAuthenticate>(SLOT_AUTHENTICATE);
+}
+
+DlgChangePassword *DlgMgr::NewChangePassword(const std::string &)
+{
+   return NotMade<DlgChangePassword>(SLOT_CHANGE_PASSWORD);
+}
+
+DlgConnectTo *DlgMgr::NewConnectTo(const std::string &, const std::string &)
+{
+   return NotMade<DlgConnectTo>(SLOT_CONNECT_TO);
+}
+
+DlgProgress *DlgMgr::NewProgress(const std::string &)
+{
+   return NotMade<DlgProgress>(SLOT_PROGRESS);
+}
+
+DlgFileBrowser *DlgMgr::NewFileBrowser(Host *, const std::string &, const std::string &, const std::string &,
+                                       const DlgFileBrowser::FilterList &, int)
+{
+   return NotMade<DlgFileBrowser>(SLOT_FILE_BROWSER);
+}
+
+DlgCloseRoamingVM *DlgMgr::NewCloseRoamingVM(bool)
+{
+   return NotMade<DlgCloseRoamingVM>(SLOT_CLOSE_ROAMING_VM);
+}
+
+bool DlgMgr::Implements(Slot) const
+{
+   return false;
+}
+
+const char *DlgMgr::SlotName(Slot slot)
+{
+   static const char *const names[] = {
+      "",           "NewInfo",          "NewWarning",        "NewError",       "NewHint",
+      "NewQuestion", "NewSQuestion",    "NewPassword",       "NewActivate",    "NewAuthenticate",
+      "NewChangePassword", "NewConnectTo", "NewProgress",    "NewFileBrowser", "NewCloseRoamingVM",
+   };
+   int index = static_cast<int>(slot);
+   return index >= 1 && index <= kSlotCount ? names[index] : "?";
+}
 
 }  // namespace cui
 
 namespace wui {
 
-DlgMgr::DlgMgr(cui::DlgMgr *appDlgMgr) : appDlgMgr_(appDlgMgr) {}
+DlgMgr::DlgMgr(cui::DlgMgr *appDlgMgr) : DlgMgrImpl(appDlgMgr) {}
 
 DlgMgr::~DlgMgr()
 {
@@ -63,7 +167,7 @@ bool DlgMgr::PreTranslateMessage(MSG *msg, bool keyboardOnly)
       }
       return IsDialogMessageA(entry.window, msg) != FALSE;
    }
-   return false;
+   return PreTranslateOwn(msg);
 }
 
 }  // namespace wui

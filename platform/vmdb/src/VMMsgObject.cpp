@@ -1,5 +1,7 @@
 #include "VMMsgObject.h"
 
+#include "VMMsgObjectHintBox.h"
+
 #include "tremorybase/Config.h"
 #include "tremorybase/Log.h"
 
@@ -101,6 +103,20 @@ bool VMMsgObject::HintDisabled(const std::string &hintKey)
    }
 }
 
+void VMMsgObject::RememberHintOff(const std::string &hintKey, long answer)
+{
+   // A turned-off hint answers 0 from then on: any other answer must be asked again next time.
+   if (answer != 0 || !ctx_) {
+      return;
+   }
+   try {
+      ctx_->WriteValue(HintDisabledPath(hintKey).c_str(), _variant_t(true));
+      Log("VMMsg: the hint \"%s\" is turned off\n", hintKey.c_str());
+   } catch (const _com_error &e) {
+      Warning("VMMsg: cannot turn the hint \"%s\" off: 0x%08lx\n", hintKey.c_str(), static_cast<unsigned long>(e.Error()));
+   }
+}
+
 HRESULT VMMsgObject::raw_Message(BSTR text, BSTR title, BSTR buttonSet, BSTR kind, BSTR hintKey, long *answer)
 {
    if (!answer) {
@@ -118,9 +134,12 @@ HRESULT VMMsgObject::raw_Message(BSTR text, BSTR title, BSTR buttonSet, BSTR kin
    if (buttons == static_cast<UINT>(-1)) {
       return Fail(E_INVALIDARG, __uuidof(IVMMsg), "VMMsg::Message: unknown button set \"" + setText + "\"");
    }
-   if (HintDisabled(Utf8FromBstr(hintKey))) {
+   std::string hintText = Utf8FromBstr(hintKey);
+   if (HintDisabled(hintText)) {
       return S_OK;
    }
+   // Only a hint with a key can be remembered as turned off.
+   bool offersSuppress = (kindText == "hint" || kindText == "hintQuestion") && !hintText.empty();
    std::string titleText = Utf8FromBstr(title);
    std::string bodyText = Utf8FromBstr(text);
    Log("VMMsg: %s: %s: %s\n", kindText.c_str(), titleText.c_str(), bodyText.c_str());
@@ -128,9 +147,24 @@ HRESULT VMMsgObject::raw_Message(BSTR text, BSTR title, BSTR buttonSet, BSTR kin
    std::string canned = Config_GetString("test.vmmsg.answer", "");
    if (!canned.empty()) {
       *answer = Config_GetLong("test.vmmsg.answer", 0);
+      if (offersSuppress && Config_GetBool("test.vmmsg.suppress", false)) {
+         RememberHintOff(hintText, *answer);
+      }
       return S_OK;
    }
    HWND owner = owner_ && IsWindow(owner_) ? owner_ : nullptr;
+   if (offersSuppress) {
+      VMMsgObjectHintBox box(text ? text : L"", title ? title : L"", buttons, icon);
+      int pressed = box.Run(owner);
+      if (pressed == 0) {
+         return Fail(HRESULT_FROM_WIN32(GetLastError()), __uuidof(IVMMsg), "VMMsg::Message: the box could not be shown");
+      }
+      *answer = AnswerOf(buttons, pressed);
+      if (box.IsChecked()) {
+         RememberHintOff(hintText, *answer);
+      }
+      return S_OK;
+   }
    int result = MessageBoxW(owner, text ? text : L"", title ? title : L"", buttons | icon);
    if (result == 0) {
       return Fail(HRESULT_FROM_WIN32(GetLastError()), __uuidof(IVMMsg), "VMMsg::Message: the box could not be shown");

@@ -31,6 +31,8 @@ public:
 
 private:
    bool HintDisabled(const std::string &hintKey);
+   // Writes the hint's disabled node when the box was answered with 0.
+   void RememberHintOff(const std::string &hintKey, long answer);
 
    IVmdbContextPtr ctx_;
    HWND owner_ = nullptr;

@@ -84,9 +84,13 @@ struct IVMList : IUnknown {
 // "/user/prefState/req/#ZOLT/val/hints/<key>/disabled" (read through the context) is true, the
 // message is not shown and answers 0.
 //
-// Test hook: with the configuration key "test.vmmsg.answer" set, no window is shown and the
-// configured answer is returned. Either way the message is logged as
-// "VMMsg: <kind>: <title>: <text>\n".
+// A "hint" or "hintQuestion" with a hint key is shown in a box of its own with a "Do not show
+// this message again" check box; answered with 0 while it is checked, the hint's disabled node is
+// written (true), so it stays off across runs ("/user/" is saved).
+//
+// Test hooks: with the configuration key "test.vmmsg.answer" set, no window is shown and the
+// configured answer is returned; "test.vmmsg.suppress" (true) then stands for a ticked check box.
+// Either way the message is logged as "VMMsg: <kind>: <title>: <text>\n".
 struct IVMMsg : IUnknown {
    // `channel` -1: this process's own user interface, the only one there is (E_INVALIDARG else).
    HRESULT Init(long channel);
