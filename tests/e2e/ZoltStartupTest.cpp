@@ -292,6 +292,7 @@ TEST(ZoltHandOff, HungInstanceDoesNotHangTheNewOne)
          Sleep(50);
       }
       DestroyWindow(hung);
+      UnregisterClassA("ZOLTFrame", GetModuleHandleA(nullptr));
    });
    ASSERT_TRUE(e2e::WaitUntil([&] { return hung.load() != nullptr; }, 5000));
 
@@ -301,6 +302,69 @@ TEST(ZoltHandOff, HungInstanceDoesNotHangTheNewOne)
    ASSERT_TRUE(run.Start(zolt, "-t " + e2e::QuoteArgument(folder.PathOf("a.vmx")))) << e2e::LastFailure();
    HWND frame = ZoltRun::WaitForFrame(zolt);
    EXPECT_TRUE(frame) << "the new instance starts by itself: " << e2e::LastFailure();
+   if (frame) {
+      EXPECT_TRUE(e2e::RequestClose(frame));
+      EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   }
+   release = true;
+   owner.join();
+}
+
+// Instances that would take a command line but then do not: the window procedure of two fake
+// frames on a thread of their own, counting what they are asked.
+std::atomic<int> gQueries{0};
+std::atomic<int> gHandOvers{0};
+
+LRESULT CALLBACK RefusingFrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+   if (msg == WM_COPYDATA) {
+      const COPYDATASTRUCT *data = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
+      if (data->dwData == 0) {
+         gQueries++;
+         return 1;
+      }
+      gHandOvers++;
+      return 0;
+   }
+   return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+TEST(ZoltHandOff, RefusedHandOverEndsTheSearch)
+{
+   std::atomic<bool> ready{false};
+   std::atomic<bool> release{false};
+   std::thread owner([&] {
+      WNDCLASSA wc = {};
+      wc.lpfnWndProc = RefusingFrameProc;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = "ZOLTFrame";
+      RegisterClassA(&wc);
+      HWND first = CreateWindowExA(0, "ZOLTFrame", "refusing 1", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                   wc.hInstance, nullptr);
+      HWND second = CreateWindowExA(0, "ZOLTFrame", "refusing 2", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                    wc.hInstance, nullptr);
+      ready = true;
+      MSG msg;
+      while (!release) {
+         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+         }
+         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+      }
+      DestroyWindow(first);
+      DestroyWindow(second);
+      UnregisterClassA("ZOLTFrame", wc.hInstance);
+   });
+   ASSERT_TRUE(e2e::WaitUntil([&] { return ready.load(); }, 5000));
+
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "-t " + e2e::QuoteArgument(folder.PathOf("a.vmx")))) << e2e::LastFailure();
+   HWND frame = ZoltRun::WaitForFrame(zolt);
+   EXPECT_TRUE(frame) << "the new instance starts by itself: " << e2e::LastFailure();
+   EXPECT_EQ(gQueries.load(), 1) << "no window is asked after a refused hand-over";
+   EXPECT_EQ(gHandOvers.load(), 1);
    if (frame) {
       EXPECT_TRUE(e2e::RequestClose(frame));
       EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
