@@ -30,13 +30,6 @@ Placement ReadPlacement(const vmdb::Ctx &ctx, const std::string &root)
 
 }  // namespace
 
-const cui::LocalizedString gMultimonFailTitle(ZOLT_MSG("msg.app.multimonFail.title", "Multiple Monitors"));
-const cui::LocalizedString gMultimonFailFormat(
-   ZOLT_MSG("msg.app.multimonFail.format",
-            "The virtual machine cannot use several monitors, for these reasons:\n\n%s\n"
-            "The user's guide explains how to set up several monitors."));
-const cui::LocalizedString gMultimonFailReason(ZOLT_MSG("msg.app.multimonFail.reason", "- %s\n"));
-
 bool ReadCopyDataText(const COPYDATASTRUCT *data, std::string &text)
 {
    if (!data || !data->lpData || data->cbData == 0) {

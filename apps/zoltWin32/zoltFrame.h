@@ -7,7 +7,7 @@
 
 #include "zoltCtxEvents.h"
 
-#include "cui/LocalizedString.h"
+#include "zoltMessages.h"
 
 #include <windows.h>
 
@@ -85,8 +85,3 @@ bool ReadCopyDataText(const COPYDATASTRUCT *data, std::string &text);
 // The answer to a handed-over command line: dwData 0 asks, 1 hands over, anything else is refused.
 LRESULT AnswerHandOff(ULONG_PTR dwData, const std::string &commandLine);
 
-// Messages of the frame's several-monitor full screen: a caption, the text with the reasons
-// ("%s") and one reason line ("%s").
-extern const cui::LocalizedString gMultimonFailTitle;
-extern const cui::LocalizedString gMultimonFailFormat;
-extern const cui::LocalizedString gMultimonFailReason;

@@ -1,6 +1,7 @@
 // Small pieces of the start-up road: text comparison, message literals, editions and Guard.
 #include "zoltAppContext.h"
 #include "zoltFrame.h"
+#include "zoltMessages.h"
 #include "zoltGuard.h"
 #include "zoltKeyLocator.h"
 #include "zoltResources.h"
@@ -38,6 +39,59 @@ TEST(GlobalMessages, LiteralsCarryTheirIdsAndFormatTheirInserts)
    EXPECT_EQ(reason, "- no second monitor\n");
    std::string text = cui::Format(gMultimonFailFormat.GetLiteral().c_str(), reason.c_str());
    EXPECT_NE(text.find("- no second monitor\n"), std::string::npos) << text;
+}
+
+TEST(GlobalMessages, EveryGlobalHoldsItsIdAndADefaultText)
+{
+   const struct {
+      const cui::LocalizedString &message;
+      const char *id;
+   } globals[] = {
+      {gZephroServerAdYes, "msg.cloneToZephroMasterWz.zephroServer.adYes"},
+      {gZephroServerAdNo, "msg.cloneToZephroMasterWz.zephroServer.adNo"},
+      {gPocketZephroDeployApp, "msg.wui.wizard.pkgWizard.pocketZephroDeployApp"},
+      {gQuenBadInstance, "msg.zolt.statusQuen.badInstance"},
+      {gQuenBadInstances, "msg.zolt.statusQuen.badInstances"},
+      {gFullScreenVMText, "msg.fullScreen.vm.text"},
+      {gFullScreenPinTooltip, "msg.fullScreen.pin.tooltip"},
+      {gFullScreenUnpinTooltip, "msg.fullScreen.unpin.tooltip"},
+      {gFullScreenAppTooltip, "msg.fullScreen.app.tooltip"},
+      {gFullScreenMonitorTooltip, "msg.fullScreen.monitor.tooltip"},
+      {gFullScreenNextTooltip, "msg.fullScreen.next.tooltip"},
+      {gFullScreenMinimizeTooltip, "msg.fullScreen.minimize.tooltip"},
+      {gFullScreenRestoreTooltip, "msg.fullScreen.restore.tooltip"},
+      {gFullScreenCloseTooltip, "msg.fullScreen.close.tooltip"},
+      {gFullScreenTeamVMFormat, "msg.fullScreen.teamVM.format"},
+      {gFullScreenPinTip, "msg.fullScreen.pin.tip"},
+      {gFullScreenUngrabTip, "msg.fullScreen.ungrab.tip"},
+      {gFullScreenGrabTip, "msg.fullScreen.grab.tip"},
+      {gCloneToMasterVMTitle, "msg.cloneToZephroMasterWz.vm.title"},
+      {gCloneToMasterVMSubTitle, "msg.cloneToZephroMasterWz.vm.subTitle"},
+      {gCloneToMasterVMPathTitle, "msg.cloneToZephroMasterWz.vmPath.title"},
+      {gCloneToMasterVMPathSubTitle, "msg.cloneToZephroMasterWz.vmPath.subTitle"},
+      {gCloneToMasterServerTitle, "msg.cloneToZephroMasterWz.server.title"},
+      {gCloneToMasterServerSubTitle, "msg.cloneToZephroMasterWz.server.subTitle"},
+      {gCloneToMasterAdTitle, "msg.cloneToZephroMasterWz.ad.title"},
+      {gCloneToMasterAdSubTitle, "msg.cloneToZephroMasterWz.ad.subTitle"},
+      {gCloneToMasterFinalTitle, "msg.cloneToZephroMasterWz.final.title"},
+      {gCloneToMasterFinalSubTitle, "msg.cloneToZephroMasterWz.final.subTitle"},
+      {gCloneToMasterProgressTitle, "msg.cloneToZephroMasterWz.progress.title"},
+      {gCloneToMasterProgressSubTitle, "msg.cloneToZephroMasterWz.progress.subTitle"},
+      {gCloneToMasterServerErrorNoAddress, "msg.cloneToZephroMasterWzServer.errorNoAddress"},
+      {gCloneToMasterServerAdYes, "msg.cloneToZephroMasterWzServer.zephroServer.adYes"},
+      {gCloneToMasterServerAdNo, "msg.cloneToZephroMasterWzServer.zephroServer.adNo"},
+      {gCloneToMasterVMErrorNoVM, "msg.cloneToZephroMasterWzVM.errorNoVM"},
+      {gCloneToMasterVMErrorCannotConvertZephroMaster, "msg.cloneToZephroMasterWzVM.errorCannotConvertZephroMaster"},
+      {gCloneToMasterVMErrorNonVMFileSelected, "msg.cloneToZephroMasterWzVM.errorNonVMFileSelected"},
+   };
+   for (const auto &g : globals) {
+      EXPECT_EQ(g.message.GetId(), g.id);
+      EXPECT_FALSE(g.message.GetText().empty()) << g.id;
+      EXPECT_EQ(g.message.GetLiteral(), std::string("@&!*@*@(") + g.id + ")" + g.message.GetText()) << g.id;
+   }
+   EXPECT_EQ(gCloneToMasterProgressSubTitle.GetText(), " ");
+   EXPECT_EQ(gPocketZephroDeployApp.GetText(), "deploy.exe");
+   EXPECT_EQ(cui::Format(gQuenBadInstances.GetLiteral().c_str(), 3).find("3 selected"), std::string("The ").size());
 }
 
 TEST(Editions, OnlyTheZephroEditionHasATitleOfItsOwn)
