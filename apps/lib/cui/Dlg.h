@@ -27,6 +27,12 @@ class Dlg {
 public:
    enum RepliedAction { ENABLE = 0, KEEP_DISABLED = 1, DESTROY = 2 };
 
+   // What a handler answered; a handler that did not run (blocked) leaves the default -1.
+   struct ReplyAnswer {
+      int value = -1;
+      ReplyAnswer() = default;
+      ReplyAnswer(RepliedAction action) : value(action) {}
+   };
    // The last handler's answer; DESTROY when no handler ran.
    struct ReplyAccumulator {
       typedef RepliedAction result_type;
@@ -35,12 +41,15 @@ public:
       {
          RepliedAction action = DESTROY;
          for (; first != last; ++first) {
-            action = *first;
+            ReplyAnswer answer = *first;
+            if (answer.value >= 0) {
+               action = static_cast<RepliedAction>(answer.value);
+            }
          }
          return action;
       }
    };
-   typedef sigc::signal<RepliedAction>::accumulated<ReplyAccumulator> ReplySignal;
+   typedef sigc::signal<ReplyAnswer>::accumulated<ReplyAccumulator> ReplySignal;
    typedef sigc::slot<RepliedAction> ReplySlot;
 
    // Emits `destroyed`.
@@ -49,7 +58,7 @@ public:
    virtual DlgMgr *GetDlgMgr() const;
    // Deletes the dialog (its window goes with it).
    virtual void DeleteDlg();
-   // These act on GetDlgWindow; a dialog without a window keeps the state itself.
+   // These act on GetDlgWindow; a dialog without a window is always enabled and does nothing.
    virtual void Reenable();
    virtual bool IsEnabled() const;
    virtual void Hide();
@@ -58,7 +67,7 @@ public:
    virtual HWND GetDlgWindow() const;
 
    void SetDlgMgr(DlgMgr *dlgMgr) { dlgMgr_ = dlgMgr; }
-   sigc::connection ConnectReply(const ReplySlot &slot) { return replied.connect(slot); }
+   sigc::connection ConnectReply(const ReplySlot &slot);
 
    ReplySignal replied;
    sigc::signal<void> destroyed;
@@ -72,8 +81,6 @@ protected:
 
 private:
    DlgMgr *dlgMgr_ = nullptr;
-   bool enabled_ = true;
-   bool visible_ = true;
 };
 
 // Kinds that carry no answer beyond "it was seen".

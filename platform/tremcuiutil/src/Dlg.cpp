@@ -39,7 +39,6 @@ void Dlg::Reenable()
    if (window && IsWindow(window)) {
       EnableWindow(window, TRUE);
    }
-   enabled_ = true;
 }
 
 bool Dlg::IsEnabled() const
@@ -48,7 +47,7 @@ bool Dlg::IsEnabled() const
    if (window && IsWindow(window)) {
       return IsWindowEnabled(window) != FALSE;
    }
-   return enabled_;
+   return true;
 }
 
 void Dlg::Hide()
@@ -57,7 +56,6 @@ void Dlg::Hide()
    if (window && IsWindow(window)) {
       ShowWindow(window, SW_HIDE);
    }
-   visible_ = false;
 }
 
 void Dlg::Show()
@@ -66,12 +64,16 @@ void Dlg::Show()
    if (window && IsWindow(window)) {
       ShowWindow(window, SW_SHOW);
    }
-   visible_ = true;
 }
 
 HWND Dlg::GetDlgWindow() const
 {
    return nullptr;
+}
+
+sigc::connection Dlg::ConnectReply(const ReplySlot &slot)
+{
+   return replied.connect([slot]() { return CallHandler(slot); });
 }
 
 Dlg::RepliedAction Dlg::Reply()

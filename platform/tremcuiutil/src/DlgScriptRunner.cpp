@@ -242,6 +242,9 @@ Dlg *DlgScriptRunner::Raise(const DlgScriptCall &call)
    if (!dlg) {
       return nullptr;
    }
+   if (call.slot == DlgMgr::SLOT_INFO || call.slot == DlgMgr::SLOT_WARNING || call.slot == DlgMgr::SLOT_ERROR) {
+      dlg->ConnectReply([reply]() { return reply(""); });
+   }
    current_ = dlg;
    dlg->destroyed.connect(sigc::mem_fun(*this, &DlgScriptRunner::OnGone));
    if (call.slot == DlgMgr::SLOT_FILE_BROWSER) {
