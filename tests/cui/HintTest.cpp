@@ -52,24 +52,26 @@ std::string TempFile(const char *name)
 // Ticks the check box of the hint box and presses `button` once the box is up.
 int gButton = 0;
 std::string gCheckBoxText;
+BOOL CALLBACK TickAndAnswer(HWND window, LPARAM)
+{
+   HWND check = GetDlgItem(window, 1243);
+   if (!check || !IsWindowVisible(window)) {
+      return TRUE;
+   }
+   char text[128] = "";
+   GetWindowTextA(check, text, sizeof(text));
+   gCheckBoxText = text;
+   SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
+   PostMessageW(window, WM_COMMAND, MAKEWPARAM(gButton, BN_CLICKED), 0);
+   return FALSE;
+}
+
 void CALLBACK AnswerHintBox(HWND, UINT, UINT_PTR timer, DWORD)
 {
-   EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM) -> BOOL {
-         HWND check = GetDlgItem(window, 1243);
-         if (!check || !IsWindowVisible(window)) {
-            return TRUE;
-         }
-         char text[128] = "";
-         GetWindowTextA(check, text, sizeof(text));
-         gCheckBoxText = text;
-         SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
-         PostMessageW(window, WM_COMMAND, MAKEWPARAM(gButton, BN_CLICKED), 0);
-         return FALSE;
-      },
-      0);
-   KillTimer(nullptr, timer);
+   EnumThreadWindows(GetCurrentThreadId(), &TickAndAnswer, 0);
+   if (!gCheckBoxText.empty()) {
+      KillTimer(nullptr, timer);
+   }
 }
 
 }  // namespace
