@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "LibDlgWindow.h"
+#include "cui/Confirm.h"
 
 namespace {
 
@@ -270,4 +271,58 @@ TEST(WuiDlgMgrImpl, ForgetsAGoneProgramFactoryAndTakesItsOwnDialogsAlongWhenDest
    mgr.reset();
    EXPECT_EQ(2, gone);
    EXPECT_FALSE(IsWindow(roamingWindow));
+}
+
+TEST(WuiDlgMgrImpl, ConfirmCallsItsAnswerOnlyOnYesAndGoesWithItsQuestion)
+{
+   Owner owner;
+   wui::DlgMgrImpl mgr(nullptr);
+   mgr.SetDefaultOwner(owner.hwnd);
+   int removed = 0;
+   for (size_t button : {1, 0}) {
+      auto *confirm = new cui::Confirm("", &mgr, "Remove Machine A from the favourites?", cui::Confirm::YES_NO, 0);
+      confirm->SetAnswerSlot([&removed]() { ++removed; });
+      confirm->Invoke();
+      HWND dlg = OnlyOwnWindow(mgr);
+      ASSERT_TRUE(IsWindow(dlg));
+      EXPECT_EQ("&Yes", ItemText(dlg, LibDlgWindow::kButtonBase));
+      EXPECT_EQ("&No", ItemText(dlg, LibDlgWindow::kButtonBase + 1));
+      Click(dlg, button);
+      EXPECT_FALSE(IsWindow(dlg));
+   }
+   EXPECT_EQ(1, removed);   // No first, then Yes
+
+   // Without a dialog it goes at once, without an answer.
+   ProgramDlgMgr none;
+   auto *unanswered = new cui::Confirm("", &none, "Delete?", cui::Confirm::OK_CANCEL, 0);
+   unanswered->SetAnswerSlot([&removed]() { ++removed; });
+   unanswered->Invoke();
+   EXPECT_EQ(1, removed);
+}
+
+TEST(WuiDlgMgrImpl, MainLoopKeysReachTheLibrarysOwnActiveDialog)
+{
+   Owner owner;
+   wui::DlgMgr mgr(nullptr);
+   mgr.SetDefaultOwner(owner.hwnd);
+   cui::DlgQuestion *q = mgr.NewQuestion("Stop?", {"Stop", "Cancel"}, 1, 0, "", cui::DlgQuestion::ICON_QUESTION);
+   ASSERT_NE(nullptr, q);
+   HWND dlg = q->GetDlgWindow();
+   int answered = -1;
+   q->ConnectReply([&answered](int choice) {
+      answered = choice;
+      return cui::Dlg::DESTROY;
+   });
+   SetActiveWindow(dlg);
+   ASSERT_EQ(dlg, GetActiveWindow());
+
+   MSG mouse = {GetDlgItem(dlg, LibDlgWindow::kButtonBase), WM_MOUSEMOVE, 0, 0, 0, {0, 0}};
+   EXPECT_FALSE(mgr.PreTranslateMessage(&mouse, true));
+   MSG escape = {GetDlgItem(dlg, LibDlgWindow::kButtonBase), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+   EXPECT_TRUE(mgr.PreTranslateMessage(&escape, false));
+   EXPECT_EQ(1, answered);
+   EXPECT_FALSE(IsWindow(dlg));
+   // Not one of its windows: left to the main loop.
+   MSG other = {owner.hwnd, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+   EXPECT_FALSE(mgr.PreTranslateMessage(&other, false));
 }

@@ -192,4 +192,8 @@ private:
    std::vector<Entry> modeless_;
 };
 
+// The connect-to dialog the program opens itself (not asked for by the library): made through
+// wui::GetDlgMgr, so it is already shown when it returns; null when none could be made.
+cui::DlgConnectTo *DlgConnectTo_CreateInstance(const std::string &text, const std::string &title);
+
 }  // namespace wui

@@ -4,6 +4,7 @@
 
 #include "DlgScriptStart.h"
 #include "LibDlgs.h"
+#include "cui/Registry.h"
 #include "tremorybase/Log.h"
 
 namespace wui {
@@ -267,6 +268,11 @@ cui::DlgCloseRoamingVM *DlgMgrImpl::NewCloseRoamingVM(bool canSync)
    auto *dlg = Opened(new LibCloseRoamingVMDlg,
                       [&](LibCloseRoamingVMDlg &d) { return d.Open(canSync, TitleOr(""), owner_); });
    return dlg ? Own(dlg) : nullptr;
+}
+
+cui::DlgConnectTo *DlgConnectTo_CreateInstance(const std::string &text, const std::string &title)
+{
+   return GetDlgMgr()->NewConnectTo(text, title);
 }
 
 }  // namespace wui
