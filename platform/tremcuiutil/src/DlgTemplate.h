@@ -23,6 +23,9 @@ public:
    void AddItem(const std::wstring &className, WORD id, const std::wstring &text, DWORD style, short x, short y,
                 short cx, short cy);
 
+   // The height, once the items are placed.
+   void SetHeight(short cy) { words_[8] = static_cast<WORD>(cy); }
+
    const DLGTEMPLATE *Get() const { return reinterpret_cast<const DLGTEMPLATE *>(words_.data()); }
 
 private:

@@ -138,7 +138,7 @@ bool LibDlgWindow::Create(const LibDlgLayout &layout, HWND owner)
       right = static_cast<short>(right - 4);
    }
    y = static_cast<short>(y + kButtonHeight + kMargin);
-   const_cast<WORD *>(reinterpret_cast<const WORD *>(t.Get()))[8] = static_cast<WORD>(y);   // cy
+   t.SetHeight(y);
 
    HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.Get(), owner_, &LibDlgWindow::DialogProc,
                                           reinterpret_cast<LPARAM>(this));
