@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
+#include "LibDlgWindow.h"
 #include "TestDb.h"
+#include "cui/Registry.h"
+#include "tremorybase/Config.h"
 
 namespace {
 
@@ -172,4 +178,41 @@ TEST(CuiDlgScript, RunnerRaisesOneCallAfterAnotherAndLogsEachAnswer)
    EXPECT_EQ((std::vector<std::string>{"info Hello / T", "question Which? 2 1 -1 0", "password Key",
                                        "fileBrowser C:\\vms 1 -1"}),
              factory.seen);
+}
+
+TEST(CuiDlgScript, ConfiguredScriptStartsOnceTheLibrarysManagerHasAnOwner)
+{
+   char dir[MAX_PATH];
+   GetTempPathA(MAX_PATH, dir);
+   std::string path = std::string(dir) + "dlgscript-" + std::to_string(GetCurrentProcessId()) + ".txt";
+   std::ofstream(path) << "error text=\"Disk full.\" title=Copy\nquestion text=Retry? choice=_Retry choice=_Abort cancel=1\n";
+   Config_Set("test.dlgScript", path.c_str());
+
+   HWND owner = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+   wui::DlgMgr *mgr = wui::GetDlgMgr();
+   TestDb::Drain();
+   EXPECT_TRUE(mgr->GetOwnDlgs().empty());   // nothing before the program gives an owner
+   mgr->SetDefaultOwner(owner);
+   TestDb::Drain();
+
+   std::vector<std::string> texts;
+   for (size_t button : {0, 1}) {
+      std::vector<cui::Dlg *> own = mgr->GetOwnDlgs();
+      ASSERT_EQ(1u, own.size());
+      HWND dlg = own[0]->GetDlgWindow();
+      char text[128] = "";
+      GetDlgItemTextA(dlg, cuiutil::LibDlgWindow::kText, text, sizeof(text));
+      texts.push_back(text);
+      SendMessageW(GetDlgItem(dlg, static_cast<int>(cuiutil::LibDlgWindow::kButtonBase + button)), BM_CLICK, 0, 0);
+      TestDb::Drain();
+   }
+   EXPECT_EQ((std::vector<std::string>{"Disk full.", "Retry?"}), texts);
+   EXPECT_TRUE(mgr->GetOwnDlgs().empty());
+   EXPECT_FALSE(cui::RunDlgScript());   // once per run
+
+   Config_Set("test.dlgScript", "");
+   delete mgr;
+   DestroyWindow(owner);
+   remove(path.c_str());
 }
