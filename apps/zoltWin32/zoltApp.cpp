@@ -78,6 +78,7 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    rpcMgr_ = new vmdbLayout::rpc::Mgr(modelCtx_);
    cui::SetRpcMgr(rpcMgr_);
    dlgMgr_ = new ::DlgMgr;
+   dlgMgr_->SetModalStateSlot(sigc::mem_fun(*this, &CZOLTApp::SetModalState));
    cui::SetDlgMgr(dlgMgr_);
 
    CreatePreferences();

@@ -99,6 +99,16 @@ public:
    void CloseHotFixRequest(const std::string &path, bool force);
    void OnPowerCommand(int commandId, cui::VM *vm);
 
+   // Modal state for the current object: up (true) or gone (false). BeginModal says up now and
+   // makes `restore` say gone later, for the same context and object.
+   void SetModalState(bool modal);
+   void BeginModal(sigc::slot_base &restore);
+   std::string GetCurrentObjPath() const;
+   // MessageBoxA owned by the frame (when it has a window), captioned with the window title.
+   int MessageBox(const char *text, UINT flags);
+   int MessageBoxRes(UINT stringId, UINT flags);
+   void OnCaptureMovieDone(bool cancelled, cui::Error error);
+
    // The callbacks handed to the model library.
    int NewVM(_bstr_t &cfgFile, _bstr_t &userName, _bstr_t &password, bool option);
    _bstr_t CloneVM(cui::VM *vm, cui::SnapshotTree *tree, int snapshotUid, HWND parent, bool open,
@@ -110,6 +120,7 @@ public:
    const vmdb::Ctx &GetModelCtx() const { return modelCtx_; }
    ::DlgMgr *GetDlgMgr() const { return dlgMgr_; }
    const std::string &GetWindowTitle() const { return windowTitle_; }
+   IVMMsgPtr GetVMMsg() const { return msg_; }
    const CommandLineOptions &GetOptions() const { return options_; }
    // The application's title for the edition it runs as.
    static std::string GetAppTitle();
@@ -168,3 +179,13 @@ private:
 };
 
 extern CZOLTApp *gApp;
+
+// The error box: `text`, or resource string `resId` (-1: none) with the detail and the text
+// inserted; logged as a warning and shown modal to the active window.
+void ReportError(const _bstr_t &text, int resId, const _bstr_t &detail);
+// The error box for a failed COM call.
+void ReportComError(const _com_error &error, int resId, const _bstr_t &detail);
+// The error box for a failed database command, with the command's own error text.
+void ReportCommandError(const _bstr_t &cmdPath, int resId, const _bstr_t &detail);
+// Completion of opening a file from the favourites list: an unknown format is reported.
+void OnOpenFileDone(bool cancelled, cui::Error error, const std::string &path);

@@ -160,3 +160,36 @@
 #define ZOLT_VERSION_PATCH              0
 #define ZOLT_VERSION_BUILD              1
 #define ZOLT_VERSION_TEXT               "1.0.0 build-1"
+
+// The message dialog and the progress window of the dialog factory.
+#define IDD_VMDLG                       502
+#define IDD_VMPROGRESS                  607
+#define IDI_HINT                        342
+#define IDC_VMDLG_PASSWORD_LABEL        1047
+#define IDC_VMDLG_PASSWORD              1170
+#define IDC_VMDLG_CHOICE_FIRST          1171
+#define IDC_VMDLG_CHOICE_LAST           1181
+#define IDC_VMDLG_TEXT                  1182
+#define IDC_VMDLG_ICON                  1183
+#define IDC_VMDLG_CONFIRM               1199
+#define IDC_VMDLG_CONFIRM_LABEL         1200
+#define IDC_VMDLG_FIRST                 1241
+#define IDC_VMDLG_SECOND                1242
+#define IDC_VMDLG_CHECK                 1243
+#define IDC_PROGRESS_TEXT               4122
+#define IDC_PROGRESS_BAR                4123
+
+// Strings of the dialogs and the error reports.
+#define IDS_NO_PERMISSION               13
+#define IDS_CAPTURE_MOVIE_FAILED        523
+#define IDS_UNKNOWN_ERROR               5000
+#define IDS_DLG_HINT_SUPPRESS           40673
+#define IDS_DLG_OK                      40674
+#define IDS_DLG_CANCEL                  40675
+#define IDS_DLG_RETRY                   40676
+#define IDS_DLG_ABORT                   40677
+#define IDS_DLG_YES                     40678
+#define IDS_DLG_NO                      40679
+#define IDS_DLG_QUESTION_SUPPRESS       40698
+#define IDS_OPEN_FILE_UNKNOWN_FORMAT    41358
+#define IDS_DLG_TITLE                   41361

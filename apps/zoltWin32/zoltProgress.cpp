@@ -1,0 +1,32 @@
+#include "zoltProgress.h"
+
+CVMProgress::~CVMProgress()
+{
+   DestroyDialog();
+}
+
+int CVMProgress::ShowDialog(HWND owner, const std::string &title, bool disableOwner)
+{
+   disableOwner_ = disableOwner;
+   int shown = PopupDialog(owner);
+   if (shown) {
+      ::SetWindowTextA(m_hWnd, title.c_str());
+   }
+   return shown;
+}
+
+LRESULT CVMProgress::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
+{
+   LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+   if (style & WS_SYSMENU) {
+      ::SetWindowLongA(m_hWnd, GWL_STYLE, style & ~WS_SYSMENU);
+   }
+   ::ShowWindow(m_hWnd, SW_SHOW);
+   return TRUE;
+}
+
+LRESULT CVMProgress::OnCancel(WORD, WORD, HWND, BOOL &)
+{
+   OnClicked(0);
+   return 0;
+}
