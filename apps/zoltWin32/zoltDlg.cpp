@@ -248,6 +248,12 @@ void CVMDlg::LayoutText()
    }
    in.checkBoxVisible = plan_.checkBox.visible > 0;
    in.checkBox = ChildRect(m_hWnd, check_);
+   // The template's box is narrow for a 9-point label: it grows to its label (box glyph and gap
+   // included), up to the text's right edge.
+   const int checkWidth = LabelWidth(check_) + ::GetSystemMetrics(SM_CXMENUCHECK) + 8;
+   if (in.checkBox.right - in.checkBox.left < checkWidth) {
+      in.checkBox.right = std::min<LONG>(in.checkBox.left + checkWidth, in.text.right);
+   }
    in.first = ChildRect(m_hWnd, first_);
    in.second = ChildRect(m_hWnd, second_);
    in.firstLabelWidth = LabelWidth(first_);

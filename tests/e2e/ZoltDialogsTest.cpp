@@ -1,0 +1,146 @@
+// The model library's dialogs in zolt.exe: a dialog script raises each kind through the
+// program's dialog factory; the test reads each window as a user sees it and answers it.
+#include "e2e/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+const DWORD kExitMs = 20000;
+
+std::string Quoted(const std::string &text)
+{
+   std::string quoted = "\"";
+   for (char c : text) {
+      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
+   }
+   return quoted + "\"";
+}
+
+class ZoltWithScript {
+public:
+   ZoltWithScript(const e2e::TestFolder &folder, const std::string &script) : log_(folder.PathOf("zolt.log"))
+   {
+      std::string scriptPath = folder.WriteFile("dialogs.txt", script);
+      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" +
+                                              "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
+                                              "test.comFailure.silent = \"true\"\n" +
+                                              "test.dlgScript = " + Quoted(scriptPath) + "\n");
+   }
+
+   bool Start(e2e::Process &process) const
+   {
+      e2e::ProcessOptions options;
+      options.environment = {{"TREMORY_CONFIG", config_}};
+      return process.Start(ZOLT_EXE, options);
+   }
+
+   bool WaitForLog(const std::string &text) const { return e2e::WaitForFileText(log_, text, kExitMs); }
+   std::string Log() const { return e2e::ReadTextFile(log_).value_or(""); }
+
+private:
+   std::string log_;
+   std::string config_;
+};
+
+struct Seen {
+   std::string caption;
+   std::string text;
+   bool hasIcon = false;
+   std::optional<e2e::ChildWindow> first, second, check;
+   int visibleChoices = 0;
+};
+
+Seen Look(HWND dlg)
+{
+   Seen seen;
+   seen.caption = e2e::ReadText(dlg).value_or("");
+   for (const e2e::ChildWindow &child : e2e::ListChildren(dlg)) {
+      if (child.id == 1182) {
+         seen.text = e2e::ReadText(child.window).value_or("");
+      } else if (child.id == 1183) {
+         seen.hasIcon = SendMessageA(child.window, STM_GETIMAGE, IMAGE_ICON, 0) != 0;
+      } else if (child.id == 1241) {
+         seen.first = child;
+      } else if (child.id == 1242) {
+         seen.second = child;
+      } else if (child.id == 1243) {
+         seen.check = child;
+      } else if (child.id >= 1171 && child.id <= 1181 && child.visible) {
+         ++seen.visibleChoices;
+      }
+   }
+   return seen;
+}
+
+TEST(ZoltDialogs, EachKindShowsItsWindowAndAnswersTheLibrary)
+{
+   e2e::TestFolder folder;
+   ZoltWithScript run(folder,
+                      "info text=\"Copied.\" title=\"Copy\"\n"
+                      "question text=\"Keep or replace?\" choice=\"_Keep\" choice=\"_Replace\" choice=\"Cancel\" "
+                      "cancel=2 default=0\n"
+                      "error text=\"The disk is full.\\nFree some space.\"\n"
+                      "squestion text=\"Continue?\" choice=\"_Yes\" choice=\"_No\" cancel=1 default=0\n");
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt)) << e2e::LastFailure();
+   HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, zolt.Id()});
+   ASSERT_TRUE(frame) << e2e::LastFailure();
+
+   HWND info = e2e::WaitForDialog(zolt.Id(), "Copy - Tremory Deskmoor", e2e::kStartTimeoutMs);
+   ASSERT_TRUE(info) << e2e::LastFailure();
+   Seen seen = Look(info);
+   EXPECT_EQ(seen.text, "Copied.");
+   EXPECT_TRUE(seen.hasIcon);
+   ASSERT_TRUE(seen.first && seen.second);
+   EXPECT_EQ(seen.first->text, "OK");
+   EXPECT_TRUE(seen.first->visible);
+   EXPECT_FALSE(seen.second->visible);
+   EXPECT_FALSE(seen.check && seen.check->visible);
+   EXPECT_EQ(GetWindow(info, GW_OWNER), frame);
+   EXPECT_FALSE(IsWindowEnabled(frame)) << "the owner is disabled while its dialog is up";
+   EXPECT_TRUE(e2e::ClickButton(info, 1241)) << e2e::LastFailure();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: 1 info replied")) << run.Log();
+
+   HWND question = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
+   ASSERT_TRUE(question) << e2e::LastFailure();
+   seen = Look(question);
+   EXPECT_EQ(seen.text, "Keep or replace?");
+   EXPECT_EQ(seen.visibleChoices, 2);
+   ASSERT_TRUE(seen.first && seen.second);
+   EXPECT_EQ(seen.first->text, "OK");
+   EXPECT_EQ(seen.second->text, "Cancel");
+   EXPECT_TRUE(e2e::PostKey(GetDlgItem(question, 1171), VK_ESCAPE)) << e2e::LastFailure();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: 2 question replied choice=2")) << run.Log();
+
+   HWND error = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
+   ASSERT_TRUE(error) << e2e::LastFailure();
+   seen = Look(error);
+   EXPECT_EQ(seen.text, "The disk is full.\r\nFree some space.") << "the detail on a line of its own";
+   EXPECT_TRUE(seen.hasIcon);
+   EXPECT_TRUE(e2e::RequestClose(error)) << e2e::LastFailure();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: 3 error replied")) << run.Log();
+
+   HWND squestion = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
+   ASSERT_TRUE(squestion) << e2e::LastFailure();
+   seen = Look(squestion);
+   ASSERT_TRUE(seen.first && seen.second && seen.check);
+   EXPECT_EQ(seen.first->text, "&Yes");
+   EXPECT_EQ(seen.second->text, "&No");
+   EXPECT_TRUE(seen.check->visible);
+   EXPECT_EQ(seen.visibleChoices, 0);
+   EXPECT_TRUE(e2e::ClickButton(squestion, 1243)) << e2e::LastFailure();
+   EXPECT_TRUE(e2e::ClickButton(squestion, 1242)) << e2e::LastFailure();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: 4 squestion replied choice=1 suppressed=1")) << run.Log();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: done")) << run.Log();
+   EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowEnabled(frame) != FALSE; }, e2e::kReplyTimeoutMs))
+      << "the owner comes back with its last dialog";
+
+   EXPECT_TRUE(e2e::RequestClose(frame));
+   EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+}
+
+}  // namespace
