@@ -180,6 +180,10 @@ private:
 
 extern CZOLTApp *gApp;
 
+// What the error boxes show: the text, or resource string `resId` with the detail and the text
+// inserted (the text first when there is no detail); a COM error's description with its code.
+std::string ErrorBoxText(const std::string &text, int resId, const std::string &detail);
+std::string ComErrorText(HRESULT code, const std::string &description);
 // The error box: `text`, or resource string `resId` (-1: none) with the detail and the text
 // inserted; logged as a warning and shown modal to the active window.
 void ReportError(const _bstr_t &text, int resId, const _bstr_t &detail);

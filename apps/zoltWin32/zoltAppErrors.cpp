@@ -81,14 +81,32 @@ void CZOLTApp::OnCaptureMovieDone(bool cancelled, cui::Error error)
    }
 }
 
+std::string ErrorBoxText(const std::string &text, int resId, const std::string &detail)
+{
+   if (resId == -1) {
+      return text;
+   }
+   tremapputil::ResString res(static_cast<UINT>(resId));
+   return detail.empty() ? res.Format({text, std::string()}) : res.Format({detail, text});
+}
+
+std::string ComErrorText(HRESULT code, const std::string &description)
+{
+   if (code == kNoErrorInfo) {
+      return description;
+   }
+   if (description.empty()) {
+      return tremapputil::ResString(IDS_UNKNOWN_ERROR).Format({static_cast<unsigned long>(code)});
+   }
+   char buffer[1024];
+   snprintf(buffer, sizeof(buffer), "%s (0x%x)", description.c_str(), static_cast<unsigned>(code));
+   return buffer;
+}
+
 void ReportError(const _bstr_t &text, int resId, const _bstr_t &detail)
 {
-   std::string message = text.length() ? static_cast<const char *>(text) : "";
-   if (resId != -1) {
-      const std::string detailText = detail.length() ? static_cast<const char *>(detail) : "";
-      tremapputil::ResString res(static_cast<UINT>(resId));
-      message = detailText.empty() ? res.Format({message, std::string()}) : res.Format({detailText, message});
-   }
+   const std::string message = ErrorBoxText(text.length() ? static_cast<const char *>(text) : "", resId,
+                                            detail.length() ? static_cast<const char *>(detail) : "");
    Warning("%s\n", message.c_str());
    if (!gApp || !gApp->GetVMMsg()) {
       return;
@@ -103,22 +121,12 @@ void ReportComError(const _com_error &error, int resId, const _bstr_t &detail)
 {
    _bstr_t description = error.Description();
    const HRESULT code = error.Error();
-   _bstr_t text = description;
-   if (code != kNoErrorInfo) {
-      if (description.length()) {
-         char buffer[1024];
-         snprintf(buffer, sizeof(buffer), "%s (0x%x)", static_cast<const char *>(description),
-                  static_cast<unsigned>(code));
-         text = buffer;
-      } else {
-         text = tremapputil::ResString(IDS_UNKNOWN_ERROR).Format({static_cast<unsigned long>(code)}).c_str();
-      }
-   }
    if (code == kNoPermission) {
       ReportError(_bstr_t(LoadResString(IDS_NO_PERMISSION).c_str()), -1, _bstr_t());
-   } else {
-      ReportError(text, resId, detail);
+      return;
    }
+   std::string text = ComErrorText(code, description.length() ? static_cast<const char *>(description) : "");
+   ReportError(_bstr_t(text.c_str()), resId, detail);
 }
 
 void ReportCommandError(const _bstr_t &cmdPath, int resId, const _bstr_t &detail)

@@ -244,6 +244,31 @@ TEST_F(DlgWindows, AWindowTheClosingDialogOwnedPassesToItsOwner)
    DestroyWindow(child);
 }
 
+TEST_F(DlgWindows, KeysTakenByTheActiveDialogReachTheLoopAsNullMessages)
+{
+   int last = -1;
+   cui::DlgQuestion *q = mgr_.NewQuestion("Keep?", {"Keep", "Replace", "Cancel"}, 2, 0, "",
+                                          cui::DlgQuestion::ICON_QUESTION);
+   q->cui::DlgChoice::ConnectReply([&](int choice) {
+      last = choice;
+      return cui::Dlg::DESTROY;
+   });
+   HWND dlg = q->GetDlgWindow();
+   SetActiveWindow(dlg);
+   ASSERT_EQ(GetActiveWindow(), dlg);
+
+   PostMessageA(GetDlgItem(dlg, IDC_VMDLG_CHOICE_FIRST), WM_MOUSEMOVE, 0, 0);
+   MSG msg = {};
+   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+   EXPECT_EQ(msg.message, static_cast<UINT>(WM_MOUSEMOVE)) << "other messages arrive unchanged";
+
+   PostMessageA(GetDlgItem(dlg, IDC_VMDLG_CHOICE_FIRST), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+   EXPECT_EQ(msg.message, static_cast<UINT>(WM_NULL)) << "the dialog handled the key already";
+   Pump();
+   EXPECT_EQ(last, 2) << "Escape answered the cancel choice";
+}
+
 TEST(DlgMgrLifetime, DestructorEndsEvenWhenADialogNoLongerAnnouncesItsEnd)
 {
    if (!_Module.GetResourceInstance()) {
