@@ -143,4 +143,54 @@ TEST(ZoltDialogs, EachKindShowsItsWindowAndAnswersTheLibrary)
    EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
 }
 
+TEST(ZoltDialogs, PasswordHintAndProgressAnswerWhatTheUserDid)
+{
+   e2e::TestFolder folder;
+   ZoltWithScript run(folder,
+                      "password text=\"Password for the encrypted machine:\"\n"
+                      "hint text=\"Press Ctrl+Alt to release the mouse.\" title=\"Hint\"\n"
+                      "progress text=\"Copying files\" cancelable=1 percent=40\n");
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt)) << e2e::LastFailure();
+   HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, zolt.Id()});
+   ASSERT_TRUE(frame) << e2e::LastFailure();
+
+   HWND password = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor", e2e::kStartTimeoutMs);
+   ASSERT_TRUE(password) << e2e::LastFailure();
+   HWND field = e2e::WaitForChild(password, 1170);
+   HWND confirm = e2e::WaitForChild(password, 1199);
+   ASSERT_TRUE(field && confirm);
+   EXPECT_TRUE(IsWindowVisible(field));
+   EXPECT_TRUE(GetWindowLongA(field, GWL_STYLE) & ES_PASSWORD);
+   SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("s3cret"));
+   SendMessageA(confirm, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("s3cret"));
+   EXPECT_TRUE(e2e::ClickButton(password, 1241)) << e2e::LastFailure();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: 1 password replied choice=0 password=\"s3cret\" confirmation=\"s3cret\""))
+      << run.Log();
+
+   HWND hint = e2e::WaitForDialog(zolt.Id(), "Hint - Tremory Deskmoor");
+   ASSERT_TRUE(hint) << e2e::LastFailure();
+   Seen seen = Look(hint);
+   EXPECT_TRUE(seen.hasIcon);
+   ASSERT_TRUE(seen.check);
+   EXPECT_TRUE(seen.check->visible);
+   EXPECT_TRUE(e2e::RequestClose(hint)) << e2e::LastFailure();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: 2 hint replied suppressed=0")) << run.Log();
+
+   HWND progress = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
+   ASSERT_TRUE(progress) << e2e::LastFailure();
+   HWND cancel = e2e::WaitForChild(progress, IDCANCEL);
+   ASSERT_TRUE(cancel);
+   EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(cancel) != FALSE; }, e2e::kReplyTimeoutMs));
+   EXPECT_EQ(e2e::ReadText(e2e::WaitForChild(progress, 4122)), std::optional<std::string>("Copying files"));
+   EXPECT_FALSE(GetWindowLongA(progress, GWL_STYLE) & WS_SYSMENU) << "no close box";
+   EXPECT_TRUE(e2e::ClickButton(progress, IDCANCEL)) << e2e::LastFailure();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: 3 progress replied")) << run.Log();
+   EXPECT_TRUE(run.WaitForLog("DlgScript: done")) << run.Log();
+   EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowEnabled(frame) != FALSE; }, e2e::kReplyTimeoutMs));
+
+   EXPECT_TRUE(e2e::RequestClose(frame));
+   EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+}
+
 }  // namespace
