@@ -269,6 +269,29 @@ TEST_F(DlgWindows, KeysTakenByTheActiveDialogReachTheLoopAsNullMessages)
    EXPECT_EQ(last, 2) << "Escape answered the cancel choice";
 }
 
+TEST_F(DlgWindows, AMessageTallerThanTheWorkAreaIsClampedAndScrolls)
+{
+   std::string text;
+   for (int i = 0; i < 300; ++i) {
+      text += "Line " + std::to_string(i) + "\n";
+   }
+   cui::DlgWarning *warning = mgr_.NewWarning(text, "");
+   HWND dlg = warning->GetDlgWindow();
+   RECT window;
+   GetWindowRect(dlg, &window);
+   RECT work;
+   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+   EXPECT_LE(window.bottom - window.top, work.bottom - work.top);
+   EXPECT_GE(window.top, work.top);
+   HWND message = GetDlgItem(dlg, IDC_VMDLG_TEXT);
+   EXPECT_TRUE(GetWindowLongA(message, GWL_STYLE) & WS_VSCROLL) << "the text scrolls instead";
+   RECT button;
+   GetWindowRect(GetDlgItem(dlg, IDC_VMDLG_FIRST), &button);
+   EXPECT_LE(button.bottom, window.bottom) << "the OK button stays on the dialog";
+   warning->DeleteDlg();
+   Pump();
+}
+
 TEST(DlgMgrLifetime, DestructorEndsEvenWhenADialogNoLongerAnnouncesItsEnd)
 {
    if (!_Module.GetResourceInstance()) {
