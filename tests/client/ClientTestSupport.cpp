@@ -45,7 +45,8 @@ private:
 class ConfigReset : public ::testing::EmptyTestEventListener {
    void OnTestEnd(const ::testing::TestInfo &) override
    {
-      for (const char *key : {"test.vmmsg.answer", "test.comFailure.silent", "test.browser.log"}) {
+      for (const char *key : {"test.vmmsg.answer", "test.comFailure.silent", "test.browser.log", "test.remoteHosts",
+                              "test.remotePassword"}) {
          Config_Set(key, "");
       }
    }

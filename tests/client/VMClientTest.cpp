@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 vmdbstore::Context &Raw(IVmdbContextPtr &ctx)
@@ -58,10 +60,101 @@ TEST(VMClient, KeepsWhatThePreloadedHostHoldsAndOutlivesTheCallersContext)
 
    ctx = nullptr;
    EXPECT_EQ("/host2/#0000/", Text(client->GetHostPath()));
-   // Connections to other hosts are refused, not crashed on.
-   BSTR cnx = nullptr;
-   EXPECT_EQ(E_NOTIMPL, client->raw_Connect(_bstr_t(L"far:902"), _bstr_t(L"u"), _bstr_t(L"p"), &cnx));
-   EXPECT_EQ(nullptr, cnx);
+   // Connections still work on the client's own context.
+   _bstr_t cnx = client->Connect(L"", L"", L"");
+   EXPECT_EQ(1, client->GetConnectionHostCount(cnx));
+}
+
+// The error text a failed call left for its caller.
+std::string ErrorText(const std::function<void()> &call)
+{
+   try {
+      call();
+   } catch (const _com_error &e) {
+      return Text(e.Description());
+   }
+   return "(no error)";
+}
+
+TEST(VMClient, LocalConnectionsReachTheLocalHostAndGoAway)
+{
+   IVmdbDatabasePtr db = ConnectNamed(L"client-local-connection");
+   IVmdbContextPtr ctx = db->NewContext();
+   IVMClientPtr client = NewClient();
+   BSTR none = nullptr;
+   EXPECT_EQ(E_UNEXPECTED, client->raw_Connect(_bstr_t(L""), _bstr_t(L""), _bstr_t(L""), &none));
+   client->Init(ctx->GetRawHandle(), 0, VARIANT_FALSE);
+
+   _bstr_t cnx = client->Connect(L"", L"", L"");
+   EXPECT_EQ("/db/connection/#0001/", Text(cnx));
+   EXPECT_EQ("0", Text(_bstr_t(ctx->ReadValue(cnx + L"lastError"))));
+   EXPECT_EQ(1, client->GetConnectionHostCount(cnx));
+   EXPECT_EQ("/host2/#0000/", Text(client->GetConnectionHostPath(cnx, 0)));
+   _bstr_t named = client->Connect(L"LocalHost:902", L"ann", L"whatever");
+   EXPECT_EQ("/db/connection/#0002/", Text(named));
+   EXPECT_EQ("/host2/#0000/", Text(client->GetConnectionHostPath(named, 0)));
+   EXPECT_EQ("ann", Text(_bstr_t(ctx->ReadValue(named + L"user"))));
+
+   client->Attach(cnx, L"/host2/#0000/");
+   EXPECT_EQ("/host2/#0000/", Text(client->GetHostPath()));
+   client->ReleaseHost(L"/host2/#0000/");
+   client->ReleaseHost(L"/host2/#0000/");
+   client->Disconnect(cnx);
+   client->Disconnect(named);
+   EXPECT_EQ("", Text(ctx->NextElement(L"/db/connection/#")));
+   EXPECT_NE("", Text(_bstr_t(ctx->ReadValue(L"/host2/#0000/setup/product/name")))) << "the local host went too";
+
+   // Paths that are no connection, and hosts that are not the connection's.
+   long count = 0;
+   EXPECT_EQ(E_INVALIDARG, client->raw_GetConnectionHostCount(cnx, &count));
+   EXPECT_EQ(E_INVALIDARG, client->raw_Disconnect(_bstr_t(L"/host2/#0000/")));
+   _bstr_t again = client->Connect(L"", L"", L"");
+   EXPECT_EQ(E_INVALIDARG, client->raw_Attach(again, _bstr_t(L"/host2/#0007/")));
+   BSTR host = nullptr;
+   EXPECT_EQ(E_INVALIDARG, client->raw_GetConnectionHostPath(again, 1, &host));
+}
+
+TEST(VMClient, RemoteHostsAreRefusedUnlessConfiguredAndThenGetASimulatedHost)
+{
+   IVmdbDatabasePtr db = ConnectNamed(L"client-remote-connection");
+   IVmdbContextPtr ctx = db->NewContext();
+   IVMClientPtr client = NewClient();
+   client->Init(ctx->GetRawHandle(), 0, VARIANT_FALSE);
+
+   EXPECT_EQ("Cannot connect to host far.example:902",
+             ErrorText([&]() { client->Connect(L"far.example:902", L"ann", L"pw"); }));
+   EXPECT_EQ("", Text(ctx->NextElement(L"/db/connection/#"))) << "a refused connection left its node";
+
+   Config_Set("test.remoteHosts", "near, Far.Example");
+   Config_Set("test.remotePassword", "pw");
+   EXPECT_EQ("Incorrect user name or password.", ErrorText([&]() { client->Connect(L"far.example:902", L"ann", L"x"); }));
+   _bstr_t cnx = client->Connect(L"far.example:902", L"ann", L"pw");
+   ASSERT_EQ(1, client->GetConnectionHostCount(cnx));
+   _bstr_t host = client->GetConnectionHostPath(cnx, 0);
+   EXPECT_EQ("/host2/#0001/", Text(host));
+   EXPECT_EQ("far.example", Text(_bstr_t(ctx->ReadValue(host + L"name"))));
+   EXPECT_NE("", Text(_bstr_t(ctx->ReadValue(host + L"setup/product/versionDotted"))));
+   EXPECT_EQ("far.example:902", Text(_bstr_t(ctx->ReadValue(cnx + L"dest"))));
+   // A second connection to the same host shares its node; another host gets its own.
+   _bstr_t second = client->Connect(L"FAR.example", L"bob", L"pw");
+   EXPECT_EQ("/host2/#0001/", Text(client->GetConnectionHostPath(second, 0)));
+   _bstr_t nearby = client->Connect(L"near", L"", L"pw");
+   EXPECT_EQ("/host2/#0002/", Text(client->GetConnectionHostPath(nearby, 0)));
+
+   client->Attach(cnx, host);
+   EXPECT_EQ("/host2/#0001/", Text(client->GetHostPath()));
+   EXPECT_EQ("/host2/#0000/", Text(client->GetLocalHostPath()));
+   client->ReleaseHost(host);
+   EXPECT_EQ("/host2/#0000/", Text(client->GetHostPath()));
+
+   client->Attach(cnx, host);
+   client->Disconnect(cnx);
+   EXPECT_EQ("/host2/#0000/", Text(client->GetHostPath())) << "a dropped connection's host stays attached";
+   EXPECT_EQ("far.example", Text(_bstr_t(ctx->ReadValue(host + L"name")))) << "still used by the second connection";
+   client->Disconnect(second);
+   EXPECT_EQ(VARIANT_FALSE, ctx->TestNode(host));
+   Config_Set("test.remoteHosts", "");
+   Config_Set("test.remotePassword", "");
 }
 
 TEST(VMClient, SetVariablesAppliesEachAssignmentForThisRun)

@@ -270,6 +270,19 @@ std::string Context::NextElement(std::string_view path) const
    return next ? std::string(prefix) + next->name + "/" : std::string();
 }
 
+std::vector<std::string> Context::Children(std::string_view path) const
+{
+   ResolvedPath r;
+   PathResolver::Resolve(store_->Root(), currentParts_, path, PathResolver::kFollowFinal, r);
+   std::vector<std::string> names;
+   if (const Node *node = r.node()) {
+      for (const auto &child : node->children) {
+         names.push_back(child.first);
+      }
+   }
+   return names;
+}
+
 void Context::Remove(std::string_view path, bool recursive)
 {
    ResolvedPath r;

@@ -11,9 +11,6 @@ const char VMClientObject::kLocalHostPath[] = "/host2/#0000/";
 
 namespace {
 
-const char kProductName[] = "Tremory Deskmoor";
-const char kProductVersion[] = "1.0.0";
-
 HRESULT OutText(BSTR *out, const std::string &text)
 {
    if (!out) {
@@ -35,10 +32,25 @@ HRESULT VMClientObject::NotInitialised() const
    return Fail(E_UNEXPECTED, __uuidof(IVMClient), "VMClient: not initialised");
 }
 
-HRESULT VMClientObject::NotYet(const char *method) const
+HRESULT VMClientObject::Refused(const ConnectionError &e) const
 {
-   return Fail(E_NOTIMPL, __uuidof(IVMClient), std::string("VMClient::") + method + ": connections to other hosts are not available");
+   return Fail(e.Code(), __uuidof(IVMClient), e.what());
 }
+
+// Runs a connection operation: its refusals become the HRESULT and error text of the call.
+#define VMCLIENT_CONNECTION_TRY                                                                       \
+   if (!ctx_) {                                                                                       \
+      return NotInitialised();                                                                        \
+   }                                                                                                  \
+   try {
+#define VMCLIENT_CONNECTION_CATCH                                                                     \
+   }                                                                                                  \
+   catch (const ConnectionError &e) {                                                                 \
+      return Refused(e);                                                                              \
+   }                                                                                                  \
+   catch (...) {                                                                                      \
+      return FailFromException(__uuidof(IVMClient), __func__);                                        \
+   }
 
 HRESULT VMClientObject::raw_Init(INT_PTR rawCtx, INT_PTR rawPoll, VARIANT_BOOL pollOption)
 {
@@ -54,6 +66,7 @@ HRESULT VMClientObject::raw_Init(INT_PTR rawCtx, INT_PTR rawPoll, VARIANT_BOOL p
    ctx_ = vmdbstore::ContextFromRawHandle(rawCtx)->GetStore().NewContext();
    pollOption_ = pollOption != VARIANT_FALSE;
    CreateLocalHost();
+   connections_.reset(new HostConnections(*ctx_, kLocalHostPath));
    return S_OK;
    VMDB_COM_CATCH(IVMClient)
 }
@@ -63,8 +76,8 @@ void VMClientObject::CreateLocalHost()
    ctx_->OpenBatch();
    try {
       ctx_->ChangePath(kLocalHostPath);
-      ctx_->Write("setup/product/name", kProductName);
-      ctx_->Write("setup/product/versionDotted", kProductVersion);
+      ctx_->Write("setup/product/name", HostConnections::kProductName);
+      ctx_->Write("setup/product/versionDotted", HostConnections::kProductVersion);
       for (const char *dir : {"vms/registeredvms", "util/vm/cmd"}) {
          if (!ctx_->Exists(dir)) {
             ctx_->Write(dir, "");
@@ -136,7 +149,7 @@ HRESULT VMClientObject::raw_GetHostPath(BSTR *path)
    if (!ctx_) {
       return NotInitialised();
    }
-   return OutText(path, kLocalHostPath);
+   return OutText(path, connections_->CurrentHost());
 }
 
 HRESULT VMClientObject::raw_GetLocalHostPath(BSTR *path)
@@ -147,43 +160,62 @@ HRESULT VMClientObject::raw_GetLocalHostPath(BSTR *path)
    return OutText(path, kLocalHostPath);
 }
 
-HRESULT VMClientObject::raw_Connect(BSTR, BSTR, BSTR, BSTR *cnxPath)
+HRESULT VMClientObject::raw_Connect(BSTR dest, BSTR user, BSTR password, BSTR *cnxPath)
 {
-   if (cnxPath) {
-      *cnxPath = nullptr;
+   if (!cnxPath) {
+      return E_POINTER;
    }
-   return ctx_ ? NotYet("Connect") : NotInitialised();
+   *cnxPath = nullptr;
+   VMCLIENT_CONNECTION_TRY
+   return OutText(cnxPath, connections_->Connect(Utf8FromBstr(dest), Utf8FromBstr(user), Utf8FromBstr(password)));
+   VMCLIENT_CONNECTION_CATCH
 }
 
-HRESULT VMClientObject::raw_GetConnectionHostCount(BSTR, long *count)
+HRESULT VMClientObject::raw_GetConnectionHostCount(BSTR cnxPath, long *count)
 {
-   if (count) {
-      *count = 0;
+   if (!count) {
+      return E_POINTER;
    }
-   return ctx_ ? NotYet("GetConnectionHostCount") : NotInitialised();
+   *count = 0;
+   VMCLIENT_CONNECTION_TRY
+   *count = connections_->HostCount(Utf8FromBstr(cnxPath));
+   return S_OK;
+   VMCLIENT_CONNECTION_CATCH
 }
 
-HRESULT VMClientObject::raw_GetConnectionHostPath(BSTR, long, BSTR *hostPath)
+HRESULT VMClientObject::raw_GetConnectionHostPath(BSTR cnxPath, long index, BSTR *hostPath)
 {
-   if (hostPath) {
-      *hostPath = nullptr;
+   if (!hostPath) {
+      return E_POINTER;
    }
-   return ctx_ ? NotYet("GetConnectionHostPath") : NotInitialised();
+   *hostPath = nullptr;
+   VMCLIENT_CONNECTION_TRY
+   return OutText(hostPath, connections_->HostPath(Utf8FromBstr(cnxPath), index));
+   VMCLIENT_CONNECTION_CATCH
 }
 
-HRESULT VMClientObject::raw_Attach(BSTR, BSTR)
+HRESULT VMClientObject::raw_Attach(BSTR cnxPath, BSTR hostPath)
 {
-   return ctx_ ? NotYet("Attach") : NotInitialised();
+   VMCLIENT_CONNECTION_TRY
+   connections_->Attach(Utf8FromBstr(cnxPath), Utf8FromBstr(hostPath));
+   return S_OK;
+   VMCLIENT_CONNECTION_CATCH
 }
 
-HRESULT VMClientObject::raw_ReleaseHost(BSTR)
+HRESULT VMClientObject::raw_ReleaseHost(BSTR hostPath)
 {
-   return ctx_ ? NotYet("ReleaseHost") : NotInitialised();
+   VMCLIENT_CONNECTION_TRY
+   connections_->Release(Utf8FromBstr(hostPath));
+   return S_OK;
+   VMCLIENT_CONNECTION_CATCH
 }
 
-HRESULT VMClientObject::raw_Disconnect(BSTR)
+HRESULT VMClientObject::raw_Disconnect(BSTR cnxPath)
 {
-   return ctx_ ? NotYet("Disconnect") : NotInitialised();
+   VMCLIENT_CONNECTION_TRY
+   connections_->Disconnect(Utf8FromBstr(cnxPath));
+   return S_OK;
+   VMCLIENT_CONNECTION_CATCH
 }
 
 }  // namespace vmdb

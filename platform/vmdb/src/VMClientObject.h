@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ComSupport.h"
+#include "HostConnections.h"
 
 #include "vmdb/ClientInterfaces.h"
 #include "vmdb/Store.h"
@@ -35,10 +36,11 @@ public:
 
 private:
    HRESULT NotInitialised() const;
-   HRESULT NotYet(const char *method) const;
+   HRESULT Refused(const ConnectionError &e) const;
    void CreateLocalHost();
 
    std::unique_ptr<vmdbstore::Context> ctx_;
+   std::unique_ptr<HostConnections> connections_;
    bool pollOption_ = false;
 };
 

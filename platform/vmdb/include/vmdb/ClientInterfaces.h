@@ -44,14 +44,23 @@ struct IVMClient : IUnknown {
    // The host the client works with ("/host2/#0000/", the local host until attached elsewhere).
    _bstr_t GetHostPath();
    _bstr_t GetLocalHostPath();
-   // Connections to other hosts: E_NOTIMPL for now.
-   // Connect: a new connection node path ("/db/connection/#xxxx/"); three empty texts: local.
+   // Connect: a new connection node ("/db/connection/#0001/", with `dest`, `user`, `lastError`
+   // "0" and its hosts). Three empty texts, or the destination "localhost", reach the local
+   // host. Other destinations are refused (E_FAIL, "Cannot connect to host <dest>") unless the
+   // configuration key "test.remoteHosts" lists them: such a host gets a simulated host node of
+   // its own ("/host2/#0001/", `name` the host name); with "test.remotePassword" set, another
+   // password is refused (E_ACCESSDENIED, "Incorrect user name or password."). A connection whose
+   // `lastError` someone sets to a non-zero value counts as lost to the program.
    _bstr_t Connect(_bstr_t dest, _bstr_t user, _bstr_t password);
+   // E_INVALIDARG for a path that is no connection, or an index out of range.
    long GetConnectionHostCount(_bstr_t cnxPath);
    _bstr_t GetConnectionHostPath(_bstr_t cnxPath, long index);
+   // Makes a host of the connection the client's host (GetHostPath); E_INVALIDARG for another.
    HRESULT Attach(_bstr_t cnxPath, _bstr_t hostPath);
-   // Lets go of a host attached before.
+   // Lets go of a host attached before (the client's host is the local one again); letting go
+   // of a host not attached does nothing.
    HRESULT ReleaseHost(_bstr_t hostPath);
+   // Removes the connection node; a remote host no other connection uses goes with it.
    HRESULT Disconnect(_bstr_t cnxPath);
 
    virtual HRESULT __stdcall raw_Init(INT_PTR rawCtx, INT_PTR rawPoll, VARIANT_BOOL pollOption) = 0;

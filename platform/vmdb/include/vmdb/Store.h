@@ -189,6 +189,8 @@ public:
    // "a/#" gives the first element "a/#0001/", "a/#0001" the one after it (also after a removed
    // one); empty when there is none.
    std::string NextElement(std::string_view path) const;
+   // The names of a node's children, in ascending order; empty when the node is missing.
+   std::vector<std::string> Children(std::string_view path) const;
    // Removing a missing node is not an error; a node with children needs `recursive`.
    void Remove(std::string_view path, bool recursive);
 
