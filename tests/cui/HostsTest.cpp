@@ -34,6 +34,35 @@ TEST(CuiHosts, LocalHostResolvesItsLinkAndSignalsChangesOfItsNode)
    EXPECT_EQ("", unset.GetPath());
 }
 
+TEST(CuiHosts, HostAnswersItsProductAndRegisteredMachinesAndSignalsTheirChanges)
+{
+   TestDb db;
+   db.raw->Write("/host2/#0001/setup/product/name", "Tremory Deskmoor");
+   db.raw->Write("/host2/#0001/setup/product/versionDotted", "1.0.0");
+   db.raw->Write("/host2/#0001/vms/registeredvms", "");
+   cui::Host host(nullptr, db.ctx, "/host2/#0001");
+   EXPECT_EQ("/host2/#0001/", host.GetPath());
+   EXPECT_EQ("Tremory Deskmoor", host.GetProductName());
+   EXPECT_EQ("1.0.0", host.GetProductVersion());
+   EXPECT_TRUE(host.GetRegisteredVMs().empty());
+
+   int registered = 0;
+   host.registeredVMsChanged.connect([&registered]() { ++registered; });
+   TestDb::Drain();
+   db.raw->Write("/host2/#0001/setup/product/versionDotted", "1.0.1");
+   TestDb::Drain();
+   EXPECT_EQ(0, registered);
+   db.raw->Write("/host2/#0001/vms/registeredvms/#0001/cfgPath", "C:\\vms\\b.vmx");
+   db.raw->Write("/host2/#0001/vms/registeredvms/#0000/cfgPath", "C:\\vms\\a.vmx");
+   TestDb::Drain();
+   EXPECT_LE(1, registered);
+   EXPECT_EQ((std::vector<std::string>{"C:\\vms\\a.vmx", "C:\\vms\\b.vmx"}), host.GetRegisteredVMs());
+
+   cui::Host none(nullptr, db.ctx, "");
+   EXPECT_EQ("", none.GetProductName());
+   EXPECT_TRUE(none.GetRegisteredVMs().empty());
+}
+
 TEST(CuiDlgMgr, PreTranslationAsksOnlyTheRegisteredWindowThatHoldsTheTarget)
 {
    HWND outer = CreateWindowExA(0, "STATIC", "page", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);

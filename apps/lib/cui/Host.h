@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <sigc++/sigc++.h>
 
@@ -22,8 +23,17 @@ public:
    Cnx *GetCnx() const { return cnx_; }
    vmdb::Ctx &GetCtx() { return ctx_; }
 
+   // The product the host runs ("setup/product/name", "setup/product/versionDotted").
+   std::string GetProductName() const;
+   std::string GetProductVersion() const;
+   // The configuration files of the machines registered on the host, in the order of
+   // "vms/registeredvms/#" (each element's "cfgPath").
+   std::vector<std::string> GetRegisteredVMs() const;
+
    // Raised from a poll step when anything under the host's node changes.
    sigc::signal<void> changed;
+   // Raised from a poll step when the registered machines ("vms/registeredvms") change.
+   sigc::signal<void> registeredVMsChanged;
 
 protected:
    // Sets the path and (re)watches the host's subtree; an empty path watches nothing.
@@ -34,6 +44,7 @@ private:
    vmdb::Ctx ctx_;
    std::string path_;
    sigc::connection watch_;
+   sigc::connection registeredWatch_;
 };
 
 }  // namespace cui

@@ -82,6 +82,8 @@ public:
    std::string Next(const std::string &path) const;
    // The absolute paths of every element of "x/#", in order.
    std::vector<std::string> Elements(const std::string &arrayPath) const;
+   // The names of a node's children (elements and named nodes), in order; empty when missing.
+   std::vector<std::string> Children(const std::string &path) const;
    // Missing nodes are not an error.
    void Remove(const std::string &path, bool recursive = true);
 

@@ -5,6 +5,12 @@
 
 namespace cui {
 
+namespace {
+
+const char kRegisteredVMs[] = "vms/registeredvms";
+
+}  // namespace
+
 Host::Host(Cnx *cnx, const vmdb::Ctx &ctx, const std::string &hostPath) : cnx_(cnx), ctx_(ctx)
 {
    SetPath(hostPath);
@@ -13,6 +19,7 @@ Host::Host(Cnx *cnx, const vmdb::Ctx &ctx, const std::string &hostPath) : cnx_(c
 Host::~Host()
 {
    watch_.disconnect();
+   registeredWatch_.disconnect();
    if (GetClientHost() == this) {
       SetClientHost(nullptr);
    }
@@ -24,11 +31,39 @@ Host::~Host()
 void Host::SetPath(const std::string &hostPath)
 {
    watch_.disconnect();
+   registeredWatch_.disconnect();
    path_ = cuiutil::WithSlash(hostPath);
    if (!path_.empty()) {
       watch_ = ctx_.Watch(cuiutil::WithoutSlash(path_), vmdb::Ctx::kWatchSubtree,
                           [this](const std::string &) { changed.emit(); });
+      registeredWatch_ = ctx_.Watch(path_ + kRegisteredVMs, vmdb::Ctx::kWatchSubtree,
+                                    [this](const std::string &) { registeredVMsChanged.emit(); });
    }
+}
+
+std::string Host::GetProductName() const
+{
+   return path_.empty() ? std::string() : ctx_.Get(path_ + "setup/product/name");
+}
+
+std::string Host::GetProductVersion() const
+{
+   return path_.empty() ? std::string() : ctx_.Get(path_ + "setup/product/versionDotted");
+}
+
+std::vector<std::string> Host::GetRegisteredVMs() const
+{
+   std::vector<std::string> files;
+   if (path_.empty()) {
+      return files;
+   }
+   for (const std::string &element : ctx_.Elements(path_ + kRegisteredVMs + "/#")) {
+      std::string file = ctx_.Get(element + "cfgPath");
+      if (!file.empty()) {
+         files.push_back(file);
+      }
+   }
+   return files;
 }
 
 }  // namespace cui

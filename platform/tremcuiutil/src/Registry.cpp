@@ -1,6 +1,7 @@
 #include "cui/Registry.h"
 
 #include "RegistryInternal.h"
+#include "SimHost.h"
 #include "cui/DlgMgr.h"
 #include "cui/Error.h"
 #include "cui/TeamMgr.h"
@@ -52,7 +53,12 @@ void ForgetLibDlgMgr(wui::DlgMgr *dlgMgr)
 
 namespace cui {
 
-void SetVmdbCtx(const vmdb::Ctx &ctx) { Reg().vmdbCtx = ctx; }
+void SetVmdbCtx(const vmdb::Ctx &ctx)
+{
+   Reg().vmdbCtx = ctx;
+   // The hosts and machines of the database answer from here on (and stop with an empty context).
+   cuisim::SimHost::RunFor(ctx);
+}
 vmdb::Ctx GetVmdbCtx() { return Reg().vmdbCtx; }
 
 vmdb::Ctx GetNewVmdbCtx()

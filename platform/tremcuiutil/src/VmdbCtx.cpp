@@ -239,6 +239,12 @@ std::vector<std::string> Ctx::Elements(const std::string &arrayPath) const
    return out;
 }
 
+std::vector<std::string> Ctx::Children(const std::string &path) const
+{
+   vmdbstore::Context &c = Impl().Get(kRead);
+   return Guarded([&] { return c.Children(path); });
+}
+
 void Ctx::Remove(const std::string &path, bool recursive)
 {
    vmdbstore::Context &c = Impl().Get(kWrite);

@@ -1,0 +1,69 @@
+// The simulated host process, in-process: the owner of the command queues of every host
+// ("/host2/#…/util/vm/cmd/##/") and machine ("/vm/#…/cmd/##", "/vm/#…/user/cmd/##/") and of
+// the request states (SimStateOwner). It watches the database and carries work out from a poll
+// timer a few milliseconds after it sees it, as a separate process would: never inside the
+// write that sent it, always on the one thread. A blocking sender's WaitUntilChanged runs poll
+// steps, so the host answers while it waits.
+//
+// The model library runs one for the database it is given: cui::SetVmdbCtx starts it and
+// cui::SetVmdbCtx with an empty context stops it (the program does so at shutdown).
+// Test hooks: SimHostConfig.h.
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "SimCmdOwner.h"
+#include "cui/VmdbCtx.h"
+#include "tremorybase/Poll.h"
+
+namespace cuisim {
+
+// What a changed path asks of the host.
+struct SimWork {
+   enum Kind { None, HostCommand, MachineCommand, MachineUserCommand, StateRequest, PrefsElement };
+   Kind kind = None;
+   std::string owner;    // the host's or machine's node, "/host2/#0000/"
+   std::string target;   // the command element, or the state node ("/user/prefState/")
+
+   // Recognises a command's "op", a state's "new" and the preference request element.
+   static SimWork FromChange(const std::string &changedPath);
+};
+
+class SimHost {
+public:
+   explicit SimHost(const vmdb::Ctx &ctx);
+   ~SimHost();   // drops its timers and watches; work not yet done stays undone
+
+   SimCmdOwner &HostCommands() { return hostCmds_; }
+   SimCmdOwner &MachineCommands() { return vmCmds_; }
+   SimCmdOwner &MachineUserCommands() { return vmUserCmds_; }
+   size_t GetPendingCount() const { return pending_.size(); }
+
+   // The library's host: started on `ctx`'s database (kept when it already runs there); an
+   // empty context stops it.
+   static void RunFor(const vmdb::Ctx &ctx);
+   static SimHost *Get();
+
+   SimHost(const SimHost &) = delete;
+   SimHost &operator=(const SimHost &) = delete;
+
+private:
+   void OnChange(const std::string &changedPath);
+   void Schedule(const SimWork &work);
+   void Carry(const SimWork &work);
+   // What an earlier run left pending: stale submissions, unanswered commands.
+   void ScanAtStart();
+
+   vmdb::Ctx ctx_;
+   SimCmdOwner hostCmds_{"host"};
+   SimCmdOwner vmCmds_{"virtual machine"};
+   SimCmdOwner vmUserCmds_{"virtual machine"};
+   std::vector<sigc::connection> watches_;
+   std::set<std::pair<int, std::string>> pending_;
+   std::set<PollTimerId> timers_;
+};
+
+}  // namespace cuisim

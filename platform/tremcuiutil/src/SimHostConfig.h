@@ -1,0 +1,24 @@
+// The simulated host's configuration keys, read at each use so a test may change them mid-run.
+//
+//   "test.host.fail"      comma-separated operation or state names that fail ("createVMCfg,prefState")
+//   "test.host.failText"  the error text such a failure leaves at "status/error/errMsg"
+//   "test.host.noAnswer"  comma-separated operation or state names the host never answers
+//   "test.host.delayMs"   how long the host takes to start on new work (default 5 ms)
+#pragma once
+
+#include <string>
+
+namespace cuisim {
+
+class SimHostConfig {
+public:
+   static bool Fails(const std::string &name);
+   static std::string FailText(const std::string &name);
+   static bool NeverAnswers(const std::string &name);
+   static unsigned DelayMs();
+
+   // True when `name` is one of the comma-separated items of `list` (blanks around items ignored).
+   static bool Listed(const std::string &list, const std::string &name);
+};
+
+}  // namespace cuisim
