@@ -114,6 +114,13 @@ TEST(VmdbStore, ElementsGetIncreasingNamesAndWalkInNameOrder)
    EXPECT_FALSE(ctx->Exists("util/vm/cmd/#0001"));
    ctx->Write("util/vm/cmd/#0001/status", "done");
    EXPECT_EQ("done", ctx->Read("util/vm/cmd/#0001/status"));
+
+   // Children: named nodes and elements alike, in name order; none for a leaf or a missing node.
+   ctx->Write("util/vm/queued", "1");
+   EXPECT_EQ((std::vector<std::string>{"cmd", "queued"}), ctx->Children("util/vm"));
+   EXPECT_EQ((std::vector<std::string>{"#0000", "#0001", "#0003", "#0004", "#ZOLT"}), ctx->Children("/host/util/vm/cmd/"));
+   EXPECT_TRUE(ctx->Children("util/vm/queued").empty());
+   EXPECT_TRUE(ctx->Children("nowhere").empty());
 }
 
 TEST(VmdbStore, TestNodeAndRemoveFollowTheirRules)
