@@ -135,38 +135,32 @@ TEST(ZoltOptions, RefreshAloneEndsWithoutAWindow)
    EXPECT_TRUE(e2e::FindTopLevelWindows({"ZOLTFrame", "", false, zolt.Id(), false}).empty());
 }
 
-TEST(ZoltStartupFailures, RefusedFipsModeShowsItsBoxAndExitsOne)
+// A refused library start-up shows its text in a box and ends the process with 1.
+void ExpectStartupRefusal(const char *configLine, const char *boxText)
 {
    e2e::TestFolder folder;
-   ZoltRun run(folder, "test.fips.fail = \"true\"\n");
+   ZoltRun run(folder, configLine);
    e2e::Process zolt;
    ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
    std::string text = AnswerBox(zolt, "OK");
-   EXPECT_NE(text.find("Failed to enable FIPS-mode, check your installation."), std::string::npos) << text;
+   EXPECT_NE(text.find(boxText), std::string::npos) << text;
    ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
    EXPECT_EQ(zolt.ExitCode(), 1);
+}
+
+TEST(ZoltStartupFailures, RefusedFipsModeShowsItsBoxAndExitsOne)
+{
+   ExpectStartupRefusal("test.fips.fail = \"true\"\n", "Failed to enable FIPS-mode, check your installation.");
 }
 
 TEST(ZoltStartupFailures, RefusedLoggingShowsItsBoxAndExitsOne)
 {
-   e2e::TestFolder folder;
-   ZoltRun run(folder, "test.log.fail = \"true\"\n");
-   e2e::Process zolt;
-   ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
-   EXPECT_EQ(AnswerBox(zolt, "OK"), "Could not initialize logging.");
-   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
-   EXPECT_EQ(zolt.ExitCode(), 1);
+   ExpectStartupRefusal("test.log.fail = \"true\"\n", "Could not initialize logging.");
 }
 
 TEST(ZoltStartupFailures, RefusedKeyLocatorShowsItsBoxAndExitsOne)
 {
-   e2e::TestFolder folder;
-   ZoltRun run(folder, "test.keyLocator.fail = \"true\"\n");
-   e2e::Process zolt;
-   ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
-   EXPECT_EQ(AnswerBox(zolt, "OK"), "Could not initialize KeyLocator module.");
-   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
-   EXPECT_EQ(zolt.ExitCode(), 1);
+   ExpectStartupRefusal("test.keyLocator.fail = \"true\"\n", "Could not initialize KeyLocator module.");
 }
 
 TEST(ZoltMainWindow, ClosingTheFrameExitsNormally)
