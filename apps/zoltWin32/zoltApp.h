@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CommandLineOptions.h"
+#include "zoltCommandId.h"
 #include "zoltCtxEvents.h"
 
 #include "cui/Converter.h"
@@ -39,6 +40,8 @@ class Mgr;
 }  // namespace vmdbLayout
 namespace wui {
 class Navbar;
+class Team;
+class VM;
 class Prefs;
 class TeamMgr;
 class VMMgr;
@@ -76,6 +79,14 @@ public:
    // Receiving side of a handed-over command line.
    bool CanHandleCommandLine(const CommandLineOptions &options);
    bool OpenFromOptions(const CommandLineOptions &options, bool applyStartOptions);
+
+   // Command dispatcher: every command of menus, accelerators, toolbars and context menus.
+   void MenuButtonClicked(CommandId id, _bstr_t &path, CommandSource source);
+   wui::VM *ResolveCommandVM(CommandSource source, const _bstr_t &path, wui::Team **team = nullptr);
+
+   // Menu item state, asked before a menu opens. True when the item was taken out.
+   bool UpdateMenuItemState(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
+   void UpdatePopupMenu(HMENU menu, CommandSource source, const _bstr_t &path);
 
    // Sessions and hosts.
    bool NewSession(bool remote, const _bstr_t &dest, const _bstr_t &user, const _bstr_t &password,

@@ -33,3 +33,13 @@ protected:
 };
 
 }  // namespace cui
+
+namespace wui {
+
+// The Windows side's team: the one the team manager hands out.
+class Team : public cui::Team {
+public:
+   using cui::Team::Team;
+};
+
+}  // namespace wui

@@ -48,3 +48,13 @@ protected:
 };
 
 }  // namespace cui
+
+namespace wui {
+
+// The Windows side's machine: the one the machine manager hands out.
+class VM : public cui::VM {
+public:
+   using cui::VM::VM;
+};
+
+}  // namespace wui
