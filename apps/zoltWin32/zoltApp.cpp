@@ -209,8 +209,15 @@ CZOLTApp::~CZOLTApp()
 {
    DisconnectAll(openedObjConnections_);
    DisconnectAll(vmConnections_);
+   DisconnectAll(exitConnections_);
    currentObjConnection_.disconnect();
    notify_callbacks();
+
+   // The frame and its children show the model: they go first, while it is all still there
+   // (the session end has destroyed the frame already, an exception out of the main loop has not).
+   if (frame_->m_hWnd) {
+      frame_->DestroyWindow();
+   }
 
    wui::resource::SetInstance(nullptr);
    SetResourceInstance(nullptr);
@@ -222,6 +229,9 @@ CZOLTApp::~CZOLTApp()
    delete hotFixMgr_;
    delete cui::GetPrefs();
    delete cui::GetClientHost();
+   hostChangedConnection_.disconnect();
+   delete sessionHost_;
+   sessionHost_ = nullptr;
    wui::SetCurrentHost(nullptr);
    delete dlgMgr_;
    delete usbHistory_;
@@ -235,9 +245,6 @@ CZOLTApp::~CZOLTApp()
    ReleaseEventSource();
    AtlAxWinTerm();
 
-   if (frame_->m_hWnd) {
-      frame_->DestroyWindow();
-   }
    delete frame_;
    if (netEditor_) {
       FreeLibrary(netEditor_);
@@ -459,7 +466,7 @@ void CZOLTApp::PowerOnIfRequested(cui::VM *vm, bool atOpen)
    bool wanted = (atOpen && (vm->GetPowerOnAtStartup() || options_.powerOn)) || vm->GetGUIRestricted();
    if (wanted && vm->GetPowerState() != cui::VM::POWERED_ON &&
        vm->GetPowerOnActionState() != cui::VM::ACTION_RUNNING && !vm->GetInTeam()) {
-      OnPowerCommand(kPowerOnCommand, vm);
+      OnPowerCommand(kPowerOnCommand, dynamic_cast<wui::VM *>(vm));
    }
 }
 

@@ -7,6 +7,7 @@
 #include "zoltCtxEvents.h"
 
 #include "cui/Converter.h"
+#include "cui/Dlg.h"
 #include "cui/Error.h"
 #include "cui/VmdbCtx.h"
 #include "vmdb/ClientInterfaces.h"
@@ -25,8 +26,13 @@ class CZOLTFrame;
 class DlgMgr;
 
 namespace cui {
+class DlgQuestion;
+class Host;
 class HotFixMgr;
+class HotFixRequest;
+class Team;
 class LocalHost;
+class MVMTemplate;
 class MVMTMgrImpl;
 class SnapshotTree;
 class USBHistoryImpl;
@@ -46,6 +52,15 @@ class Prefs;
 class TeamMgr;
 class VMMgr;
 }  // namespace wui
+
+// The flags every open of a machine, team, managed template or Zephro server carries, in order.
+struct OpenFlags {
+   bool powerOn = false;      // apply the command line's power-on
+   bool second = false;       // handed on unchanged
+   bool newTab = false;       // the tab is transient
+   bool openTab = true;
+   bool makeCurrent = false;
+};
 
 // An entry of the per-object connection maps.
 struct ConnectionMapEntry {
@@ -83,6 +98,21 @@ public:
    // Command dispatcher: every command of menus, accelerators, toolbars and context menus.
    void MenuButtonClicked(CommandId id, _bstr_t &path, CommandSource source);
    wui::VM *ResolveCommandVM(CommandSource source, const _bstr_t &path, wui::Team **team = nullptr);
+   // The handler groups the dispatcher hands commands to.
+   void OnFileCommand(CommandId id);
+   void OnEditCommand(CommandId id);
+   void HandleViewMenuOps(CommandId id);
+   void OnHostCommand(CommandId id);
+   void OnHelpCommand(CommandId id);
+   void CloseHomepage();
+   void OnQuenServerCommand(CommandId id, _bstr_t &path, CommandSource source);
+   void OnZephroCommand(CommandId id, _bstr_t &path, CommandSource source);
+   void OnVMCommand(CommandId id, _bstr_t &path, CommandSource source);
+   void OnTeamCommand(CommandId id, _bstr_t &path, CommandSource source);
+   void OnPowerCommand(CommandId id, wui::VM *vm);
+   void OnSnapshotCommand(CommandId id, wui::VM *vm);
+   // Asks the machine's console to grab the input (a request on its "mks/grabState").
+   void GrabInput(cui::VM *vm);
 
    // Menu item state, asked before a menu opens. True when the item was taken out.
    bool UpdateMenuItemState(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
@@ -97,18 +127,97 @@ public:
    void SetUILocale();
    void Browse(std::string url);
    void OnCtxCurrentObj();
+   void OpenHomepage();
+   void OnCtxDisconnect(BSTR changedPath);
+   _bstr_t GetUrl(const _bstr_t &name, bool serialNumberForm);
+   void OpenNetworkEditor();
+   // Ending a session: the running-machines question and the steps the model library calls back.
+   cui::DlgQuestion *AskCloseRunningVMs(const std::string &text);
+   cui::Dlg::RepliedAction OnCloseRunningVMsReplied(cui::DlgQuestion *dlg, cui::AbortSlot onAbort,
+                                                    cui::DoneSlot onDone);
+   void OnCloseAllVMsAborted(bool cancelled, cui::Error error, cui::AbortSlot onAbort);
+   void OnAllVMsClosed(cui::DoneSlot onDone, unsigned session);
+
+   // Completion reports: abort slots and settings-window completions.
    void OnOperationAborted(bool cancelled, cui::Error error);
+   void ReportFailureWithTemplate(bool cancelled, cui::Error error, int templateId);
+   void OnHostSettingsSaved(BSTR ignored, HRESULT result);
+   void OnPrefsSaved(BSTR ignored, HRESULT result);
+   void ShowWebCheckDialog();
+
+   // Opened objects (tabs): records under "/appdata/Tremory/zolt/openedObj/#"; record paths
+   // are absolute, empty for none.
+   _bstr_t FindOpenedObj(const _bstr_t &type, const _bstr_t &path, bool teamCurrentVM);
+   _bstr_t OpenTabInt(const _bstr_t &type, const _bstr_t &path, const _bstr_t &key, bool transient, bool select,
+                      bool *existed);
+   bool CloseObj(const _bstr_t &type, const _bstr_t &path);
+   _bstr_t NextOpenedObj(const _bstr_t &recordPath);
+   _bstr_t RecycleTransientObj();
+   bool IsObjOpened(const _bstr_t &type, const _bstr_t &path);
+   _bstr_t OpenVMTab(cui::VM *vm, bool powerOn, bool transient, bool select);
+   _bstr_t OpenTeamTab(cui::Team *team, bool powerOn, bool transient, bool select);
+   _bstr_t OpenHotFixTab(cui::HotFixRequest *request, bool powerOn, bool transient, bool select);
+   void OpenPoweredOnVMTab(cui::VM *vm);
+   void OnNewVMCreated(cui::VM *vm, OpenFlags flags, sigc::slot<void> done);
+   cui::VM *GetCurrentVM();
+   bool IsCurrentVMGUIRestricted();
+   // Closers of machine, team and managed-template tabs, and the check of a host's registered
+   // machines (machine, team and template work).
+   // Closes a machine's tab, asking first about a powered-on machine when `askIfPoweredOn`;
+   // failures and a cancel go to `completion`, `finished` runs once the tab is closed.
+   void CloseVMTab(const std::string &vmPath, bool askIfPoweredOn, cui::AbortSlot completion,
+                   sigc::slot<void> finished = sigc::slot<void>());
+   cui::Dlg::RepliedAction OnCloseVMTabReplied(cui::DlgQuestion *dlg, std::string vmPath, cui::AbortSlot completion,
+                                               sigc::slot<void> finished);
+   void CloseCurrentVMTab();
+   void CloseTeamTab(cui::Team *team, int flag);
+   void CloseMVMT(const _bstr_t &path, cui::AbortSlot onAbort, cui::DoneSlot onDone);
+   void OnRegisteredVMsChanged();
+
+   // Saved tabs: written when a session ends, reopened when the next one starts.
+   void SaveOpenedObjs();
+   void LoadOpenedObjs();
+   void OnRestoredObjOpened();
+   void OnRestoredObjFailed(bool cancelled, cui::Error error);
+   void FinishRestore();
 
    // Openers.
    bool OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool openTab, bool makeCurrent,
                sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
+   bool OpenTeam(_bstr_t path, bool powerOn, bool newTab, bool openTab, bool makeCurrent,
+                 sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
+   void OpenMVMT(_bstr_t path, bool powerOn, bool second, bool transient, bool openTab, bool select,
+                 sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
    bool OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished);
    void OpenHotFixFile(const std::string &path, int openFlag, sigc::slot<void, bool, cui::Error> done,
                        sigc::slot<void> opened);
    void OnOpenedFromOptions(PendingOpen pending);
+   // Machines: the open's completion, the error report of a failed open, File > Open of a
+   // machine, signals of opened machines, the power commands' helpers.
+   void CheckOpenedVM(OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened,
+                      std::string cfgPath);
+   void OnVMOpened(cui::VM *vm, bool opened, OpenFlags flags, sigc::slot<void> onOpened);
+   void ReportOpenVMError(std::string path, bool cancelled, cui::Error error);
+   void OpenVMDialog();
+   void OnFileOpen();
+   void OnVMFullScreenAtPowerOn(cui::VM *vm);
+   void OnVMExitAtPowerOff(cui::VM *vm);
+   cui::MVMTemplate *GetMVMTForVM(cui::VM *vm);
+   void PowerOnOpenedVM(_bstr_t cfgPath);
+   // The new machine, opened in a tab; the new Zephro machine template.
+   void NewVMAndOpen();
+   void OnNewVMOpened(_bstr_t &cfgFile, _bstr_t userName, _bstr_t password);
+   void RunHostVMCommand();
+   void OnTemplateWizardSwitch(bool on);
+   // Neighbours the machine commands call: full screen, a machine's user account, the
+   // favourites list, the transient tab, a team's machine, the importer.
+   void FullScreen();
+   void SetVMUser(cui::VM *vm, const _bstr_t &userName, const _bstr_t &password);
+   void AddVMToFavorites(cui::VM *vm);
+   void ClearTransientObjIfSame(const std::string &path);
+   void CloneToZephroMaster(cui::VM *vm, HWND owner, bool open, bool edit, bool withSignals);
    void RegisterVM(_bstr_t cfgPath, cui::AbortSlot onAbort, cui::DoneSlot onDone);
    void CloseHotFixRequest(const std::string &path, bool force);
-   void OnPowerCommand(int commandId, cui::VM *vm);
 
    // Modal state for the current object: up (true) or gone (false). BeginModal says up now and
    // makes `restore` say gone later, for the same context and object.
@@ -132,6 +241,7 @@ public:
    ::DlgMgr *GetDlgMgr() const { return dlgMgr_; }
    const std::string &GetWindowTitle() const { return windowTitle_; }
    IVMMsgPtr GetVMMsg() const { return msg_; }
+   IVMClientPtr GetClient() const { return client_; }
    const CommandLineOptions &GetOptions() const { return options_; }
    // The application's title for the edition it runs as.
    static std::string GetAppTitle();
@@ -152,7 +262,32 @@ private:
    void RunMainLoop();
    void MakeFrameDialogOwner();
    void OpenSession();
+   void RouteToHandler(CommandId id, _bstr_t &path, CommandSource source, wui::VM *vm);
    std::string GetHostPath();
+
+   // Menu item state: one rule per menu, each true when the item is to be taken out.
+   bool UpdateFileMenuItem(HMENU menu, CommandId id);
+   bool UpdateEditMenuItem(HMENU menu, CommandId id);
+   bool UpdateViewMenuItem(HMENU menu, CommandId id);
+   bool UpdateHostMenuItem(HMENU menu, CommandId id);
+   bool UpdateHelpMenuItem(HMENU menu, CommandId id);
+   bool UpdatePowerMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
+   bool UpdateSnapshotMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
+   bool UpdateVMMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
+   bool UpdateTeamMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
+   bool UpdateTeamPowerMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
+   bool UpdateTeamAddMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
+   bool UpdateZephroMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
+   bool UpdateServerMenuItem(HMENU menu, CommandId id, const _bstr_t &path);
+   bool UpdateHotFixMenuItem(HMENU menu, CommandId id, const _bstr_t &path);
+   bool UpdateWindowsMenuItem(HMENU menu, CommandId id);
+   void SetFavoritesMenuText(HMENU menu, CommandId id, bool add);
+   void ApplyRestrictedState(HMENU menu, CommandId id, bool enabled, bool checked);
+   bool IsEditClipboardCommandEnabled(CommandId id);
+   // Inputs several rules share.
+   bool IsHostUsable();
+   bool IsFileInFavorites(const std::string &cfgPath);
+   cui::Team *FindMenuTeam(CommandSource source, const _bstr_t &path);
 
    CZOLTFrame *frame_ = nullptr;
    IVmdbDatabasePtr db_;
@@ -181,12 +316,41 @@ private:
    FARPROC showNetPropertyPages_ = nullptr;
    std::map<std::string, ConnectionMapEntry> openedObjConnections_;
    std::map<std::string, ConnectionMapEntry> vmConnections_;
+   std::map<std::string, ConnectionMapEntry> exitConnections_;
    sigc::connection currentObjConnection_;
    wui::p2v::Converter converter_;
    std::string openPath_;
+   // The signals a template-mode new-machine wizard is handed, and this run's connection.
+   sigc::signal<void, bool> templateWizardSwitch_;
+   sigc::signal<void, bool> templateWizardRunning_;
+   sigc::connection templateWizardConnection_;
    HACCEL accelNormal_ = nullptr;
    HACCEL accelFullScreen_ = nullptr;
    HWND cmdbarWnd_ = nullptr;
+
+   // Sessions: the current host this application installed (deleted when replaced), the
+   // connection of its change signal, and a number that grows with each session opened, so the
+   // late end of an old session cannot mark a newer one inactive.
+   cui::Host *sessionHost_ = nullptr;
+   sigc::connection hostChangedConnection_;
+   unsigned sessionNumber_ = 0;
+   // The running-machines question of the session end while it is up; the closing steps of a
+   // session end are running.
+   cui::DlgQuestion *closeQuestion_ = nullptr;
+   bool endingSession_ = false;
+   // Name counter of opened-object records ("openedObj/#%04x/"); the home record is #0000.
+   unsigned openedObjCounter_ = 1;
+   // Restoring saved tabs: opens started and opens that answered well; the loop is running;
+   // the restore has finished; what was current when the tabs were saved.
+   int restoreExpected_ = 0;
+   int restoreAnswered_ = 0;
+   bool restoreLooping_ = false;
+   bool restoreFinished_ = true;
+   std::string savedCurrentType_;
+   std::string savedCurrentKey_;
+   bool webCheckDialogOpen_ = false;
+   // The command line's own objects are opened by the first session only.
+   bool startupObjectsOpened_ = false;
 };
 
 extern CZOLTApp *gApp;
@@ -204,3 +368,6 @@ void ReportComError(const _com_error &error, int resId, const _bstr_t &detail);
 void ReportCommandError(const _bstr_t &cmdPath, int resId, const _bstr_t &detail);
 // Completion of opening a file from the favourites list: an unknown format is reported.
 void OnOpenFileDone(bool cancelled, cui::Error error, const std::string &path);
+// True when the machine may be powered on now: not already on and not being powered on. A
+// missing machine does not stand in the way.
+bool IsPowerOnAllowed(cui::VM *vm);

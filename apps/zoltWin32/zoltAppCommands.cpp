@@ -1,20 +1,155 @@
 // The command dispatcher: every command ends here and goes to one handler group.
 #include "zoltApp.h"
 
+#include "zoltCommandRoute.h"
+#include "zoltGuard.h"
+#include "zoltVmdbForms.h"
+
+#include "cui/HotFixMgr.h"
+#include "cui/MVMTMgr.h"
+#include "cui/Registry.h"
 #include "cui/Team.h"
+#include "cui/TeamMgr.h"
+#include "cui/Util.h"
 #include "cui/VM.h"
+#include "cui/VMMgr.h"
 #include "tremorybase/Log.h"
+
+namespace {
+
+std::string Text(const _bstr_t &text)
+{
+   return text.length() ? static_cast<const char *>(text) : "";
+}
+
+// The managers the application registered with the model library, and its current object.
+class RegisteredTargetLookup : public CommandTargetLookup {
+public:
+   explicit RegisteredTargetLookup(CZOLTApp &app) : app_(app) {}
+
+   cui::VM *GetVMByCfgPath(const std::string &cfgPath) override
+   {
+      wui::VMMgr *mgr = wui::GetVMMgr();
+      return mgr ? mgr->GetVMByCfgPath(cfgPath) : nullptr;
+   }
+   cui::VM *GetVMByVMPath(const std::string &vmPath) override
+   {
+      wui::VMMgr *mgr = wui::GetVMMgr();
+      return mgr ? mgr->GetVMByVMPath(vmPath) : nullptr;
+   }
+   cui::Team *GetTeamByCfgPath(const std::string &cfgPath) override
+   {
+      wui::TeamMgr *mgr = wui::GetTeamMgr();
+      return mgr ? mgr->GetTeamByCfgPath(cfgPath) : nullptr;
+   }
+   cui::Team *GetTeamByVMPath(const std::string &vmPath) override
+   {
+      wui::TeamMgr *mgr = wui::GetTeamMgr();
+      return mgr ? mgr->GetTeamByVMPath(vmPath) : nullptr;
+   }
+   bool HasTemplateMgr() override { return cui::GetMVMTMgr() != nullptr; }
+   cui::MVMTemplate *GetMVMTByFilename(const std::string &filename) override
+   {
+      cui::MVMTMgr *mgr = cui::GetMVMTMgr();
+      return mgr ? mgr->GetMVMTByFilename(filename) : nullptr;
+   }
+   bool HasZephroExtension() override { return wui::util::HasZephroExtension(); }
+   cui::VM *GetCurrentVM() override { return app_.GetCurrentVM(); }
+
+private:
+   CZOLTApp &app_;
+};
+
+}  // namespace
 
 void CZOLTApp::MenuButtonClicked(CommandId id, _bstr_t &path, CommandSource source)
 {
-   Log("CZOLTApp::MenuButtonClicked %u %s %d\n", static_cast<unsigned>(id),
-       static_cast<const char *>(path) ? static_cast<const char *>(path) : "", static_cast<int>(source));
+   const std::string pathText = Text(path);
+   Log("CZOLTApp::MenuButtonClicked: %d %s\n", static_cast<int>(id), pathText.c_str());
+
+   // The resolution runs inside the guard too, and model-library failures are caught with COM
+   // errors: commands come from window procedures, which no exception may cross.
+   RunCommandGuarded([&]() {
+      wui::VM *vm = ResolveCommandVM(source, path);
+      RouteToHandler(id, path, source, vm);
+   });
 }
 
-wui::VM *CZOLTApp::ResolveCommandVM(CommandSource, const _bstr_t &, wui::Team **team)
+void CZOLTApp::RouteToHandler(CommandId id, _bstr_t &path, CommandSource source, wui::VM *vm)
 {
-   if (team) {
-      *team = nullptr;
+   switch (RouteCommand(id)) {
+   case CommandGroup::None:
+      break;
+   case CommandGroup::File:
+      OnFileCommand(id);
+      break;
+   case CommandGroup::Edit:
+      OnEditCommand(id);
+      break;
+   case CommandGroup::View:
+      HandleViewMenuOps(id);
+      break;
+   case CommandGroup::Host:
+      OnHostCommand(id);
+      break;
+   case CommandGroup::Help:
+      OnHelpCommand(id);
+      break;
+   case CommandGroup::Home:
+      CloseHomepage();
+      break;
+   case CommandGroup::Server:
+      OnQuenServerCommand(id, path, source);
+      break;
+   case CommandGroup::Zephro:
+      OnZephroCommand(id, path, source);
+      break;
+   case CommandGroup::VM:
+      OnVMCommand(id, path, source);
+      break;
+   case CommandGroup::Team:
+      OnTeamCommand(id, path, source);
+      break;
+   case CommandGroup::Power:
+      OnPowerCommand(id, vm);
+      break;
+   case CommandGroup::Snapshot:
+      OnSnapshotCommand(id, vm);
+      break;
+   case CommandGroup::HotFix: {
+      cui::HotFixMgr *hotFixMgr = cui::GetHotFixMgr();
+      cui::HotFixRequest *request = hotFixMgr ? hotFixMgr->GetRequestByHotFixPath(Text(path)) : nullptr;
+      if (request) {
+         OnHotFixCommand(id, request->GetHotFixPath());
+      }
+      break;
    }
-   return nullptr;
+   }
+}
+
+wui::VM *CZOLTApp::ResolveCommandVM(CommandSource source, const _bstr_t &path, wui::Team **team)
+{
+   RegisteredTargetLookup lookup(*this);
+   CommandTarget target = ResolveCommandTarget(source, Text(path), lookup);
+   if (team) {
+      *team = target.team;
+   }
+   return target.vm;
+}
+
+void CZOLTApp::GrabInput(cui::VM *vm)
+{
+   if (!vm || !cui::GetRpcMgr()) {
+      return;
+   }
+   // The resubmission finds the machine again by its path: it may have been closed meanwhile.
+   const std::string vmPath = vm->GetVmPath();
+   SendGrabRequest(cui::GetRpcMgr(), vm, [vmPath]() {
+      Guard([vmPath]() {
+         cui::VMMgr *vmMgr = cui::GetVMMgr();
+         if (gApp && vmMgr) {
+            gApp->GrabInput(vmMgr->GetVMByVMPath(vmPath));
+         }
+      });
+   });
 }

@@ -46,21 +46,6 @@ bool CZOLTApp::OpenFromOptions(const CommandLineOptions &options, bool applyStar
    return true;
 }
 
-bool CZOLTApp::OpenVM(_bstr_t path, bool, bool, bool, bool, bool, sigc::slot<void, bool, cui::Error> onError,
-                      sigc::slot<void>)
-{
-   openPath_ = static_cast<const char *>(path);
-   Log("CZOLTApp::OpenVM %s\n", openPath_.c_str());
-   cui::CallSlot(onError, false, cui::Error("Virtual machines cannot be opened in this build."));
-   return false;
-}
-
-bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished)
-{
-   Log("CZOLTApp::OpenByExtension %s\n", static_cast<const char *>(path));
-   return OpenVM(path, powerOn, false, newTab, openTab, true, sigc::slot<void, bool, cui::Error>(), finished);
-}
-
 void CZOLTApp::OpenHotFixFile(const std::string &path, int, sigc::slot<void, bool, cui::Error> done,
                               sigc::slot<void>)
 {
@@ -69,12 +54,61 @@ void CZOLTApp::OpenHotFixFile(const std::string &path, int, sigc::slot<void, boo
    cui::CallSlot(done, false, cui::Error("Hot-fix requests cannot be opened in this build."));
 }
 
-void CZOLTApp::OnOpenedFromOptions(PendingOpen pending)
-{
-   Log("CZOLTApp::OnOpenedFromOptions %s\n", pending.path.c_str());
-}
-
 void CZOLTApp::CloseHotFixRequest(const std::string &path, bool)
 {
    Log("CZOLTApp::CloseHotFixRequest %s\n", path.c_str());
+}
+
+bool CZOLTApp::OpenTeam(_bstr_t path, bool, bool, bool, bool, sigc::slot<void, bool, cui::Error> onError,
+                        sigc::slot<void>)
+{
+   openPath_ = static_cast<const char *>(path);
+   Log("CZOLTApp::OpenTeam %s\n", openPath_.c_str());
+   cui::CallSlot(onError, false, cui::Error("Teams cannot be opened in this build."));
+   return false;
+}
+
+void CZOLTApp::OpenMVMT(_bstr_t path, bool, bool, bool, bool, bool, sigc::slot<void, bool, cui::Error> onError,
+                        sigc::slot<void>)
+{
+   openPath_ = static_cast<const char *>(path);
+   Log("CZOLTApp::OpenMVMT %s\n", openPath_.c_str());
+   cui::CallSlot(onError, false, cui::Error("Managed templates cannot be opened in this build."));
+}
+
+void CZOLTApp::CloseMVMT(const _bstr_t &path, cui::AbortSlot, cui::DoneSlot onDone)
+{
+   Log("CZOLTApp::CloseMVMT %s\n", static_cast<const char *>(path));
+   CloseObj(_bstr_t("mvmt"), path);
+   cui::CallSlot(onDone);
+}
+
+void CZOLTApp::CloseTeamTab(cui::Team *team, int)
+{
+   Log("CZOLTApp::CloseTeamTab %s\n", team->GetFilename().c_str());
+   CloseObj(_bstr_t("team"), _bstr_t(team->GetFilename().c_str()));
+}
+
+// Neighbours of the machine commands, each the least that keeps the program sound until its
+// own work lands.
+void CZOLTApp::FullScreen()
+{
+   Log("CZOLTApp::FullScreen\n");
+   wui::GetPrefs()->SetFullScreen(true);
+}
+
+void CZOLTApp::SetVMUser(cui::VM *vm, const _bstr_t &userName, const _bstr_t &)
+{
+   Log("CZOLTApp::SetVMUser %s %s\n", vm->GetVmPath().c_str(), userName.length() ? static_cast<const char *>(userName) : "");
+}
+
+void CZOLTApp::AddVMToFavorites(cui::VM *vm)
+{
+   Log("CZOLTApp::AddVMToFavorites %s\n", vm->GetFilename().c_str());
+}
+
+void CZOLTApp::CloneToZephroMaster(cui::VM *vm, HWND, bool, bool, bool)
+{
+   Log("CZOLTApp::CloneToZephroMaster %s: the clone-to-template wizard is not available in this build\n",
+       vm ? vm->GetVmPath().c_str() : "");
 }

@@ -1,25 +1,369 @@
-// Machine commands the model library and the start-up call. Each is the least that keeps the
-// program sound until the machine commands land.
+// Opening and closing machines: the opener and its completion, the connections of an opened
+// machine, the tab closer with its powered-on question and the registered-machines check.
 #include "zoltApp.h"
 
+#include "zoltAppDb.h"
+#include "zoltDlgMgr.h"
+#include "zoltGuard.h"
+#include "zoltMsg.h"
+
 #include "cui/cui.h"
+#include "res/resource.h"
+#include "tremapputil/ResString.h"
 #include "tremorybase/Log.h"
+
+#include <algorithm>
+
+namespace {
+
+const char kOpenedObjs[] = "/appdata/Tremory/zolt/openedObj/#";
+// An open is refused while this many records exist, the home tab's included.
+const int kMaxOpenedObjs = 28;
+const int kCloseBusyMask = 5;
+
+enum CloseChoice { CHOICE_SUSPEND = 0, CHOICE_POWER_OFF = 1, CHOICE_RUN_IN_BACKGROUND = 2, CHOICE_CANCEL = 3 };
+
+const char kOpenError[] = "Error opening a VM.";
+const char kOpenCfgError[] = "Error opening a VM config file.";
+const char kCheckError[] = "Error in checking VM";
+const char kBeingConverted[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.vmBeingConverted",
+                                        "The virtual machine is being imported. Try again when the import has "
+                                        "finished.");
+const char kVMBusy[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.vmBusy",
+                                "The virtual machine \"%s\" is busy. Wait until its operation has finished before "
+                                "closing it.");
+const char kVMPoweredOn[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.vmPoweredOn",
+                                     "The virtual machine \"%s\" is still powered on. It can go on running in the "
+                                     "background, be suspended to resume it later, or be powered off now.");
+const char kErrorClosingVM[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.errorClosingVM",
+                                        "An error occurred while closing the virtual machine.");
+const char kInvalidVM[] = ZOLT_MSG("msg.zoltAppVM.onCloseVMTabReplied.invalidVM",
+                                   "An error occurred while closing the virtual machine: it is no longer open.");
+const char kBtnSuspend[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.btnSuspend", "&Suspend");
+const char kBtnPowerOff[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.btnPowerOff", "&Power Off");
+const char kBtnRunInBackground[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.btnRunInBackground", "&Run in Background");
+const char kBtnCancel[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.btnCancel", "Cancel");
+
+cui::VM *FindVMByVMPath(const std::string &vmPath)
+{
+   cui::VMMgr *vmMgr = cui::GetVMMgr();
+   return vmMgr ? vmMgr->GetVMByVMPath(vmPath) : nullptr;
+}
+
+// File paths compared without regard to case or slash direction.
+bool SamePathNoCase(std::string a, std::string b)
+{
+   std::replace(a.begin(), a.end(), '/', '\\');
+   std::replace(b.begin(), b.end(), '/', '\\');
+   return _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+bool ListsPath(const std::vector<std::string> &paths, const std::string &path)
+{
+   return std::any_of(paths.begin(), paths.end(), [&path](const std::string &p) { return SamePathNoCase(p, path); });
+}
+
+void Disconnect(std::map<std::string, ConnectionMapEntry> &connections, const std::string &vmPath)
+{
+   auto it = connections.find(vmPath);
+   if (it != connections.end()) {
+      it->second.connection.disconnect();
+      connections.erase(it);
+   }
+}
+
+// A remote session opens only machines its host has registered, over the session's own
+// connection to that host.
+bool IsKnownToSession(IVMClient *client, const std::string &sessionPath, const std::string &cfgPath)
+{
+   cui::Host *host = wui::GetCurrentHost();
+   if (!client || !host || !ListsPath(host->GetRegisteredVMs(), cfgPath)) {
+      return false;
+   }
+   try {
+      long count = client->GetConnectionHostCount(sessionPath.c_str());
+      for (long i = 0; i < count; ++i) {
+         if (zoltdb::Text(client->GetConnectionHostPath(sessionPath.c_str(), i)) == host->GetPath()) {
+            return true;
+         }
+      }
+   } catch (const _com_error &e) {
+      Warning("CZOLTApp::OpenVMConfigFile: %s\n", zoltdb::ComText(e).c_str());
+   }
+   return false;
+}
+
+// Enforces the limit of opened objects and hands the file to the machine manager; `opened`
+// runs once the manager has it open. False when the open was refused.
+bool OpenVMConfigFile(CZOLTApp &app, const std::string &path, const cui::AbortSlot &onError,
+                      const cui::DoneSlot &opened)
+{
+   int count = static_cast<int>(cui::GetNewVmdbCtx().Elements(kOpenedObjs).size());
+   if (count >= kMaxOpenedObjs) {
+      app.MessageBoxRes(IDS_TOO_MANY_OPENED_OBJS, MB_ICONEXCLAMATION);
+      cui::CallSlot(onError, false, cui::Error(kOpenCfgError));
+      return false;
+   }
+   wui::VMMgr *vmMgr = wui::GetVMMgr();
+   if (!vmMgr) {
+      cui::CallSlot(onError, false, cui::Error(kOpenCfgError));
+      return false;
+   }
+   const std::string sessionPath = wui::GetPrefs()->GetSessionPath();
+   if (sessionPath.empty()) {
+      vmMgr->OpenVM(path, wui::GetDlgMgr(), onError, opened);
+      return true;
+   }
+   if (!IsKnownToSession(app.GetClient(), sessionPath, path)) {
+      cui::CallSlot(onError, false, cui::Error(kOpenCfgError));
+      return false;
+   }
+   vmMgr->OpenVM(wui::GetCurrentHost(), path, wui::GetDlgMgr(), onError, opened);
+   return true;
+}
+
+}  // namespace
+
+bool CZOLTApp::OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool openTab, bool makeCurrent,
+                      sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened)
+{
+   std::string file = zoltdb::Text(path);
+   if (file.empty()) {
+      cui::CallSlot(onError, false, cui::Error(kOpenError));
+      return false;
+   }
+   file = wui::util::GetLongPathNameA(file, true);
+   Log("CZOLTApp::OpenVM %s\n", file.c_str());
+   if (converter_.IsBeingConverted(file)) {
+      cui::CallSlot(onError, false, cui::Error(cui::GetLocalString(kBeingConverted)));
+      return false;
+   }
+
+   const std::string previousOpenPath = openPath_;
+   if (makeCurrent) {
+      openPath_ = file;
+   }
+   OpenFlags flags;
+   flags.powerOn = powerOn;
+   flags.second = second;
+   flags.newTab = newTab;
+   flags.openTab = openTab;
+   flags.makeCurrent = makeCurrent;
+
+   // A failed open must not leave its path as the one to make current: a later open of
+   // another object would compare against it.
+   cui::AbortSlot failed = [this, file, onError](bool cancelled, cui::Error error) {
+      if (openPath_ == file) {
+         openPath_.clear();
+      }
+      cui::CallSlot(onError, cancelled, error);
+   };
+   cui::DoneSlot opened = [this, flags, failed, onOpened, file]() {
+      CheckOpenedVM(flags, failed, onOpened, file);
+   };
+   // `second` is handed on to the manager's open only as part of the flags.
+   if (!OpenVMConfigFile(*this, file, failed, opened)) {
+      openPath_ = previousOpenPath;
+      return false;
+   }
+   return true;
+}
+
+void CZOLTApp::CheckOpenedVM(OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened,
+                             std::string cfgPath)
+{
+   wui::VMMgr *vmMgr = wui::GetVMMgr();
+   cui::VM *vm = vmMgr ? vmMgr->GetVMByCfgPath(cfgPath) : nullptr;
+   if (!vm) {
+      cui::CallSlot(onError, false, cui::Error(kCheckError));
+      return;
+   }
+   if (vm->GetInTeam()) {
+      // A team's machine opens as its team.
+      OpenTeam(_bstr_t(vm->GetTeamFile().c_str()), flags.powerOn, flags.newTab, flags.openTab, flags.makeCurrent,
+               onError, onOpened);
+      return;
+   }
+   OnVMOpened(vm, true, flags, onOpened);
+}
+
+void CZOLTApp::OnVMOpened(cui::VM *vm, bool opened, OpenFlags flags, sigc::slot<void> onOpened)
+{
+   if (!opened || !vm) {
+      cui::CallSlot(onOpened);
+      return;
+   }
+   const std::string vmPath = vm->GetVmPath();
+   Disconnect(exitConnections_, vmPath);
+   exitConnections_[vmPath] =
+      ConnectionMapEntry{vmPath, vm->changed.connect(sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnVMExitAtPowerOff), vm))};
+
+   auto old = openedObjConnections_.find(vmPath);
+   if (old != openedObjConnections_.end()) {
+      Log("VM already in connection map: %s %d\n", vmPath.c_str(), old->second.connection.connected() ? 1 : 0);
+      old->second.connection.disconnect();
+      openedObjConnections_.erase(old);
+   }
+   cui::AbortSlot reportAbort = sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted);
+   sigc::slot<void> closeTab = [this, vmPath, reportAbort]() { CloseVMTab(vmPath, false, reportAbort); };
+   openedObjConnections_[vmPath] = ConnectionMapEntry{vmPath, vm->removed.connect(closeTab)};
+
+   if (flags.openTab) {
+      OpenVMTab(vm, flags.powerOn, flags.newTab, flags.makeCurrent);
+   }
+
+   Disconnect(vmConnections_, vmPath);
+   vmConnections_[vmPath] = ConnectionMapEntry{
+      vmPath, vm->powerStateChanged.connect(sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnVMFullScreenAtPowerOn), vm))};
+
+   cui::CallSlot(onOpened);
+}
+
+void CZOLTApp::OnVMFullScreenAtPowerOn(cui::VM *vm)
+{
+   if (!vm || vm->GetPowerState() != cui::VM::POWERED_ON || vm->GetInTeam()) {
+      return;
+   }
+   if (!vm->GetFullScreenAtPowerOn() && !options_.fullScreen) {
+      return;
+   }
+   if (cui::GetPrefs()->GetFullScreenV5()) {
+      FullScreen();
+   } else {
+      wui::GetPrefs()->SetFullScreen(true);
+   }
+}
+
+void CZOLTApp::CloseVMTab(const std::string &vmPath, bool askIfPoweredOn, cui::AbortSlot completion,
+                          sigc::slot<void> finished)
+{
+   Log("CZOLTApp::CloseVMTab %s\n", vmPath.c_str());
+   // The machine may be gone already (its removal closes its tab): only its record is left.
+   cui::VM *vm = FindVMByVMPath(vmPath);
+   if (vm && vm->GetBusy(kCloseBusyMask)) {
+      cui::CallSlot(completion, false, cui::Error(cui::Format(kVMBusy, vm->GetName().c_str())));
+      return;
+   }
+   cui::Prefs *prefs = cui::GetPrefs();
+   if (vm && vm->GetPowerState() == cui::VM::POWERED_ON && askIfPoweredOn &&
+       prefs->GetUIMode() != cui::Prefs::UI_MODE_REMOTE && !prefs->GetBackgroundOnClose()) {
+      std::vector<std::string> choices = {cui::GetLocalString(kBtnSuspend), cui::GetLocalString(kBtnPowerOff),
+                                          cui::GetLocalString(kBtnRunInBackground), cui::GetLocalString(kBtnCancel)};
+      std::string text = cui::Format(kVMPoweredOn, vm->GetName().c_str());
+      cui::DlgQuestion *dlg = dlgMgr_ ? dlgMgr_->NewQuestion(text, choices, CHOICE_CANCEL, CHOICE_SUSPEND, "",
+                                                             cui::DlgQuestion::ICON_QUESTION)
+                                      : nullptr;
+      if (!dlg) {
+         cui::CallSlot(completion, false, cui::Error(cui::GetLocalString(kErrorClosingVM)));
+         return;
+      }
+      dlg->cui::Dlg::ConnectReply(
+         sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnCloseVMTabReplied), dlg, vmPath, completion, finished));
+      return;
+   }
+
+   Disconnect(openedObjConnections_, vmPath);
+   Disconnect(vmConnections_, vmPath);
+   Disconnect(exitConnections_, vmPath);
+   if (vm) {
+      if (wui::VMMgr *vmMgr = wui::GetVMMgr()) {
+         vmMgr->CloseVM(vm, cui::AbortSlot(), cui::DoneSlot());
+      }
+   }
+   if (!CloseObj(_bstr_t("vm"), _bstr_t(vmPath.c_str()))) {
+      cui::CallSlot(completion, false, cui::Error(cui::GetLocalString(kErrorClosingVM)));
+      return;
+   }
+   Guard(finished);
+}
+
+cui::Dlg::RepliedAction CZOLTApp::OnCloseVMTabReplied(cui::DlgQuestion *dlg, std::string vmPath,
+                                                      cui::AbortSlot completion, sigc::slot<void> finished)
+{
+   const int choice = dlg->GetChoice();
+   if (choice == CHOICE_CANCEL) {
+      cui::Cancel(completion);
+      return cui::Dlg::DESTROY;
+   }
+   if (choice < CHOICE_SUSPEND || choice > CHOICE_CANCEL) {
+      NOT_IMPLEMENTED();
+   }
+   cui::VM *vm = FindVMByVMPath(vmPath);
+   if (!vm) {
+      cui::CallSlot(completion, false, cui::Error(cui::GetLocalString(kInvalidVM)));
+      return cui::Dlg::DESTROY;
+   }
+   cui::DoneSlot closeTab = [this, vmPath, completion, finished]() { CloseVMTab(vmPath, false, completion, finished); };
+   switch (choice) {
+   case CHOICE_SUSPEND:
+      vm->SetPowerState(cui::VM::SUSPENDED, cui::VM::POWEROP_SOFT, completion, closeTab);
+      break;
+   case CHOICE_POWER_OFF:
+      vm->PowerOff(completion, closeTab);
+      break;
+   default:
+      // Run in background: the tab goes once the question's window is gone.
+      dlg->destroyed.connect(closeTab);
+      break;
+   }
+   return cui::Dlg::DESTROY;
+}
+
+void CZOLTApp::CloseCurrentVMTab()
+{
+   wui::Prefs *prefs = wui::GetPrefs();
+   if (prefs->GetCurrentObjType() != "vm") {
+      return;
+   }
+   cui::VM *vm = FindVMByVMPath(prefs->GetCurrentObjPath());
+   if (vm) {
+      CloseVMTab(vm->GetVmPath(), true, sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted));
+   }
+}
+
+void CZOLTApp::ReportOpenVMError(std::string path, bool cancelled, cui::Error error)
+{
+   if (cancelled) {
+      return;
+   }
+   std::string text = tremapputil::ResString(IDS_OPEN_VM_FAILED).Format({path, std::string(error.what())});
+   Warning("CZOLTApp::ReportOpenVMError: %s\n", text.c_str());
+   if (wui::DlgMgr *dlgMgr = wui::GetDlgMgr()) {
+      dlgMgr->NewError(text, "");
+   }
+}
+
+void CZOLTApp::OnRegisteredVMsChanged()
+{
+   wui::Prefs *prefs = wui::GetPrefs();
+   cui::Host *host = wui::GetCurrentHost();
+   if (prefs->GetCurrentObjType() != "vm" || prefs->GetCurrentObjPath().empty() || !host || host->GetPath().empty()) {
+      return;
+   }
+   // Records hold a machine's database path, the host lists configuration files: each machine
+   // record is compared through its machine's file. A machine that is gone has closed its tab.
+   const std::vector<std::string> registered = host->GetRegisteredVMs();
+   std::vector<std::string> toClose;
+   vmdb::Ctx ctx = cui::GetNewVmdbCtx();
+   for (const std::string &record : ctx.Elements(kOpenedObjs)) {
+      if (ctx.Get(record + "type") != "vm") {
+         continue;
+      }
+      const std::string vmPath = ctx.Get(record + "path");
+      cui::VM *vm = FindVMByVMPath(vmPath);
+      if (vm && !ListsPath(registered, vm->GetFilename())) {
+         toClose.push_back(vmPath);
+      }
+   }
+   for (const std::string &vmPath : toClose) {
+      CloseVMTab(vmPath, true, sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted));
+   }
+}
 
 void CZOLTApp::RegisterVM(_bstr_t cfgPath, cui::AbortSlot onAbort, cui::DoneSlot)
 {
    Log("CZOLTApp::RegisterVM %s\n", static_cast<const char *>(cfgPath));
    cui::CallSlot(onAbort, false, cui::Error("Virtual machines cannot be registered in this build."));
-}
-
-void CZOLTApp::OnPowerCommand(int commandId, cui::VM *vm)
-{
-   Log("CZOLTApp::OnPowerCommand %d %s\n", commandId, vm ? vm->GetVmPath().c_str() : "");
-}
-
-int CZOLTApp::NewVM(_bstr_t &, _bstr_t &, _bstr_t &, bool)
-{
-   Log("CZOLTApp::NewVM: the new-machine wizard is not available in this build\n");
-   return 0;
 }
 
 _bstr_t CZOLTApp::CloneVM(cui::VM *vm, cui::SnapshotTree *, int, HWND, bool, bool, bool)

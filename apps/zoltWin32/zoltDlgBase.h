@@ -3,13 +3,15 @@
 // of it is up.
 #pragma once
 
+#include "zoltMonitors.h"
+
 #include "atl/Atl.h"
 
 #include "tremorybase/Log.h"
 
 #include <windows.h>
 
-// Work areas of monitors, through the monitor functions when user32 has them (looked up at run
+// Work areas of monitors (GetMonitors) when user32 has the monitor functions (looked up at run
 // time), else the primary work area.
 template <class T>
 class CMultiMonitorAware {
@@ -38,13 +40,9 @@ public:
    RECT GetWorkArea(const RECT *rect) const
    {
       RECT area = {0, 0, 0, 0};
-      if (rect && monitorFromRect_ && getMonitorInfo_) {
-         MONITORINFO info = {};
-         info.cbSize = sizeof(info);
-         HMONITOR monitor = monitorFromRect_(rect, MONITOR_DEFAULTTONEAREST);
-         if (monitor && getMonitorInfo_(monitor, &info)) {
-            return info.rcWork;
-         }
+      MonitorArea nearest;
+      if (rect && HasMonitorFunctions() && FindNearestMonitor(GetMonitors(), *rect, nearest)) {
+         return nearest.work;
       }
       ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
       return area;

@@ -6,16 +6,90 @@
 #include "zoltMsg.h"
 #include "zoltResources.h"
 
+#include "resource.h"
+#include "zoltMsg.h"
+#include "zoltWndUtil.h"
+
+#include "atl/AxHost.h"
 #include "cui/cui.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 const char kPlacement[] = "val/zolt/placement/";
 const char kNavbarWidth[] = "val/zolt/view/navBar/width";
+const char kCurrentObjLink[] = "/appdata/Tremory/zolt/currentObj";
+const char kCurrentHostLink[] = "/appdata/Tremory/zolt/currentHost";
+const char kSessionActive[] = "/appdata/Tremory/zolt/session/active";
+const char kStatusBarControl[] = "tremappsdk.VMStatusbarCtl.9";
+const int kMinNavbarWidth = 100;
+
+const char kOneMachineRunning[] =
+   ZOLT_MSG("msg.zoltFrame.qes.vmrunning", "A virtual machine is in use. Close it before you end the session.");
+const char kMachinesRunning[] =
+   ZOLT_MSG("msg.zoltFrame.qes.vmsrunning", "%d virtual machines are in use. Close them before you end the session.");
+const char kSessionEnding[] =
+   ZOLT_MSG("msg.zoltFrame.warning.sessionend", "Windows is ending the session. Closing the virtual machines...");
+
+// The file-import records handed out and not yet taken back.
+std::set<FileImportRecord *> &OutstandingImports()
+{
+   static std::set<FileImportRecord *> records;
+   return records;
+}
+
+typedef BOOL(WINAPI *ShutdownBlockReasonCreateFn)(HWND, LPCWSTR);
+typedef BOOL(WINAPI *ShutdownBlockReasonDestroyFn)(HWND);
+
+// The session-end block calls, looked up at run time: where they are missing or fail, the
+// caller falls back to telling the user.
+bool SetShutdownBlockReason(HWND wnd, const std::string &reason)
+{
+   HMODULE user = GetModuleHandleA("user32.dll");
+   auto create = user ? reinterpret_cast<ShutdownBlockReasonCreateFn>(
+                            reinterpret_cast<void *>(GetProcAddress(user, "ShutdownBlockReasonCreate")))
+                      : nullptr;
+   if (!create) {
+      return false;
+   }
+   int count = MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, nullptr, 0);
+   std::wstring wide(count > 0 ? count : 1, L'\0');
+   MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, &wide[0], count);
+   return create(wnd, wide.c_str()) != FALSE;
+}
+
+void ClearShutdownBlockReason(HWND wnd)
+{
+   HMODULE user = GetModuleHandleA("user32.dll");
+   auto destroy = user ? reinterpret_cast<ShutdownBlockReasonDestroyFn>(
+                             reinterpret_cast<void *>(GetProcAddress(user, "ShutdownBlockReasonDestroy")))
+                       : nullptr;
+   if (destroy) {
+      destroy(wnd);
+   }
+}
+
+const char *PowerBroadcastText(WPARAM event)
+{
+   switch (event) {
+   case PBT_APMQUERYSUSPEND: return "PBT_APMQUERYSUSPEND";
+   case PBT_APMQUERYSUSPENDFAILED: return "PBT_APMQUERYSUSPENDFAILED";
+   case PBT_APMSUSPEND: return "PBT_APMSUSPEND";
+   case PBT_APMRESUMECRITICAL: return "PBT_APMRESUMECRITICAL";
+   case PBT_APMRESUMESUSPEND: return "PBT_APMRESUMESUSPEND";
+   case PBT_APMBATTERYLOW: return "PBT_APMBATTERYLOW";
+   case PBT_APMPOWERSTATUSCHANGE: return "PBT_APMPOWERSTATUSCHANGE";
+   case PBT_APMOEMEVENT: return "PBT_APMOEMEVENT";
+   case PBT_APMRESUMEAUTOMATIC: return "PBT_APMRESUMEAUTOMATIC";
+   default: return "unknown";
+   }
+}
 
 struct Placement {
    long left, top, right, bottom;
@@ -58,6 +132,77 @@ LRESULT AnswerHandOff(ULONG_PTR dwData, const std::string &commandLine)
       return gApp->CanHandleCommandLine(options) ? 1 : 0;
    }
    return gApp->OpenFromOptions(options, true) ? 1 : 0;
+}
+
+int ComputeWindowMode(int fitFlags, bool fitInProgress, bool maximized)
+{
+   if (fitFlags & FIT_QUICK_SWITCH) {
+      return MODE_QUICK_SWITCH;
+   }
+   if (fitFlags & FIT_FULL_SCREEN) {
+      return MODE_FULL_SCREEN;
+   }
+   if (fitInProgress) {
+      return MODE_NORMAL;
+   }
+   if (fitFlags & FIT_GUEST) {
+      return MODE_GUEST_FOLLOWS_WINDOW;
+   }
+   if ((fitFlags & FIT_WINDOW) && !maximized) {
+      return MODE_WINDOW_FOLLOWS_GUEST;
+   }
+   return MODE_NORMAL;
+}
+
+FrameLayout ComputeFrameLayout(const FrameLayoutInput &input)
+{
+   FrameLayout layout;
+   const RECT &client = input.client;
+   bool fullScreen = input.mode == MODE_QUICK_SWITCH || input.mode == MODE_FULL_SCREEN;
+   layout.showSidebar = input.sidebar && input.chrome && !fullScreen;
+   layout.showStatus = input.statusBar && input.chrome && !fullScreen;
+   layout.showCmdbar = input.chrome && !fullScreen;
+   int contentTop = client.top;
+   if (layout.showCmdbar) {
+      layout.cmdbar = {client.left, client.top, client.right, client.top + input.cmdbarHeight};
+      contentTop = layout.cmdbar.bottom;
+   }
+   int bottom = client.bottom - (layout.showStatus ? input.statusHeight : 0);
+   bottom = std::max(bottom, contentTop);
+   int sidebarWidth = layout.showSidebar ? std::min<int>(input.sidebarWidth, client.right - client.left) : 0;
+   if (layout.showSidebar) {
+      layout.sidebar = {client.left, contentTop, client.left + sidebarWidth, bottom};
+   }
+   layout.view = {client.left + sidebarWidth, contentTop, client.right, bottom};
+   if (layout.showStatus) {
+      layout.status = {client.left, bottom, client.right, client.bottom};
+   }
+   return layout;
+}
+
+int ClampNavbarWidth(long stored, int clientWidth)
+{
+   long width = stored <= 0 ? CZOLTFrame::kDefaultNavbarWidth : stored;
+   width = std::max<long>(width, kMinNavbarWidth);
+   if (clientWidth > kMinNavbarWidth) {
+      width = std::min<long>(width, clientWidth);
+   }
+   return static_cast<int>(width);
+}
+
+std::string RunningMachinesReason(int running)
+{
+   if (running <= 0) {
+      return std::string();
+   }
+   return running == 1 ? cui::GetLocalString(kOneMachineRunning) : cui::Format(kMachinesRunning, running);
+}
+
+FileImportRecord *CZOLTFrame::NewFileImportRecord()
+{
+   auto *record = new FileImportRecord;
+   OutstandingImports().insert(record);
+   return record;
 }
 
 CZOLTFrame::CZOLTFrame() = default;
@@ -124,63 +269,318 @@ void CZOLTFrame::SavePlacement(bool keepSize)
       rect.right = rect.left + (saved.right - saved.left);
       rect.bottom = rect.top + (saved.bottom - saved.top);
    }
-   // No side bar yet: its width stays what the preferences hold.
-   long navbarWidth = ctx.GetInt(root + kNavbarWidth, kDefaultNavbarWidth);
    vmdb::Batch batch(ctx);
    std::string base = root + kPlacement;
    ctx.Set(base + "left", vmdb::Value(static_cast<long>(rect.left)));
    ctx.Set(base + "top", vmdb::Value(static_cast<long>(rect.top)));
    ctx.Set(base + "right", vmdb::Value(static_cast<long>(rect.right)));
    ctx.Set(base + "bottom", vmdb::Value(static_cast<long>(rect.bottom)));
-   ctx.Set(root + kNavbarWidth, vmdb::Value(navbarWidth));
+   ctx.Set(root + kNavbarWidth, vmdb::Value(static_cast<long>(navbarWidth_)));
 }
 
 BOOL CZOLTFrame::PreTranslateMessage(MSG *msg)
 {
+   UINT message = msg->message;
+   if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) {
+      wui::Prefs *prefs = wui::GetPrefs();
+      bool fullScreen = prefs && prefs->GetFullScreen();
+      if (!fullScreen && cmdbar_.m_hWnd && cmdbar_.PreTranslateMessage(msg)) {
+         return TRUE;
+      }
+   }
    wui::DlgMgr *dlgMgr = wui::GetDlgMgr();
    return dlgMgr && dlgMgr->PreTranslateMessage(msg, false);
 }
 
 void CZOLTFrame::CallConsoleCtl()
 {
-   // There is no view with a console control yet: nothing to call.
+   view_.CallConsoleCtl();
 }
 
-void CZOLTFrame::RecalcLayout(bool, bool)
+cui::VM *CZOLTFrame::GetCurrentVM() const
+{
+   cui::VMMgr *vmMgr = cui::GetVMMgr();
+   if (!vmMgr || currentPath_.empty()) {
+      return nullptr;
+   }
+   if (currentType_ == "vm") {
+      return vmMgr->GetVMByVMPath(currentPath_);
+   }
+   if (currentType_ == "team") {
+      cui::TeamMgr *teams = cui::GetTeamMgr();
+      cui::Team *team = teams ? teams->GetTeamByCfgPath(currentPath_) : nullptr;
+      cui::VM *vm = team ? team->GetCurrentVM() : nullptr;
+      return vm ? vmMgr->GetVMByVMPath(vm->GetVmPath()) : nullptr;
+   }
+   return nullptr;
+}
+
+void CZOLTFrame::UpdateAutofitMode(bool apply)
+{
+   wui::Prefs *prefs = wui::GetPrefs();
+   int flags = 0;
+   if (prefs && prefs->GetFullScreen()) {
+      flags = FIT_FULL_SCREEN;
+   } else if (prefs) {
+      if (prefs->GetQuickSwitch()) {
+         flags |= FIT_QUICK_SWITCH;
+      }
+      // The guest's screen size and fitting come with the console: no machine can fit yet.
+      if (GetCurrentVM() && prefs->GetAutofitGuest()) {
+         flags |= FIT_GUEST_CANNOT;
+      }
+   }
+   fitFlags_ = flags;
+   SetWindowMode(ComputeWindowMode(flags, fitInProgress_, IsZoomed() != FALSE), apply);
+}
+
+void CZOLTFrame::SetWindowMode(int mode, bool apply)
+{
+   int old = mode_;
+   mode_ = mode;
+   if (!apply) {
+      return;
+   }
+   bool maximized = IsZoomed() != FALSE;
+   canFitWindow_ = !maximized && mode != MODE_QUICK_SWITCH && mode != MODE_FULL_SCREEN;
+   if (old == mode) {
+      return;
+   }
+   LONG_PTR style = GetWindowLongPtr(GWL_STYLE);
+   LONG_PTR wanted = style;
+   if (canFitWindow_) {
+      wanted |= WS_THICKFRAME;
+      if (mode != MODE_GUEST_FOLLOWS_WINDOW) {
+         wanted |= WS_MAXIMIZEBOX;
+      }
+   } else if (!maximized) {
+      wanted &= ~static_cast<LONG_PTR>(WS_THICKFRAME | WS_MAXIMIZEBOX);
+   }
+   if (wanted != style) {
+      SetWindowLongPtr(GWL_STYLE, wanted);
+      SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+   }
+}
+
+void CZOLTFrame::RecalcLayout(bool, bool updateMode)
 {
    if (inLayout_ || !created_ || IsIconic()) {
       return;
    }
    inLayout_ = true;
-   // There are no children to place yet; the window is always in its normal mode.
-   canFitWindow_ = !IsZoomed();
+   layoutSinceSizing_ = true;
+   UpdateAutofitMode(updateMode);
+
+   wui::Prefs *prefs = wui::GetPrefs();
+   bool restricted = gApp && gApp->IsCurrentVMGUIRestricted();
+   FrameLayoutInput input;
+   GetClientRect(&input.client);
+   RECT cmdbar = {};
+   if (cmdbar_.m_hWnd) {
+      cmdbar_.GetWindowRect(&cmdbar);
+   }
+   input.cmdbarHeight = cmdbar.bottom - cmdbar.top;
+   input.sidebarWidth = navbarWidth_;
+   input.statusHeight = statusHost_ ? kStatusBarHeight : 0;
+   input.sidebar = prefs && prefs->GetSidebar() && !restricted;
+   input.statusBar = (!prefs || prefs->GetStatusBarShow()) && statusHost_;
+   input.chrome = !prefs || prefs->GetShowChrome();
+   input.mode = mode_;
+   FrameLayout layout = ComputeFrameLayout(input);
+
+   if (cmdbar_.m_hWnd) {
+      const RECT &r = layout.cmdbar;
+      cmdbar_.SetWindowPos(nullptr, r.left, r.top, r.right - r.left, input.cmdbarHeight,
+                           SWP_NOZORDER | SWP_NOACTIVATE | (layout.showCmdbar ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+   }
+   viewRect_ = layout.view;
+   if (view_.m_hWnd) {
+      const RECT &r = layout.view;
+      view_.SetWindowPos(nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+   }
+   if (statusHost_) {
+      const RECT &r = layout.status;
+      ::SetWindowPos(statusHost_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      ::ShowWindow(statusHost_, layout.showStatus ? SW_SHOW : SW_HIDE);
+   }
    // Only a shown window has a placement worth keeping: the sizes seen while it is created
    // would overwrite the saved placement before RestorePlacement reads it.
-   if (IsWindowVisible()) {
+   if (mode_ == MODE_NORMAL && IsWindowVisible()) {
       SavePlacement(false);
    }
    inLayout_ = false;
 }
 
+void CZOLTFrame::OnMenuTracking(bool open)
+{
+   openMenus_ += open ? 1 : -1;
+   if (openMenus_ < 0) {
+      openMenus_ = 0;
+   }
+}
+
+void CZOLTFrame::UpdateTitle()
+{
+   if (!m_hWnd) {
+      return;
+   }
+   std::string part;
+   wui::Prefs *prefs = wui::GetPrefs();
+   if (prefs && prefs->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {
+      if (ctx_.IsValid() && ctx_.GetBool(kSessionActive, false)) {
+         cui::Host *host = wui::GetCurrentHost();
+         part = prefs->GetRemoteSession() && host ? host->GetPath() : LoadResString(IDS_LOCAL_HOST);
+      } else if (!prefs->GetSessionPath().empty()) {
+         part = LoadResString(IDS_DISCONNECTED);
+      }
+   } else if (prefs) {
+      std::string type = prefs->GetCurrentObjType();
+      std::string path = prefs->GetCurrentObjPath();
+      if (type == "vm") {
+         cui::VMMgr *vmMgr = cui::GetVMMgr();
+         cui::VM *vm = vmMgr ? vmMgr->GetVMByVMPath(path) : nullptr;
+         part = vm ? vm->GetName() : std::string();
+      } else if (type == "team") {
+         cui::TeamMgr *teams = cui::GetTeamMgr();
+         cui::Team *team = teams ? teams->GetTeamByCfgPath(path) : nullptr;
+         part = team ? team->GetName() : std::string();
+      }
+   }
+   std::string app = gApp ? gApp->GetWindowTitle() : CZOLTApp::GetAppTitle();
+   std::string title = part.empty() ? app : part + " - " + app;
+   ::SetWindowTextA(m_hWnd, title.c_str());
+}
+
+void CZOLTFrame::RegisterOnCtxCurrentObj()
+{
+   wui::Prefs *prefs = wui::GetPrefs();
+   std::string path = prefs ? prefs->GetCurrentObjPath() : std::string();
+   std::string type = prefs ? prefs->GetCurrentObjType() : std::string();
+   if (path != currentPath_ || type != currentType_) {
+      currentPath_ = path;
+      currentType_ = type;
+      vmConnection_.disconnect();
+      if (cui::VM *vm = GetCurrentVM()) {
+         vmConnection_ = vm->changed.connect([this]() {
+            UpdateTitle();
+            RecalcLayout(false, true);
+         });
+      }
+   }
+   UpdateAutofitMode(false);
+   UpdateTitle();
+}
+
+void CZOLTFrame::CreateStatusBarHost()
+{
+   atl::AtlAxWinInit();
+   RECT client = {};
+   GetClientRect(&client);
+   statusHost_ = CreateWindowExA(0, "AtlAxWin71", kStatusBarControl, kStatusHostStyle, 0,
+                                 client.bottom - kStatusBarHeight, client.right, kStatusBarHeight, m_hWnd, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+   if (!statusHost_) {
+      Warning("CZOLTFrame::OnCreate: no status bar host\n");
+   }
+}
+
+void CZOLTFrame::AddSystemMenuItem()
+{
+   HMENU menu = GetSystemMenu(m_hWnd, FALSE);
+   if (!menu) {
+      return;
+   }
+   int count = GetMenuItemCount(menu);
+   int lastSeparator = count;
+   for (int i = count - 1; i >= 0; --i) {
+      if (GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) {
+         lastSeparator = i;
+         break;
+      }
+   }
+   std::string text = LoadResString(IDS_HIDE_CHROME);
+   InsertMenuA(menu, lastSeparator, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+   InsertMenuA(menu, lastSeparator + 1, MF_BYPOSITION | MF_STRING, kSysToggleChrome, text.c_str());
+}
+
+void CZOLTFrame::WatchPreferences()
+{
+   wui::Prefs *prefs = wui::GetPrefs();
+   if (!prefs) {
+      return;
+   }
+   vmdb::Ctx &prefsCtx = prefs->GetCtx();
+   // Side bar, status bar, tabs, quick switch, full screen and autofit all live here.
+   connections_.push_back(prefsCtx.Watch(prefs->GetRequestPath() + "val/zolt/view", vmdb::Ctx::kWatchSubtree,
+                                         [this](const std::string &) { RecalcLayout(false, true); }));
+   connections_.push_back(prefs->currentObjChanged.connect([this]() {
+      RegisterOnCtxCurrentObj();
+      RecalcLayout(false, true);
+   }));
+   if (ctx_.IsValid()) {
+      connections_.push_back(ctx_.Watch(kCurrentHostLink, vmdb::Ctx::kWatchNode,
+                                        [this](const std::string &) { UpdateTitle(); }));
+      connections_.push_back(ctx_.Watch(kSessionActive, vmdb::Ctx::kWatchNode,
+                                        [this](const std::string &) { UpdateTitle(); }));
+   }
+   if (cui::VMMgr *vmMgr = cui::GetVMMgr()) {
+      connections_.push_back(vmMgr->vmAdded.connect([this](cui::VM *) { RegisterOnCtxCurrentObj(); }));
+      connections_.push_back(vmMgr->vmRemoved.connect([this](cui::VM *) {
+         // The machine followed may be the one going: let go of it first.
+         vmConnection_.disconnect();
+         currentPath_.clear();
+         currentType_.clear();
+         RegisterOnCtxCurrentObj();
+      }));
+   }
+}
+
 LRESULT CZOLTFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
 {
-   if (gApp && gApp->GetContext()) {
-      ctx_ = gApp->GetContext()->GetDatabase()->NewContext();
+   try {
+      ctx_ = cui::GetNewVmdbCtx();
+   } catch (const cui::Error &) {
+      // No model context (a frame made alone): no watches and no title parts.
    }
    LoadEditionImage(largeIcon_, smallIcon_);
    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+   RECT client = {};
+   GetClientRect(&client);
+   RECT bar = {0, 0, client.right, 100};
+   cmdbar_.Create(m_hWnd, &bar, nullptr, 0, 0);
+   RECT none = {};
+   view_.Create(m_hWnd, &none, nullptr, CZOLTView::kChildStyle);
+   CreateStatusBarHost();
+   WatchPreferences();
+   if (cui::Prefs *prefs = cui::GetPrefs()) {
+      navbarWidth_ = ClampNavbarWidth(prefs->GetCtx().GetInt(prefs->GetRequestPath() + kNavbarWidth, 0), 0);
+   }
+   AddSystemMenuItem();
    created_ = true;
+   RegisterOnCtxCurrentObj();
    RecalcLayout(false, true);
    return 0;
 }
 
 LRESULT CZOLTFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
 {
+   for (sigc::connection &connection : connections_) {
+      connection.disconnect();
+   }
+   connections_.clear();
+   vmConnection_.disconnect();
    notify_callbacks();
    ReleaseEventSource();
-   ctx_ = nullptr;
+   ctx_ = vmdb::Ctx();
    KillTimer(kPollTimer);
+   KillTimer(kKeepOnTopTimer);
+   DestroySizingTooltip();
+   if (statusHost_) {
+      ::DestroyWindow(statusHost_);
+      statusHost_ = nullptr;
+   }
    created_ = false;
    return 0;
 }
@@ -197,6 +597,132 @@ LRESULT CZOLTFrame::OnClose(UINT, WPARAM, LPARAM, BOOL &)
 LRESULT CZOLTFrame::OnSize(UINT, WPARAM, LPARAM, BOOL &)
 {
    RecalcLayout(false, true);
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnMoving(UINT, WPARAM, LPARAM lParam, BOOL &)
+{
+   auto *proposed = reinterpret_cast<RECT *>(lParam);
+   RECT current = {};
+   GetWindowRect(&current);
+   proposed->right = proposed->left + (current.right - current.left);
+   proposed->bottom = proposed->top + (current.bottom - current.top);
+   return TRUE;
+}
+
+LRESULT CZOLTFrame::OnMove(UINT, WPARAM, LPARAM, BOOL &)
+{
+   return 0;
+}
+
+void CZOLTFrame::KeepInFront()
+{
+   if (enabled_ && !(GetWindowLongPtr(GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+      SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+   }
+}
+
+LRESULT CZOLTFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
+{
+   WORD state = LOWORD(wParam);
+   if (mode_ != MODE_QUICK_SWITCH && mode_ != MODE_FULL_SCREEN && (state == WA_ACTIVE || state == WA_CLICKACTIVE)) {
+      KeepInFront();
+   }
+   bHandled = FALSE;
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnActivateApp(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
+{
+   bool active = wParam != 0;
+   bool fullModes = mode_ == MODE_QUICK_SWITCH || mode_ == MODE_FULL_SCREEN;
+   if (!fullModes) {
+      if (active) {
+         KeepInFront();
+      }
+   } else if (active) {
+      KillTimer(kKeepOnTopTimer);
+      keepOnTopCount_ = -1;
+      SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+   } else {
+      SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+      keepOnTopCount_ = 0;
+      SetTimer(kKeepOnTopTimer, kKeepOnTopMs);
+   }
+   SendFocusEvent();
+   bHandled = FALSE;
+   return 0;
+}
+
+void CZOLTFrame::OnKeepOnTopTick()
+{
+   ++keepOnTopCount_;
+   HWND behind = nullptr;
+   if (HWND foreground = GetForegroundWindow()) {
+      HWND owner = ::GetWindow(foreground, GW_OWNER);
+      behind = owner ? owner : foreground;
+   } else if (keepOnTopCount_ > kKeepOnTopTicks) {
+      behind = HWND_BOTTOM;
+   }
+   if (behind) {
+      KillTimer(kKeepOnTopTimer);
+      keepOnTopCount_ = -1;
+      SetWindowPos(behind, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+   }
+}
+
+void CZOLTFrame::SendFocusEvent()
+{
+   cui::VM *vm = GetCurrentVM();
+   if (!vm || !ctx_.IsValid() ||
+       (vm->GetPowerState() == cui::VM::POWERED_OFF && vm->GetPowerOnActionState() != cui::VM::ACTION_RUNNING)) {
+      return;
+   }
+   try {
+      ctx_.Set(vm->GetVmPath() + "mks/focusEvent", vmdb::Value(1));
+   } catch (const cui::Error &error) {
+      Warning("CZOLTFrame::SendFocusEvent failed: %s\n", error.what());
+   }
+}
+
+LRESULT CZOLTFrame::OnPaletteChanged(UINT, WPARAM, LPARAM, BOOL &bHandled)
+{
+   SendFocusEvent();
+   bHandled = FALSE;
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandled)
+{
+   if (!HIWORD(lParam)) {
+      bHandled = FALSE;
+      return 0;
+   }
+   wui::Prefs *prefs = wui::GetPrefs();
+   bool chrome = !prefs || prefs->GetShowChrome();
+   std::string text = LoadResString(chrome ? IDS_HIDE_CHROME : IDS_SHOW_CHROME);
+   ModifyMenuA(reinterpret_cast<HMENU>(wParam), kSysToggleChrome, MF_BYCOMMAND | MF_STRING, kSysToggleChrome,
+               text.c_str());
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnSysCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandled)
+{
+   UINT command = static_cast<UINT>(wParam & 0xFFF0);
+   if (command == kSysToggleChrome) {
+      if (wui::Prefs *prefs = wui::GetPrefs()) {
+         prefs->SetShowChrome(!prefs->GetShowChrome());
+         // An in-memory setting: no database change tells the layout.
+         RecalcLayout(false, true);
+      }
+      return 0;
+   }
+   if (command == SC_MAXIMIZE || command == SC_RESTORE) {
+      LRESULT result = DefWindowProc(WM_SYSCOMMAND, wParam, lParam);
+      RecalcLayout(false, true);
+      return result;
+   }
+   bHandled = FALSE;
    return 0;
 }
 
@@ -228,8 +754,19 @@ LRESULT CZOLTFrame::OnEnable(UINT, WPARAM wParam, LPARAM, BOOL &)
 
 LRESULT CZOLTFrame::OnPollStep(UINT, WPARAM, LPARAM, BOOL &)
 {
-   // Inside another loop: run what is due without sleeping.
-   Poll_Step(0);
+   // A callback of the step may open a dialog whose loop posts the next step: never nest them.
+   if (inPollStep_) {
+      return 0;
+   }
+   inPollStep_ = true;
+   try {
+      // Inside another loop: run what is due without sleeping.
+      Poll_Step(0);
+   } catch (...) {
+      inPollStep_ = false;
+      throw;
+   }
+   inPollStep_ = false;
    return 0;
 }
 
@@ -237,8 +774,199 @@ LRESULT CZOLTFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
 {
    if (wParam == kPollTimer) {
       PostMessage(WM_POLL_STEP);
+   } else if (wParam == kKeepOnTopTimer) {
+      OnKeepOnTopTick();
    } else {
       bHandled = FALSE;
+   }
+   return 0;
+}
+
+void CZOLTFrame::ShowSizingTooltip()
+{
+   RECT window = {};
+   GetWindowRect(&window);
+   if (sizingTooltip_) {
+      ::SendMessage(sizingTooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(window.right, window.bottom));
+      return;
+   }
+   sizingTooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+   view_.SetConsoleVisible(false);
+   if (!sizingTooltip_) {
+      return;
+   }
+   TOOLINFOA tool = {};
+   tool.cbSize = sizeof tool;
+   tool.uFlags = TTF_TRACK;
+   tool.hwnd = m_hWnd;
+   tool.uId = 0;
+   tool.lpszText = LPSTR_TEXTCALLBACKA;
+   ::SendMessage(sizingTooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+   ::SendMessage(sizingTooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(window.right, window.bottom));
+   ::SendMessage(sizingTooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CZOLTFrame::DestroySizingTooltip()
+{
+   if (sizingTooltip_) {
+      ::DestroyWindow(sizingTooltip_);
+      sizingTooltip_ = nullptr;
+   }
+}
+
+LRESULT CZOLTFrame::OnSizing(UINT, WPARAM, LPARAM, BOOL &)
+{
+   if (userSizing_ && mode_ == MODE_GUEST_FOLLOWS_WINDOW) {
+      ShowSizingTooltip();
+   }
+   return TRUE;
+}
+
+LRESULT CZOLTFrame::OnEnterSizeMove(UINT, WPARAM, LPARAM, BOOL &)
+{
+   layoutSinceSizing_ = false;
+   userSizing_ = true;
+   RECT client = {};
+   GetClientRect(&client);
+   sizingStart_ = {client.right, client.bottom};
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnExitSizeMove(UINT message, WPARAM, LPARAM, BOOL &)
+{
+   userSizing_ = false;
+   if (mode_ != MODE_GUEST_FOLLOWS_WINDOW) {
+      return 0;
+   }
+   DestroySizingTooltip();
+   RECT client = {};
+   GetClientRect(&client);
+   bool unchanged = client.right == sizingStart_.cx && client.bottom == sizingStart_.cy;
+   if (unchanged && message != WM_END_USER_SIZING) {
+      view_.SetConsoleVisible(true);
+      return 0;
+   }
+   RecalcLayout(false, true);
+   view_.SetConsoleVisible(true);
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHandled)
+{
+   auto *header = reinterpret_cast<NMHDR *>(lParam);
+   if (header->hwndFrom != sizingTooltip_ || !sizingTooltip_ || header->code != TTN_GETDISPINFOA) {
+      bHandled = FALSE;
+      return 0;
+   }
+   auto *info = reinterpret_cast<NMTTDISPINFOA *>(lParam);
+   RECT console = {};
+   view_.GetConsoleClientRect(&console);
+   int width = std::max<int>(1, console.right - console.left);
+   int height = std::max<int>(1, console.bottom - console.top);
+   snprintf(info->szText, sizeof info->szText, "(%d x %d)", width, height);
+   info->lpszText = info->szText;
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnRelayout(UINT, WPARAM, LPARAM, BOOL &)
+{
+   if (!fitInProgress_) {
+      RecalcLayout(true, true);
+   }
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnFileImportDone(UINT, WPARAM, LPARAM lParam, BOOL &)
+{
+   auto *raw = reinterpret_cast<FileImportRecord *>(lParam);
+   if (!raw) {
+      return 0;
+   }
+   // Only a record this process handed out is ours to read and free: any other value (another
+   // process's message, a record already taken) is refused untouched.
+   std::set<FileImportRecord *> &outstanding = OutstandingImports();
+   if (outstanding.erase(raw) == 0) {
+      Warning("CZOLTFrame::OnFileImportDone: refused an unknown record\n");
+      return 0;
+   }
+   std::unique_ptr<FileImportRecord> record(raw);
+   try {
+      if (!record->success) {
+         cui::CallSlot(record->error, cui::Error(""));
+         return 0;
+      }
+      if (gApp) {
+         gApp->OpenVM(_bstr_t(record->path.c_str()), false, false, true, true, true,
+                      [](bool cancelled, cui::Error error) {
+                         if (!cancelled && !error.IsEmpty()) {
+                            ReportError(_bstr_t(error.what()), -1, _bstr_t(""));
+                         }
+                      },
+                      record->done);
+      }
+   } catch (const cui::Error &error) {
+      ReportError(_bstr_t(error.what()), -1, _bstr_t(""));
+   } catch (...) {
+      Warning("CZOLTFrame::OnFileImportDone - An unknown error has occurred\n");
+   }
+   return 0;
+}
+
+LRESULT CZOLTFrame::OnPowerBroadcast(UINT, WPARAM wParam, LPARAM, BOOL &)
+{
+   Log("CZOLTFrame::OnPowerBroadcast: %s\n", PowerBroadcastText(wParam));
+   return TRUE;
+}
+
+LRESULT CZOLTFrame::OnQueryEndSession(UINT, WPARAM, LPARAM, BOOL &)
+{
+   std::string reason;
+   if (gApp && !gApp->CanQuit(reason)) {
+      SetShutdownBlockReason(m_hWnd, reason);
+      return FALSE;
+   }
+   int running = 0;
+   if (cui::VMMgr *vmMgr = cui::GetVMMgr()) {
+      for (cui::VM *vm : vmMgr->GetVMs()) {
+         if (vm->GetPowerState() == cui::VM::POWERED_ON || vm->GetBusy(cui::VM::BUSY_ANY)) {
+            ++running;
+         }
+      }
+   }
+   if (running == 0) {
+      ClearShutdownBlockReason(m_hWnd);
+      return TRUE;
+   }
+   std::string text = RunningMachinesReason(running);
+   Log("CZOLTFrame::OnQueryEndSession: %s\n", text.c_str());
+   if (!SetShutdownBlockReason(m_hWnd, text)) {
+      if (wui::DlgMgr *dlgMgr = wui::GetDlgMgr()) {
+         dlgMgr->NewInfo(text, gApp ? gApp->GetWindowTitle() : std::string());
+      }
+   }
+   return FALSE;
+}
+
+LRESULT CZOLTFrame::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL &)
+{
+   if (!wParam || !gApp) {
+      return 0;
+   }
+   cui::DlgProgress *progress = nullptr;
+   if (wui::DlgMgr *dlgMgr = wui::GetDlgMgr()) {
+      progress = dlgMgr->NewProgress(cui::GetLocalString(kSessionEnding));
+   }
+   // Windows may end the process as soon as this returns: wait here (running poll steps) until
+   // the session's machines are handled, within a bound.
+   auto finished = std::make_shared<bool>(false);
+   gApp->CloseSessionWithProgress([finished]() { *finished = true; });
+   Poll_RunUntil([finished]() { return *finished; }, kEndSessionWaitMs);
+   if (!*finished) {
+      Warning("CZOLTFrame::OnEndSession: the session did not close in time\n");
+   }
+   if (progress) {
+      progress->DeleteDlg();
    }
    return 0;
 }

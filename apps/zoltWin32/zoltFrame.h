@@ -1,31 +1,97 @@
-// The one top-level window of the program (class "ZOLTFrame"): its placement in the user's
-// preferences, the command lines a second instance hands over, and the poll steps that keep
-// running while a modal dialog has disabled it.
+// The one top-level window of the program (class "ZOLTFrame"): it holds and places the command
+// bar and the status bar, chooses the window mode, keeps its placement in the user's preferences
+// and its title, takes the command lines a second instance hands over, blocks the end of a Windows
+// session while machines run, and keeps the poll steps going while a modal dialog disables it.
 #pragma once
 
 #include "atl/Atl.h"
 
+#include "zoltCmdbar.h"
 #include "zoltCtxEvents.h"
+#include "zoltView.h"
 
-#include "zoltMessages.h"
+#include "cui/Error.h"
+#include "cui/VmdbCtx.h"
 
 #include <windows.h>
 
+#include <list>
+#include <memory>
+#include <set>
 #include <string>
 
 #include <sigc++/sigc++.h>
 
 typedef CWinTraits<0, 0> CZOLTFrameTraits;
 
+// Window modes and fit flags of the frame.
+enum FrameMode { MODE_NORMAL = 0, MODE_WINDOW_FOLLOWS_GUEST = 1, MODE_GUEST_FOLLOWS_WINDOW = 2,
+                 MODE_QUICK_SWITCH = 4, MODE_FULL_SCREEN = 8 };
+enum FitFlag { FIT_WINDOW = 1, FIT_GUEST = 2, FIT_QUICK_SWITCH = 4, FIT_FULL_SCREEN = 8, FIT_GUEST_CANNOT = 16 };
+
+// The mode the fit flags give.
+int ComputeWindowMode(int fitFlags, bool fitInProgress, bool maximized);
+
+// Where the frame's children go in a client area.
+struct FrameLayoutInput {
+   RECT client = {};
+   int cmdbarHeight = 0;
+   int sidebarWidth = 0;
+   int statusHeight = 0;
+   bool sidebar = true;
+   bool statusBar = true;
+   bool chrome = true;
+   int mode = MODE_NORMAL;
+};
+struct FrameLayout {
+   RECT cmdbar = {};
+   RECT sidebar = {};
+   RECT view = {};
+   RECT status = {};
+   bool showCmdbar = true;
+   bool showSidebar = true;
+   bool showStatus = true;
+};
+FrameLayout ComputeFrameLayout(const FrameLayoutInput &input);
+
+// The stored side-bar width made usable: the default for none, at least 100 and at most the
+// client width (when there is one).
+int ClampNavbarWidth(long stored, int clientWidth);
+
+// The block reason for `running` machines in use (empty for none).
+std::string RunningMachinesReason(int running);
+
+// What a file import hands the frame with WM_USER+500: the frame takes the record over and
+// deletes it. Only records made by NewFileImportRecord are taken: anything else in lParam (from
+// another process, or stale) is refused.
+struct FileImportRecord {
+   std::string path;
+   bool success = false;
+   sigc::slot<void> done;
+   sigc::slot<void, cui::Error> error;
+};
+
 class CZOLTFrame : public CWindowImpl<CZOLTFrame, CWindow, CZOLTFrameTraits>,
                    public CCtxEvents<CZOLTFrame, 1>,
                    public sigc::trackable {
 public:
    static constexpr DWORD kStyle = 0x02CF0000;   // overlapped window with clip-children
+   static constexpr UINT WM_RELAYOUT = WM_USER + 1;
+   static constexpr UINT WM_BEGIN_USER_SIZING = WM_USER + 2;
+   static constexpr UINT WM_END_USER_SIZING = WM_USER + 3;
+   static constexpr UINT WM_FILE_IMPORT_DONE = WM_USER + 500;
    static constexpr UINT WM_POLL_STEP = WM_APP + 1;
    static constexpr UINT_PTR kPollTimer = 2;
    static constexpr UINT kPollTimerMs = 300;
+   static constexpr UINT_PTR kKeepOnTopTimer = 3;
+   static constexpr UINT kKeepOnTopMs = 100;
+   static constexpr int kKeepOnTopTicks = 50;
    static constexpr int kDefaultNavbarWidth = 270;
+   static constexpr int kStatusBarHeight = 22;
+   static constexpr UINT kSysToggleChrome = 0xC340;
+   static constexpr DWORD kStatusHostStyle = 0x56000000;
+   // A session end waits at most this long for the session's machines.
+   static constexpr long kEndSessionWaitMs = 60000;
 
    DECLARE_WND_CLASS_EX("ZOLTFrame", CS_DBLCLKS, COLOR_APPWORKSPACE)
 
@@ -35,27 +101,63 @@ public:
    // Creates the window (no parent, default position and size, `title`).
    HWND CreateFrame(const char *title);
 
-   // The window on which accelerators are translated; the frame itself until the command bar exists.
-   HWND GetCmdbarWindow() const { return m_hWnd; }
+   // The window on which accelerators are translated: the command bar, which hands enabled
+   // menu commands to the menu bar.
+   HWND GetCmdbarWindow() const { return cmdbar_.m_hWnd ? cmdbar_.m_hWnd : m_hWnd; }
+   CZOLTCmdbar &GetCmdbar() { return cmdbar_; }
+   CZOLTView &GetView() { return view_; }
+   HWND GetStatusBarHost() const { return statusHost_; }
 
    void RestorePlacement();
    // With `keepSize` only the position comes from the window; the stored size stays.
    void SavePlacement(bool keepSize);
    // Non-zero when the message was consumed.
    BOOL PreTranslateMessage(MSG *msg);
-   bool GetCanFitWindow() const { return canFitWindow_; }
+   bool GetCanFitWindow() const { return canFitWindow_ != 0; }
    void CallConsoleCtl();
    void RecalcLayout(bool applyFit, bool updateMode);
+   void UpdateAutofitMode(bool apply);
+   void SetWindowMode(int mode, bool apply);
+   int GetWindowMode() const { return mode_; }
+   int GetFitFlags() const { return fitFlags_; }
+   // A menu of the command bar opened (true) or closed (false); the hot zone stays shown while
+   // any is open.
+   void OnMenuTracking(bool open);
+   int GetOpenMenuCount() const { return openMenus_; }
+   // The area the tabbed view gets.
+   RECT GetViewRect() const { return viewRect_; }
+   int GetNavbarWidth() const { return navbarWidth_; }
+   void UpdateTitle();
+
+   static FileImportRecord *NewFileImportRecord();
 
    BEGIN_MSG_MAP(CZOLTFrame)
       MESSAGE_HANDLER(WM_CREATE, OnCreate)
       MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
       MESSAGE_HANDLER(WM_CLOSE, OnClose)
       MESSAGE_HANDLER(WM_SIZE, OnSize)
+      MESSAGE_HANDLER(WM_MOVING, OnMoving)
+      MESSAGE_HANDLER(WM_MOVE, OnMove)
+      MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
+      MESSAGE_HANDLER(WM_ACTIVATEAPP, OnActivateApp)
+      MESSAGE_HANDLER(WM_PALETTECHANGED, OnPaletteChanged)
+      MESSAGE_HANDLER(WM_INITMENUPOPUP, OnInitMenuPopup)
+      MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
       MESSAGE_HANDLER(WM_COPYDATA, OnCopyData)
       MESSAGE_HANDLER(WM_ENABLE, OnEnable)
       MESSAGE_HANDLER(WM_POLL_STEP, OnPollStep)
       MESSAGE_HANDLER(WM_TIMER, OnTimer)
+      MESSAGE_HANDLER(WM_SIZING, OnSizing)
+      MESSAGE_HANDLER(WM_ENTERSIZEMOVE, OnEnterSizeMove)
+      MESSAGE_HANDLER(WM_BEGIN_USER_SIZING, OnEnterSizeMove)
+      MESSAGE_HANDLER(WM_EXITSIZEMOVE, OnExitSizeMove)
+      MESSAGE_HANDLER(WM_END_USER_SIZING, OnExitSizeMove)
+      MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+      MESSAGE_HANDLER(WM_RELAYOUT, OnRelayout)
+      MESSAGE_HANDLER(WM_FILE_IMPORT_DONE, OnFileImportDone)
+      MESSAGE_HANDLER(WM_POWERBROADCAST, OnPowerBroadcast)
+      MESSAGE_HANDLER(WM_QUERYENDSESSION, OnQueryEndSession)
+      MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
    END_MSG_MAP()
 
 private:
@@ -63,18 +165,63 @@ private:
    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL &);
+   LRESULT OnMoving(UINT, WPARAM, LPARAM lParam, BOOL &);
+   LRESULT OnMove(UINT, WPARAM, LPARAM, BOOL &);
+   LRESULT OnActivate(UINT, WPARAM wParam, LPARAM, BOOL &bHandled);
+   LRESULT OnActivateApp(UINT, WPARAM wParam, LPARAM, BOOL &bHandled);
+   LRESULT OnPaletteChanged(UINT, WPARAM, LPARAM, BOOL &bHandled);
+   LRESULT OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandled);
+   LRESULT OnSysCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandled);
    LRESULT OnCopyData(UINT, WPARAM, LPARAM lParam, BOOL &);
    LRESULT OnEnable(UINT, WPARAM wParam, LPARAM, BOOL &);
    LRESULT OnPollStep(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, BOOL &bHandled);
+   LRESULT OnSizing(UINT, WPARAM, LPARAM, BOOL &);
+   LRESULT OnEnterSizeMove(UINT, WPARAM, LPARAM, BOOL &);
+   LRESULT OnExitSizeMove(UINT message, WPARAM, LPARAM, BOOL &);
+   LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHandled);
+   LRESULT OnRelayout(UINT, WPARAM, LPARAM, BOOL &);
+   LRESULT OnFileImportDone(UINT, WPARAM, LPARAM lParam, BOOL &);
+   LRESULT OnPowerBroadcast(UINT, WPARAM wParam, LPARAM lParam, BOOL &);
+   LRESULT OnQueryEndSession(UINT, WPARAM, LPARAM, BOOL &);
+   LRESULT OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL &);
 
    bool HasOtherFrame() const;
+   void CreateStatusBarHost();
+   void AddSystemMenuItem();
+   void WatchPreferences();
+   void RegisterOnCtxCurrentObj();
+   void KeepInFront();
+   void OnKeepOnTopTick();
+   void SendFocusEvent();
+   void ShowSizingTooltip();
+   void DestroySizingTooltip();
+   cui::VM *GetCurrentVM() const;
 
-   IVmdbContextPtr ctx_;
+   CZOLTView view_;
+   CZOLTCmdbar cmdbar_;
+   HWND statusHost_ = nullptr;
+   vmdb::Ctx ctx_;
+   std::list<sigc::connection> connections_;
+   sigc::connection vmConnection_;
+   std::string currentPath_;
+   std::string currentType_;
    bool inLayout_ = false;
    bool created_ = false;
+   bool layoutSinceSizing_ = false;
    bool enabled_ = true;
-   bool canFitWindow_ = true;
+   bool userSizing_ = false;
+   SIZE sizingStart_ = {};
+   bool fitInProgress_ = false;
+   HWND sizingTooltip_ = nullptr;
+   LONG canFitWindow_ = 1;
+   int mode_ = MODE_NORMAL;
+   int fitFlags_ = 0;
+   int navbarWidth_ = kDefaultNavbarWidth;
+   RECT viewRect_ = {};
+   int openMenus_ = 0;
+   int keepOnTopCount_ = -1;
+   bool inPollStep_ = false;
    HICON largeIcon_ = nullptr;
    HICON smallIcon_ = nullptr;
 };
@@ -84,4 +231,3 @@ private:
 bool ReadCopyDataText(const COPYDATASTRUCT *data, std::string &text);
 // The answer to a handed-over command line: dwData 0 asks, 1 hands over, anything else is refused.
 LRESULT AnswerHandOff(ULONG_PTR dwData, const std::string &commandLine);
-

@@ -8,7 +8,9 @@
 
 #include "atl/Atl.h"
 #include "cui/Util.h"
+#include "tremappsdk/TremAppSdk.h"
 #include "tremcryptolib/CryptoLib.h"
+#include "tremhwcfg/TremHwCfg.h"
 #include "tremorybase/Base.h"
 #include "tremorybase/Log.h"
 #include "vmdb/Classes.h"
@@ -94,6 +96,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
    CoInitialize(nullptr);
    vmdb::RegisterClasses();
    vmdb::RegisterClientClasses();
+   tremhwcfg::RegisterClasses();
+   tremappsdk::RegisterClasses();
    Base_InitComplete();
 
    bool normal = RunApplication(options);

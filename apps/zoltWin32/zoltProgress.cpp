@@ -21,6 +21,8 @@ LRESULT CVMProgress::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
    if (style & WS_SYSMENU) {
       ::SetWindowLongA(m_hWnd, GWL_STYLE, style & ~WS_SYSMENU);
    }
+   // Over its owner, as the message dialog is, rather than at the template's corner of the screen.
+   CenterOnOwner(nullptr);
    ::ShowWindow(m_hWnd, SW_SHOW);
    return TRUE;
 }

@@ -2,6 +2,8 @@
 
 #include "zoltResources.h"
 
+#include "cui/VM.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -300,4 +302,14 @@ int FindIndexInArray(int value, const int *values, int count)
       }
    }
    return -1;
+}
+
+void RequestSuspendScreenshot(cui::VM *vm, const sigc::slot<void, std::string> &done)
+{
+   if (!vm) {
+      cui::CallSlot(done, std::string());
+      return;
+   }
+   sigc::slot<void, std::string> answer = done;
+   vm->GetSuspendScreenshot([answer](bool, cui::Error) { cui::CallSlot(answer, std::string()); }, done);
 }

@@ -12,6 +12,10 @@
 
 #include <sigc++/sigc++.h>
 
+namespace cui {
+class VM;
+}
+
 // 0 for an empty path or a file that is no bitmap.
 HBITMAP LoadBitmapFile(const std::string &path);
 
@@ -106,3 +110,7 @@ void DisconnectAll(std::list<sigc::connection> &connections);
 
 // The index of the first element equal to `value`; -1 when absent.
 int FindIndexInArray(int value, const int *values, int count);
+
+// Asks the machine for its suspend screenshot; `done` gets the picture's path, or an empty path
+// once when the machine cannot give one.
+void RequestSuspendScreenshot(cui::VM *vm, const sigc::slot<void, std::string> &done);

@@ -176,4 +176,28 @@ TEST(VMClient, SetVariablesAppliesEachAssignmentForThisRun)
    EXPECT_EQ("1", Config_GetString("client.first", ""));
 }
 
+TEST(VMClient, ConsolesConnectOnlyToRunningMachinesTheHostHasOpen)
+{
+   IVmdbDatabasePtr db = ConnectNamed(L"client-mks");
+   IVmdbContextPtr ctx = db->NewContext();
+   IVMClientPtr client = NewClient();
+   EXPECT_EQ(E_UNEXPECTED, client->raw_ConnectMks(_bstr_t(L"/vm/#0001/")));
+   client->Init(ctx->GetRawHandle(), 0, VARIANT_FALSE);
+   ctx->WriteValue(L"/vm/#0001/cfgFile", _variant_t(L"C:\\vms\\a.vmx"));
+   ctx->WriteValue(L"/vm/#0001/vmx/execState/val", _variant_t(L"poweredOn"));
+   ctx->WriteValue(L"/vm/#0002/cfgFile", _variant_t(L"C:\\vms\\b.vmx"));
+   ctx->WriteValue(L"/vm/#0002/vmx/execState/val", _variant_t(L"suspended"));
+   ctx->WriteValue(L"/vm/#0003/vmx/execState/val", _variant_t(L"poweredOn"));
+
+   client->ConnectMks(L"/vm/#0001");
+   EXPECT_EQ("1", Text(_bstr_t(ctx->ReadValue(L"/vm/#0001/mks/connected"))));
+   EXPECT_EQ(E_FAIL, client->raw_ConnectMks(_bstr_t(L"/vm/#0002/"))) << "a suspended machine has no console";
+   // A node without a configuration, a path outside the machines, a machine's inner node, none.
+   for (const wchar_t *path : {L"/vm/#0003/", L"/host2/#0000/", L"/vm/#0001/vmx/", L"/vm/#0009/", L""}) {
+      EXPECT_EQ(E_INVALIDARG, client->raw_ConnectMks(_bstr_t(path))) << Text(_bstr_t(path));
+   }
+   EXPECT_FALSE(Raw(ctx).Exists("/vm/#0002/mks"));
+   EXPECT_FALSE(Raw(ctx).Exists("/vm/#0003/mks"));
+}
+
 }  // namespace

@@ -41,6 +41,12 @@ public:
    std::string GetUser() const override { return ""; }
 };
 
+class FakeHint : public Pressable<cui::DlgHint> {
+public:
+   bool IsSuppressed() const override { return suppressed; }
+   bool suppressed = false;
+};
+
 class FakeBrowser : public Pressable<cui::DlgFileBrowser> {
 public:
    void Run() override { this->Press(); }
@@ -62,6 +68,11 @@ public:
       seen.push_back("question " + text + " " + std::to_string(choices.size()) + " " + std::to_string(cancelIndex) +
                      " " + std::to_string(defaultIndex) + " " + std::to_string(icon));
       return Track(new FakeQuestion);
+   }
+   cui::DlgHint *NewHint(const std::string &text, const std::string &) override
+   {
+      seen.push_back("hint " + text);
+      return Track(new FakeHint);
    }
    cui::DlgPassword *NewPassword(const std::string &text) override
    {
@@ -215,4 +226,41 @@ TEST(CuiDlgScript, ConfiguredScriptStartsOnceTheLibrarysManagerHasAnOwner)
    delete mgr;
    DestroyWindow(owner);
    remove(path.c_str());
+}
+
+TEST(CuiDlgScript, AHintTurnedOffByItsKeyIsSkippedFromThenOn)
+{
+   std::vector<std::string> errors;
+   std::vector<cui::DlgScriptCall> calls = cui::DlgScript::Parse(
+      "hint text=First key=releaseMouse\n"
+      "hint text=Unticked key=other\n"
+      "hint text=Again key=releaseMouse\n"
+      "hint text=Keyless\n"
+      "hint text=Bad key=a/b\n",
+      errors);
+   EXPECT_EQ((std::vector<std::string>{"line 5: bad value for key: \"a/b\""}), errors)
+      << "a key is one part of a preference path";
+   TestDb db;
+   cui::SetVmdbCtx(db.ctx);
+   FakeFactory factory;
+   cui::DlgScriptRunner runner(calls, &factory);
+   runner.Start();
+   auto *hint = dynamic_cast<FakeHint *>(factory.last);
+   ASSERT_NE(nullptr, hint);
+   hint->suppressed = true;
+   hint->Press();
+   TestDb::Drain();
+   dynamic_cast<FakeHint *>(factory.last)->Press();   // not ticked: asked again next time
+   TestDb::Drain();
+   dynamic_cast<FakeHint *>(factory.last)->Press();
+   TestDb::Drain();
+   EXPECT_TRUE(runner.IsDone());
+   EXPECT_EQ((std::vector<std::string>{"hint First", "hint Unticked", "hint Keyless"}), factory.seen);
+   EXPECT_EQ((std::vector<std::string>{"1 hint raised", "1 hint replied suppressed=1", "2 hint raised",
+                                       "2 hint replied suppressed=0", "3 hint skipped: turned off", "4 hint raised",
+                                       "4 hint replied suppressed=0", "done"}),
+             runner.GetLines());
+   EXPECT_TRUE(db.ctx.GetBool("/user/prefState/req/#ZOLT/val/hints/releaseMouse/disabled", false));
+   EXPECT_FALSE(db.ctx.Exists("/user/prefState/req/#ZOLT/val/hints/other/disabled"));
+   cui::SetVmdbCtx(vmdb::Ctx());
 }

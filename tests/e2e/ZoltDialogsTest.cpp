@@ -1,11 +1,14 @@
 // The model library's dialogs in zolt.exe: a dialog script raises each kind through the
 // program's dialog factory; the test reads each window as a user sees it and answers it.
+#include "ScreenImage.h"
+
 #include "e2e/Harness.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -189,6 +192,129 @@ TEST(ZoltDialogs, PasswordHintAndProgressAnswerWhatTheUserDid)
    EXPECT_TRUE(run.WaitForLog("DlgScript: done")) << run.Log();
    EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowEnabled(frame) != FALSE; }, e2e::kReplyTimeoutMs));
 
+   EXPECT_TRUE(e2e::RequestClose(frame));
+   EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+}
+
+TEST(ZoltDialogs, AHintTurnedOffStaysOffAfterARestart)
+{
+   e2e::TestFolder folder;
+   ZoltWithScript run(folder, "hint text=\"Press Ctrl+Alt to release the mouse.\" key=releaseMouse\n"
+                              "info text=\"After the hint.\"\n");
+   {
+      e2e::Process zolt;
+      ASSERT_TRUE(run.Start(zolt)) << e2e::LastFailure();
+      HWND hint = e2e::WaitForDialog(zolt.Id(), "", e2e::kStartTimeoutMs);
+      ASSERT_TRUE(hint) << e2e::LastFailure();
+      HWND check = e2e::WaitForChild(hint, 1243);
+      ASSERT_TRUE(check && IsWindowVisible(check));
+      EXPECT_TRUE(e2e::ClickButton(hint, 1243)) << e2e::LastFailure();
+      EXPECT_TRUE(e2e::ClickButton(hint, 1241)) << e2e::LastFailure();
+      EXPECT_TRUE(run.WaitForLog("DlgScript: 1 hint replied suppressed=1")) << run.Log();
+      HWND info = e2e::WaitForDialog(zolt.Id(), "");
+      ASSERT_TRUE(info) << e2e::LastFailure();
+      EXPECT_TRUE(e2e::ClickButton(info, 1241)) << e2e::LastFailure();
+      EXPECT_TRUE(run.WaitForLog("DlgScript: done")) << run.Log();
+      HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, zolt.Id()});
+      EXPECT_TRUE(e2e::RequestClose(frame));
+      EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   }
+   {
+      // The same user: the hint is not shown again, the next call comes at once.
+      e2e::Process zolt;
+      ASSERT_TRUE(run.Start(zolt)) << e2e::LastFailure();
+      EXPECT_TRUE(e2e::WaitForFileText(folder.PathOf("zolt.log"), "DlgScript: 1 hint skipped: turned off",
+                                       e2e::kStartTimeoutMs))
+         << run.Log();
+      HWND info = e2e::WaitForDialog(zolt.Id(), "");
+      ASSERT_TRUE(info) << e2e::LastFailure();
+      EXPECT_EQ(e2e::ReadText(e2e::WaitForChild(info, 1182)), std::optional<std::string>("After the hint."));
+      EXPECT_TRUE(e2e::ClickButton(info, 1241)) << e2e::LastFailure();
+      EXPECT_TRUE(run.WaitForLog("DlgScript: 2 info replied")) << run.Log();
+      HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, zolt.Id()});
+      EXPECT_TRUE(e2e::RequestClose(frame));
+      EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   }
+}
+
+// The message dialog in its main forms, as the screen shows it: drawn (not a black hole over its
+// owner), centred on the frame inside the frame's monitor, and kept as a picture under the build
+// folder to be looked at.
+struct Form {
+   const char *name;
+   const char *line;
+   int answer;   // the control that answers it
+};
+
+TEST(ZoltDialogs, MainFormsAreDrawnCentredOnTheFrameAndPictured)
+{
+   const std::vector<Form> forms = {
+      {"info", "info text=\"All the files were copied.\" title=\"Copy\"", 1241},
+      {"warning", "warning text=\"The disk is almost full.\"", 1241},
+      {"error", "error text=\"The machine cannot be started.\\nThe file is locked by another program.\"", 1241},
+      {"yes-no", "question text=\"Delete the snapshot?\" choice=\"_Yes\" choice=\"_No\" cancel=1", 1242},
+      {"choices",
+       "question text=\"The configuration file was changed. What should be kept?\" choice=\"_Keep mine\" "
+       "choice=\"_Replace with theirs\" choice=\"Merge both\" choice=\"Cancel\" cancel=3 default=0",
+       1242},
+      {"hint", "hint text=\"Press Ctrl+Alt to release the mouse from the machine.\" title=\"Hint\"", 1241},
+      {"hint-question", "squestion text=\"Power off the machine?\" choice=\"_Yes\" choice=\"_No\" cancel=1", 1242},
+      {"password", "password text=\"Enter the password of the encrypted machine:\"", 1242},
+      {"progress", "progress text=\"Copying the disks\" cancelable=1 percent=40", IDCANCEL},
+   };
+   std::string script;
+   for (const Form &form : forms) {
+      script += std::string(form.line) + "\n";
+   }
+   e2e::TestFolder folder;
+   ZoltWithScript run(folder, script);
+   const std::string pictures = e2e::TestProgramFolder() + "\\screenshots";
+   CreateDirectoryA(pictures.c_str(), nullptr);
+
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt)) << e2e::LastFailure();
+   HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, zolt.Id()});
+   ASSERT_TRUE(frame) << e2e::LastFailure();
+   const COLORREF face = GetSysColor(COLOR_BTNFACE);
+   for (size_t i = 0; i < forms.size(); ++i) {
+      const Form &form = forms[i];
+      SCOPED_TRACE(form.name);
+      HWND dlg = e2e::WaitForDialog(zolt.Id(), "", i == 0 ? e2e::kStartTimeoutMs : e2e::kReplyTimeoutMs);
+      ASSERT_TRUE(dlg) << e2e::LastFailure();
+      ASSERT_EQ(GetWindow(dlg, GW_OWNER), frame);
+      Sleep(300);   // its first paint
+
+      e2e::ScreenImage shown = e2e::CaptureClientFromScreen(dlg);
+      ASSERT_FALSE(shown.Empty());
+      const size_t all = shown.pixels.size();
+      EXPECT_LT(shown.CountBlack(), all / 4) << "the screen shows the dialog, not a black rectangle";
+      EXPECT_GT(shown.CountColour(face), all / 2) << "its face has the dialog colour";
+
+      RECT d;
+      RECT f;
+      GetWindowRect(dlg, &d);
+      GetWindowRect(frame, &f);
+      MONITORINFO monitor = {};
+      monitor.cbSize = sizeof(monitor);
+      GetMonitorInfoA(MonitorFromWindow(frame, MONITOR_DEFAULTTONEAREST), &monitor);
+      EXPECT_GE(d.left, monitor.rcWork.left);
+      EXPECT_GE(d.top, monitor.rcWork.top);
+      EXPECT_LE(d.right, monitor.rcWork.right);
+      EXPECT_LE(d.bottom, monitor.rcWork.bottom);
+      if (d.bottom - d.top < f.bottom - f.top && d.right - d.left < f.right - f.left) {
+         EXPECT_NEAR((d.left + d.right) / 2, (f.left + f.right) / 2, 1) << "centred on the frame";
+         EXPECT_NEAR((d.top + d.bottom) / 2, (f.top + f.bottom) / 2, 1);
+      }
+
+      e2e::ScreenImage picture = e2e::CaptureWindowFromScreen(dlg);
+      EXPECT_TRUE(e2e::SavePng(picture, pictures + "\\dialog-" + std::to_string(i + 1) + "-" + form.name + ".png"));
+
+      EXPECT_TRUE(e2e::ClickButton(dlg, form.answer)) << e2e::LastFailure();
+      const std::string kind = std::string(form.line).substr(0, std::string(form.line).find(' '));
+      EXPECT_TRUE(run.WaitForLog("DlgScript: " + std::to_string(i + 1) + " " + kind + " replied")) << run.Log();
+      EXPECT_TRUE(e2e::WaitForWindowGone(dlg));
+   }
+   EXPECT_TRUE(run.WaitForLog("DlgScript: done")) << run.Log();
    EXPECT_TRUE(e2e::RequestClose(frame));
    EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
 }

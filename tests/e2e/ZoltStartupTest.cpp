@@ -59,6 +59,21 @@ private:
    std::string config_;
 };
 
+// The window's text once it is `wanted`, or the last text read when it did not become that in time
+// (a title follows the session from the program's poll steps).
+std::string WaitForTitle(HWND window, const std::string &wanted)
+{
+   std::string text;
+   for (DWORD waited = 0; waited <= kExitMs; waited += 100) {
+      text = e2e::ReadText(window).value_or("");
+      if (text == wanted) {
+         break;
+      }
+      Sleep(100);
+   }
+   return text;
+}
+
 // Reads the box the process shows, presses its button and returns the box's text.
 std::string AnswerBox(const e2e::Process &process, const std::string &button)
 {
@@ -171,7 +186,8 @@ TEST(ZoltMainWindow, ClosingTheFrameExitsNormally)
    ASSERT_TRUE(run.Start(zolt, "")) << e2e::LastFailure();
    HWND frame = ZoltRun::WaitForFrame(zolt);
    ASSERT_TRUE(frame) << e2e::LastFailure();
-   EXPECT_EQ(e2e::ReadText(frame), std::optional<std::string>("Tremory Deskmoor"));
+   // The host mode is the default: the title names the local session's host.
+   EXPECT_EQ(WaitForTitle(frame, "Local Host - Tremory Deskmoor"), "Local Host - Tremory Deskmoor");
 
    // Idle, the main loop sleeps in its poll step instead of spinning.
    FILETIME created, ended, kernelBefore, userBefore, kernelAfter, userAfter;
@@ -184,6 +200,24 @@ TEST(ZoltMainWindow, ClosingTheFrameExitsNormally)
 
    ASSERT_TRUE(e2e::RequestClose(frame));
    ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
+   EXPECT_EQ(zolt.ExitCode(), 0);
+   EXPECT_NE(run.Log().find("Exited normally.\n"), std::string::npos) << run.Log();
+}
+
+TEST(ZoltMainWindow, DesktopModeTitleIsTheProgramNameAndClosingAsksNothingWithoutMachines)
+{
+   e2e::TestFolder folder;
+   ZoltRun run(folder);
+   e2e::Process zolt;
+   ASSERT_TRUE(run.Start(zolt, "-H")) << e2e::LastFailure();
+   HWND frame = ZoltRun::WaitForFrame(zolt);
+   ASSERT_TRUE(frame) << e2e::LastFailure();
+   ASSERT_TRUE(run.WaitForLog("CZOLTApp::OnCtxCurrentObj: home\n")) << run.Log();
+   // The home tab is current: no object name, no host part.
+   EXPECT_EQ(e2e::ReadText(frame), std::optional<std::string>("Tremory Deskmoor"));
+
+   ASSERT_TRUE(e2e::RequestClose(frame));
+   ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure() << run.Log();
    EXPECT_EQ(zolt.ExitCode(), 0);
    EXPECT_NE(run.Log().find("Exited normally.\n"), std::string::npos) << run.Log();
 }

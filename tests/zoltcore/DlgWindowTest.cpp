@@ -2,13 +2,18 @@
 #include "zoltDlgKinds.h"
 #include "zoltDlgMgr.h"
 
+#include "zoltMonitors.h"
+
 #include "atl/Atl.h"
 #include "res/resource.h"
+#include "tremorybase/Log.h"
 
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -290,6 +295,95 @@ TEST_F(DlgWindows, AMessageTallerThanTheWorkAreaIsClampedAndScrolls)
    EXPECT_LE(button.bottom, window.bottom) << "the OK button stays on the dialog";
    warning->DeleteDlg();
    Pump();
+}
+
+// Two monitors side by side on the one virtual screen, each with a strip taken off its work area.
+std::vector<MonitorArea> TwoMonitors()
+{
+   return {MonitorArea{{0, 0, 640, 1024}, {0, 0, 640, 990}},
+           MonitorArea{{640, 0, 1280, 1024}, {640, 60, 1280, 1024}}};
+}
+
+class MonitorSourceSwap {
+public:
+   explicit MonitorSourceSwap(MonitorSource source) : previous_(SetMonitorSource(source)) {}
+   ~MonitorSourceSwap() { SetMonitorSource(previous_); }
+
+private:
+   MonitorSource previous_;
+};
+
+TEST(Monitors, TheNearestIsTheMostOverlappedElseTheClosest)
+{
+   const std::vector<MonitorArea> two = TwoMonitors();
+   MonitorArea found = {};
+   ASSERT_TRUE(FindNearestMonitor(two, RECT{600, 10, 800, 100}, found));
+   EXPECT_EQ(found.monitor.left, 640) << "more of it lies on the right monitor";
+   ASSERT_TRUE(FindNearestMonitor(two, RECT{-300, 10, -100, 100}, found));
+   EXPECT_EQ(found.monitor.left, 0) << "off every screen: the closest";
+   ASSERT_TRUE(FindNearestMonitor(two, RECT{2000, 10, 2100, 100}, found));
+   EXPECT_EQ(found.monitor.left, 640);
+   EXPECT_FALSE(FindNearestMonitor({}, RECT{0, 0, 10, 10}, found));
+   EXPECT_FALSE(GetMonitors().empty()) << "Windows reports at least one";
+}
+
+TEST_F(DlgWindows, ADialogIsCentredOnItsOwnerWithinTheOwnersMonitor)
+{
+   MonitorSourceSwap swap(TwoMonitors);
+   // The owner stands at the left edge and the top of the right monitor.
+   MoveWindow(owner_, 650, 0, 200, 100, TRUE);
+   cui::DlgInfo *info = mgr_.NewInfo("Centred where the owner is.", "");
+   HWND dlg = info->GetDlgWindow();
+   RECT rect;
+   GetWindowRect(dlg, &rect);
+   const int width = rect.right - rect.left;
+   ASSERT_GT(width, 200) << "wider than its owner, so it must be pushed back onto the monitor";
+   EXPECT_EQ(rect.left, 640) << "kept inside the owner's monitor, not the whole screen";
+   EXPECT_EQ(rect.top, 60) << "below the strip taken off that monitor's work area";
+
+   // An owner in the middle of the left monitor: centred on it exactly.
+   MoveWindow(owner_, 100, 300, 400, 300, TRUE);
+   cui::DlgInfo *centred = mgr_.NewInfo("Centred.", "");
+   RECT second;
+   GetWindowRect(centred->GetDlgWindow(), &second);
+   EXPECT_EQ((second.left + second.right) / 2, 300);
+   EXPECT_NEAR((second.top + second.bottom) / 2, 450, 1);
+   cui::DlgProgress *progress = mgr_.NewProgress("Copying");
+   RECT third;
+   GetWindowRect(progress->GetDlgWindow(), &third);
+   EXPECT_EQ((third.left + third.right) / 2, 300) << "the progress window too";
+   info->DeleteDlg();
+   centred->DeleteDlg();
+   progress->DeleteDlg();
+   Pump();
+}
+
+[[noreturn]] void ThrowingPanic(const char *text)
+{
+   throw std::runtime_error(text);
+}
+
+TEST(DlgMgrPanics, KindsTheProgramDoesNotBuildStopWithTheirSourceLine)
+{
+   Panic_SetHandler(ThrowingPanic);
+   DlgMgr mgr;
+   auto panicText = [](const std::function<void()> &call) {
+      try {
+         call();
+      } catch (const std::runtime_error &e) {
+         return std::string(e.what());
+      }
+      return std::string("no panic");
+   };
+   EXPECT_EQ(panicText([&] { mgr.NewActivate(cui::DlgActivate::Type(), "", ""); }), "NOT_IMPLEMENTED zoltDlgMgr:285\n");
+   EXPECT_EQ(panicText([&] { mgr.NewAuthenticate(0, "", ""); }), "NOT_IMPLEMENTED zoltDlgMgr:311\n");
+   EXPECT_EQ(panicText([&] { mgr.NewChangePassword(""); }), "NOT_IMPLEMENTED zoltDlgMgr:335\n");
+   EXPECT_EQ(panicText([&] { mgr.NewConnectTo("", ""); }), "NOT_IMPLEMENTED zoltDlgMgr:360\n");
+   EXPECT_EQ(panicText([&] { mgr.NewCloseRoamingVM(true); }), "NOT_IMPLEMENTED zoltDlgMgr:441\n");
+   EXPECT_FALSE(mgr.Implements(cui::DlgMgr::SLOT_ACTIVATE)) << "the library shows its own window instead";
+   EXPECT_TRUE(mgr.Implements(cui::DlgMgr::SLOT_PROGRESS));
+   EXPECT_EQ(mgr.GetDlgCount(), 0u);
+   Panic_SetHandler(nullptr);
 }
 
 TEST(DlgMgrLifetime, DestructorEndsEvenWhenADialogNoLongerAnnouncesItsEnd)

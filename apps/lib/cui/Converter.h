@@ -2,8 +2,12 @@
 // converter is never busy.
 #pragma once
 
+#include <windows.h>
+
 #include <set>
 #include <string>
+
+#include "cui/Error.h"
 
 namespace wui {
 namespace p2v {
@@ -18,6 +22,9 @@ public:
    void ShowProgressDialog();
    // True while a conversion writes the machine at that configuration path.
    bool IsBeingConverted(const std::string &cfgPath) const;
+   // Imports another product's machine or image file (".vmc", ".spf", ".sv2i") through the
+   // import wizard over `owner`. No importer is part of this library: `abort` hears why.
+   void Open(HWND owner, const std::string &path, const cui::AbortSlot &abort, const cui::DoneSlot &done);
 
 private:
    std::set<std::string> converting_;

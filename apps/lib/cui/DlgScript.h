@@ -9,6 +9,7 @@
 //   "DlgScript: <n> <kind> raised\n"
 //   "DlgScript: <n> <kind> replied[ <name>=<value>...]\n"   (texts quoted as in the script)
 //   "DlgScript: <n> <kind> failed: no dialog\n"
+//   "DlgScript: <n> <kind> skipped: turned off\n"   (a hint whose key the user turned off)
 //   "DlgScript: line <l>: <what>\n"   (a bad line; it is left out, the others run)
 //   "DlgScript: done\n"
 //
@@ -18,9 +19,10 @@
 //   every kind      reply=<action>[,<action>...]  what the script's handler answers to the first,
 //                   second... reply (the last one repeats; default destroy); actions enable,
 //                   keepDisabled (the script re-enables the dialog one second later), destroy
-//   info, warning, error, hint: text, title
+//   info, warning, error: text, title
+//   hint            text, title, key
 //   question        text, title, choice (repeated, in order), cancel, default, icon (0 or 1)
-//   squestion       text, title, choice, cancel, default
+//   squestion       text, title, choice, cancel, default, key
 //   password, changePassword: text
 //   activate        text, title, type (0 or 1)
 //   authenticate    text, title, mode
@@ -32,6 +34,11 @@
 // choice password confirmation; activate choice key; authenticate cancelled user password
 // domain; changePassword choice old new confirmation; connectTo cancelled address port secure;
 // progress cancelled; fileBrowser cancelled path; closeRoamingVM choice.
+//
+// A hint key names a hint the user can turn off, as the message box's hint keys do: a hint (or
+// squestion answered 0) whose check box was ticked writes the preference
+// "/user/prefState/req/#ZOLT/val/hints/<key>/disabled" (true), and while it is true the call
+// with that key is skipped.
 #pragma once
 
 #include <memory>
@@ -51,6 +58,7 @@ struct DlgScriptCall {
    std::string text;
    std::string title;
    std::vector<std::string> choices;
+   std::string hintKey;
    int cancelIndex = -1;
    int defaultIndex = -1;
    int icon = 0;

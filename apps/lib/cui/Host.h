@@ -29,6 +29,16 @@ public:
    // The configuration files of the machines registered on the host, in the order of
    // "vms/registeredvms/#" (each element's "cfgPath").
    std::vector<std::string> GetRegisteredVMs() const;
+   // What the host lets this user do ("cap/newVM", "cap/editSettings", "cap/unregisterVM"): allowed
+   // unless the node says "0" or "false".
+   bool CapNewVM() const;
+   bool CapEditSettings() const;
+   bool CapUnregisterVM() const;
+   // "cap/editVmStartStop": whether machines may be set to start and stop with the host.
+   bool CapEditVmStartStop() const;
+   // The host's operating system ("setup/osType": "1" or "windows", "2" or "linux"): 1 Windows,
+   // 2 Linux, 0 another; a host that does not say is the Windows one this library runs on.
+   int GetOSType() const;
 
    // Raised from a poll step when anything under the host's node changes.
    sigc::signal<void> changed;
@@ -40,6 +50,8 @@ protected:
    void SetPath(const std::string &hostPath);
 
 private:
+   bool GetCap(const char *name) const;
+
    Cnx *cnx_;
    vmdb::Ctx ctx_;
    std::string path_;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "cui/VM.h"
+
 struct IUnknown;
 
 namespace wui {
@@ -12,9 +14,15 @@ class DlgMgr;
 
 namespace cui {
 
-class MVMTemplate;
 class VMMgr;
 class ZephroServerMgr;
+
+// A managed machine template: a machine of its own kind, whose database node
+// (GetVmPath) is that of the machine it was opened as.
+class MVMTemplate : public VM {
+public:
+   using VM::VM;
+};
 
 class MVMTMgr {
 public:

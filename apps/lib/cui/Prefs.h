@@ -49,12 +49,19 @@ public:
 
    bool GetTrayIconEnabled() const;                 // "val/zolt/trayIcon/enabled"
    bool GetBackgroundOnClose() const;               // "val/zolt/backgroundOnClose"
+   bool GetFullScreenV5() const;                    // "val/zolt/view/fullScreenV5": full screen at power-on
+                                                    // is the program's own full-screen mode
    bool GetSidebar() const;                         // "val/zolt/view/sidebar", default true
    void SetSidebar(bool on);
    bool GetStatusBarShow() const;                   // "val/zolt/view/statusBar", default true
    void SetStatusBarShow(bool on);
    bool GetQuickSwitch() const;                     // "val/zolt/view/quickSwitch"
    void SetQuickSwitch(bool on);
+   bool GetQuickSwitchEnabled() const;              // "val/zolt/view/quickSwitchEnabled", default true
+   bool GetAutofitWindow() const;                   // "val/zolt/view/autofitWindow"
+   bool GetAutofitGuest() const;                    // "val/zolt/view/autofitGuest"
+   bool GetCanEnableAllHints() const;               // "val/zolt/hints/canEnableAll"
+   bool GetShowEnabledHints() const;                // "val/zolt/hints/showEnabled"
 
    // Any "val/..." node as a flag or a text (tests and later accessors).
    bool GetBool(const std::string &valPath, bool defaultValue) const;

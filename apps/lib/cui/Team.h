@@ -10,6 +10,8 @@
 
 namespace cui {
 
+class TeamNet;
+
 class Team : public sigc::trackable {
 public:
    Team(std::string filename, std::string name);
@@ -22,6 +24,17 @@ public:
    // Powered on when any machine is, else the state of the first machine, else powered off.
    VM::PowerState GetPowerState() const;
    bool HasVM(const std::string &vmPath) const;
+   // The team's networks (LAN segments), owned by the team.
+   const std::vector<TeamNet *> &GetNets() const { return nets_; }
+   // 3 while the team is suspended (power on then resumes it), else 1 when it can be suspended
+   // (a machine runs), else 0.
+   int GetPowerSuspendActionState() const;
+   // What the user may do with the team now: nothing while it is busy; deleting needs every
+   // machine off.
+   bool GetCanAddRemove() const { return !busy_; }
+   bool GetCanEditSettings() const { return !busy_; }
+   bool GetCanDeleteTeam() const { return !busy_ && GetPowerState() != VM::POWERED_ON; }
+   bool GetCanDeleteVM() const { return GetCanDeleteTeam(); }
 
    sigc::signal<void> changed;
 
@@ -30,6 +43,8 @@ protected:
    std::string name_;
    std::vector<VM *> vms_;   // owned by the machine manager
    VM *current_ = nullptr;
+   std::vector<TeamNet *> nets_;
+   bool busy_ = false;
 };
 
 }  // namespace cui
@@ -40,6 +55,18 @@ namespace wui {
 class Team : public cui::Team {
 public:
    using cui::Team::Team;
+
+   bool GetBusy() const { return busy_; }
+   // Whether the team can go to power state `state` now (0 on, 1 off, 2 suspended, 4 reset).
+   bool IsPowerStateEnabled(int state) const;
+   // Makes one of the team's own machines its current one; raises `changed`.
+   void SetCurrentVM(cui::VM *vm)
+   {
+      if (vm && vm != current_ && HasVM(vm->GetVmPath())) {
+         current_ = vm;
+         changed.emit();
+      }
+   }
 };
 
 }  // namespace wui

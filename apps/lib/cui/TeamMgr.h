@@ -21,6 +21,9 @@ public:
    // By team file, compared without regard to case and slash direction; null when none.
    Team *GetTeamByCfgPath(const std::string &cfgPath) const;
 
+   // Raised for each team the manager takes in, once it is in the list.
+   sigc::signal<void, Team *> teamAdded;
+
 protected:
    void AddTeam(std::unique_ptr<Team> team);
    void RemoveTeam(Team *team);
@@ -40,6 +43,8 @@ public:
 
    // The open team that holds the machine at that database path; null when none.
    cui::Team *GetTeamByVMPath(const std::string &vmPath) const;
+   // Closes every open team (their machines stay with the machine manager).
+   void CloseAllTeams();
 };
 
 }  // namespace wui

@@ -3,12 +3,39 @@
 
 #include <windows.h>
 
+#include <string>
+
+namespace cui {
+class Snapshot;
+class VM;
+}  // namespace cui
+
 namespace wui {
 namespace util {
 
 // The configuration key "ui.zephro.extension" (a boolean, false by default) turns the managed
 // template ("Zephro") extension on.
 bool HasZephroExtension();
+
+// The long form of a file path (8.3 names expanded). A path the system cannot resolve (a file
+// that does not exist, a path on another host) comes back as given when `keepOnFailure` is
+// true, else empty.
+std::string GetLongPathNameA(const std::string &path, bool keepOnFailure);
+
+// A power item of a menu or toolbar: `op` 0 power on, 1 power off, 2 suspend, 4 reset; `hard`
+// the machine's own form rather than the guest's. Sets `enabled` (false without a machine) and
+// returns a new text ending in `accel`, or "" when the item keeps its own.
+namespace Power {
+std::string UpdateVMMenuItem(cui::VM *vm, int op, bool hard, const std::string &accel, bool *enabled);
+}  // namespace Power
+
+// Whether the machine's snapshots can be taken, restored (`snapshot` null: the current one) or
+// managed now: never without a machine or while it is busy.
+namespace snapshot {
+bool CanTakeSnapshot(cui::VM *vm);
+bool CanRestoreSnapshot(cui::VM *vm, cui::Snapshot *snapshot = nullptr);
+bool CanManageSnapshot(cui::VM *vm);
+}  // namespace snapshot
 
 }  // namespace util
 

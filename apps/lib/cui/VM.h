@@ -1,50 +1,172 @@
-// A virtual machine as the model library knows it.
+// A virtual machine as the model library knows it: a machine the host has registered under
+// "/vm/#…/". Its getters answer from the library's copy of that node, which follows the
+// database from poll steps; its signals are raised there.
 #pragma once
 
+#include <ctime>
+#include <map>
 #include <string>
 
 #include <sigc++/sigc++.h>
 
+#include "cui/Error.h"
+#include "cui/VmdbCtx.h"
+
+namespace wui {
+class VMMgr;
+}
+
 namespace cui {
+
+class Host;
 
 class VM : public sigc::trackable {
 public:
-   enum PowerState { POWERED_ON = 0, POWERED_OFF = 1, SUSPENDED = 2, POWER_UNKNOWN = 3 };
+   // What GetPowerState reports (0 to 2) and what SetPowerState asks for (all five).
+   enum PowerState {
+      POWERED_ON = 0,
+      POWERED_OFF = 1,
+      SUSPENDED = 2,
+      POWER_ON_FORK = 3,   // asked only: powers a new fork on, like POWERED_ON
+      RESET = 4,           // asked only: restarts a running machine
+   };
+   // How a power change is carried out.
+   enum PowerOption {
+      POWEROP_DEFAULT = 0,   // as the machine's configuration says ("power.offMode", ...), else hard
+      POWEROP_HARD = 1,      // the host acts at once
+      POWEROP_SOFT = 2,      // the guest is asked to shut down, suspend or restart itself
+      POWEROP_TRYSOFT = 3,   // the guest is asked, the host acts when it cannot be
+      POWEROP_FORK = 4,      // the power-on of a new fork; acts as hard
+   };
    // State of one power action: not possible now, possible, under way.
    enum ActionState { ACTION_UNAVAILABLE = 0, ACTION_AVAILABLE = 1, ACTION_RUNNING = 2 };
+   // Kinds of operation for GetBusy's mask.
+   enum BusyKind { BUSY_CONFIG = 1, BUSY_SNAPSHOT = 2, BUSY_POWER = 4, BUSY_OTHER = 8, BUSY_ANY = 15 };
 
-   // `vmPath` is the machine's database node ("/vm/#0001/"), `filename` its configuration file.
-   VM(std::string vmPath, std::string filename, std::string name);
+   // Follows the machine registered at `vmPath` ("/vm/#0001/") in `ctx`'s database (on a
+   // context of its own). `host` is the host it was opened on (may be null).
+   VM(const vmdb::Ctx &ctx, const std::string &vmPath, Host *host);
    virtual ~VM();
 
    const std::string &GetVmPath() const { return vmPath_; }
    const std::string &GetFilename() const { return filename_; }
    const std::string &GetName() const { return name_; }
-   PowerState GetPowerState() const { return powerState_; }
-   ActionState GetPowerOnActionState() const { return powerOnAction_; }
-   ActionState GetPowerOffActionState() const { return powerOffAction_; }
-   ActionState GetPowerSuspendActionState() const { return suspendAction_; }
-   bool GetInTeam() const { return inTeam_; }
-   bool GetPowerOnAtStartup() const { return powerOnAtStartup_; }
-   bool GetGUIRestricted() const { return guiRestricted_; }
+   Host *GetHost() const { return host_; }
 
-   sigc::signal<void> changed;
-   sigc::signal<void> powerStateChanged;
+   // Configuration ("vmx/cfgState/val/").
+   const std::string &GetGuestOS() const { return guestOS_; }   // an id of cui/GuestOS.h
+   std::string GetGuestOSName() const;
+   long GetMemoryMB() const { return memoryMB_; }
+   long GetCPUCount() const { return cpuCount_; }
+   const std::string &GetNotes() const { return notes_; }
+   int GetConfigVersion() const { return configVersion_; }
+   int GetHardwareVersion() const { return hardwareVersion_; }
+   long GetGenerationNo() const { return generationNo_; }
+   bool GetGUIRestricted() const { return guiRestricted_; }
+   bool GetPowerOnAtStartup() const { return powerOnAtStartup_; }
+   bool GetFullScreenAtPowerOn() const { return fullScreenAtPowerOn_; }
+   bool GetExitAtPowerOff() const { return exitAtPowerOff_; }
+   // In a team when its configuration names a team file.
+   bool GetInTeam() const { return !teamFile_.empty(); }
+   const std::string &GetTeamFile() const { return teamFile_; }
+
+   // Execution state ("vmx/execState/").
+   PowerState GetPowerState() const { return powerState_; }
+   ActionState GetPowerOnActionState() const;
+   ActionState GetPowerOffActionState() const;
+   ActionState GetPowerSuspendActionState() const;
+   // True when an operation of a kind in `mask` (BusyKind bits) is under way; the library
+   // carries out power operations only so far.
+   bool GetBusy(int mask) const;
+   // What the user may do with the machine now, from its power state and busy flags.
+   bool GetCanFitGuest() const { return powerState_ == POWERED_ON; }
+   bool GetCanDoCloneWizard() const { return powerState_ == POWERED_OFF && !GetBusy(BUSY_ANY); }
+   bool GetCanInstallTools() const { return powerState_ == POWERED_ON; }
+   bool GetCanDoVMSettings() const { return !GetBusy(BUSY_ANY); }
+   bool GetCanScreenshot() const { return powerState_ == POWERED_ON; }
+   bool GetCanStartMovieCapture() const { return powerState_ == POWERED_ON; }
+   bool GetCanUpgradeHardware() const { return powerState_ == POWERED_OFF && !GetBusy(BUSY_ANY); }
+   bool GetCanDelete() const { return powerState_ != POWERED_ON && !GetBusy(BUSY_ANY); }
+   // Features the simulated host does not offer: forks, a mounted tools image, a movie capture
+   // under way, remote display.
+   bool IsForkable() const { return false; }
+   bool GetToolsISOMounted() const { return false; }
+   bool GetCanStopMovieCapture() const { return false; }
+   bool IsVNCEnabled() const { return false; }
+   // When the machine was powered on (0 when it is off).
+   time_t GetPoweredOnAt() const { return poweredOnAt_; }
+   // The picture of the guest's screen saved at suspend; empty when none.
+   const std::string &GetSuspendScreenshotPath() const { return screenshot_; }
+   // False once the host no longer has the machine (closed, or gone from the database).
+   bool IsRegistered() const { return registered_; }
+
+   // Asks for a power change (POWERED_ON and POWER_ON_FORK power on or resume, POWERED_OFF
+   // powers off, SUSPENDED suspends, RESET resets). `done` runs when the machine has got there;
+   // `abort` (false, the host's text) when it cannot.
+   void SetPowerState(PowerState state, PowerOption option, const AbortSlot &abort, const DoneSlot &done = DoneSlot());
+   void SetPowerState(int state, int option, const AbortSlot &abort, const DoneSlot &done = DoneSlot())
+   {
+      SetPowerState(static_cast<PowerState>(state), static_cast<PowerOption>(option), abort, done);
+   }
+   void PowerOff(const AbortSlot &abort, const DoneSlot &done = DoneSlot());
+   // Gives `pathSlot` the suspend screenshot's path (empty when there is none); `abort` when
+   // the machine cannot give one.
+   void GetSuspendScreenshot(const AbortSlot &abort, const sigc::slot<void, std::string> &pathSlot);
+
+   sigc::signal<void> changed;             // anything below, and any other change
+   sigc::signal<void> powerStateChanged;   // the power state
+   sigc::signal<void> actionStateChanged;  // a power operation started or ended
+   sigc::signal<void> configChanged;       // the configuration (the mirror's generation)
+   sigc::signal<void> nameChanged;
+   sigc::signal<void> notesChanged;
+   sigc::signal<void> removed;             // the machine was closed or is gone
+
+   VM(const VM &) = delete;
+   VM &operator=(const VM &) = delete;
 
 protected:
-   // Raises powerStateChanged and changed when the state differs.
-   void SetPowerState(PowerState state);
+   friend class VMMgr;
+   friend class wui::VMMgr;
+   // Reads the node again and raises the signals of what changed.
+   void Refresh();
+   // Marks the machine closed (no more signals but `removed`, raised by the manager).
+   void SetUnregistered();
+   // Raised when the machine's node has gone from the database; the manager follows it.
+   sigc::signal<void> vanished;
+   // The power operation the host has under way, or the one asked and not yet answered.
+   std::string PendingPowerOp() const { return pending_.empty() ? requested_ : pending_; }
 
+private:
+   void OnWatch();
+   void OnPowerAnswer(std::string error, std::map<std::string, std::string> outputs, std::string op,
+                      AbortSlot abort, DoneSlot done);
+
+   vmdb::Ctx ctx_;
    std::string vmPath_;
+   Host *host_;
+   sigc::connection watch_;
+   bool registered_ = true;
+
    std::string filename_;
    std::string name_;
-   PowerState powerState_ = POWERED_OFF;
-   ActionState powerOnAction_ = ACTION_AVAILABLE;
-   ActionState powerOffAction_ = ACTION_UNAVAILABLE;
-   ActionState suspendAction_ = ACTION_UNAVAILABLE;
-   bool inTeam_ = false;
-   bool powerOnAtStartup_ = false;
+   std::string guestOS_;
+   long memoryMB_ = 0;
+   long cpuCount_ = 0;
+   std::string notes_;
+   int configVersion_ = 0;
+   int hardwareVersion_ = 0;
+   long generationNo_ = -1;
    bool guiRestricted_ = false;
+   bool powerOnAtStartup_ = false;
+   bool fullScreenAtPowerOn_ = false;
+   bool exitAtPowerOff_ = false;
+   std::string teamFile_;
+
+   PowerState powerState_ = POWERED_OFF;
+   std::string pending_;     // "vmx/execState/pending"
+   std::string requested_;   // sent by this machine object, not yet answered
+   time_t poweredOnAt_ = 0;
+   std::string screenshot_;
 };
 
 }  // namespace cui

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <sigc++/sigc++.h>
 
@@ -26,6 +27,9 @@ public:
 
    bool GetFullScreen() const;                      // "val/zolt/view/fullScreen"
    void SetFullScreen(bool on);
+   bool GetTabShow() const;                         // "val/zolt/view/tabs", default true
+   // The current record's "viewType": "summary", "appliance" or "console" ("summary" when unset).
+   std::string GetViewType() const;
 
    // The record path the link points at; empty when the link is unset.
    std::string GetCurrentObj() const;
@@ -40,6 +44,27 @@ public:
 
    // Raised from a poll step after the currentObj link changed (written or removed).
    sigc::signal<void> currentObjChanged;
+
+   // The command bar's layout, per toolbar (band id), under "val/zolt/toolbar/<type>/": the band's
+   // position ("index", -1 when never saved), width ("length", 0 when never saved), row break
+   // ("newLine"), shown ("show", default true) and button order ("items", numbers joined by ",").
+   enum Toolbar {
+      TOOLBAR_MENU = 0, TOOLBAR_POWER = 1, TOOLBAR_ZEPHRO = 2, TOOLBAR_SNAPSHOT = 3, TOOLBAR_VIEW = 4,
+      TOOLBAR_QUICK_SWITCH = 5, TOOLBAR_INSTANCE = 6, TOOLBAR_VPLAY = 7
+   };
+   typedef int ToolbarItem;
+   static std::string ToolbarPath(int type);
+   int GetToolbarIndex(int type) const;
+   void SetToolbarIndex(int type, int index);
+   int GetToolbarLength(int type) const;
+   void SetToolbarLength(int type, int length);
+   bool GetToolbarNewLine(int type) const;
+   void SetToolbarNewLine(int type, bool on);
+   bool GetToolbarShow(int type) const;
+   void SetToolbarShow(int type, bool on);
+   // Replaces `items` with the stored list when one is stored (unparsable entries are dropped).
+   void GetToolbarItems(int type, std::vector<ToolbarItem> &items) const;
+   void SetToolbarItems(int type, const std::vector<ToolbarItem> &items);
 
    // In memory, false until set.
    bool GetRemoteSession() const { return remoteSession_; }

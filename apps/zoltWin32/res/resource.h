@@ -83,6 +83,8 @@
 #define IDM_VM_REPLAY_PLAY              622
 #define IDM_VM_REPLAY_RECORD            628
 #define IDM_VM_REPLAY_STOP              631
+#define IDM_VM_REPLAY_OPTIONS           621
+#define IDM_VM_REPLAY_GO_LIVE           630
 #define IDM_VM_CLONE                    513
 #define IDM_VM_CLONE_TO_ZEPHRO          41960
 #define IDM_VM_FORK                     532
@@ -145,6 +147,78 @@
 #define IDM_HELP_CHECK_UPDATES          40192
 #define IDM_HELP_ABOUT                  40041
 
+// The Window menu's tabs and the team lists the menu bar builds at run time.
+#define IDM_WINDOW_LAST_TAB             40188
+#define IDM_TEAM_SWITCH_LAST_VM         41589
+#define IDM_TEAM_REMOVE_LAST_VM         41689
+#define IDM_TEAM_REMOVE_LAST_LAN        41789
+#define IDM_VM_DEVICE_LAST              50099
+#define IDM_VM_USB_LAST                 50199
+
+// Context menus: each is the first popup of its menu resource.
+#define IDR_MENU_HOME_TAB               616
+#define IDR_MENU_TEAM                   527
+#define IDR_MENU_VM                     415
+#define IDR_MENU_MVMT                   432
+#define IDR_MENU_SERVER                 680
+#define IDR_MENU_HOTFIX                 346
+#define IDR_MENU_FAVORITES_BACKGROUND   418
+#define IDR_MENU_INVENTORY_BACKGROUND   416
+#define IDR_MENU_TOOLBARS               467
+#define IDR_MENU_FULLSCREEN_OPTIONS     660
+#define IDR_MENU_FULLSCREEN_VMS         640
+
+// Commands found only in context menus.
+#define IDM_HOME_CLOSE                  617
+#define IDM_VM_OPEN                     429
+#define IDM_VM_CLOSE                    166
+#define IDM_VM_RENAME                   417
+#define IDM_VM_FAVORITES                40078
+#define IDM_VM_REMOVE_FROM_TEAM         40723
+#define IDM_TEAM_OPEN                   431
+#define IDM_TEAM_CLOSE                  613
+#define IDM_TEAM_RENAME                 528
+#define IDM_TEAM_FAVORITES              40079
+#define IDM_MVMT_OPEN                   430
+#define IDM_MVMT_CLOSE                  446
+#define IDM_MVMT_RENAME                 436
+#define IDM_MVMT_FAVORITES              40080
+#define IDM_SERVER_CONNECT              681
+#define IDM_SERVER_CLOSE                682
+#define IDM_SERVER_FORGET               683
+#define IDM_HOTFIX_CLOSE                347
+#define IDM_NEW_FOLDER                  426
+#define IDM_TOOLBAR_CUSTOMIZE           41883
+#define IDM_FS_RESTORE                  661
+#define IDM_FS_MOVE                     662
+#define IDM_FS_SIZE                     663
+#define IDM_FS_MINIMIZE                 664
+#define IDM_FS_MAXIMIZE                 665
+#define IDM_FS_EXCLUSIVE                666
+#define IDM_FS_AUTOFIT_GUEST            667
+#define IDM_FS_STRETCH_GUEST            668
+#define IDM_FS_CENTER_GUEST             669
+#define IDM_FS_CLOSE                    670
+#define IDM_FS_FIRST_VM                 641
+#define IDM_FS_LAST_VM                  656
+#define IDM_FS_PREVIOUS_VM              658
+#define IDM_FS_NEXT_VM                  659
+
+// Texts the menu state gives items.
+#define IDS_ADD_TO_FAVORITES            24
+#define IDS_REMOVE_FROM_FAVORITES       25
+#define IDS_ABOUT_APP                   199
+#define IDS_INSTALL_TOOLS               245
+#define IDS_CANCEL_TOOLS_INSTALL        246
+#define IDS_VIEW_SIDEBAR                339
+#define IDS_VIEW_INVENTORY              340
+#define IDS_CAPTURE_MOVIE               520
+#define IDS_STOP_MOVIE_CAPTURE          521
+#define IDS_TEAM_POWER_ON               41356
+#define IDS_TEAM_RESUME                 41357
+#define IDS_TEAM_POWER_ON_KEY           41793
+#define IDS_TEAM_RESUME_KEY             41794
+
 // The about box (its id and control ids are shared with the rest of the system).
 #define IDD_ABOUT                       118
 #define IDC_ABOUT_ICON                  1026
@@ -193,3 +267,105 @@
 #define IDS_DLG_QUESTION_SUPPRESS       40698
 #define IDS_OPEN_FILE_UNKNOWN_FORMAT    41358
 #define IDS_DLG_TITLE                   41361
+
+// Strings of sessions, saved tabs and completion reports. IDS_SAVE_SETTINGS_FAILED stands for
+// the application library's general "saving the settings failed" template.
+#define IDS_SESSION_VMS_RUNNING         221
+#define IDS_VM_BUSY_CLOSE               343
+#define IDS_HOTFIX_REQUEST_NAME         1148
+#define IDS_HOME_TAB_TITLE              40231
+#define IDS_HOST_SETTINGS_CHANGED       40710
+#define IDS_PREFS_CHANGED               40712
+#define IDS_SAVE_PREFS_FAILED           40713
+#define IDS_OPERATION_FAILED            41881
+#define IDS_SAVE_SETTINGS_FAILED        61502
+
+// Toolbar-only commands of the command bar.
+#define IDM_TB_MINIMIZE                 41884
+#define IDM_TB_QUICK_SWITCH             41885
+#define IDM_TB_FULL_SCREEN              41886
+#define IDM_TB_LEAVE_QUICK_SWITCH       41908
+
+// Toolbar button texts.
+#define IDS_TB_POWER_OFF                41920
+#define IDS_TB_POWER_ON                 41921
+#define IDS_TB_RESET                    41922
+#define IDS_TB_SUSPEND                  41923
+#define IDS_TB_ZEPHRO_PREVIEW           41924
+#define IDS_TB_ZEPHRO_POLICIES          41942
+#define IDS_TB_ZEPHRO_PACKAGE_SETTINGS  41943
+#define IDS_TB_ZEPHRO_NEW_PACKAGE       41944
+#define IDS_TB_ZEPHRO_NEW_PORTABLE_PACKAGE 41945
+#define IDS_TB_SNAPSHOT_TAKE            41951
+#define IDS_TB_SNAPSHOT_REVERT          41952
+#define IDS_TB_SNAPSHOT_MANAGER         41953
+#define IDS_TB_SIDEBAR                  41960
+#define IDS_TB_QUICK_SWITCH             41961
+#define IDS_TB_FULL_SCREEN              41962
+#define IDS_TB_SUMMARY                  41963
+#define IDS_TB_APPLIANCE                41964
+#define IDS_TB_CONSOLE                  41965
+
+// Toolbar tooltips (the power buttons' are the strings of their command ids).
+#define IDS_TIP_POWER_OFF               40019
+#define IDS_TIP_SUSPEND                 40020
+#define IDS_TIP_RESET                   40021
+#define IDS_TIP_POWER_ON                40062
+#define IDS_TIP_TEAM_POWER_OFF          41932
+#define IDS_TIP_TEAM_SUSPEND            41933
+#define IDS_TIP_TEAM_RESET              41934
+#define IDS_TIP_TEAM_POWER_ON           41935
+#define IDS_TIP_SIDEBAR_REMOTE          471
+#define IDS_TIP_SIDEBAR                 473
+#define IDS_TIP_QUICK_SWITCH            41926
+#define IDS_TIP_LEAVE_QUICK_SWITCH      41927
+#define IDS_TIP_FULL_SCREEN             41928
+#define IDS_TIP_SUMMARY                 41929
+#define IDS_TIP_APPLIANCE               41930
+#define IDS_TIP_CONSOLE                 41931
+#define IDS_TIP_ZEPHRO_PREVIEW          41910
+#define IDS_TIP_ZEPHRO_NEW_PACKAGE      41938
+#define IDS_TIP_ZEPHRO_NEW_PORTABLE_PACKAGE 41939
+#define IDS_TIP_ZEPHRO_POLICIES         41940
+#define IDS_TIP_ZEPHRO_PACKAGE_SETTINGS 41941
+#define IDS_TIP_MINIMIZE                41946
+#define IDS_TIP_EXIT                    41947
+#define IDS_TIP_SNAPSHOT_TAKE           41948
+#define IDS_TIP_SNAPSHOT_REVERT         41949
+#define IDS_TIP_SNAPSHOT_MANAGER        41950
+
+// The frame: the system menu's window-controls item and the title's host part.
+#define IDM_SYS_TOGGLE_CHROME           0xC340
+#define IDS_SHOW_CHROME                 238
+#define IDS_HIDE_CHROME                 239
+#define IDS_LOCAL_HOST                  270
+#define IDS_DISCONNECTED                17
+
+// The status pages: page templates, the screenshot window, the label band and the link icons.
+#define IDD_STATUS_VM                   179
+#define IDD_STATUS_NONE                 182
+#define IDD_SCREENSHOT                  139
+#define IDB_STATUS_BAND                 125
+
+// Texts of the machine page.
+#define IDS_POWERED_OFF                 8
+#define IDS_POWERED_ON                  9
+#define IDS_SUSPENDED                   10
+#define IDS_CONSOLE_FAILED              21
+#define IDS_CONSOLE_CONNECTING          22
+#define IDS_NOTES_INVITATION            14
+#define IDS_SCREENSHOT_TITLE            220
+#define IDS_NOTES_CAPTION               40335
+#define IDS_NO_SCREENSHOT               40689
+#define IDS_REMOTE_DISPLAY_ONE_USER     41897
+#define IDS_REMOTE_DISPLAY_USERS        41898
+#define IDS_HARDWARE_VERSION            61520
+// Opening, creating and powering machines.
+#define IDS_NEW_VM_FAILED               28
+#define IDS_OPEN_VMX_FILTER             224
+#define IDS_TOO_MANY_OPENED_OBJS        263
+#define IDS_INTERACTIVE_LOGIN_HINT      40238
+#define IDS_OPEN_FILE_FILTER_ZEPHRO     40719
+#define IDS_OPEN_FILE_FILTER            40720
+#define IDS_OPEN_VM_FAILED              41879
+#define IDS_NEW_MVMT_FAILED             42053

@@ -1,6 +1,7 @@
 #include "cui/Converter.h"
 
 #include "PathText.h"
+#include "cui/LocalizedString.h"
 #include "tremorybase/Log.h"
 
 namespace wui {
@@ -25,6 +26,14 @@ bool Converter::IsBeingConverted(const std::string &cfgPath) const
       }
    }
    return false;
+}
+
+void Converter::Open(HWND, const std::string &path, const cui::AbortSlot &abort, const cui::DoneSlot &)
+{
+   Log("wui::p2v::Converter::Open %s\n", path.c_str());
+   cui::CallSlot(abort, false,
+                 cui::Error(cui::Format("@&!*@*@(msg.p2v.noImporter)\"%s\" cannot be imported: no importer is "
+                                        "installed.", path.c_str())));
 }
 
 }  // namespace p2v

@@ -18,9 +18,9 @@ const KindInfo kKinds[] = {
    {"info", DlgMgr::SLOT_INFO, "text title"},
    {"warning", DlgMgr::SLOT_WARNING, "text title"},
    {"error", DlgMgr::SLOT_ERROR, "text title"},
-   {"hint", DlgMgr::SLOT_HINT, "text title"},
+   {"hint", DlgMgr::SLOT_HINT, "text title key"},
    {"question", DlgMgr::SLOT_QUESTION, "text title choice cancel default icon"},
-   {"squestion", DlgMgr::SLOT_SQUESTION, "text title choice cancel default"},
+   {"squestion", DlgMgr::SLOT_SQUESTION, "text title choice cancel default key"},
    {"password", DlgMgr::SLOT_PASSWORD, "text"},
    {"activate", DlgMgr::SLOT_ACTIVATE, "text title type"},
    {"authenticate", DlgMgr::SLOT_AUTHENTICATE, "text title mode"},
@@ -170,6 +170,10 @@ bool Apply(DlgScriptCall &call, const std::string &name, const std::string &valu
       call.title = value;
    } else if (name == "choice") {
       call.choices.push_back(value);
+   } else if (name == "key") {
+      // A part of a preference path: no separators, nothing a path gives meaning to.
+      ok = !value.empty() && value.find_first_of("/#\\ \t\r\n") == std::string::npos;
+      call.hintKey = value;
    } else if (name == "cancel") {
       ok = ParseInt(value, call.cancelIndex);
    } else if (name == "default") {

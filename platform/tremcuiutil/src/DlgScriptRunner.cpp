@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "DlgScriptStart.h"
+#include "cui/Error.h"
+#include "cui/Prefs.h"
 #include "cui/Registry.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/Log.h"
@@ -27,6 +29,39 @@ std::string Number(const char *name, int value)
 std::string Text(const char *name, const std::string &value)
 {
    return std::string(name) + "=" + DlgScript::Quote(value);
+}
+
+// The preference that turns the hint `key` off; shared with the message box's hint keys.
+std::string HintOffPath(const std::string &key)
+{
+   return std::string(kPrefsRequestPath) + "val/hints/" + key + "/disabled";
+}
+
+// Without a database the hint is always shown and never remembered.
+bool IsHintOff(const std::string &key)
+{
+   if (key.empty()) {
+      return false;
+   }
+   try {
+      return GetVmdbCtx().GetBool(HintOffPath(key), false);
+   } catch (const Error &e) {
+      Warning("DlgScript: cannot read the hint \"%s\": %s\n", key.c_str(), e.what());
+      return false;
+   }
+}
+
+void TurnHintOff(const std::string &key)
+{
+   if (key.empty()) {
+      return;
+   }
+   try {
+      GetVmdbCtx().Set(HintOffPath(key), vmdb::Value(true));
+      Log("DlgScript: the hint \"%s\" is turned off\n", key.c_str());
+   } catch (const Error &e) {
+      Warning("DlgScript: cannot turn the hint \"%s\" off: %s\n", key.c_str(), e.what());
+   }
 }
 
 }  // namespace
@@ -59,6 +94,11 @@ void DlgScriptRunner::Next()
       const DlgScriptCall &call = calls_[index_];
       std::string name = std::to_string(index_ + 1) + " " + call.kind;
       replies_ = 0;
+      if (IsHintOff(call.hintKey)) {
+         Write(name + " skipped: turned off");
+         ++index_;
+         continue;
+      }
       Write(name + " raised");
       std::shared_ptr<bool> alive = alive_;
       Dlg *dlg = Raise(call);
@@ -130,7 +170,13 @@ Dlg *DlgScriptRunner::Raise(const DlgScriptCall &call)
    case DlgMgr::SLOT_HINT: {
       DlgHint *hint = mgr->NewHint(call.text, call.title);
       if (hint) {
-         hint->ConnectReply([reply](bool suppressed) { return reply(Flag("suppressed", suppressed)); });
+         std::string key = call.hintKey;
+         hint->ConnectReply([reply, key](bool suppressed) {
+            if (suppressed) {
+               TurnHintOff(key);
+            }
+            return reply(Flag("suppressed", suppressed));
+         });
       }
       dlg = hint;
       break;
@@ -147,7 +193,12 @@ Dlg *DlgScriptRunner::Raise(const DlgScriptCall &call)
    case DlgMgr::SLOT_SQUESTION: {
       DlgSQuestion *q = mgr->NewSQuestion(call.text, call.choices, call.cancelIndex, call.defaultIndex, call.title);
       if (q) {
-         q->ConnectReply([reply](int choice, bool suppressed) {
+         std::string key = call.hintKey;
+         q->ConnectReply([reply, key](int choice, bool suppressed) {
+            // Turned off only when answered yes: another answer is asked again next time.
+            if (suppressed && choice == 0) {
+               TurnHintOff(key);
+            }
             return reply(Number("choice", choice) + " " + Flag("suppressed", suppressed));
          });
       }

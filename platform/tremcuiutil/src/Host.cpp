@@ -51,6 +51,47 @@ std::string Host::GetProductVersion() const
    return path_.empty() ? std::string() : ctx_.Get(path_ + "setup/product/versionDotted");
 }
 
+bool Host::CapNewVM() const
+{
+   return GetCap("newVM");
+}
+
+bool Host::CapEditSettings() const
+{
+   return GetCap("editSettings");
+}
+
+bool Host::CapUnregisterVM() const
+{
+   return GetCap("unregisterVM");
+}
+
+bool Host::CapEditVmStartStop() const
+{
+   return GetCap("editVmStartStop");
+}
+
+int Host::GetOSType() const
+{
+   if (path_.empty()) {
+      return 0;
+   }
+   std::string type = ctx_.Get(path_ + "setup/osType");
+   if (type.empty() || type == "1" || type == "windows") {
+      return 1;
+   }
+   return type == "2" || type == "linux" ? 2 : 0;
+}
+
+bool Host::GetCap(const char *name) const
+{
+   if (path_.empty()) {
+      return true;
+   }
+   std::string value = ctx_.Get(path_ + "cap/" + name);
+   return value != "0" && value != "false";
+}
+
 std::vector<std::string> Host::GetRegisteredVMs() const
 {
    std::vector<std::string> files;

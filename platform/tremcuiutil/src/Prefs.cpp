@@ -53,6 +53,11 @@ bool Prefs::GetBackgroundOnClose() const
    return GetBool("val/zolt/backgroundOnClose", false);
 }
 
+bool Prefs::GetFullScreenV5() const
+{
+   return GetBool("val/zolt/view/fullScreenV5", false);
+}
+
 bool Prefs::GetSidebar() const
 {
    return GetBool("val/zolt/view/sidebar", true);
@@ -76,6 +81,31 @@ void Prefs::SetStatusBarShow(bool on)
 bool Prefs::GetQuickSwitch() const
 {
    return GetBool("val/zolt/view/quickSwitch", false);
+}
+
+bool Prefs::GetQuickSwitchEnabled() const
+{
+   return GetBool("val/zolt/view/quickSwitchEnabled", true);
+}
+
+bool Prefs::GetAutofitWindow() const
+{
+   return GetBool("val/zolt/view/autofitWindow", false);
+}
+
+bool Prefs::GetAutofitGuest() const
+{
+   return GetBool("val/zolt/view/autofitGuest", false);
+}
+
+bool Prefs::GetCanEnableAllHints() const
+{
+   return GetBool("val/zolt/hints/canEnableAll", false);
+}
+
+bool Prefs::GetShowEnabledHints() const
+{
+   return GetBool("val/zolt/hints/showEnabled", false);
 }
 
 void Prefs::SetQuickSwitch(bool on)

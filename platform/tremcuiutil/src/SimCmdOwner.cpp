@@ -21,6 +21,11 @@ bool SimCommand::HasIn(const std::string &key) const
    return ctx_.Exists(element_ + "op/" + op_ + "/in/" + key);
 }
 
+void SimCommand::SetOut(const std::string &key, const std::string &value)
+{
+   ctx_.Set(element_ + "op/" + op_ + "/out/" + key, value);
+}
+
 bool SimCmdOwner::Execute(vmdb::Ctx &ctx, const std::string &owner, const std::string &element)
 {
    std::string op = ctx.Get(element + "op");
@@ -41,17 +46,28 @@ bool SimCmdOwner::Execute(vmdb::Ctx &ctx, const std::string &owner, const std::s
       try {
          SimCommand command(ctx, owner, element, op);
          handler->second(command);
+         if (command.IsDeferred()) {
+            return true;
+         }
       } catch (const std::exception &e) {
          error = e.what();
       }
    }
+   Answer(ctx, element, error);
+   return true;
+}
+
+void SimCmdOwner::Answer(vmdb::Ctx &ctx, const std::string &element, const std::string &error)
+{
+   if (!ctx.Exists(element + "op")) {
+      return;
+   }
    vmdb::Batch batch(ctx);
    if (!error.empty()) {
-      Log("SimHost: \"%s\" at %s failed: %s\n", op.c_str(), element.c_str(), error.c_str());
+      Log("SimHost: \"%s\" at %s failed: %s\n", ctx.Get(element + "op").c_str(), element.c_str(), error.c_str());
       ctx.Set(element + "status/error/errMsg", error);
    }
    ctx.Set(element + "status", error.empty() ? "ok" : "error");
-   return true;
 }
 
 void RegisterMachineUserOps(SimCmdOwner &owner)

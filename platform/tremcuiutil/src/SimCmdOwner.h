@@ -23,12 +23,20 @@ public:
    // The input at "op/<op>/in/<key>"; empty when missing.
    std::string In(const std::string &key) const;
    bool HasIn(const std::string &key) const;
+   // Writes a result at "op/<op>/out/<key>"; the sender reads it before removing the element.
+   void SetOut(const std::string &key, const std::string &value);
+
+   // The work goes on after the handler returns: the status is written later by
+   // SimCmdOwner::Answer (an operation that takes a few poll steps).
+   void Defer() { deferred_ = true; }
+   bool IsDeferred() const { return deferred_; }
 
 private:
    vmdb::Ctx &ctx_;
    std::string owner_;
    std::string element_;
    std::string op_;
+   bool deferred_ = false;
 };
 
 // Does the work; throws cui::Error to fail with its text.
@@ -46,6 +54,10 @@ public:
    // "status/error/errMsg". False when there is nothing to answer (no op yet, answered, gone)
    // or the operation is configured never to be answered.
    bool Execute(vmdb::Ctx &ctx, const std::string &owner, const std::string &element);
+
+   // Sets the status of the command at `element`: "ok" for an empty `error`, else "error" with
+   // it. Nothing when the sender has removed the element meanwhile.
+   static void Answer(vmdb::Ctx &ctx, const std::string &element, const std::string &error);
 
 private:
    std::string who_;

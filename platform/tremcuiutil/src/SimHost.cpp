@@ -69,6 +69,8 @@ SimWork SimWork::FromChange(const std::string &changedPath)
       work.kind = MachineCommand;
    } else if (p[0] == "vm" && n == 6 && p[2] == "user" && p[3] == "cmd" && IsElement(p[4]) && p[5] == "op") {
       work.kind = MachineUserCommand;
+   } else if (p[0] == "vm" && n == 5 && p[2] == "vmx" && p[3] == "cfgState" && p[4] == "new") {
+      work.kind = CfgRequest;
    } else if ((p[0] == "host2" || p[0] == "vm") && n >= 4 && p[n - 1] == "new" && SimStateOwner::Owns(p[n - 2])) {
       work.kind = StateRequest;
       work.owner = Join(p, 2);
@@ -89,6 +91,8 @@ SimHost::SimHost(const vmdb::Ctx &ctx) : ctx_(ctx.NewCtx())
                                     [this](const std::string &changed) { OnChange(changed); }));
    }
    RegisterMachineUserOps(vmUserCmds_);
+   machines_.RegisterOps(hostCmds_, vmCmds_);
+   creator_.RegisterOps(hostCmds_);
    ScanAtStart();
 }
 
@@ -140,6 +144,9 @@ void SimHost::Carry(const SimWork &work)
          break;
       case SimWork::StateRequest:
          SimStateOwner::Apply(ctx_, work.target);
+         break;
+      case SimWork::CfgRequest:
+         machines_.ApplyCfgRequest(work.target);
          break;
       case SimWork::PrefsElement:
          SimStateOwner::SeedPrefsElement(ctx_);

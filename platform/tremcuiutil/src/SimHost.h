@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "SimCmdOwner.h"
+#include "SimMachines.h"
+#include "SimVmCreator.h"
 #include "cui/VmdbCtx.h"
 #include "tremorybase/Poll.h"
 
@@ -23,12 +25,13 @@ namespace cuisim {
 
 // What a changed path asks of the host.
 struct SimWork {
-   enum Kind { None, HostCommand, MachineCommand, MachineUserCommand, StateRequest, PrefsElement };
+   enum Kind { None, HostCommand, MachineCommand, MachineUserCommand, StateRequest, PrefsElement, CfgRequest };
    Kind kind = None;
    std::string owner;    // the host's or machine's node, "/host2/#0000/"
    std::string target;   // the command element, or the state node ("/user/prefState/")
 
-   // Recognises a command's "op", a state's "new" and the preference request element.
+   // Recognises a command's "op", a state's "new" (a machine's "vmx/cfgState/new" is a
+   // CfgRequest) and the preference request element.
    static SimWork FromChange(const std::string &changedPath);
 };
 
@@ -40,6 +43,8 @@ public:
    SimCmdOwner &HostCommands() { return hostCmds_; }
    SimCmdOwner &MachineCommands() { return vmCmds_; }
    SimCmdOwner &MachineUserCommands() { return vmUserCmds_; }
+   SimMachines &Machines() { return machines_; }
+   SimVmCreator &Creator() { return creator_; }
    size_t GetPendingCount() const { return pending_.size(); }
 
    // The library's host: started on `ctx`'s database (kept when it already runs there); an
@@ -61,6 +66,8 @@ private:
    SimCmdOwner hostCmds_{"host"};
    SimCmdOwner vmCmds_{"virtual machine"};
    SimCmdOwner vmUserCmds_{"virtual machine"};
+   SimMachines machines_{ctx_};
+   SimVmCreator creator_{machines_};
    std::vector<sigc::connection> watches_;
    std::set<std::pair<int, std::string>> pending_;
    std::set<PollTimerId> timers_;

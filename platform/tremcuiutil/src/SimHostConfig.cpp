@@ -8,6 +8,12 @@ namespace {
 
 const unsigned kDefaultDelayMs = 5;
 const unsigned kMaxDelayMs = 60000;
+const unsigned kDefaultStepMs = 60;
+
+unsigned Bounded(long value)
+{
+   return value < 0 ? 0 : value > static_cast<long>(kMaxDelayMs) ? kMaxDelayMs : static_cast<unsigned>(value);
+}
 
 }  // namespace
 
@@ -46,8 +52,12 @@ bool SimHostConfig::NeverAnswers(const std::string &name)
 
 unsigned SimHostConfig::DelayMs()
 {
-   long delay = Config_GetLong("test.host.delayMs", kDefaultDelayMs);
-   return delay < 0 ? 0 : delay > static_cast<long>(kMaxDelayMs) ? kMaxDelayMs : static_cast<unsigned>(delay);
+   return Bounded(Config_GetLong("test.host.delayMs", kDefaultDelayMs));
+}
+
+unsigned SimHostConfig::StepMs()
+{
+   return Bounded(Config_GetLong("test.host.stepMs", kDefaultStepMs));
 }
 
 }  // namespace cuisim

@@ -18,6 +18,15 @@ VM::PowerState Team::GetPowerState() const
    return vms_.empty() ? VM::POWERED_OFF : vms_.front()->GetPowerState();
 }
 
+int Team::GetPowerSuspendActionState() const
+{
+   VM::PowerState state = GetPowerState();
+   if (state == VM::SUSPENDED) {
+      return 3;
+   }
+   return state == VM::POWERED_ON ? 1 : 0;
+}
+
 bool Team::HasVM(const std::string &vmPath) const
 {
    std::string wanted = cuiutil::WithSlash(vmPath);
@@ -30,3 +39,31 @@ bool Team::HasVM(const std::string &vmPath) const
 }
 
 }  // namespace cui
+
+namespace wui {
+
+bool Team::IsPowerStateEnabled(int state) const
+{
+   if (busy_ || vms_.empty()) {
+      return false;
+   }
+   bool anyOn = false;
+   bool allOn = true;
+   for (const cui::VM *vm : vms_) {
+      bool on = vm->GetPowerState() == cui::VM::POWERED_ON;
+      anyOn = anyOn || on;
+      allOn = allOn && on;
+   }
+   switch (state) {
+   case 0:
+      return !allOn;
+   case 1:
+   case 2:
+   case 4:
+      return anyOn;
+   default:
+      return false;
+   }
+}
+
+}  // namespace wui

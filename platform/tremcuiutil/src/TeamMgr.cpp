@@ -38,7 +38,9 @@ Team *TeamMgr::GetTeamByCfgPath(const std::string &cfgPath) const
 
 void TeamMgr::AddTeam(std::unique_ptr<Team> team)
 {
+   Team *added = team.get();
    teams_.push_back(std::move(team));
+   teamAdded.emit(added);
 }
 
 void TeamMgr::RemoveTeam(Team *team)
@@ -64,6 +66,13 @@ cui::Team *TeamMgr::GetTeamByVMPath(const std::string &vmPath) const
       }
    }
    return nullptr;
+}
+
+void TeamMgr::CloseAllTeams()
+{
+   for (cui::Team *team : GetTeams()) {
+      RemoveTeam(team);
+   }
 }
 
 }  // namespace wui

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "atl/UncaughtException.h"
+#include "cui/VM.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/Log.h"
 
@@ -13,6 +14,62 @@ bool HasZephroExtension()
 {
    return Config_GetBool("ui.zephro.extension", false);
 }
+
+namespace Power {
+
+std::string UpdateVMMenuItem(cui::VM *vm, int op, bool hard, const std::string &accel, bool *enabled)
+{
+   bool on = false;
+   std::string text;
+   if (vm) {
+      switch (op) {
+      case 0:
+         on = vm->GetPowerOnActionState() == cui::VM::ACTION_AVAILABLE;
+         if (vm->GetPowerState() == cui::VM::SUSPENDED) {
+            text = (hard ? "&Resume" : "Resume Gu&est") + accel;
+         }
+         break;
+      case 1:
+         on = vm->GetPowerOffActionState() == cui::VM::ACTION_AVAILABLE;
+         break;
+      case 2:
+         on = vm->GetPowerSuspendActionState() == cui::VM::ACTION_AVAILABLE;
+         break;
+      case 4:
+         on = vm->GetPowerState() == cui::VM::POWERED_ON && vm->GetPowerOffActionState() == cui::VM::ACTION_AVAILABLE;
+         break;
+      default:
+         break;
+      }
+   }
+   if (enabled) {
+      *enabled = on;
+   }
+   return text;
+}
+
+}  // namespace Power
+
+namespace snapshot {
+
+const int kAnyBusy = 15;
+
+bool CanTakeSnapshot(cui::VM *vm)
+{
+   return vm && !vm->GetBusy(kAnyBusy);
+}
+
+bool CanRestoreSnapshot(cui::VM *vm, cui::Snapshot *)
+{
+   return vm && !vm->GetBusy(kAnyBusy);
+}
+
+bool CanManageSnapshot(cui::VM *vm)
+{
+   return vm && !vm->GetBusy(kAnyBusy);
+}
+
+}  // namespace snapshot
 
 }  // namespace util
 

@@ -2,6 +2,8 @@
 
 #include "PathText.h"
 
+#include <cstdlib>
+
 namespace wui {
 
 namespace {
@@ -37,6 +39,17 @@ void Prefs::WatchCurrentObj()
 bool Prefs::GetFullScreen() const
 {
    return GetBool("val/zolt/view/fullScreen", false);
+}
+
+bool Prefs::GetTabShow() const
+{
+   return GetBool("val/zolt/view/tabs", true);
+}
+
+std::string Prefs::GetViewType() const
+{
+   std::string type = RecordField(kCurrentObj, "viewType");
+   return type.empty() ? "summary" : type;
 }
 
 void Prefs::SetFullScreen(bool on)
@@ -104,6 +117,84 @@ void Prefs::SetTransientObj(const std::string &recordPath)
 void Prefs::UnsetTransientObj()
 {
    ctx_.Remove(kTransientObj, true);
+}
+
+std::string Prefs::ToolbarPath(int type)
+{
+   return "val/zolt/toolbar/" + std::to_string(type) + "/";
+}
+
+int Prefs::GetToolbarIndex(int type) const
+{
+   return static_cast<int>(ctx_.GetInt(request_ + ToolbarPath(type) + "index", -1));
+}
+
+void Prefs::SetToolbarIndex(int type, int index)
+{
+   ctx_.Set(request_ + ToolbarPath(type) + "index", vmdb::Value(index));
+}
+
+int Prefs::GetToolbarLength(int type) const
+{
+   return static_cast<int>(ctx_.GetInt(request_ + ToolbarPath(type) + "length", 0));
+}
+
+void Prefs::SetToolbarLength(int type, int length)
+{
+   ctx_.Set(request_ + ToolbarPath(type) + "length", vmdb::Value(length));
+}
+
+bool Prefs::GetToolbarNewLine(int type) const
+{
+   return GetBool(ToolbarPath(type) + "newLine", false);
+}
+
+void Prefs::SetToolbarNewLine(int type, bool on)
+{
+   SetBool(ToolbarPath(type) + "newLine", on);
+}
+
+bool Prefs::GetToolbarShow(int type) const
+{
+   return GetBool(ToolbarPath(type) + "show", true);
+}
+
+void Prefs::SetToolbarShow(int type, bool on)
+{
+   SetBool(ToolbarPath(type) + "show", on);
+}
+
+void Prefs::GetToolbarItems(int type, std::vector<ToolbarItem> &items) const
+{
+   std::string text;
+   if (!ctx_.Get(request_ + ToolbarPath(type) + "items", text) || text.empty()) {
+      return;
+   }
+   std::vector<ToolbarItem> stored;
+   size_t start = 0;
+   while (start <= text.size()) {
+      size_t end = text.find(',', start);
+      std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      char *rest = nullptr;
+      long value = strtol(part.c_str(), &rest, 10);
+      if (!part.empty() && rest && *rest == '\0') {
+         stored.push_back(static_cast<ToolbarItem>(value));
+      }
+      if (end == std::string::npos) {
+         break;
+      }
+      start = end + 1;
+   }
+   items.swap(stored);
+}
+
+void Prefs::SetToolbarItems(int type, const std::vector<ToolbarItem> &items)
+{
+   std::string text;
+   for (ToolbarItem item : items) {
+      text += (text.empty() ? "" : ",") + std::to_string(item);
+   }
+   ctx_.Set(request_ + ToolbarPath(type) + "items", text);
 }
 
 std::string Prefs::GetSessionPath() const

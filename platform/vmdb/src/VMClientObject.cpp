@@ -218,4 +218,32 @@ HRESULT VMClientObject::raw_Disconnect(BSTR cnxPath)
    VMCLIENT_CONNECTION_CATCH
 }
 
+HRESULT VMClientObject::raw_ConnectMks(BSTR vmPath)
+{
+   if (!ctx_) {
+      return NotInitialised();
+   }
+   const std::string given = Utf8FromBstr(vmPath);
+   std::string path = given;
+   if (!path.empty() && path.back() != '/') {
+      path += '/';
+   }
+   VMDB_COM_TRY
+   // Only an element of "/vm/#" that the host has filled in is a machine.
+   if (path.compare(0, 5, "/vm/#") != 0 || path.find('/', 5) != path.size() - 1 || !ctx_->Exists(path + "cfgFile")) {
+      return Fail(E_INVALIDARG, __uuidof(IVMClient), "The virtual machine \"" + given + "\" is not open.");
+   }
+   std::string state = ctx_->Read(path + "vmx/execState/val");
+   if (state != "poweredOn") {
+      std::string name = ctx_->Read(path + "vmx/cfgState/val/displayName");
+      if (name.empty()) {
+         name = ctx_->Read(path + "cfgFile");
+      }
+      return Fail(E_FAIL, __uuidof(IVMClient), "The virtual machine \"" + name + "\" is not powered on.");
+   }
+   ctx_->Write(path + "mks/connected", "1");
+   return S_OK;
+   VMDB_COM_CATCH(IVMClient)
+}
+
 }  // namespace vmdb

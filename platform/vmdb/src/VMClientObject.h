@@ -27,6 +27,7 @@ public:
    HRESULT __stdcall raw_Attach(BSTR cnxPath, BSTR hostPath) override;
    HRESULT __stdcall raw_ReleaseHost(BSTR hostPath) override;
    HRESULT __stdcall raw_Disconnect(BSTR cnxPath) override;
+   HRESULT __stdcall raw_ConnectMks(BSTR vmPath) override;
 
    static const char kLocalHostPath[];
 

@@ -22,6 +22,8 @@ HRESULT VMMsgObject::raw_Init(long channel)
 
 HRESULT VMMsgObject::raw_SetContext(IVmdbContext *ctx)
 {
+   // Requests followed through the old context are let go with it.
+   follower_.reset();
    ctx_ = ctx;
    return S_OK;
 }
@@ -117,7 +119,93 @@ void VMMsgObject::RememberHintOff(const std::string &hintKey, long answer)
    }
 }
 
+UINT VMMsgObject::DefaultButtonOf(UINT buttons, long answer)
+{
+   long count = buttons == MB_YESNO || buttons == MB_OKCANCEL ? 2 : 1;
+   return answer == 1 && count == 2 ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
+}
+
 HRESULT VMMsgObject::raw_Message(BSTR text, BSTR title, BSTR buttonSet, BSTR kind, BSTR hintKey, long *answer)
+{
+   return Show(text, title, buttonSet, kind, hintKey, 0, answer);
+}
+
+HRESULT VMMsgObject::raw_MachineMessage(BSTR text, BSTR vmName, BSTR buttonSet, BSTR kind, long defaultAnswer,
+                                        long reserved1, long reserved2, long reserved3, long *answer)
+{
+   if (reserved1 != 0 || reserved2 != 0 || reserved3 != 0) {
+      if (answer) {
+         *answer = 0;
+      }
+      return Fail(E_INVALIDARG, __uuidof(IVMMsg), "VMMsg::MachineMessage: the reserved arguments must be 0");
+   }
+   // A machine's question is never a hint the user could have turned off.
+   return Show(text, vmName, buttonSet, kind, nullptr, defaultAnswer, answer);
+}
+
+HRESULT VMMsgObject::raw_FollowRequest(BSTR elementPath)
+{
+   if (!ctx_) {
+      return Fail(E_UNEXPECTED, __uuidof(IVMMsg), "VMMsg::FollowRequest: no database context");
+   }
+   VMDB_COM_TRY
+   if (!follower_) {
+      vmdbstore::Store &store = vmdbstore::ContextFromRawHandle(ctx_->GetRawHandle())->GetStore();
+      follower_.reset(new VMMsgRequestFollower(
+         store, [this](const std::string &element, const std::string &error) { ReportFailed(element, error); }));
+   }
+   std::string element = Utf8FromBstr(elementPath);
+   if (!follower_->Follow(element)) {
+      return Fail(E_INVALIDARG, __uuidof(IVMMsg), "VMMsg::FollowRequest: no request at \"" + element + "\"");
+   }
+   return S_OK;
+   VMDB_COM_CATCH(IVMMsg)
+}
+
+void VMMsgObject::ReportFailed(const std::string &element, const std::string &error)
+{
+   Log("VMMsg: %s failed: %s\n", element.c_str(), error.c_str());
+   // The senders of settings and preference requests wait for the answer and report it themselves.
+   for (const char *own : {"/settingsState/req/", "/prefState/req/"}) {
+      if (element.find(own) != std::string::npos) {
+         return;
+      }
+   }
+   failures_.push_back({element, error});
+   if (reporting_) {
+      return;
+   }
+   // The box may outlive every other reference to this object.
+   AddRef();
+   reporting_ = true;
+   while (!failures_.empty()) {
+      std::pair<std::string, std::string> failure = failures_.front();
+      failures_.pop_front();
+      std::string title;
+      if (failure.first.compare(0, 5, "/vm/#") == 0 && ctx_) {
+         std::string vm = failure.first.substr(0, failure.first.find('/', 5) + 1);
+         try {
+            title = Utf8FromBstr(_bstr_t(ctx_->ReadValue((vm + "vmx/cfgState/val/displayName").c_str())));
+         } catch (const _com_error &) {
+            // No name to show: the box goes without a title.
+         }
+      }
+      std::string text = failure.second.empty() ? failure.first : failure.second;
+      _bstr_t textBstr(BstrFromUtf8(text), false);
+      _bstr_t titleBstr(BstrFromUtf8(title), false);
+      long answer = 0;
+      HRESULT hr = Show(textBstr, titleBstr, _bstr_t(L"ok"), _bstr_t(L"error"), nullptr, 0, &answer);
+      if (FAILED(hr)) {
+         Warning("VMMsg: the failure of %s could not be shown: 0x%08lx\n", failure.first.c_str(),
+                 static_cast<unsigned long>(hr));
+      }
+   }
+   reporting_ = false;
+   Release();
+}
+
+HRESULT VMMsgObject::Show(BSTR text, BSTR title, BSTR buttonSet, BSTR kind, BSTR hintKey, long defaultAnswer,
+                          long *answer)
 {
    if (!answer) {
       return E_POINTER;
@@ -165,7 +253,8 @@ HRESULT VMMsgObject::raw_Message(BSTR text, BSTR title, BSTR buttonSet, BSTR kin
       }
       return S_OK;
    }
-   int result = MessageBoxW(owner, text ? text : L"", title ? title : L"", buttons | icon);
+   int result = MessageBoxW(owner, text ? text : L"", title ? title : L"",
+                            buttons | icon | DefaultButtonOf(buttons, defaultAnswer));
    if (result == 0) {
       return Fail(HRESULT_FROM_WIN32(GetLastError()), __uuidof(IVMMsg), "VMMsg::Message: the box could not be shown");
    }

@@ -32,3 +32,11 @@ bool TremAppUtil_OpenURL(const char *url);
 
 // The user interface's language: "en" (the configuration key "test.ui.language" replaces it).
 std::string TremAppUtil_GetUILanguage();
+
+// The administrator lockout: false when the host ("/host2/#0000/") has the policy `policyKey`
+// ("lockoutCreateVM", "lockoutEditVM", "lockoutManageNetworks") set true under "policy/", read
+// through `ctx`; the refusal is logged. True otherwise, also without a context or a host.
+bool TremAppUtil_CheckLockout(IVmdbContext *ctx, const char *hostPath, const char *policyKey);
+// A machine was made on a host: recorded under the host's "vms/created/#" (its configuration
+// file and whether it is private), for the host's own inventory to pick up.
+void TremAppUtil_NotifyVMCreated(IVmdbContext *ctx, const char *hostPath, const char *cfgPath, bool isPrivate);

@@ -62,6 +62,11 @@ struct IVMClient : IUnknown {
    HRESULT ReleaseHost(_bstr_t hostPath);
    // Removes the connection node; a remote host no other connection uses goes with it.
    HRESULT Disconnect(_bstr_t cnxPath);
+   // Connects the console to the machine at `vmPath` ("/vm/#0001/"): marks it "mks/connected"
+   // (the host clears it when the machine stops). Refused with a text a user can read:
+   // E_INVALIDARG for a path that names no open machine, E_FAIL for a machine that is not
+   // powered on.
+   HRESULT ConnectMks(_bstr_t vmPath);
 
    virtual HRESULT __stdcall raw_Init(INT_PTR rawCtx, INT_PTR rawPoll, VARIANT_BOOL pollOption) = 0;
    virtual HRESULT __stdcall raw_SetVariables(BSTR text) = 0;
@@ -73,6 +78,7 @@ struct IVMClient : IUnknown {
    virtual HRESULT __stdcall raw_Attach(BSTR cnxPath, BSTR hostPath) = 0;
    virtual HRESULT __stdcall raw_ReleaseHost(BSTR hostPath) = 0;
    virtual HRESULT __stdcall raw_Disconnect(BSTR cnxPath) = 0;
+   virtual HRESULT __stdcall raw_ConnectMks(BSTR vmPath) = 0;
 };
 
 // The machine list: bound to a database and the poll loop.
@@ -111,6 +117,18 @@ struct IVMMsg : IUnknown {
    HWND GetOwner();
    // Shows a modal box and returns the answer index. E_INVALIDARG for an unknown kind or set.
    long Message(_bstr_t text, _bstr_t title, _bstr_t buttonSet, _bstr_t kind, _bstr_t hintKey = _bstr_t());
+   // A machine's question, asked through its console: shown like Message with the machine's name
+   // as title and no hint. `defaultAnswer` is the answer index of the button that has the focus
+   // (out of range: the first); the three reserved arguments must be 0 (E_INVALIDARG else).
+   long MachineMessage(_bstr_t text, _bstr_t vmName, _bstr_t buttonSet, _bstr_t kind, long defaultAnswer,
+                       long reserved1 = 0, long reserved2 = 0, long reserved3 = 0);
+   // Follows a request or command element ("/vm/#0001/cmd/#0003/") its sender has just submitted
+   // and does not wait for: when its owner answers it with the status "error", the error text
+   // ("status/error/errMsg") is logged ("VMMsg: <element> failed: <text>\n") and shown as an
+   // "error" box titled with the machine's name. Settings and preference requests are only logged:
+   // their senders report them. Needs a context (E_UNEXPECTED); E_INVALIDARG for a path that
+   // names no node. An element the sender removes unanswered is let go.
+   HRESULT FollowRequest(_bstr_t elementPath);
 
    virtual HRESULT __stdcall raw_Init(long channel) = 0;
    virtual HRESULT __stdcall raw_SetContext(IVmdbContext *ctx) = 0;
@@ -118,6 +136,9 @@ struct IVMMsg : IUnknown {
    virtual HRESULT __stdcall raw_GetOwner(HWND *owner) = 0;
    virtual HRESULT __stdcall raw_Message(BSTR text, BSTR title, BSTR buttonSet, BSTR kind, BSTR hintKey,
                                          long *answer) = 0;
+   virtual HRESULT __stdcall raw_MachineMessage(BSTR text, BSTR vmName, BSTR buttonSet, BSTR kind, long defaultAnswer,
+                                                long reserved1, long reserved2, long reserved3, long *answer) = 0;
+   virtual HRESULT __stdcall raw_FollowRequest(BSTR elementPath) = 0;
 };
 
 #include "vmdb/ClientInterfaces.inl"

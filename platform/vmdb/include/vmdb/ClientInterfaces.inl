@@ -76,6 +76,12 @@ inline HRESULT IVMClient::Disconnect(_bstr_t cnxPath)
    return S_OK;
 }
 
+inline HRESULT IVMClient::ConnectMks(_bstr_t vmPath)
+{
+   VMDB_CLIENT_RAISE_ON_FAILURE(IVMClient, raw_ConnectMks(vmPath));
+   return S_OK;
+}
+
 // IVMList
 
 inline HRESULT IVMList::Init(IVmdbDatabase *db, ITremappPoll *poll)
@@ -123,6 +129,21 @@ inline long IVMMsg::Message(_bstr_t text, _bstr_t title, _bstr_t buttonSet, _bst
    long answer = 0;
    VMDB_CLIENT_RAISE_ON_FAILURE(IVMMsg, raw_Message(text, title, buttonSet, kind, hintKey, &answer));
    return answer;
+}
+
+inline long IVMMsg::MachineMessage(_bstr_t text, _bstr_t vmName, _bstr_t buttonSet, _bstr_t kind, long defaultAnswer,
+                                   long reserved1, long reserved2, long reserved3)
+{
+   long answer = 0;
+   VMDB_CLIENT_RAISE_ON_FAILURE(IVMMsg, raw_MachineMessage(text, vmName, buttonSet, kind, defaultAnswer, reserved1,
+                                                           reserved2, reserved3, &answer));
+   return answer;
+}
+
+inline HRESULT IVMMsg::FollowRequest(_bstr_t elementPath)
+{
+   VMDB_CLIENT_RAISE_ON_FAILURE(IVMMsg, raw_FollowRequest(elementPath));
+   return S_OK;
 }
 
 #undef VMDB_CLIENT_RAISE_ON_FAILURE

@@ -1,0 +1,34 @@
+// Host and Help menu commands, the home tab and the Zephro server popup. Each is the least that
+// keeps the program sound until these commands land: the command is logged and nothing else happens.
+#include "zoltApp.h"
+
+#include "tremorybase/Log.h"
+
+namespace {
+
+const char *Text(const _bstr_t &text)
+{
+   return text.length() ? static_cast<const char *>(text) : "";
+}
+
+}  // namespace
+
+void CZOLTApp::OnHostCommand(CommandId id)
+{
+   Log("CZOLTApp::OnHostCommand %u\n", static_cast<unsigned>(id));
+}
+
+void CZOLTApp::OnHelpCommand(CommandId id)
+{
+   Log("CZOLTApp::OnHelpCommand %u\n", static_cast<unsigned>(id));
+}
+
+void CZOLTApp::CloseHomepage()
+{
+   Log("CZOLTApp::CloseHomepage\n");
+}
+
+void CZOLTApp::OnQuenServerCommand(CommandId id, _bstr_t &path, CommandSource source)
+{
+   Log("CZOLTApp::OnQuenServerCommand %u %s %d\n", static_cast<unsigned>(id), Text(path), static_cast<int>(source));
+}

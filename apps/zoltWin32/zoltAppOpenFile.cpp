@@ -1,0 +1,136 @@
+// Opening files: the opener chosen by a file's extension, the File > Open dialogs, and the
+// command line's power-on applied to a machine once it is open.
+#include "zoltApp.h"
+
+#include "zoltAppDb.h"
+#include "zoltFileKind.h"
+#include "zoltGuard.h"
+#include "zoltResources.h"
+
+#include "cui/cui.h"
+#include "res/resource.h"
+#include "tremorybase/Log.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+
+namespace {
+
+const char kSessionActive[] = "/appdata/Tremory/zolt/session/active";
+const DWORD kOpenVMFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+
+// A resource filter ("text|pattern|...||") in the form the file dialog takes.
+std::string DialogFilter(UINT stringId)
+{
+   std::string filter = LoadResString(stringId);
+   std::replace(filter.begin(), filter.end(), '|', '\0');
+   return filter;
+}
+
+// The open-file dialog; empty when the user cancelled.
+std::string AskFileToOpen(CZOLTApp &app, UINT filterId, DWORD flags)
+{
+   std::string filter = DialogFilter(filterId);
+   char file[MAX_PATH] = "";
+   OPENFILENAMEA ofn = {};
+   ofn.lStructSize = sizeof ofn;
+   ofn.hwndOwner = app.GetFrameWindow();
+   ofn.lpstrFilter = filter.c_str();
+   ofn.lpstrFile = file;
+   ofn.nMaxFile = MAX_PATH;
+   ofn.Flags = flags;
+   sigc::slot<void> restore;
+   app.BeginModal(restore);
+   BOOL chosen = GetOpenFileNameA(&ofn);
+   Guard(restore);
+   return chosen ? std::string(file) : std::string();
+}
+
+}  // namespace
+
+bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished)
+{
+   const std::string file = zoltdb::Text(path);
+   Log("CZOLTApp::OpenByExtension %s\n", file.c_str());
+   sigc::slot<void, bool, cui::Error> machineReport =
+      sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file);
+   sigc::slot<void, bool, cui::Error> formatReport = [file](bool cancelled, cui::Error error) {
+      OnOpenFileDone(cancelled, error, file);
+   };
+
+   switch (FileKindOf(file)) {
+   case FileKind::Machine:
+      return OpenVM(path, powerOn, false, newTab, openTab, true, machineReport, finished);
+   case FileKind::Import:
+      converter_.Open(GetFrameWindow(), file, sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted), cui::DoneSlot());
+      return false;
+   case FileKind::Team:
+      OpenTeam(path, powerOn, newTab, openTab, true, formatReport, sigc::slot<void>());
+      return false;
+   case FileKind::HotFix:
+      OpenHotFixFile(file, false, sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
+      return false;
+   case FileKind::Template:
+      OpenMVMT(path, powerOn, false, newTab, openTab, true, sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
+      return false;
+   case FileKind::Unknown:
+      break;
+   }
+   if (OpenVM(path, powerOn, false, newTab, openTab, true, machineReport, finished)) {
+      return true;
+   }
+   OpenTeam(path, powerOn, newTab, openTab, true, formatReport, sigc::slot<void>());
+   return false;
+}
+
+void CZOLTApp::OnFileOpen()
+{
+   if (!ctx_->TestNode(kSessionActive)) {
+      return;
+   }
+   const bool zephro = wui::util::HasZephroExtension();
+   if (cui::GetPrefs()->GetUIMode() != cui::Prefs::UI_MODE_LOCAL && !zephro) {
+      return;
+   }
+   std::string file = AskFileToOpen(*this, zephro ? IDS_OPEN_FILE_FILTER_ZEPHRO : IDS_OPEN_FILE_FILTER, kOpenVMFlags);
+   if (file.empty()) {
+      return;
+   }
+   _bstr_t path(file.c_str());
+   OpenByExtension(path, false, false, true, sigc::slot<void>());
+}
+
+void CZOLTApp::OpenVMDialog()
+{
+   if (!ctx_->TestNode(kSessionActive)) {
+      return;
+   }
+   if (cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {
+      Log("CZOLTApp::OpenVMDialog: the open-remote dialog is not available in this build\n");
+      return;
+   }
+   std::string file = AskFileToOpen(*this, IDS_OPEN_VMX_FILTER, kOpenVMFlags);
+   if (file.empty()) {
+      return;
+   }
+   OpenVM(_bstr_t(file.c_str()), false, true, false, true, true,
+          sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file), sigc::slot<void>());
+}
+
+void CZOLTApp::OnOpenedFromOptions(PendingOpen pending)
+{
+   wui::VMMgr *vmMgr = wui::GetVMMgr();
+   cui::VM *vm = vmMgr ? vmMgr->GetVMByCfgPath(pending.path) : nullptr;
+   if (!vm) {
+      return;
+   }
+   if (pending.options.refreshSnapshots) {
+      Log("CZOLTApp::OnOpenedFromOptions: refreshing the snapshots of %s is not available in this build\n",
+          pending.path.c_str());
+   }
+   if (pending.options.powerOn && vm->GetPowerState() != cui::VM::POWERED_ON &&
+       vm->GetPowerOnActionState() != cui::VM::ACTION_RUNNING && !vm->GetInTeam()) {
+      OnPowerCommand(IDM_VM_POWER_ON, dynamic_cast<wui::VM *>(vm));
+   }
+}

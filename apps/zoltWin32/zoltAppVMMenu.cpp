@@ -1,0 +1,35 @@
+// VM and Zephro menu commands. Grab input is sent and Close closes the machine's tab; every other
+// command is logged only, the least that keeps the program sound until the menus' commands land.
+#include "zoltApp.h"
+
+#include "cui/VM.h"
+#include "res/resource.h"
+#include "tremorybase/Log.h"
+
+namespace {
+
+const CommandId kGrabInputCommand = 40072;
+
+const char *Text(const _bstr_t &text)
+{
+   return text.length() ? static_cast<const char *>(text) : "";
+}
+
+}  // namespace
+
+void CZOLTApp::OnVMCommand(CommandId id, _bstr_t &path, CommandSource source)
+{
+   Log("CZOLTApp::OnVMCommand %u %s %d\n", static_cast<unsigned>(id), Text(path), static_cast<int>(source));
+   if (id == kGrabInputCommand) {
+      GrabInput(ResolveCommandVM(source, path));
+   } else if (id == IDM_VM_CLOSE) {
+      if (cui::VM *vm = ResolveCommandVM(source, path)) {
+         CloseVMTab(vm->GetVmPath(), true, sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted));
+      }
+   }
+}
+
+void CZOLTApp::OnZephroCommand(CommandId id, _bstr_t &path, CommandSource source)
+{
+   Log("CZOLTApp::OnZephroCommand %u %s %d\n", static_cast<unsigned>(id), Text(path), static_cast<int>(source));
+}

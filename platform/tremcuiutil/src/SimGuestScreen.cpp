@@ -1,0 +1,120 @@
+#include "SimGuestScreen.h"
+
+#include <vector>
+
+#include "tremorybase/Log.h"
+
+namespace cuisim {
+
+namespace {
+
+const COLORREF kDesktop = RGB(32, 84, 140);
+const COLORREF kTaskbar = RGB(200, 200, 200);
+const COLORREF kTaskbarText = RGB(0, 0, 0);
+const COLORREF kText = RGB(255, 255, 255);
+
+void DrawLine(HDC dc, const std::string &text, RECT rect, int height, UINT format)
+{
+   rect.bottom = rect.top + height;
+   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, format | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+}  // namespace
+
+void SimGuestScreen::Draw(HDC dc, const RECT &rect) const
+{
+   HBRUSH desktop = CreateSolidBrush(kDesktop);
+   FillRect(dc, &rect, desktop);
+   DeleteObject(desktop);
+
+   int height = rect.bottom - rect.top;
+   int bar = height / 12 < 14 ? 14 : height / 12;
+   RECT taskbar = {rect.left, rect.bottom - bar, rect.right, rect.bottom};
+   HBRUSH taskbarBrush = CreateSolidBrush(kTaskbar);
+   FillRect(dc, &taskbar, taskbarBrush);
+   DeleteObject(taskbarBrush);
+
+   int oldMode = SetBkMode(dc, TRANSPARENT);
+   COLORREF oldColour = SetTextColor(dc, kText);
+   HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+   TEXTMETRICA metrics = {};
+   GetTextMetricsA(dc, &metrics);
+   int line = metrics.tmHeight + 2;
+
+   RECT text = {rect.left + 8, rect.top + (height - bar) / 2 - line, rect.right - 8, rect.bottom};
+   DrawLine(dc, machineName, text, line, DT_CENTER);
+   text.top += line;
+   DrawLine(dc, guestName, text, line, DT_CENTER);
+
+   SetTextColor(dc, kTaskbarText);
+   RECT status = {taskbar.left + 6, taskbar.top, taskbar.right - 6, taskbar.bottom};
+   DrawLine(dc, this->status, status, bar, DT_LEFT | DT_VCENTER);
+
+   SelectObject(dc, oldFont);
+   SetTextColor(dc, oldColour);
+   SetBkMode(dc, oldMode);
+}
+
+bool SimGuestScreen::SaveBitmap(const std::string &path, std::string &error) const
+{
+   BITMAPINFO info = {};
+   info.bmiHeader.biSize = sizeof(info.bmiHeader);
+   info.bmiHeader.biWidth = kWidth;
+   info.bmiHeader.biHeight = kHeight;   // bottom-up, as BMP files store rows
+   info.bmiHeader.biPlanes = 1;
+   info.bmiHeader.biBitCount = 24;
+   info.bmiHeader.biCompression = BI_RGB;
+   const DWORD stride = ((kWidth * 3) + 3) & ~3u;
+   info.bmiHeader.biSizeImage = stride * kHeight;
+
+   void *bits = nullptr;
+   HDC screen = GetDC(nullptr);
+   HDC dc = CreateCompatibleDC(screen);
+   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+   ReleaseDC(nullptr, screen);
+   if (!dc || !bitmap || !bits) {
+      if (bitmap) {
+         DeleteObject(bitmap);
+      }
+      if (dc) {
+         DeleteDC(dc);
+      }
+      error = "no drawing surface for the screenshot";
+      return false;
+   }
+   HGDIOBJ old = SelectObject(dc, bitmap);
+   RECT rect = {0, 0, kWidth, kHeight};
+   Draw(dc, rect);
+   GdiFlush();
+   std::vector<char> pixels(static_cast<const char *>(bits), static_cast<const char *>(bits) + info.bmiHeader.biSizeImage);
+   SelectObject(dc, old);
+   DeleteObject(bitmap);
+   DeleteDC(dc);
+
+   BITMAPFILEHEADER header = {};
+   header.bfType = 0x4D42;   // "BM"
+   header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
+   header.bfSize = header.bfOffBits + info.bmiHeader.biSizeImage;
+
+   std::string tmp = path + ".tmp";
+   HANDLE file = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+   if (file == INVALID_HANDLE_VALUE) {
+      error = "cannot create " + tmp;
+      return false;
+   }
+   DWORD written = 0;
+   bool ok = WriteFile(file, &header, sizeof(header), &written, nullptr) && written == sizeof(header) &&
+             WriteFile(file, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
+             written == sizeof(info.bmiHeader) &&
+             WriteFile(file, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr) &&
+             written == pixels.size();
+   CloseHandle(file);
+   if (!ok || !MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      DeleteFileA(tmp.c_str());
+      error = "cannot write " + path;
+      return false;
+   }
+   return true;
+}
+
+}  // namespace cuisim

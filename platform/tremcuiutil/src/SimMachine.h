@@ -1,0 +1,110 @@
+// One machine the simulated host has open: its configuration, its lock, its registration under
+// "/vm/#…/" and its execution state. Power operations move "vmx/execState/val" over a few poll
+// steps ("vmx/execState/pending" names the one under way). A suspended or running machine
+// keeps that state in a file beside its configuration ("<name>.vmss"), so it comes back so
+// after the program (or the host) restarts; a suspend also leaves "<name>-suspended.bmp", a
+// picture of the guest's screen, named in that file.
+//
+// The console's nodes under "mks/" follow the power state: while the machine is powered on,
+// "guestWidth" and "guestHeight" (the configuration's "display.width" and "display.height", else
+// 800 by 600; the same in "virtualScreen/width" and "height"), "movieCapture" 0 and
+// "windowState/val" "windowed"; when it stops (off or suspended) the guest size, the console
+// connection ("connected") and the grab are cleared and the window state goes back to "windowed".
+#pragma once
+
+#include <windows.h>
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "SimVmxConfig.h"
+#include "cui/VmdbCtx.h"
+#include "tremorybase/Poll.h"
+
+namespace cuisim {
+
+class SimMachine {
+public:
+   // Execution states as the database shows them.
+   static const char kPoweredOff[];   // "poweredOff"
+   static const char kPoweredOn[];    // "poweredOn"
+   static const char kSuspended[];    // "suspended"
+
+   // How a power operation asks: the host's power options (cui::VM::PowerOption).
+   enum Mode { MODE_CONFIGURED = 0, MODE_HARD = 1, MODE_SOFT = 2, MODE_TRY_SOFT = 3, MODE_FORK = 4 };
+
+   typedef std::function<void(const std::string & /*error*/)> DoneFn;
+
+   // Takes `lock` (an open handle of the lock file, or INVALID_HANDLE_VALUE) and reads the
+   // state file.
+   SimMachine(vmdb::Ctx &ctx, SimVmxConfig config, HANDLE lock, std::string client);
+   // Finishes an operation under way (the files get its end state) and lets the lock go;
+   // the database is left alone (it may be going away too).
+   ~SimMachine();
+
+   const std::string &GetVmPath() const { return vmPath_; }
+   const std::string &GetCfgPath() const { return config_.GetPath(); }
+   const std::string &GetClient() const { return client_; }
+   const std::string &GetExecState() const { return execState_; }
+   const std::string &GetPending() const { return pending_; }
+
+   // Registers the machine under a new "/vm/##" element; returns its path ("/vm/#0001/").
+   std::string Register();
+   // Finishes what is under way, then removes the registration.
+   void Unregister();
+
+   // Starts "powerOn", "powerOff", "suspend" or "reset"; `done` runs from a later poll step
+   // when it has ended. Returns an error text (and never calls `done`) when it cannot start.
+   std::string StartPower(const std::string &op, int mode, DoneFn done);
+
+   // Writes the configuration values given under "val/" of a "setCfgState" command or of a
+   // request on "vmx/cfgState" (`values`: name under "val/" -> text; a device field is named
+   // "dev/#0002/present" or "dev/#0002/fileName" after the device's element). Names not given
+   // stay as they are. `generationNo` -1 skips the stale-edit check. All or nothing: the first
+   // value that cannot be applied is the error and the configuration is left unchanged.
+   std::string SetCfgState(long generationNo, const std::vector<std::pair<std::string, std::string>> &values);
+
+   // The guest screen size the console shows while the machine runs.
+   static void GuestSize(const SimVmxConfig &config, long &width, long &height);
+
+   // The state file and the screenshot of a configuration.
+   static std::string StateFilePath(const std::string &cfgPath);
+   static std::string ScreenshotPath(const std::string &cfgPath);
+   // Steps and their length, from the host configuration.
+   static unsigned StepCount(const std::string &op, bool soft);
+
+private:
+   void ReadStateFile();
+   void WriteStateFile();
+   void Step();
+   void Finish(bool writeDb);
+   void WriteExecState();
+   // Writes or clears the console's nodes when the machine went on or stopped since last time.
+   void WriteConsoleState();
+   // One value of SetCfgState applied to `changed`; an error text when it cannot be.
+   std::string ApplyValue(SimVmxConfig &changed, const std::string &name, const std::string &value) const;
+   std::string ApplyDeviceValue(SimVmxConfig &changed, const std::string &name, const std::string &value) const;
+   std::string SaveScreenshot();
+   std::string Uptime() const;
+
+   vmdb::Ctx ctx_;
+   SimVmxConfig config_;
+   HANDLE lock_;
+   std::string client_;
+   std::string vmPath_;
+   long generationNo_ = 1;
+
+   std::string execState_ = kPoweredOff;
+   time_t poweredOnAt_ = 0;
+   std::string screenshot_;   // file path, while suspended
+   bool consoleOn_ = false;   // the console's nodes show a running guest
+
+   std::string pending_;      // the power operation under way
+   bool pendingSoft_ = false;
+   unsigned stepsLeft_ = 0;
+   PollTimerId timer_ = 0;
+   DoneFn done_;
+};
+
+}  // namespace cuisim

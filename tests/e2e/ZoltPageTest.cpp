@@ -1,0 +1,277 @@
+// zolt.exe's machine page as a user sees it: the machine's name, state, guest and file from its
+// configuration; notes typed on the page kept in the machine's configuration file across a tab
+// switch and a restart; a suspended machine's screenshot opened in its window. Screenshots of the
+// page are kept for a look.
+#include "ScreenImage.h"
+#include "e2e/Harness.h"
+
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+const DWORD kExitMs = 30000;
+const DWORD kPowerMs = 20000;
+
+std::string Quoted(const std::string &text)
+{
+   std::string quoted = "\"";
+   for (char c : text) {
+      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
+   }
+   return quoted + "\"";
+}
+
+size_t Count(const std::string &text, const std::string &part)
+{
+   size_t count = 0;
+   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+      ++count;
+   }
+   return count;
+}
+
+class PageRun {
+public:
+   explicit PageRun(const e2e::TestFolder &folder) : folder_(folder), log_(folder.PathOf("zolt.log"))
+   {
+      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" +
+                                              "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
+                                              "test.comFailure.silent = \"true\"\n" + "test.vmmsg.answer = \"0\"\n");
+   }
+
+   // Starts zolt in the desktop mode with the machine and waits for its window.
+   HWND Start(e2e::Process &process, const std::string &vmx)
+   {
+      e2e::ProcessOptions options;
+      options.arguments = "-H " + e2e::QuoteArgument(vmx);
+      options.environment = {{"TREMORY_CONFIG", config_}};
+      if (!process.Start(ZOLT_EXE, options)) {
+         ADD_FAILURE() << e2e::LastFailure();
+         return nullptr;
+      }
+      HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, process.Id()});
+      EXPECT_TRUE(frame) << e2e::LastFailure();
+      return frame;
+   }
+   // A second instance that hands its command line over and ends.
+   bool HandOver(const std::string &vmx)
+   {
+      e2e::Process second;
+      e2e::ProcessOptions options;
+      options.arguments = "-H -t " + e2e::QuoteArgument(vmx);
+      options.environment = {{"TREMORY_CONFIG", config_}};
+      if (!second.Start(ZOLT_EXE, options) || !second.WaitForExit(kExitMs)) {
+         ADD_FAILURE() << e2e::LastFailure();
+         return false;
+      }
+      EXPECT_EQ(second.ExitCode(), 0);
+      return second.ExitCode() == 0;
+   }
+   void Close(e2e::Process &process, HWND frame)
+   {
+      EXPECT_TRUE(e2e::RequestClose(frame)) << e2e::LastFailure();
+      EXPECT_TRUE(process.WaitForExit(kExitMs)) << e2e::LastFailure();
+      EXPECT_EQ(process.ExitCode(), 0);
+   }
+   std::string Log() const { return e2e::ReadTextFile(log_).value_or(""); }
+   bool WaitForLog(const std::string &text, size_t times = 1) const
+   {
+      return e2e::WaitUntil([&]() { return Count(Log(), text) >= times; }, kPowerMs, 100);
+   }
+   // The window's client area as the user sees it, kept beside the test program.
+   void Screenshot(HWND window, const std::string &name) const
+   {
+      e2e::ScreenImage image = e2e::CaptureClientFromScreen(window);
+      e2e::SavePng(image, folder_.PathOf(name));
+      e2e::SavePng(image, e2e::TestProgramFolder() + "\\" + name);
+   }
+
+private:
+   const e2e::TestFolder &folder_;
+   std::string log_;
+   std::string config_;
+};
+
+std::string VmxText(const std::string &name, const std::string &notes = "")
+{
+   std::string text = "configVersion = \"8\"\nhardwareVersion = \"4\"\ndisplayName = \"" + name +
+                      "\"\nguestOS = \"winxp\"\nmemoryMB = \"384\"\ncpuCount = \"1\"\n";
+   return notes.empty() ? text : text + "annotation = \"" + notes + "\"\n";
+}
+
+// A 24-bit bitmap file of one colour with a light band across its top.
+std::string BitmapFile(int width, int height)
+{
+   int stride = (width * 3 + 3) & ~3;
+   std::string pixels;
+   for (int y = height - 1; y >= 0; --y) {
+      std::string row;
+      for (int x = 0; x < width; ++x) {
+         bool band = y < 20;
+         row += band ? std::string("\xf0\xf0\xf0", 3) : std::string("\x3c\x6e\x1e", 3);   // blue, green, red
+      }
+      row.resize(static_cast<size_t>(stride), '\0');
+      pixels += row;
+   }
+   auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+   auto le16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+   std::string info = le32(40) + le32(static_cast<uint32_t>(width)) + le32(static_cast<uint32_t>(height)) + le16(1) +
+                      le16(24) + le32(0) + le32(static_cast<uint32_t>(pixels.size())) + le32(2835) + le32(2835) +
+                      le32(0) + le32(0);
+   return "BM" + le32(static_cast<uint32_t>(14 + info.size() + pixels.size())) + le32(0) + le32(54) + info + pixels;
+}
+
+bool IsShown(HWND window)
+{
+   return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// The machine page of the program: the shown page that holds the notes editor.
+HWND WaitForMachinePage(HWND frame)
+{
+   HWND page = nullptr;
+   e2e::WaitUntil(
+      [&]() {
+         for (const e2e::ChildWindow &child : e2e::ListChildren(frame)) {
+            if (child.id == 1070 && child.className == "Edit" && IsShown(GetParent(child.window))) {
+               page = GetParent(child.window);
+            }
+         }
+         return page != nullptr;
+      },
+      e2e::kStartTimeoutMs);
+   return page;
+}
+
+std::string Text(HWND page, int id)
+{
+   return e2e::ReadText(GetDlgItem(page, id)).value_or("<none>");
+}
+
+bool WaitForText(HWND page, int id, const std::string &text)
+{
+   return e2e::WaitUntil([&]() { return Text(page, id) == text; }, kPowerMs, 50);
+}
+
+}  // namespace
+
+TEST(ZoltPage, MachinePageShowsTheConfigurationAndState)
+{
+   e2e::TestFolder folder;
+   std::string vmx = folder.WriteFile("Page Box.vmx", VmxText("Page Box", "Kept for the build tests"));
+   PageRun run(folder);
+   e2e::Process zolt;
+   HWND frame = run.Start(zolt, vmx);
+   ASSERT_TRUE(frame);
+   HWND page = WaitForMachinePage(frame);
+   ASSERT_TRUE(page) << "no machine page";
+
+   EXPECT_TRUE(WaitForText(page, 1060, "Page Box")) << Text(page, 1060);
+   EXPECT_EQ(Text(page, 1053), "Powered off");
+   EXPECT_NE(Text(page, 1055).find("XP"), std::string::npos) << Text(page, 1055);
+   EXPECT_NE(Text(page, 1057).find("Page Box.vmx"), std::string::npos) << Text(page, 1057);
+   EXPECT_EQ(Text(page, 1059), "Virtual hardware version 4");
+   EXPECT_TRUE(WaitForText(page, 1070, "Kept for the build tests")) << Text(page, 1070);
+   // Powered off: the power link is offered and no screenshot part is shown.
+   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, 1063)));
+   EXPECT_FALSE(IsShown(GetDlgItem(page, 1069)));
+   run.Screenshot(frame, "machine-page-powered-off.png");
+   run.Close(zolt, frame);
+}
+
+TEST(ZoltPage, NotesTypedOnThePageAreKeptInTheConfigurationFile)
+{
+   e2e::TestFolder folder;
+   std::string vmx = folder.WriteFile("Notes Box.vmx", VmxText("Notes Box"));
+   std::string other = folder.WriteFile("Other Box.vmx", VmxText("Other Box"));
+   PageRun run(folder);
+   {
+      e2e::Process zolt;
+      HWND frame = run.Start(zolt, vmx);
+      ASSERT_TRUE(frame);
+      HWND page = WaitForMachinePage(frame);
+      ASSERT_TRUE(page);
+      HWND notes = GetDlgItem(page, 1070);
+      // The invitation shows until the user clicks in to type.
+      EXPECT_TRUE(WaitForText(page, 1070, "Type here to enter notes for this virtual machine.")) << Text(page, 1070);
+      PostMessageA(notes, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+      PostMessageA(notes, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+      ASSERT_TRUE(WaitForText(page, 1070, ""));
+      ASSERT_TRUE(e2e::PostChars(notes, "Snapshot before upgrading"));
+      ASSERT_TRUE(WaitForText(page, 1070, "Snapshot before upgrading"));
+      // Another machine's tab becomes current: what was typed goes to the machine left, and
+      // the page shows the other machine with its own (no) notes.
+      ASSERT_TRUE(run.HandOver(other));
+      EXPECT_TRUE(WaitForText(page, 1060, "Other Box")) << Text(page, 1060);
+      // The editor still has the focus, so it is left empty for typing rather than inviting.
+      EXPECT_TRUE(WaitForText(page, 1070, "")) << Text(page, 1070);
+      EXPECT_TRUE(e2e::WaitUntil(
+         [&]() {
+            return e2e::ReadTextFile(vmx).value_or("").find("annotation = \"Snapshot before upgrading\"") !=
+                   std::string::npos;
+         },
+         kPowerMs, 100))
+         << e2e::ReadTextFile(vmx).value_or("");
+      run.Close(zolt, frame);
+   }
+   std::string file = e2e::ReadTextFile(vmx).value_or("");
+   EXPECT_NE(file.find("annotation = \"Snapshot before upgrading\""), std::string::npos) << file;
+   // Nothing typed for the other machine: its file got no notes, least of all the invitation.
+   std::string otherFile = e2e::ReadTextFile(other).value_or("");
+   EXPECT_EQ(otherFile.find("annotation"), std::string::npos) << otherFile;
+   {
+      e2e::Process zolt;
+      HWND frame = run.Start(zolt, vmx);
+      ASSERT_TRUE(frame);
+      HWND page = WaitForMachinePage(frame);
+      ASSERT_TRUE(page);
+      EXPECT_TRUE(WaitForText(page, 1070, "Snapshot before upgrading")) << Text(page, 1070);
+      run.Close(zolt, frame);
+   }
+}
+
+TEST(ZoltPage, SuspendedMachinesScreenshotOpensInItsWindow)
+{
+   e2e::TestFolder folder;
+   std::string vmx = folder.WriteFile("Shot Box.vmx", VmxText("Shot Box"));
+   // Suspended by an earlier run, which left the guest's screen beside the configuration.
+   folder.WriteFile("Shot Box-suspended.bmp", BitmapFile(320, 200));
+   folder.WriteFile("Shot Box.vmss", "state = \"suspended\"\npoweredOnAt = \"1\"\n"
+                                     "screenshot = \"Shot Box-suspended.bmp\"\n");
+   PageRun run(folder);
+   e2e::Process zolt;
+   HWND frame = run.Start(zolt, vmx);
+   ASSERT_TRUE(frame);
+   HWND page = WaitForMachinePage(frame);
+   ASSERT_TRUE(page);
+   EXPECT_TRUE(WaitForText(page, 1053, "Suspended")) << Text(page, 1053);
+   HWND shot = GetDlgItem(page, 1069);
+   // The thumbnail is shown and enabled once the picture has been read.
+   ASSERT_TRUE(e2e::WaitUntil([&]() { return IsShown(shot) && IsWindowEnabled(shot); }, kPowerMs, 50))
+      << Text(page, 1069);
+   EXPECT_TRUE(IsShown(GetDlgItem(page, 1068)));
+   run.Screenshot(frame, "machine-page-suspended.png");
+
+   ASSERT_TRUE(e2e::ClickButton(page, 1069));
+   HWND dialog = e2e::WaitForWindow({"#32770", "Suspended screenshot of", true, zolt.Id()});
+   ASSERT_TRUE(dialog) << e2e::LastFailure();
+   std::string title = e2e::ReadText(dialog).value_or("");
+   EXPECT_NE(title.find("Shot Box.vmx"), std::string::npos) << title;
+   // The picture at its own size.
+   RECT client = {};
+   GetClientRect(dialog, &client);
+   EXPECT_EQ(client.right, 320);
+   EXPECT_EQ(client.bottom, 200);
+   e2e::ScreenImage image = e2e::CaptureClientFromScreen(dialog);
+   EXPECT_GT(image.CountColour(RGB(30, 110, 60)), 320u * 200u / 2) << "the guest's picture is shown";
+   run.Screenshot(dialog, "screenshot-window.png");
+   // A click anywhere closes it.
+   PostMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+   EXPECT_TRUE(e2e::WaitForWindowGone(dialog));
+   run.Close(zolt, frame);
+}

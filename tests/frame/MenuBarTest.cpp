@@ -1,0 +1,183 @@
+// The menu bar: which menus show, how each command is routed, the Window menu's list of tabs, tab
+// switching through the database, and the team's next and previous machine.
+#include "FrameTestEnv.h"
+#include "resource.h"
+#include "zoltFrame.h"
+#include "zoltMenuUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kOpenedObj[] = "/appdata/Tremory/zolt/openedObj/#";
+const char kCurrentObj[] = "/appdata/Tremory/zolt/currentObj";
+
+std::string AddRecord(vmdb::Ctx &ctx, const std::string &type, const std::string &path)
+{
+   std::string record = ctx.Append(kOpenedObj);
+   ctx.Set(record + "type", type);
+   ctx.Set(record + "path", path);
+   return record;
+}
+
+std::vector<std::string> ButtonTexts(HWND toolbar)
+{
+   std::vector<std::string> texts;
+   int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+   for (int i = 0; i < count; ++i) {
+      char text[64] = {};
+      SendMessageA(toolbar, TB_GETBUTTONTEXTA, i, reinterpret_cast<LPARAM>(text));
+      texts.push_back(text);
+   }
+   return texts;
+}
+
+TEST(MenuBarRoutes, EachGroupGoesItsWayAndTheWindowListStopsAtItsLastId)
+{
+   EXPECT_EQ(MenuBarRouteOf(IDM_FILE_EXIT), MenuRoute::Global);
+   EXPECT_EQ(MenuBarRouteOf(IDM_VIEW_SIDEBAR), MenuRoute::Global);
+   EXPECT_EQ(MenuBarRouteOf(IDM_VM_POWER_ON), MenuRoute::Object);
+   EXPECT_EQ(MenuBarRouteOf(IDM_VM_SNAPSHOT_TAKE), MenuRoute::Object);
+   EXPECT_EQ(MenuBarRouteOf(IDM_TEAM_POWER_ON), MenuRoute::CurrentObject);
+   EXPECT_EQ(MenuBarRouteOf(IDM_ZEPHRO_POLICIES), MenuRoute::CurrentObject);
+   EXPECT_EQ(MenuBarRouteOf(IDM_TEAM_SWITCH_FIRST_VM), MenuRoute::TeamSwitch);
+   EXPECT_EQ(MenuBarRouteOf(41590), MenuRoute::TeamSwitch);
+   EXPECT_EQ(MenuBarRouteOf(41591), MenuRoute::None);
+   EXPECT_EQ(MenuBarRouteOf(IDM_TEAM_NEXT_VM), MenuRoute::TeamSwitch);
+   EXPECT_EQ(MenuBarRouteOf(IDM_TEAM_ADD_CLONE), MenuRoute::TeamAdd);
+   EXPECT_EQ(MenuBarRouteOf(41701), MenuRoute::TeamRemove);
+   EXPECT_EQ(MenuBarRouteOf(50150), MenuRoute::Devices);
+   EXPECT_EQ(MenuBarRouteOf(40500), MenuRoute::RecentSnapshots);
+   EXPECT_EQ(MenuBarRouteOf(IDM_WINDOW_NEXT_TAB), MenuRoute::Tabs);
+   EXPECT_EQ(MenuBarRouteOf(40089), MenuRoute::WindowMenu);
+   EXPECT_EQ(MenuBarRouteOf(IDM_WINDOW_LAST_TAB), MenuRoute::WindowMenu);
+   EXPECT_EQ(MenuBarRouteOf(40189), MenuRoute::None);
+   EXPECT_EQ(MenuBarRouteOf(IDM_HELP_CHECK_UPDATES), MenuRoute::Global) << "40192 is no tab";
+}
+
+TEST(MenuBarRoutes, NextAndPreviousMachineWrapAndAnEmptyTeamHasNone)
+{
+   EXPECT_EQ(NextTeamVMIndex(0, 0, true), -1);
+   EXPECT_EQ(NextTeamVMIndex(-1, 0, false), -1);
+   EXPECT_EQ(NextTeamVMIndex(2, 3, true), 0);
+   EXPECT_EQ(NextTeamVMIndex(0, 3, false), 2);
+   EXPECT_EQ(NextTeamVMIndex(-1, 3, true), 1) << "a current machine not in the list counts as the first";
+   EXPECT_EQ(NextTeamVMIndex(0, 1, true), 0);
+}
+
+TEST(MenuBarMenus, FavoritesAndInventoryNeverShowAndTheModeChoosesHostTeamAndZephro)
+{
+   EXPECT_EQ(RemovedTopLevelMenus(true, 0), (std::vector<int>{5, 4, 3}));
+   EXPECT_EQ(RemovedTopLevelMenus(false, 1), (std::vector<int>{8, 7, 4, 3}));
+   EXPECT_EQ(RemovedTopLevelMenus(false, 0), (std::vector<int>{8, 5, 4, 3}));
+
+   FrameTestEnv env;
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("menu bar test"));
+   CZOLTMenubar &menubar = frame.GetCmdbar().GetMenubar();
+   EXPECT_EQ(ButtonTexts(menubar.m_hWnd),
+             (std::vector<std::string>{"&File", "&Edit", "&View", "V&M", "&Team", "&Window", "&Help"}));
+   HMENU vm = GetSubMenu(menubar.GetMenu(), 3);
+   MENUITEMINFOA info = {};
+   info.cbSize = sizeof info;
+   info.fMask = MIIM_ID;
+   ASSERT_TRUE(GetMenuItemInfoA(vm, 0, TRUE, &info));
+   EXPECT_EQ(info.wID, 40073u) << "the VM > Power popup carries its id";
+   frame.DestroyWindow();
+}
+
+TEST(MenuBarMenus, WindowMenuListsTheTabsWithNumbersAndEndsAtItsLastId)
+{
+   FrameTestEnv env;
+   AddRecord(env.ctx, "home", "");
+   std::string second = AddRecord(env.ctx, "team", "C:\\teams\\R&D.vmtm");
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("menu bar test"));
+   CZOLTMenubar &menubar = frame.GetCmdbar().GetMenubar();
+   HMENU window = menubar.GetWindowMenu();
+   ASSERT_TRUE(window);
+   EXPECT_EQ(GetMenuItemText(window, 40089), "&1   Home");
+   EXPECT_EQ(GetMenuItemText(window, 40090), "&2   C:\\teams\\R&&D.vmtm") << "ampersands are doubled";
+   EXPECT_EQ(GetMenuItemPath(window, 40090, false), second);
+   EXPECT_EQ(GetMenuItemCount(window), 5) << "two tabs, a separator, next and previous";
+
+   for (int i = 0; i < 110; ++i) {
+      AddRecord(env.ctx, "vm", "/vm/#" + std::to_string(1000 + i) + "/");
+   }
+   menubar.RebuildWindowsMenu();
+   EXPECT_TRUE(GetMenuItemText(window, IDM_WINDOW_LAST_TAB).size() > 0);
+   EXPECT_EQ(GetMenuState(window, IDM_WINDOW_LAST_TAB + 1, MF_BYCOMMAND), static_cast<UINT>(-1));
+   EXPECT_EQ(GetMenuState(window, IDM_HELP_CHECK_UPDATES, MF_BYCOMMAND), static_cast<UINT>(-1))
+       << "the list never takes another command's id";
+   EXPECT_EQ(GetMenuItemCount(window), 100 + 3);
+   frame.DestroyWindow();
+}
+
+TEST(MenuBarTabs, NextAndPreviousTabWrapThroughTheOpenedObjects)
+{
+   FrameTestEnv env;
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("menu bar test"));
+   CZOLTMenubar &menubar = frame.GetCmdbar().GetMenubar();
+   menubar.SwitchWindow(true);   // nothing opened: nothing happens
+   EXPECT_EQ(env.ctx.Get(kCurrentObj), "");
+
+   std::string first = AddRecord(env.ctx, "home", "");
+   AddRecord(env.ctx, "team", "a.vmtm");
+   std::string last = AddRecord(env.ctx, "team", "b.vmtm");
+   env.prefs->SetCurrentObj(last);
+   menubar.SwitchWindow(true);
+   EXPECT_EQ(env.prefs->GetCurrentObj(), first);
+   menubar.SwitchWindow(false);
+   EXPECT_EQ(env.prefs->GetCurrentObj(), last);
+
+   // The Window menu's item makes its tab current.
+   menubar.RebuildWindowsMenu();
+   SendMessageA(menubar.m_hWnd, WM_COMMAND, 40089, 0);
+   EXPECT_EQ(env.prefs->GetCurrentObj(), first);
+   frame.DestroyWindow();
+}
+
+// Closes a popup left open by a test that went wrong, so the test fails instead of hanging.
+VOID CALLBACK EndStuckMenu(HWND, UINT, UINT_PTR, DWORD)
+{
+   EndMenu();
+}
+
+TEST(MenuBarTracking, AnItemChosenInAnOpenPopupIsCarriedOut)
+{
+   FrameTestEnv env;
+   std::string first = AddRecord(env.ctx, "home", "");
+   std::string second = AddRecord(env.ctx, "team", "a.vmtm");
+   env.prefs->SetCurrentObj(second);
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("menu bar test"));
+   CZOLTMenubar &menubar = frame.GetCmdbar().GetMenubar();
+   std::vector<std::string> texts = ButtonTexts(menubar.m_hWnd);
+   auto window = std::find(texts.begin(), texts.end(), "&Window");
+   ASSERT_NE(window, texts.end());
+   int index = static_cast<int>(window - texts.begin());
+
+   // The popup's own loop reads the key typed while it is open: "&1" is the first tab.
+   UINT_PTR timer = SetTimer(nullptr, 0, 5000, EndStuckMenu);
+   PostMessageA(frame.m_hWnd, WM_CHAR, '1', 0);
+   menubar.TrackMenu(index);
+   EXPECT_EQ(menubar.GetMode(), CZOLTMenubar::MODE_IDLE);
+   FrameTestEnv::Drain();
+   EXPECT_EQ(env.prefs->GetCurrentObj(), first) << "the chosen tab became current";
+
+   // Escape closes the popup without a choice and leaves the bar in keyboard mode.
+   PostMessageA(frame.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+   menubar.TrackMenu(index);
+   EXPECT_EQ(menubar.GetMode(), CZOLTMenubar::MODE_KEYBOARD);
+   FrameTestEnv::Drain();
+   EXPECT_EQ(env.prefs->GetCurrentObj(), first);
+   KillTimer(nullptr, timer);
+   frame.DestroyWindow();
+}
+
+}  // namespace

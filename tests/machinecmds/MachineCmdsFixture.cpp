@@ -1,0 +1,159 @@
+#include "MachineCmdsFixture.h"
+
+#include "tremhwcfg/TremHwCfg.h"
+#include "tremorybase/Config.h"
+
+#include <map>
+
+namespace {
+
+std::map<UINT_PTR, DialogAnswerer *> &Answerers()
+{
+   static std::map<UINT_PTR, DialogAnswerer *> answerers;
+   return answerers;
+}
+
+struct DialogSearch {
+   HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM data)
+{
+   char className[32] = "";
+   GetClassNameA(window, className, sizeof className);
+   if (IsWindowVisible(window) && std::string(className) == "#32770") {
+      reinterpret_cast<DialogSearch *>(data)->found = window;
+      return FALSE;
+   }
+   return TRUE;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM data)
+{
+   char className[32] = "";
+   GetClassNameA(child, className, sizeof className);
+   std::string name = className;
+   if (name == "Static" || name == "Edit" || name == "RichEdit20A" || name == "RichEdit20W") {
+      char text[2048] = "";
+      GetWindowTextA(child, text, sizeof text);
+      if (*text) {
+         std::string &all = *reinterpret_cast<std::string *>(data);
+         all += std::string(all.empty() ? "" : "\n") + text;
+      }
+   }
+   return TRUE;
+}
+
+}  // namespace
+
+cui::AbortSlot Outcome::Abort()
+{
+   return [this](bool c, cui::Error e) {
+      ++aborts;
+      cancelled = c;
+      error = e.what();
+   };
+}
+
+cui::DoneSlot Outcome::Done()
+{
+   return [this]() { ++dones; };
+}
+
+DialogAnswerer::DialogAnswerer(std::function<void(HWND)> answer) : answer_(std::move(answer))
+{
+   timer_ = SetTimer(nullptr, 0, 50, &DialogAnswerer::OnTimer);
+   Answerers()[timer_] = this;
+}
+
+DialogAnswerer::~DialogAnswerer()
+{
+   KillTimer(nullptr, timer_);
+   Answerers().erase(timer_);
+}
+
+void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+   auto it = Answerers().find(id);
+   if (it == Answerers().end() || it->second->answered_) {
+      return;
+   }
+   DialogAnswerer *self = it->second;
+   DialogSearch search;
+   EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&search));
+   if (!search.found) {
+      return;
+   }
+   self->answered_ = true;
+   EnumChildWindows(search.found, &CollectText, reinterpret_cast<LPARAM>(&self->text_));
+   self->answer_(search.found);
+}
+
+const char MachineCmds::kOpenedObjs[] = "/appdata/Tremory/zolt/openedObj/#";
+const char MachineCmds::kHome[] = "/appdata/Tremory/zolt/openedObj/#0000/";
+
+void MachineCmds::SetUp()
+{
+   static bool wizardRegistered = false;
+   if (!wizardRegistered) {
+      wizardRegistered = true;
+      tremhwcfg::RegisterClasses();
+   }
+   SessionFixture::SetUp();
+   _bstr_t error;
+   ASSERT_TRUE(app_->NewSession(false, _bstr_t(""), _bstr_t(""), _bstr_t(""), &error));
+}
+
+void MachineCmds::TearDown()
+{
+   Config_Set("test.vmmsg.answer", "0");
+   SessionFixture::TearDown();
+}
+
+bool MachineCmds::OpenThroughApp(const std::string &file, bool newTab, bool openTab, bool makeCurrent,
+                                 Outcome &outcome)
+{
+   bool handed = app_->OpenVM(_bstr_t(file.c_str()), false, false, newTab, openTab, makeCurrent, outcome.Abort(),
+                              outcome.Done());
+   if (handed) {
+      EXPECT_TRUE(PollUntil([&]() { return outcome.aborts + outcome.dones > 0; })) << "opening " << file;
+   }
+   return handed;
+}
+
+void MachineCmds::FillRecordsTo(int count)
+{
+   for (int i = RecordCount(); i < count; ++i) {
+      char record[64];
+      snprintf(record, sizeof record, "/appdata/Tremory/zolt/openedObj/#f%03x/", i);
+      Write(std::string(record) + "type", "hotfix");
+      Write(std::string(record) + "path", "filler" + std::to_string(i));
+   }
+}
+
+std::string MachineCmds::RecordOf(cui::VM *vm) const
+{
+   for (const std::string &record : cui::GetVmdbCtx().Elements(kOpenedObjs)) {
+      if (Read(record + "type") == "vm" && Read(record + "path") == vm->GetVmPath()) {
+         return record;
+      }
+   }
+   return "";
+}
+
+bool MachineCmds::PowerTo(cui::VM *vm, cui::VM::PowerState state)
+{
+   bool done = false;
+   vm->SetPowerState(state, cui::VM::POWEROP_HARD, cui::AbortSlot(), [&]() { done = true; });
+   return PollUntil([&]() { return done; });
+}
+
+bool MachineCmds::WaitForState(cui::VM *vm, cui::VM::PowerState state, long ms)
+{
+   return PollUntil([&]() { return vm->GetPowerState() == state && !vm->GetBusy(cui::VM::BUSY_POWER); }, ms);
+}
+
+void MachineCmds::Press(HWND dlg, int id)
+{
+   SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}

@@ -1,0 +1,59 @@
+// An application in-process with a local session, machines opened through its own opener, and
+// the windows it raises (message boxes, questions) answered from a thread timer as a user would.
+#pragma once
+
+#include "SessionFixture.h"
+
+#include <functional>
+#include <string>
+
+// What an asynchronous operation handed its abort and done slots.
+struct Outcome {
+   int aborts = 0;
+   bool cancelled = false;
+   std::string error;
+   int dones = 0;
+   cui::AbortSlot Abort();
+   cui::DoneSlot Done();
+};
+
+// Runs `answer` once on the first visible dialog window of this thread that appears while it
+// lives (a message box, a question), from inside that window's modal loop or the poll loop.
+class DialogAnswerer {
+public:
+   explicit DialogAnswerer(std::function<void(HWND)> answer);
+   ~DialogAnswerer();
+   bool Answered() const { return answered_; }
+   // The dialog's texts (static controls), joined by "\n".
+   const std::string &Text() const { return text_; }
+
+private:
+   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
+   std::function<void(HWND)> answer_;
+   UINT_PTR timer_ = 0;
+   bool answered_ = false;
+   std::string text_;
+};
+
+class MachineCmds : public SessionFixture {
+protected:
+   void SetUp() override;
+   void TearDown() override;
+
+   // Opens the machine file through CZOLTApp::OpenVM with the flags and waits for the outcome;
+   // returns OpenVM's result.
+   bool OpenThroughApp(const std::string &file, bool newTab, bool openTab, bool makeCurrent, Outcome &outcome);
+   // Adds opened-object records of another kind until `count` exist.
+   void FillRecordsTo(int count);
+   int RecordCount() const { return CountElements(kOpenedObjs); }
+   // The record of a machine's tab; empty when it has none.
+   std::string RecordOf(cui::VM *vm) const;
+   // Powers the machine on (or to another state) and waits for it.
+   bool PowerTo(cui::VM *vm, cui::VM::PowerState state);
+   bool WaitForState(cui::VM *vm, cui::VM::PowerState state, long ms = 5000);
+
+   static void Press(HWND dlg, int id);
+
+   static const char kOpenedObjs[];
+   static const char kHome[];
+};

@@ -1,0 +1,169 @@
+#include "MachineTestSupport.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "cui/Registry.h"
+#include "tremorybase/Config.h"
+#include "tremorybase/Poll.h"
+
+ModelRun::ModelRun()
+{
+   cui::SetVmdbCtx(ctx);
+   mgr.reset(new wui::VMMgr(nullptr));
+   cui::SetVMMgr(mgr.get());
+}
+
+ModelRun::~ModelRun()
+{
+   cui::SetVmdbCtx(vmdb::Ctx());
+   mgr.reset();
+   Poll_Reset();
+}
+
+cui::AbortSlot Outcome::Abort()
+{
+   return [this](bool wasCancelled, cui::Error e) {
+      EXPECT_FALSE(finished) << "an operation finished twice";
+      finished = true;
+      cancelled = wasCancelled;
+      error = e.what();
+   };
+}
+
+cui::DoneSlot Outcome::Done()
+{
+   return [this]() {
+      EXPECT_FALSE(finished) << "an operation finished twice";
+      finished = true;
+      done = true;
+   };
+}
+
+void MachineTest::SetUp()
+{
+   char temp[MAX_PATH] = "";
+   GetTempPathA(MAX_PATH, temp);
+   static int count = 0;
+   folder_ = std::string(temp) + "zolt-machines-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+   ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr)) << folder_;
+   Config_Set("test.host.stepMs", "2");
+   Config_Set("test.host.delayMs", "1");
+   NewRun();
+}
+
+void MachineTest::TearDown()
+{
+   run_.reset();
+   for (const char *key : {"test.host.fail", "test.host.failText", "test.host.noAnswer", "test.host.stepMs",
+                           "test.host.delayMs"}) {
+      Config_Set(key, "");
+   }
+   if (getenv("ZOLT_KEEP_MACHINE_FILES")) {
+      printf("machine files kept in %s\n", folder_.c_str());
+      return;
+   }
+   // The folder and what the tests left in it.
+   std::vector<std::string> folders = {folder_};
+   std::vector<std::string> all;
+   while (!folders.empty()) {
+      std::string dir = folders.back();
+      folders.pop_back();
+      all.push_back(dir);
+      WIN32_FIND_DATAA found;
+      HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
+      if (find == INVALID_HANDLE_VALUE) {
+         continue;
+      }
+      do {
+         std::string name = found.cFileName;
+         if (name == "." || name == "..") {
+            continue;
+         }
+         std::string path = dir + "\\" + name;
+         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            folders.push_back(path);
+         } else {
+            DeleteFileA(path.c_str());
+         }
+      } while (FindNextFileA(find, &found));
+      FindClose(find);
+   }
+   for (auto it = all.rbegin(); it != all.rend(); ++it) {
+      RemoveDirectoryA(it->c_str());
+   }
+}
+
+void MachineTest::NewRun()
+{
+   run_.reset();
+   run_.reset(new ModelRun);
+}
+
+bool MachineTest::Until(const std::function<bool()> &done)
+{
+   return Poll_RunUntil(done, 5000);
+}
+
+std::string MachineTest::WriteVmx(const std::string &name, const std::vector<KeyValueEntry> &entries)
+{
+   std::string path = Path(name);
+   std::string error;
+   EXPECT_TRUE(KeyValueFile::Write(path, entries, error)) << error;
+   return path;
+}
+
+bool MachineTest::FileExists(const std::string &path)
+{
+   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<KeyValueEntry> MachineTest::ReadEntries(const std::string &path)
+{
+   std::vector<KeyValueEntry> entries;
+   std::string error;
+   EXPECT_TRUE(KeyValueFile::Read(path, entries, error)) << error;
+   return entries;
+}
+
+std::string MachineTest::Value(const std::vector<KeyValueEntry> &entries, const std::string &key)
+{
+   const std::string *value = KeyValueFile::Find(entries, key);
+   return value ? *value : "<missing>";
+}
+
+cui::VM *MachineTest::Open(const std::string &cfgPath, Outcome *outcome)
+{
+   Outcome local;
+   Outcome &result = outcome ? *outcome : local;
+   run_->mgr->OpenVM(cfgPath, nullptr, result.Abort(), result.Done());
+   EXPECT_FALSE(result.finished) << "the open completed inside the call";
+   EXPECT_TRUE(Until([&]() { return result.finished; })) << "the open of " << cfgPath << " never completed";
+   if (!outcome) {
+      EXPECT_TRUE(result.done) << result.error;
+   }
+   return result.done ? run_->mgr->GetVMByCfgPath(cfgPath) : nullptr;
+}
+
+std::string MachineTest::SendCommand(const std::string &queue, const std::string &op,
+                                     const std::vector<std::pair<std::string, std::string>> &inputs, std::string *errMsg)
+{
+   std::unique_ptr<vmdbstore::Context> c = run_->store->NewContext();
+   c->ChangePath(c->AppendElement(queue));
+   c->OpenBatch();
+   c->Write("op", op);
+   c->ChangePath("op/" + op);
+   for (const auto &input : inputs) {
+      c->Write("in/" + input.first, input.second);
+   }
+   c->CloseBatch();
+   EXPECT_TRUE(c->WaitUntilChanged("../../status", "", false, 5000)) << op << " was never answered";
+   std::string status = c->Read("../../status");
+   if (errMsg) {
+      *errMsg = c->Read("../../status/error/errMsg");
+   }
+   c->Remove("../..", true);
+   return status;
+}

@@ -1,0 +1,148 @@
+// The menu functions the menu bar, the full-screen toolbar and the menu state share.
+#include "zoltMenuUtil.h"
+
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A popup of string items and separators (id 0) in order.
+HMENU MakeMenu(const std::vector<UINT> &ids)
+{
+   HMENU menu = CreatePopupMenu();
+   for (UINT id : ids) {
+      if (id == 0) {
+         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      } else {
+         AppendMenuA(menu, MF_STRING, id, std::to_string(id).c_str());
+      }
+   }
+   return menu;
+}
+
+// The ids in order, 0 for a separator.
+std::vector<UINT> Ids(HMENU menu)
+{
+   std::vector<UINT> ids;
+   for (int pos = 0; pos < GetMenuItemCount(menu); ++pos) {
+      ids.push_back(IsMenuSeparatorAt(menu, pos) ? 0 : GetMenuItemID(menu, pos));
+   }
+   return ids;
+}
+
+std::wstring Label(HMENU menu, int pos)
+{
+   wchar_t text[256] = L"";
+   GetMenuStringW(menu, pos, text, 256, MF_BYPOSITION);
+   return text;
+}
+
+TEST(MenuUtil, NumberedLabelsStopAfterNineDigitsOrTwentySixLetters)
+{
+   EXPECT_EQ(MakeNumberedLabel(L"First", 0, false), L"&1   First");
+   EXPECT_EQ(MakeNumberedLabel(L"Ninth", 8, false), L"&9   Ninth");
+   EXPECT_EQ(MakeNumberedLabel(L"Tenth", 9, false), L"Tenth");
+   EXPECT_EQ(MakeNumberedLabel(L"LAN", 0, true), L"&A   LAN");
+   EXPECT_EQ(MakeNumberedLabel(L"LAN", 25, true), L"&Z   LAN");
+   EXPECT_EQ(MakeNumberedLabel(L"LAN", 26, true), L"LAN");
+}
+
+TEST(MenuUtil, NumberedListIsPartedFromKeptItemsAndCarriesPaths)
+{
+   HMENU menu = MakeMenu({IDM_WINDOW_NEXT_TAB, IDM_WINDOW_PREVIOUS_TAB});
+   const char *paths[] = {"/appdata/Tremory/zolt/openedObj/#0000/", "/appdata/Tremory/zolt/openedObj/#0001/"};
+   ASSERT_TRUE(InsertNumberedMenuItem(menu, L"Home", 0, 0, paths[0], IDM_WINDOW_FIRST_TAB, false));
+   ASSERT_TRUE(InsertNumberedMenuItem(menu, L"A & B", 0, 1, paths[1], 0x10000 + IDM_WINDOW_FIRST_TAB + 1, false));
+
+   EXPECT_EQ(Ids(menu), (std::vector<UINT>{IDM_WINDOW_FIRST_TAB, IDM_WINDOW_FIRST_TAB + 1, 0, IDM_WINDOW_NEXT_TAB,
+                                           IDM_WINDOW_PREVIOUS_TAB}))
+      << "the list first, then one separator, then the kept items; ids keep their low 16 bits";
+   EXPECT_EQ(Label(menu, 0), L"&1   Home");
+   EXPECT_EQ(GetMenuItemPath(menu, 1, true), paths[1]);
+   EXPECT_EQ(GetMenuItemPath(menu, IDM_WINDOW_FIRST_TAB, false), paths[0]);
+   EXPECT_EQ(GetMenuItemPath(menu, IDM_WINDOW_NEXT_TAB, false), "") << "resource items carry no path";
+
+   ASSERT_TRUE(RemoveMenuItemWithData(menu, 0));
+   EXPECT_EQ(GetMenuItemPath(menu, 0, true), paths[1]) << "the other item keeps its own copy";
+   EXPECT_TRUE(RemoveMenuItemWithData(menu, 0));
+   EXPECT_EQ(GetMenuItemCount(menu), 3);
+   DestroyMenu(menu);
+
+   HMENU empty = CreatePopupMenu();
+   ASSERT_TRUE(InsertNumberedMenuItem(empty, L"Only", 0, 0, nullptr, 41601, true));
+   EXPECT_EQ(Ids(empty), std::vector<UINT>{41601}) << "no separator when nothing follows the list";
+   EXPECT_EQ(GetMenuItemPath(empty, 0, true), "") << "no path gives an empty one";
+   RemoveMenuItemWithData(empty, 0);
+   DestroyMenu(empty);
+}
+
+TEST(MenuUtil, FindAndAssignPopupIdsOnTheMainMenu)
+{
+   HMENU main = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU));
+   ASSERT_NE(main, nullptr);
+   HMENU vmMenu = GetSubMenu(main, 6);
+   HMENU power = GetSubMenu(vmMenu, 0);
+   EXPECT_EQ(FindMenuHoldingItem(IDM_VM_POWER_OFF, vmMenu, true), power);
+   EXPECT_EQ(FindMenuHoldingItem(IDM_VM_POWER_OFF, vmMenu, false), nullptr) << "an item in a submenu is not seen";
+   EXPECT_EQ(FindMenuHoldingItem(IDM_VM_SETTINGS, main, true), vmMenu);
+   EXPECT_EQ(FindMenuHoldingItem(IDM_VM_SETTINGS, nullptr, true), nullptr);
+
+   const PopupIdPair table[] = {{IDM_VM_POWER_MENU, IDM_VM_POWER_ON}, {IDM_VM_DEVICES_MENU, IDM_VM_DEVICE_FIRST},
+                                {IDM_VM_SNAPSHOT_MENU, IDM_VM_SNAPSHOT_TAKE}, {IDM_VM_REPLAY_MENU, IDM_VM_REPLAY_PLAY},
+                                {IDM_TEAM_SWITCH_MENU, IDM_TEAM_NEXT_VM}, {0, 0}};
+   AssignPopupIds(main, table);
+   auto popupId = [](HMENU menu, int pos) {
+      MENUITEMINFOA info = {};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_ID;
+      GetMenuItemInfoA(menu, pos, TRUE, &info);
+      return info.wID;
+   };
+   EXPECT_EQ(popupId(vmMenu, 0), static_cast<UINT>(IDM_VM_POWER_MENU));
+   EXPECT_EQ(popupId(vmMenu, 1), static_cast<UINT>(IDM_VM_SNAPSHOT_MENU));
+   EXPECT_EQ(popupId(vmMenu, 2), static_cast<UINT>(IDM_VM_DEVICES_MENU));
+   EXPECT_EQ(popupId(vmMenu, 3), static_cast<UINT>(IDM_VM_REPLAY_MENU));
+   EXPECT_EQ(popupId(GetSubMenu(main, 7), 1), static_cast<UINT>(IDM_TEAM_SWITCH_MENU));
+   EXPECT_EQ(popupId(main, 6), kNoPopupId) << "the VM menu holds none of the members directly";
+   EXPECT_EQ(popupId(GetSubMenu(main, 0), 0), kNoPopupId) << "File > New is named by no row";
+   DestroyMenu(main);
+}
+
+TEST(MenuUtil, TakingAnItemOutTidiesOneSeparator)
+{
+   struct Case {
+      std::vector<UINT> before;
+      UINT removed;
+      std::vector<UINT> after;
+      const char *what;
+   } cases[] = {
+      {{10, 0, 20, 30}, 10, {20, 30}, "the first item takes the separator after it"},
+      {{10, 0, 20, 0, 30}, 20, {10, 0, 30}, "an item between separators takes the one before it"},
+      {{10, 0, 20}, 20, {10}, "the last item takes the separator before it"},
+      {{10, 0, 20, 30}, 20, {10, 0, 30}, "an item followed by another keeps the separator before it"},
+      {{10, 20, 0}, 20, {10, 0}, "a separator left at the end stays"},
+      {{10, 20}, 99, {10, 20}, "an unknown id removes nothing"},
+   };
+   for (const Case &c : cases) {
+      HMENU menu = MakeMenu(c.before);
+      EXPECT_EQ(RemoveMenuItemAndSeparator(menu, c.removed), c.removed != 99) << c.what;
+      EXPECT_EQ(Ids(menu), c.after) << c.what;
+      DestroyMenu(menu);
+   }
+}
+
+TEST(MenuUtil, ItemTextsAreSetByIdAndKeepTheItem)
+{
+   HMENU menu = MakeMenu({10, 20});
+   ASSERT_TRUE(SetMenuItemText(menu, 20, "Remove from &Favorites"));
+   EXPECT_EQ(GetMenuItemText(menu, 20), "Remove from &Favorites");
+   EXPECT_EQ(GetMenuItemID(menu, 1), 20u);
+   EXPECT_EQ(GetMenuItemText(menu, 30), "");
+   DestroyMenu(menu);
+}
+
+}  // namespace
