@@ -3,6 +3,8 @@
 #include "resource.h"
 #include "zoltResources.h"
 
+#include "cui/Util.h"
+
 namespace {
 
 const UINT kNormal[] = {12066, 12063, 12060};
@@ -13,14 +15,15 @@ const UINT kHot[] = {12068, 12065, 12062};
 
 bool SnapshotCommandEnabled(const cui::VM *vm, CommandId command)
 {
-   if (!vm || vm->GetBusy(cui::VM::BUSY_POWER | cui::VM::BUSY_SNAPSHOT | cui::VM::BUSY_CONFIG)) {
-      return false;
-   }
+   // The library's rules, as the VM > Snapshot menu asks them.
+   auto *machine = const_cast<cui::VM *>(vm);
    switch (command) {
    case IDM_VM_SNAPSHOT_TAKE:
+      return wui::util::snapshot::CanTakeSnapshot(machine);
    case IDM_VM_SNAPSHOT_REVERT:
+      return wui::util::snapshot::CanRestoreSnapshot(machine);
    case IDM_VM_SNAPSHOT_MANAGER:
-      return true;
+      return wui::util::snapshot::CanManageSnapshot(machine);
    default:
       return false;
    }

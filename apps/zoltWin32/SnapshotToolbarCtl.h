@@ -6,8 +6,8 @@
 
 #include "cui/VM.h"
 
-// Whether a snapshot command can run on the machine now: not without a machine, nor while a
-// power, snapshot or configuration operation of it runs.
+// Whether a snapshot command can run on the machine now (the library's take, restore and
+// manage rules); never without a machine.
 bool SnapshotCommandEnabled(const cui::VM *vm, CommandId command);
 
 class CSnapshotToolbarCtl : public CToolbarBaseCtl {

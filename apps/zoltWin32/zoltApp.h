@@ -113,6 +113,12 @@ public:
    void OnSnapshotCommand(CommandId id, wui::VM *vm);
    // Asks the machine's console to grab the input (a request on its "mks/grabState").
    void GrabInput(cui::VM *vm);
+   // VM > Capture Screen: the console to a bitmap file the user names.
+   void CaptureScreen(cui::VM *vm);
+   // VM > Capture Movie and its stop: action 1 stops the capture, any other value starts one.
+   void CaptureMovie(cui::VM *vm, int action);
+   // VM > Settings: the library's settings window of the machine, unless locked out or busy.
+   void EditVMSettings(cui::VM *vm);
 
    // Menu item state, asked before a menu opens. True when the item was taken out.
    bool UpdateMenuItemState(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
@@ -217,6 +223,8 @@ public:
    void ClearTransientObjIfSame(const std::string &path);
    void CloneToZephroMaster(cui::VM *vm, HWND owner, bool open, bool edit, bool withSignals);
    void RegisterVM(_bstr_t cfgPath, cui::AbortSlot onAbort, cui::DoneSlot onDone);
+   // VM > Remove: the host drops the machine, then its tab closes.
+   void RemoveVM(cui::VM *vm, cui::AbortSlot completion, sigc::slot<void> finished);
    void CloseHotFixRequest(const std::string &path, bool force);
 
    // Modal state for the current object: up (true) or gone (false). BeginModal says up now and
@@ -320,6 +328,7 @@ private:
    sigc::connection currentObjConnection_;
    wui::p2v::Converter converter_;
    std::string openPath_;
+   int opensUnderWay_ = 0;   // machine opens handed to the manager and not yet answered
    // The signals a template-mode new-machine wizard is handed, and this run's connection.
    sigc::signal<void, bool> templateWizardSwitch_;
    sigc::signal<void, bool> templateWizardRunning_;

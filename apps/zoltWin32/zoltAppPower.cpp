@@ -3,6 +3,7 @@
 #include "zoltApp.h"
 
 #include "zoltAppDb.h"
+#include "zoltMsg.h"
 #include "zoltPowerCommand.h"
 #include "zoltResources.h"
 
@@ -15,6 +16,12 @@
 namespace {
 
 const long kHintAnswerCancel = 1;
+
+const char kSharedFolderNotifyText[] = ZOLT_MSG("msg.zoltApp.SharedFolder.notifyText", "Shared folders are disabled.");
+const char kSharedFolderNotifyDetail[] =
+   ZOLT_MSG("msg.zoltApp.SharedFolder.notifyDetail",
+            "This virtual machine has one or more shared folders configured, but the default shared folders were "
+            "disabled. To enable them again, choose VM > Settings > Shared Folders.");
 
 // The power-on hint is shown for a machine of the local session that runs under no account of
 // its own.
@@ -34,6 +41,11 @@ void CZOLTApp::OnPowerCommand(CommandId id, wui::VM *vm)
 {
    if (!vm) {
       return;
+   }
+   // The texts the library shows when it has disabled the machine's shared folders.
+   if (cui::SharedFolderMgr *folders = vm->GetSharedFolderMgr()) {
+      folders->SetNotificationText(cui::GetLocalString(kSharedFolderNotifyText),
+                                   cui::GetLocalString(kSharedFolderNotifyDetail));
    }
    const PowerCommand *command = FindPowerCommand(id);
    if (!command) {

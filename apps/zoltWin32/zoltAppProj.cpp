@@ -34,6 +34,12 @@ bool CZOLTApp::OpenFromOptions(const CommandLineOptions &options, bool applyStar
    for (const std::string &file : options.files) {
       _bstr_t path(file.c_str());
       if (cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {
+         // A local file opens in this mode only once the host lists it: register what it does
+         // not list yet. The open follows either way; a failed registration has its own report.
+         cui::Host *host = wui::GetCurrentHost();
+         if (options.local && host && host->GetRegisteredVMPath(file).empty()) {
+            RegisterVM(path, cui::AbortSlot(), cui::DoneSlot());
+         }
          OpenVM(path, true, true, false, true, true, sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
          continue;
       }

@@ -13,6 +13,7 @@
 #include "tremorybase/Log.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -43,24 +44,14 @@ const char kBtnSuspend[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.btnSuspend", "&Sus
 const char kBtnPowerOff[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.btnPowerOff", "&Power Off");
 const char kBtnRunInBackground[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.btnRunInBackground", "&Run in Background");
 const char kBtnCancel[] = ZOLT_MSG("msg.zoltAppVM.closeVMTab.btnCancel", "Cancel");
+const char kNoHost[] = ZOLT_MSG("msg.zoltAppVM.registerVM.noHost",
+                                "There is no connection to a host: the virtual machine cannot be registered or "
+                                "removed.");
 
 cui::VM *FindVMByVMPath(const std::string &vmPath)
 {
    cui::VMMgr *vmMgr = cui::GetVMMgr();
    return vmMgr ? vmMgr->GetVMByVMPath(vmPath) : nullptr;
-}
-
-// File paths compared without regard to case or slash direction.
-bool SamePathNoCase(std::string a, std::string b)
-{
-   std::replace(a.begin(), a.end(), '/', '\\');
-   std::replace(b.begin(), b.end(), '/', '\\');
-   return _stricmp(a.c_str(), b.c_str()) == 0;
-}
-
-bool ListsPath(const std::vector<std::string> &paths, const std::string &path)
-{
-   return std::any_of(paths.begin(), paths.end(), [&path](const std::string &p) { return SamePathNoCase(p, path); });
 }
 
 void Disconnect(std::map<std::string, ConnectionMapEntry> &connections, const std::string &vmPath)
@@ -77,7 +68,7 @@ void Disconnect(std::map<std::string, ConnectionMapEntry> &connections, const st
 bool IsKnownToSession(IVMClient *client, const std::string &sessionPath, const std::string &cfgPath)
 {
    cui::Host *host = wui::GetCurrentHost();
-   if (!client || !host || !ListsPath(host->GetRegisteredVMs(), cfgPath)) {
+   if (!client || !host || host->GetRegisteredVMPath(cfgPath).empty()) {
       return false;
    }
    try {
@@ -95,10 +86,11 @@ bool IsKnownToSession(IVMClient *client, const std::string &sessionPath, const s
 
 // Enforces the limit of opened objects and hands the file to the machine manager; `opened`
 // runs once the manager has it open. False when the open was refused.
-bool OpenVMConfigFile(CZOLTApp &app, const std::string &path, const cui::AbortSlot &onError,
+bool OpenVMConfigFile(CZOLTApp &app, const std::string &path, int opensUnderWay, const cui::AbortSlot &onError,
                       const cui::DoneSlot &opened)
 {
-   int count = static_cast<int>(cui::GetNewVmdbCtx().Elements(kOpenedObjs).size());
+   // Opens still under way have no record yet; they count too, so a burst of files cannot pass the limit.
+   int count = static_cast<int>(cui::GetNewVmdbCtx().Elements(kOpenedObjs).size()) + opensUnderWay;
    if (count >= kMaxOpenedObjs) {
       app.MessageBoxRes(IDS_TOO_MANY_OPENED_OBJS, MB_ICONEXCLAMATION);
       cui::CallSlot(onError, false, cui::Error(kOpenCfgError));
@@ -150,19 +142,39 @@ bool CZOLTApp::OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool
    flags.openTab = openTab;
    flags.makeCurrent = makeCurrent;
 
+   // The open counts as under way until the manager answers, whichever way it does.
+   auto underWay = std::make_shared<bool>(false);
+   auto ended = [this, underWay]() {
+      if (*underWay) {
+         *underWay = false;
+         --opensUnderWay_;
+      }
+   };
    // A failed open must not leave its path as the one to make current: a later open of
    // another object would compare against it.
-   cui::AbortSlot failed = [this, file, onError](bool cancelled, cui::Error error) {
+   cui::AbortSlot failed = [this, file, onError, ended](bool cancelled, cui::Error error) {
+      ended();
       if (openPath_ == file) {
          openPath_.clear();
       }
       cui::CallSlot(onError, cancelled, error);
    };
-   cui::DoneSlot opened = [this, flags, failed, onOpened, file]() {
-      CheckOpenedVM(flags, failed, onOpened, file);
+   cui::AbortSlot failedLater = [this, file, onError](bool cancelled, cui::Error error) {
+      if (openPath_ == file) {
+         openPath_.clear();
+      }
+      cui::CallSlot(onError, cancelled, error);
    };
+   cui::DoneSlot opened = [this, flags, failedLater, onOpened, file, ended]() {
+      ended();
+      CheckOpenedVM(flags, failedLater, onOpened, file);
+   };
+   const int othersUnderWay = opensUnderWay_;
+   *underWay = true;
+   ++opensUnderWay_;
    // `second` is handed on to the manager's open only as part of the flags.
-   if (!OpenVMConfigFile(*this, file, failed, opened)) {
+   if (!OpenVMConfigFile(*this, file, othersUnderWay, failed, opened)) {
+      ended();
       openPath_ = previousOpenPath;
       return false;
    }
@@ -342,7 +354,6 @@ void CZOLTApp::OnRegisteredVMsChanged()
    }
    // Records hold a machine's database path, the host lists configuration files: each machine
    // record is compared through its machine's file. A machine that is gone has closed its tab.
-   const std::vector<std::string> registered = host->GetRegisteredVMs();
    std::vector<std::string> toClose;
    vmdb::Ctx ctx = cui::GetNewVmdbCtx();
    for (const std::string &record : ctx.Elements(kOpenedObjs)) {
@@ -351,7 +362,7 @@ void CZOLTApp::OnRegisteredVMsChanged()
       }
       const std::string vmPath = ctx.Get(record + "path");
       cui::VM *vm = FindVMByVMPath(vmPath);
-      if (vm && !ListsPath(registered, vm->GetFilename())) {
+      if (vm && host->GetRegisteredVMPath(vm->GetFilename()).empty()) {
          toClose.push_back(vmPath);
       }
    }
@@ -360,10 +371,53 @@ void CZOLTApp::OnRegisteredVMsChanged()
    }
 }
 
-void CZOLTApp::RegisterVM(_bstr_t cfgPath, cui::AbortSlot onAbort, cui::DoneSlot)
+void CZOLTApp::RegisterVM(_bstr_t cfgPath, cui::AbortSlot onAbort, cui::DoneSlot onDone)
 {
-   Log("CZOLTApp::RegisterVM %s\n", static_cast<const char *>(cfgPath));
-   cui::CallSlot(onAbort, false, cui::Error("Virtual machines cannot be registered in this build."));
+   const std::string file = zoltdb::Text(cfgPath);
+   Log("CZOLTApp::RegisterVM %s\n", file.c_str());
+   // A caller without a completion leaves the report to us. It goes to a modeless error window:
+   // a command line handed over by another instance gets its answer at once, and the failure
+   // does not hold the main window up.
+   cui::AbortSlot abort = onAbort;
+   if (abort.empty()) {
+      abort = [file](bool cancelled, cui::Error error) {
+         if (cancelled) {
+            return;
+         }
+         std::string text = cui::SanitizeMessage(error.what());
+         if (text.empty() || text.back() != '.') {
+            text = tremapputil::ResString(IDS_OPERATION_FAILED).Format({text});
+         }
+         Warning("CZOLTApp::RegisterVM %s: %s\n", file.c_str(), text.c_str());
+         if (wui::DlgMgr *dlgMgr = wui::GetDlgMgr()) {
+            dlgMgr->NewError(text, "");
+         }
+      };
+   }
+   cui::Host *host = wui::GetCurrentHost();
+   if (!host) {
+      cui::CallSlot(abort, false, cui::Error(cui::GetLocalString(kNoHost)));
+      return;
+   }
+   host->RegisterVM(file, abort, onDone);
+}
+
+void CZOLTApp::RemoveVM(cui::VM *vm, cui::AbortSlot completion, sigc::slot<void> finished)
+{
+   if (!vm) {
+      return;
+   }
+   const std::string vmPath = vm->GetVmPath();
+   const std::string cfgPath = vm->GetFilename();
+   Log("CZOLTApp::RemoveVM %s %s\n", vmPath.c_str(), cfgPath.c_str());
+   cui::Host *host = wui::GetCurrentHost();
+   if (!host) {
+      cui::CallSlot(completion, false, cui::Error(cui::GetLocalString(kNoHost)));
+      return;
+   }
+   // The machine may be gone by the time the host answers: only its path is kept.
+   cui::DoneSlot closeTab = [this, vmPath, completion, finished]() { CloseVMTab(vmPath, true, completion, finished); };
+   host->UnregisterVM(cfgPath, completion, closeTab);
 }
 
 _bstr_t CZOLTApp::CloneVM(cui::VM *vm, cui::SnapshotTree *, int, HWND, bool, bool, bool)

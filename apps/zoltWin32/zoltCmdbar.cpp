@@ -501,8 +501,17 @@ void CZOLTCmdbar::ShowContextMenu(POINT point)
       _bstr_t empty("");
       for (int i = GetMenuItemCount(popup) - 1; i >= 0; --i) {
          UINT id = GetMenuItemID(popup, i);
-         if (id != 0 && id != static_cast<UINT>(-1)) {
+         if (id == 0 || id == static_cast<UINT>(-1)) {
+            continue;
+         }
+         // One item that cannot tell its state must not keep the menu from opening.
+         try {
             gApp->UpdateMenuItemState(popup, static_cast<CommandId>(id), kSourceCommandBar, empty);
+         } catch (const cui::Error &error) {
+            Warning("UpdateMenuItemState failed for item %d: %s\n", static_cast<int>(id), error.what());
+         } catch (const _com_error &error) {
+            Warning("UpdateMenuItemState failed for item %d: %s\n", static_cast<int>(id),
+                    static_cast<const char *>(_bstr_t(error.ErrorMessage())));
          }
       }
    }

@@ -3,6 +3,8 @@
 #include "CommandLineParser.h"
 #include "zoltApp.h"
 #include "zoltCommandLine.h"
+#include "zoltGuard.h"
+#include "zoltMonitors.h"
 #include "zoltMsg.h"
 #include "zoltResources.h"
 
@@ -11,6 +13,8 @@
 #include "zoltWndUtil.h"
 
 #include "atl/AxHost.h"
+#include "cui/NotificationMgr.h"
+#include "cui/ToolTipWnd.h"
 #include "cui/cui.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
@@ -94,6 +98,18 @@ const char *PowerBroadcastText(WPARAM event)
 struct Placement {
    long left, top, right, bottom;
 };
+
+// Whether any part of `rect` lies on a monitor there is now.
+bool OnSomeMonitor(const RECT &rect)
+{
+   for (const MonitorArea &area : GetMonitors()) {
+      RECT common = {};
+      if (IntersectRect(&common, &rect, &area.monitor)) {
+         return true;
+      }
+   }
+   return false;
+}
 
 Placement ReadPlacement(const vmdb::Ctx &ctx, const std::string &root)
 {
@@ -239,8 +255,9 @@ void CZOLTFrame::RestorePlacement()
       RECT rect = {saved.left, saved.top, saved.right, saved.bottom};
       if (!IsRectEmpty(&rect)) {
          RECT &normal = placement.rcNormalPosition;
-         if (HasOtherFrame()) {
-            // Another frame already stands there: keep the system's position, take the size.
+         // Another frame already stands there, or the monitor it was on is gone: keep the
+         // system's position, take the size.
+         if (HasOtherFrame() || !OnSomeMonitor(rect)) {
             normal.right = normal.left + (rect.right - rect.left);
             normal.bottom = normal.top + (rect.bottom - rect.top);
          } else {
@@ -343,6 +360,17 @@ void CZOLTFrame::SetWindowMode(int mode, bool apply)
    }
    bool maximized = IsZoomed() != FALSE;
    canFitWindow_ = !maximized && mode != MODE_QUICK_SWITCH && mode != MODE_FULL_SCREEN;
+   // The status bar shows its size grip only while the window can be sized.
+   IUnknown *control = nullptr;
+   if (statusHost_ && SUCCEEDED(atl::AtlAxGetControl(statusHost_, &control)) && control) {
+      IVMStatusbarCtlPtr bar;
+      if (SUCCEEDED(control->QueryInterface(__uuidof(IVMStatusbarCtl), reinterpret_cast<void **>(&bar))) && bar) {
+         if ((bar->GetCanFitWindow() != VARIANT_FALSE) != canFitWindow_) {
+            bar->PutCanFitWindow(canFitWindow_ ? VARIANT_TRUE : VARIANT_FALSE);
+         }
+      }
+      control->Release();
+   }
    if (old == mode) {
       return;
    }
@@ -482,7 +510,81 @@ void CZOLTFrame::CreateStatusBarHost()
                                  GetModuleHandleA(nullptr), nullptr);
    if (!statusHost_) {
       Warning("CZOLTFrame::OnCreate: no status bar host\n");
+      return;
    }
+   IUnknown *control = nullptr;
+   if (SUCCEEDED(atl::AtlAxGetControl(statusHost_, &control)) && control) {
+      StatusbarSink::DispEventAdvise(control);
+      control->Release();
+   }
+}
+
+void __stdcall CZOLTFrame::OnStatusbarCaptureMovie(BSTR vmPath)
+{
+   std::string path = vmPath && SysStringLen(vmPath) > 0 ? static_cast<const char *>(_bstr_t(vmPath)) : "";
+   cui::VMMgr *vmMgr = cui::GetVMMgr();
+   cui::VM *vm = vmMgr && !path.empty() ? vmMgr->GetVMByVMPath(path) : nullptr;
+   Log("CZOLTFrame::OnStatusbarCaptureMovie: %s\n", path.c_str());
+   // The indicator shows only while a capture runs: clicking it stops that capture (action 1).
+   if (vm && gApp) {
+      gApp->CaptureMovie(vm, 1);
+   }
+}
+
+void CZOLTFrame::OnConsoleSignal(bool grabbed)
+{
+   // A console that takes the input takes the keys too: a menu button left hot would wait for
+   // keys that never come, and the machine learns that it has the focus.
+   if (grabbed) {
+      cmdbar_.GetMenubar().LeaveKeyboardMode();
+      SendFocusEvent();
+   }
+}
+
+void CZOLTFrame::CreateNotificationTip()
+{
+   notificationTip_ = wui::control::ToolTipWnd::CreateInstance(m_hWnd, nullptr);
+   if (notificationTip_) {
+      connections_.push_back(
+         notificationTip_->closed.connect([this]() { Guard([this]() { OnNotificationClosed(); }); }));
+   }
+   connections_.push_back(
+      cui::GetNotificationMgr()->notified.connect([this](int id) { Guard([this, id]() { OnNotification(id); }); }));
+}
+
+void CZOLTFrame::OnNotification(int id)
+{
+   const cui::Notification *notification = cui::GetNotificationMgr()->Get(id);
+   if (!notification || !notificationTip_) {
+      return;
+   }
+   shownNotifications_.push_back(id);
+   notificationTip_->Show(notification->GetType(), notification->GetText(), notification->GetDetail());
+   PlaceNotificationTip();
+}
+
+void CZOLTFrame::OnNotificationClosed()
+{
+   // The user saw every notification the tip held: the newest on top, the earlier under it.
+   for (int id : shownNotifications_) {
+      cui::GetNotificationMgr()->MarkRead(id);
+   }
+   shownNotifications_.clear();
+}
+
+void CZOLTFrame::PlaceNotificationTip()
+{
+   if (!notificationTip_ || !notificationTip_->IsVisible()) {
+      return;
+   }
+   RECT anchor = {};
+   if (statusHost_ && ::IsWindowVisible(statusHost_)) {
+      ::GetWindowRect(statusHost_, &anchor);
+   } else {
+      GetWindowRect(&anchor);
+      anchor.top = anchor.bottom;
+   }
+   notificationTip_->PlaceAbove(anchor);
 }
 
 void CZOLTFrame::AddSystemMenuItem()
@@ -552,7 +654,9 @@ LRESULT CZOLTFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    cmdbar_.Create(m_hWnd, &bar, nullptr, 0, 0);
    RECT none = {};
    view_.Create(m_hWnd, &none, nullptr, CZOLTView::kChildStyle);
+   connections_.push_back(view_.consoleSignal.connect(sigc::mem_fun(*this, &CZOLTFrame::OnConsoleSignal)));
    CreateStatusBarHost();
+   CreateNotificationTip();
    WatchPreferences();
    if (cui::Prefs *prefs = cui::GetPrefs()) {
       navbarWidth_ = ClampNavbarWidth(prefs->GetCtx().GetInt(prefs->GetRequestPath() + kNavbarWidth, 0), 0);
@@ -571,12 +675,18 @@ LRESULT CZOLTFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
    }
    connections_.clear();
    vmConnection_.disconnect();
+   if (notificationTip_) {
+      notificationTip_->Destroy();
+      notificationTip_ = nullptr;
+   }
+   shownNotifications_.clear();
    notify_callbacks();
    ReleaseEventSource();
    ctx_ = vmdb::Ctx();
    KillTimer(kPollTimer);
    KillTimer(kKeepOnTopTimer);
    DestroySizingTooltip();
+   StatusbarSink::DispEventUnadvise();
    if (statusHost_) {
       ::DestroyWindow(statusHost_);
       statusHost_ = nullptr;
@@ -597,6 +707,7 @@ LRESULT CZOLTFrame::OnClose(UINT, WPARAM, LPARAM, BOOL &)
 LRESULT CZOLTFrame::OnSize(UINT, WPARAM, LPARAM, BOOL &)
 {
    RecalcLayout(false, true);
+   PlaceNotificationTip();
    return 0;
 }
 
@@ -612,6 +723,7 @@ LRESULT CZOLTFrame::OnMoving(UINT, WPARAM, LPARAM lParam, BOOL &)
 
 LRESULT CZOLTFrame::OnMove(UINT, WPARAM, LPARAM, BOOL &)
 {
+   PlaceNotificationTip();
    return 0;
 }
 

@@ -12,6 +12,7 @@
 
 #include "cui/Error.h"
 #include "cui/VmdbCtx.h"
+#include "tremappsdk/TremAppSdk.h"
 
 #include <windows.h>
 
@@ -19,6 +20,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <sigc++/sigc++.h>
 
@@ -71,10 +73,18 @@ struct FileImportRecord {
    sigc::slot<void, cui::Error> error;
 };
 
+namespace wui {
+namespace control {
+class ToolTipWnd;
+}
+}  // namespace wui
+
 class CZOLTFrame : public CWindowImpl<CZOLTFrame, CWindow, CZOLTFrameTraits>,
                    public CCtxEvents<CZOLTFrame, 1>,
+                   public CTremappsdk_IDispEventImpl<1, CZOLTFrame, &DIID__IVMStatusbarCtlEvents>,
                    public sigc::trackable {
 public:
+   typedef CTremappsdk_IDispEventImpl<1, CZOLTFrame, &DIID__IVMStatusbarCtlEvents> StatusbarSink;
    static constexpr DWORD kStyle = 0x02CF0000;   // overlapped window with clip-children
    static constexpr UINT WM_RELAYOUT = WM_USER + 1;
    static constexpr UINT WM_BEGIN_USER_SIZING = WM_USER + 2;
@@ -107,6 +117,10 @@ public:
    CZOLTCmdbar &GetCmdbar() { return cmdbar_; }
    CZOLTView &GetView() { return view_; }
    HWND GetStatusBarHost() const { return statusHost_; }
+   // The notification tooltip over the status bar (null until created) and the notifications
+   // it shows, oldest first.
+   wui::control::ToolTipWnd *GetNotificationTip() const { return notificationTip_; }
+   const std::vector<int> &GetShownNotifications() const { return shownNotifications_; }
 
    void RestorePlacement();
    // With `keepSize` only the position comes from the window; the stored size stays.
@@ -160,6 +174,13 @@ public:
       MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
    END_MSG_MAP()
 
+   BEGIN_SINK_MAP(CZOLTFrame)
+      SINK_ENTRY_EX(1, DIID__IVMStatusbarCtlEvents, tremappsdk::kStatusbarCaptureMovie, OnStatusbarCaptureMovie)
+   END_SINK_MAP()
+
+   // Status-bar event 19: the user clicked the capture indicator of the machine at `vmPath`.
+   void __stdcall OnStatusbarCaptureMovie(BSTR vmPath);
+
 private:
    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &);
@@ -188,6 +209,11 @@ private:
 
    bool HasOtherFrame() const;
    void CreateStatusBarHost();
+   void CreateNotificationTip();
+   void OnNotification(int id);
+   void OnNotificationClosed();
+   void PlaceNotificationTip();
+   void OnConsoleSignal(bool grabbed);
    void AddSystemMenuItem();
    void WatchPreferences();
    void RegisterOnCtxCurrentObj();
@@ -224,6 +250,8 @@ private:
    bool inPollStep_ = false;
    HICON largeIcon_ = nullptr;
    HICON smallIcon_ = nullptr;
+   wui::control::ToolTipWnd *notificationTip_ = nullptr;
+   std::vector<int> shownNotifications_;
 };
 
 // The text of a WM_COPYDATA: only data whose size is given by cbData and that holds a

@@ -285,6 +285,13 @@ void CZOLTMenubar::EnterKeyboardMode(bool on)
    }
 }
 
+void CZOLTMenubar::LeaveKeyboardMode()
+{
+   if (mode_ == MODE_KEYBOARD) {
+      EnterKeyboardMode(false);
+   }
+}
+
 void CZOLTMenubar::TrackMenu(int index)
 {
    if (mode_ == MODE_TRACKING || !menu_ || index < 0) {
@@ -788,7 +795,14 @@ LRESULT CZOLTMenubar::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandl
    }
    CommandId id = LOWORD(wParam);
    wui::Prefs *prefs = wui::GetPrefs();
-   switch (MenuBarRouteOf(id)) {
+   MenuRoute route = MenuBarRouteOf(id);
+   // Commands can arrive while the application is being torn down: the dispatcher's routes
+   // need it, the tab and list routes do not.
+   bool toDispatcher = route == MenuRoute::Global || route == MenuRoute::Object || route == MenuRoute::CurrentObject;
+   if (toDispatcher && !gApp) {
+      return 0;
+   }
+   switch (route) {
    case MenuRoute::Global: {
       _bstr_t path("");
       gApp->MenuButtonClicked(id, path, kSourceMenuBar);

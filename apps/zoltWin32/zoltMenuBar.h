@@ -64,6 +64,8 @@ public:
    BOOL PreTranslateMessage(MSG *msg);
    bool IsMenuItemEnabled(CommandId id);
    void TrackMenu(int index);
+   // Ends the keyboard mode (no hot button); nothing while a popup is open.
+   void LeaveKeyboardMode();
    void SwitchWindow(bool next);
    void RebuildWindowsMenu();
    void RebuildTeamSwitchMenu(HMENU popup);

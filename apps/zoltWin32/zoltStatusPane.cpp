@@ -69,6 +69,15 @@ int PagesOfMode(int uiMode, bool hasZephroExtension, StatusPageKind out[kPageKin
    return count;
 }
 
+StatusPageKind AvailablePage(StatusPageKind kind, const bool available[kPageKindCount])
+{
+   if (kind >= 0 && kind < kPageKindCount && available[kind]) {
+      return kind;
+   }
+   // A page whose window could not be made, or whose page is not part of the program yet.
+   return kPageNone;
+}
+
 LONG OffsetAfterResize(LONG offset, LONG client, LONG extent)
 {
    LONG m = std::max<LONG>(offset, client - extent);
@@ -214,7 +223,12 @@ void CZOLTStatusPane::UpdatePage(BSTR)
 
 void CZOLTStatusPane::ShowKind(StatusPageKind kind)
 {
-   CZOLTStatusPage *page = pages_[kind].get();
+   bool available[kPageKindCount];
+   for (int i = 0; i < kPageKindCount; ++i) {
+      available[i] = GetPageWindow(static_cast<StatusPageKind>(i)) != nullptr;
+   }
+   StatusPageKind shown = statuspane::AvailablePage(kind, available);
+   CZOLTStatusPage *page = pages_[shown].get();
    HWND window = page ? page->GetPageWindow() : nullptr;
    ShowPage(window, window ? page->GetExtent() : SIZE{0, 0});
 }

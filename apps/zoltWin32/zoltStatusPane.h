@@ -44,6 +44,11 @@ std::optional<StatusPageKind> ChoosePage(const PageInputs &inputs);
 // The pages the pane creates in a UI mode, in creation order; ends at kPageKindCount.
 int PagesOfMode(int uiMode, bool hasZephroExtension, StatusPageKind out[kPageKindCount]);
 
+// The page the pane shows for a chosen kind: that page when its window exists, else the none
+// page (the pages of the home, no-connection, team, managed-template, pending-open, hot-fix and
+// no-access kinds have no window yet).
+StatusPageKind AvailablePage(StatusPageKind kind, const bool available[kPageKindCount]);
+
 // The scroll offset (0 or negative) after the client area became `client` for a page of `extent`.
 LONG OffsetAfterResize(LONG offset, LONG client, LONG extent);
 // The new position of a scroll bar for a request, or none when nothing is to happen.

@@ -192,7 +192,7 @@ LRESULT CZOLTStatusVM::OnInitDialog(UINT uMsg, WPARAM wParam, LPARAM lParam, BOO
 
    notesText_ = LoadResString(kNotesInvitation);
    notes_.SetInvitation(notesText_);
-   requestPending_ = false;
+   request_.Forget();
    ComputeExtent();
 
    if (wui::Prefs *prefs = wui::GetPrefs()) {
@@ -242,8 +242,7 @@ void CZOLTStatusVM::OnCurrentObjChange()
    SetHardwarePath("");
    DeleteScreenshots();
    // A request still out belongs to the machine shown so far.
-   requestPending_ = false;
-   ++requestSerial_;
+   request_.Forget();
 
    wui::Prefs *prefs = wui::GetPrefs();
    std::string type = prefs ? prefs->GetCurrentObjType() : std::string();
@@ -312,7 +311,7 @@ void CZOLTStatusVM::OnStateChange()
 
    cui::Prefs *cuiPrefs = cui::GetPrefs();
    int uiMode = cuiPrefs ? cuiPrefs->GetUIMode() : 0;
-   switch (ChooseScreenshotAction(uiMode, powerState, screenshot_ != nullptr, vm->GetConfigVersion(), requestPending_)) {
+   switch (ChooseScreenshotAction(uiMode, powerState, screenshot_ != nullptr, vm->GetConfigVersion(), request_.IsPending())) {
    case ScreenshotAction::kHide:
       ::ShowWindow(Item(kScreenshotButton), SW_HIDE);
       ::ShowWindow(Item(kScreenshotLabel), SW_HIDE);
@@ -344,10 +343,19 @@ void CZOLTStatusVM::OnStateChange()
    SetText(Item(kFileValue), filename);
    SetText(Item(kVersionValue), tremapputil::ResString(IDS_HARDWARE_VERSION).Format({vm->GetHardwareVersion()}));
 
-   // The model library keeps no snapshot tree, clone ancestry or remote display yet: those rows
-   // show only when it reports them.
+   std::string snapshot = vm->GetCurrentSnapshotName();
+   if (!snapshot.empty()) {
+      SetText(Item(kSnapshotValue), snapshot);
+   }
+   bool clone = vm->IsClone();
+   if (clone) {
+      SetText(Item(kCloneValue), JoinAncestors(vm->GetAncestors()));
+   }
+   size_t users = vm->GetUsers().size();
+   SetText(Item(kRemoteValue), tremapputil::ResString(RemoteDisplayStringId(users))
+                                  .Format({static_cast<int>(vm->GetVNCPort()), static_cast<int>(users)}));
    bool remote = vm->IsVNCEnabled() && powerState == 0;
-   ShowOptionalRows(remote, false, false);
+   ShowOptionalRows(remote, !snapshot.empty(), clone);
 
    std::string notes = vm->GetNotes();
    std::string editor = notes_.GetNotes();
@@ -392,8 +400,7 @@ void CZOLTStatusVM::ShowOptionalRows(bool remote, bool snapshot, bool clone)
 
 void CZOLTStatusVM::RequestScreenshot(cui::VM *vm)
 {
-   requestPending_ = true;
-   unsigned request = requestSerial_;
+   unsigned request = request_.Begin();
    // Bound to the page, so an answer that comes after the page is gone is dropped.
    RequestSuspendScreenshot(vm, sigc::bind(sigc::mem_fun(*this, &CZOLTStatusVM::OnScreenshotReady), request));
 }
@@ -401,10 +408,9 @@ void CZOLTStatusVM::RequestScreenshot(cui::VM *vm)
 void CZOLTStatusVM::OnScreenshotReady(std::string path, unsigned request)
 {
    // The answer for a machine no longer shown is not this machine's screenshot.
-   if (request != requestSerial_ || !m_hWnd) {
+   if (!request_.Accept(request) || !m_hWnd) {
       return;
    }
-   requestPending_ = false;
    SetScreenshot(path.empty() ? nullptr : LoadBitmapFile(path));
 }
 

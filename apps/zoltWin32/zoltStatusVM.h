@@ -73,6 +73,39 @@ enum class ScreenshotAction { kHide, kKeep, kNoScreenshot, kRequest, kWait };
 ScreenshotAction ChooseScreenshotAction(int uiMode, int powerState, bool hasBitmap, int configVersion,
                                         bool requestOutstanding);
 
+// The page's suspend-screenshot request: one at a time, and an answer counts only for the
+// machine it was asked for.
+class ScreenshotRequest {
+public:
+   bool IsPending() const { return pending_; }
+   // Marks a request out and returns its ticket.
+   unsigned Begin()
+   {
+      pending_ = true;
+      return ticket_;
+   }
+   // True for the answer to the request out (which is then over); false for a stale one.
+   bool Accept(unsigned ticket)
+   {
+      if (!pending_ || ticket != ticket_) {
+         return false;
+      }
+      pending_ = false;
+      return true;
+   }
+   // The page moves on to another machine: an answer still to come is dropped, and the next
+   // machine may ask at once.
+   void Forget()
+   {
+      pending_ = false;
+      ++ticket_;
+   }
+
+private:
+   bool pending_ = false;
+   unsigned ticket_ = 0;
+};
+
 }  // namespace statusvm
 
 class CZOLTStatusVM : public CZOLTStatusBase<CZOLTStatusVM, 179>,
@@ -109,7 +142,7 @@ public:
 
    const std::string &GetVMPath() const { return vmPath_; }
    HBITMAP GetScreenshot() const { return screenshot_; }
-   bool IsScreenshotRequested() const { return requestPending_; }
+   bool IsScreenshotRequested() const { return request_.IsPending(); }
 
 private:
    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL &);
@@ -153,9 +186,7 @@ private:
    RECT thumbArea_ = {0, 0, 0, 0};
    std::string vmPath_;
    std::string notesText_;
-   bool requestPending_ = false;
-   // Grows with each machine shown, so an answer for a machine no longer shown is dropped.
-   unsigned requestSerial_ = 0;
+   statusvm::ScreenshotRequest request_;
    std::list<sigc::connection> connections_;
    sigc::connection currentObjConnection_;
    HMODULE riched_ = nullptr;

@@ -650,7 +650,8 @@ void __stdcall CZOLTView::OnConsoleGrab(short grabbed)
    consoleSignal.emit(grabbed == VARIANT_TRUE);
 }
 
-void __stdcall CZOLTView::OnConsoleMessage(BSTR text, BSTR buttonSet, BSTR kind, long, long, long, long, long *answer)
+void __stdcall CZOLTView::OnConsoleMessage(BSTR text, BSTR buttonSet, BSTR kind, long defaultAnswer, long reserved1,
+                                           long reserved2, long reserved3, long *answer)
 {
    IMksCtlPtr console = GetConsole();
    console->PutMessageActive(VARIANT_TRUE);
@@ -666,7 +667,8 @@ void __stdcall CZOLTView::OnConsoleMessage(BSTR text, BSTR buttonSet, BSTR kind,
       if (!msg) {
          _com_issue_error(E_POINTER);
       }
-      long result = msg->Message(_bstr_t(text), Bstr(name), _bstr_t(buttonSet), _bstr_t(kind));
+      long result = msg->MachineMessage(_bstr_t(text), Bstr(name), _bstr_t(buttonSet), _bstr_t(kind), defaultAnswer,
+                                        reserved1, reserved2, reserved3);
       if (answer) {
          *answer = result;
       }

@@ -143,7 +143,8 @@ private:
    void __stdcall OnTabCommand(BSTR path, long command);
    void __stdcall OnContextMenu(long x, long y, BSTR path, long tabKind);
    void __stdcall OnConsoleRelayout();
-   void __stdcall OnConsoleMessage(BSTR text, BSTR buttonSet, BSTR kind, long a, long b, long c, long d, long *answer);
+   void __stdcall OnConsoleMessage(BSTR text, BSTR buttonSet, BSTR kind, long defaultAnswer, long reserved1,
+                                   long reserved2, long reserved3, long *answer);
    void __stdcall OnConsoleBeginResize();
    void __stdcall OnConsoleEndResize();
    void __stdcall OnConsoleGrab(short grabbed);

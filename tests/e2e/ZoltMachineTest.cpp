@@ -1,7 +1,12 @@
 // zolt.exe and its machines: a new machine made with the wizard, machines opened from the command
 // line and by a second instance, the power commands with the suspended state kept between runs,
-// power-on at open and exit at power-off, and closing a running machine's tab with its question.
+// power-on at open and exit at power-off, and closing a running machine's tab with its question;
+// the log-on hint before power-on, the guest's own shut-down and restart with the shared-folder
+// notice, and the limit of opened objects.
 // Each run has its own configuration, log, user data and a dump of the database taken at exit.
+#include "ScreenImage.h"
+#include "WizardPages.h"
+#include "ZoltRun.h"
 #include "e2e/Harness.h"
 
 #include "res/resource.h"
@@ -13,29 +18,16 @@
 #include <prsht.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
-const DWORD kExitMs = 30000;
-const DWORD kPowerMs = 20000;
-
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
-size_t Count(const std::string &text, const std::string &part)
-{
-   size_t count = 0;
-   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-      ++count;
-   }
-   return count;
-}
+using zoltrun::Command;
+using zoltrun::Count;
+using zoltrun::kExitMs;
+using zoltrun::MachineVmx;
+using zoltrun::SetPageText;
+using zoltrun::WaitForPageWith;
 
 // Database dumps write a node's "#" as "%23".
 bool Has(const std::string &dump, const std::string &path, const std::string &value)
@@ -47,70 +39,41 @@ bool Has(const std::string &dump, const std::string &path, const std::string &va
    return dump.find("\n" + node + " = " + value) != std::string::npos || dump.rfind(node + " = " + value, 0) == 0;
 }
 
-std::string VmxText(const std::string &name)
-{
-   return "configVersion = \"8\"\ndisplayName = \"" + name + "\"\nguestOS = \"winxp\"\nmemoryMB = \"256\"\n";
-}
-
-// Sends a command as an accelerator does: to the command bar, which hands it to the dispatcher.
-bool Command(HWND frame, WORD id)
-{
-   HWND cmdbar = nullptr;
-   e2e::WaitUntil([&]() { return (cmdbar = FindWindowExA(frame, nullptr, "ZOLTCmdbar", nullptr)) != nullptr; },
-                  e2e::kStartTimeoutMs);
-   return cmdbar && PostMessageA(cmdbar, WM_COMMAND, MAKEWPARAM(id, 1), 0);
-}
-
-class MachineRun {
+class MachineRun : public zoltrun::ZoltRun {
 public:
-   explicit MachineRun(const e2e::TestFolder &folder)
-      : log_(folder.PathOf("zolt.log")), dump_(folder.PathOf("dump.vmdb"))
+   // `answerMessages` false: the message object's boxes are shown and wait for the user.
+   // `registered`: machines the local host has registered, for the runs over a connection to it.
+   explicit MachineRun(const e2e::TestFolder &folder, bool answerMessages = true,
+                       const std::vector<std::string> &registered = {})
+      : ZoltRun(folder,
+                "vmdb.dump = " + zoltrun::Quoted(folder.PathOf("dump.vmdb")) + "\n" +
+                   zoltrun::RegisteredMachinesConfig(folder, registered),
+                answerMessages),
+        dump_(folder.PathOf("dump.vmdb"))
    {
-      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" +
-                                              "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
-                                              "vmdb.dump = " + Quoted(dump_) + "\n" +
-                                              "test.comFailure.silent = \"true\"\n" + "test.vmmsg.answer = \"0\"\n");
    }
 
-   // Starts zolt in the desktop mode (-H) with `arguments` and waits for its window.
-   HWND Start(e2e::Process &process, const std::string &arguments)
+   // Starts zolt with `arguments` and waits for its window: in the desktop mode (-H), else
+   // over a connection to the local host.
+   HWND Start(e2e::Process &process, const std::string &arguments, bool desktop = true)
    {
       DeleteFileA(dump_.c_str());
-      e2e::ProcessOptions options;
-      options.arguments = "-H " + arguments;
-      options.environment = {{"TREMORY_CONFIG", config_}};
-      if (!process.Start(ZOLT_EXE, options)) {
-         ADD_FAILURE() << e2e::LastFailure();
-         return nullptr;
-      }
-      HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, process.Id()});
-      EXPECT_TRUE(frame) << e2e::LastFailure();
-      return frame;
+      return ZoltRun::Start(process, (desktop ? "-H " : "") + arguments);
    }
    // A second instance that hands its command line over and ends.
-   bool HandOver(const std::string &arguments)
+   bool HandOver(const std::string &arguments) { return ZoltRun::HandOver("-H " + arguments); }
+   // Starts a second instance without waiting for it.
+   bool StartSecond(e2e::Process &second, const std::string &arguments)
    {
-      e2e::Process second;
-      e2e::ProcessOptions options;
-      options.arguments = "-H " + arguments;
-      options.environment = {{"TREMORY_CONFIG", config_}};
-      return second.Start(ZOLT_EXE, options) && second.WaitForExit(kExitMs) && second.ExitCode() == 0;
+      return ZoltRun::StartSecond(second, "-H " + arguments);
    }
    // Closes the main window and returns the dump of the database.
    std::string Close(e2e::Process &process, HWND frame)
    {
-      EXPECT_TRUE(e2e::RequestClose(frame)) << e2e::LastFailure();
-      EXPECT_TRUE(process.WaitForExit(kExitMs)) << e2e::LastFailure();
-      EXPECT_EQ(process.ExitCode(), 0);
+      ZoltRun::Close(process, frame);
       return Dump();
    }
    std::string Dump() const { return e2e::ReadTextFile(dump_).value_or(""); }
-   std::string Log() const { return e2e::ReadTextFile(log_).value_or(""); }
-   // Waits until `text` appears in the log `times` times in all.
-   bool WaitForLog(const std::string &text, size_t times = 1, DWORD ms = kPowerMs) const
-   {
-      return e2e::WaitUntil([&]() { return Count(Log(), text) >= times; }, ms, 100);
-   }
    // Sends a command as the menu does and waits for the host to finish the power change.
    bool Power(HWND frame, WORD command, const std::string &doneLine)
    {
@@ -119,9 +82,7 @@ public:
    }
 
 private:
-   std::string log_;
    std::string dump_;
-   std::string config_;
 };
 
 // The zolt question of this process with the radio choices (suspend, power off, run in
@@ -153,20 +114,44 @@ void AnswerCloseQuestion(const e2e::Process &process, int choice)
    EXPECT_TRUE(e2e::WaitForWindowGone(dlg));
 }
 
-// Wizard pages of another process: the page shown and its template's marker control.
-HWND CurrentPage(HWND sheet)
+// A top-level window of the process that shows `part` in its text control (a message box's
+// text, or the text of zolt's own boxes and hints); null after the bound.
+HWND WaitForBoxSaying(const e2e::Process &process, const std::string &part)
 {
-   return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+   HWND found = nullptr;
+   e2e::WaitUntil(
+      [&]() {
+         for (HWND w : e2e::FindTopLevelWindows({"", "", false, process.Id()})) {
+            std::string shown = e2e::DialogMessage(w);
+            if (HWND text = GetDlgItem(w, IDC_VMDLG_TEXT)) {
+               shown += e2e::ReadText(text).value_or("");
+            }
+            if (shown.find(part) != std::string::npos) {
+               found = w;
+            }
+         }
+         return found != nullptr;
+      },
+      e2e::kStartTimeoutMs);
+   return found;
 }
 
-bool WaitForPageWith(HWND sheet, int controlId)
+// The database path a machine was registered under, from the host's log line.
+std::string VmPathOf(const std::string &log, const std::string &fileName)
 {
-   return e2e::WaitUntil([&]() { return GetDlgItem(CurrentPage(sheet), controlId) != nullptr; }, e2e::kReplyTimeoutMs);
+   size_t at = log.rfind(fileName + " as /vm/#");
+   if (at == std::string::npos) {
+      return "";
+   }
+   at += fileName.size() + 4;
+   return log.substr(at, log.find(' ', at) - at);
 }
 
-void SetPageText(HWND sheet, int controlId, const std::string &text)
+// Keeps a picture of the wizard as the user sees it, beside the test program.
+void SavePage(HWND sheet, const std::string &name)
 {
-   SendMessageA(GetDlgItem(CurrentPage(sheet), controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+   Sleep(300);   // the page's controls have painted
+   e2e::SavePng(e2e::CaptureWindowFromScreen(sheet), e2e::TestProgramFolder() + "\\nwz-" + name + ".png");
 }
 
 }  // namespace
@@ -179,29 +164,34 @@ TEST(ZoltMachine, TheWizardMakesTheMachineTheUserChoseAndOpensIt)
    HWND frame = run.Start(zolt, "");
    ASSERT_TRUE(frame);
 
-   ASSERT_TRUE(Command(frame, IDM_FILE_NEW_VM));
-   HWND sheet = e2e::WaitForWindow({"#32770", "New Virtual Machine Wizard", false, zolt.Id()});
-   ASSERT_TRUE(sheet) << e2e::LastFailure();
-   ASSERT_TRUE(WaitForPageWith(sheet, IDC_NWZ_NAME));
+   HWND sheet = zoltrun::OpenNewMachineWizard(frame, zolt);
+   ASSERT_TRUE(sheet);
    SetPageText(sheet, IDC_NWZ_NAME, "Wizard Box");
    SetPageText(sheet, IDC_NWZ_LOCATION, folder.Path());
+   SavePage(sheet, "1-name");
    // Name, guest (default), memory, disk, network (default), ready.
    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
    ASSERT_TRUE(WaitForPageWith(sheet, IDC_NWZ_GUEST_LIST));
+   SavePage(sheet, "2-guest");
    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
    ASSERT_TRUE(WaitForPageWith(sheet, IDC_NWZ_MEMORY));
    SetPageText(sheet, IDC_NWZ_MEMORY, "768");
+   SavePage(sheet, "3-memory");
    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
    ASSERT_TRUE(WaitForPageWith(sheet, IDC_NWZ_DISK));
    SetPageText(sheet, IDC_NWZ_DISK, "12");
+   SavePage(sheet, "4-disk");
    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
    ASSERT_TRUE(WaitForPageWith(sheet, IDC_NWZ_NET_NAT));
+   SavePage(sheet, "5-network");
    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
    ASSERT_TRUE(WaitForPageWith(sheet, IDC_NWZ_SUMMARY));
+   SavePage(sheet, "6-ready");
    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
 
    HWND completed = e2e::WaitForWindow({"#32770", "Virtual Machine Created", false, zolt.Id()});
    ASSERT_TRUE(completed) << e2e::LastFailure();
+   SavePage(completed, "7-completed");
    std::string vmx = folder.PathOf("Wizard Box.vmx");
    std::string text = e2e::ReadTextFile(vmx).value_or("");
    EXPECT_NE(text.find("displayName = \"Wizard Box\""), std::string::npos) << text;
@@ -221,8 +211,8 @@ TEST(ZoltMachine, TheWizardMakesTheMachineTheUserChoseAndOpensIt)
 TEST(ZoltMachine, PowerCommandsWithTheSuspendedStateKeptBetweenRuns)
 {
    e2e::TestFolder folder;
-   std::string vmx = folder.WriteFile("cycle.vmx", VmxText("Cycle"));
-   std::string other = folder.WriteFile("other.vmx", VmxText("Other"));
+   std::string vmx = folder.WriteFile("cycle.vmx", MachineVmx("Cycle"));
+   std::string other = folder.WriteFile("other.vmx", MachineVmx("Other"));
    MachineRun run(folder);
    {
       e2e::Process zolt;
@@ -271,7 +261,7 @@ TEST(ZoltMachine, PowerCommandsWithTheSuspendedStateKeptBetweenRuns)
 TEST(ZoltMachine, PowerOnAtOpenAndExitAfterPowerOff)
 {
    e2e::TestFolder folder;
-   std::string vmx = folder.WriteFile("quick.vmx", VmxText("Quick"));
+   std::string vmx = folder.WriteFile("quick.vmx", MachineVmx("Quick"));
    MachineRun run(folder);
    e2e::Process zolt;
    HWND frame = run.Start(zolt, "-x -q " + e2e::QuoteArgument(vmx));
@@ -287,7 +277,7 @@ TEST(ZoltMachine, PowerOnAtOpenAndExitAfterPowerOff)
 TEST(ZoltMachine, ClosingARunningMachineAsksAndDoesWhatTheUserChose)
 {
    e2e::TestFolder folder;
-   std::string vmx = folder.WriteFile("asked.vmx", VmxText("Asked"));
+   std::string vmx = folder.WriteFile("asked.vmx", MachineVmx("Asked"));
    MachineRun run(folder);
    e2e::Process zolt;
    HWND frame = run.Start(zolt, "-x " + e2e::QuoteArgument(vmx));
@@ -320,5 +310,130 @@ TEST(ZoltMachine, ClosingARunningMachineAsksAndDoesWhatTheUserChose)
    ASSERT_TRUE(run.WaitForLog("CZOLTApp::CloseObj: ", closesBefore + 1)) << run.Log();
    EXPECT_EQ(Count(run.Log(), "powerOff done"), 1u) << "only the earlier power-off";
 
+   run.Close(zolt, frame);
+}
+
+TEST(ZoltMachine, TheLogOnHintComesBeforePowerOnAndCancelSendsNothing)
+{
+   e2e::TestFolder folder;
+   // The hint belongs to a session over a connection to the local host.
+   std::string vmx = folder.WriteFile("logon.vmx", MachineVmx("Log-on"));
+   MachineRun run(folder, false, {vmx});
+   e2e::Process zolt;
+   HWND frame = run.Start(zolt, e2e::QuoteArgument(vmx), false);
+   ASSERT_TRUE(frame);
+   ASSERT_TRUE(run.WaitForLog("SimHost: registered")) << run.Log();
+
+   // Cancel: the machine stays off and the host is asked nothing.
+   ASSERT_TRUE(Command(frame, IDM_VM_POWER_ON));
+   HWND hint = WaitForBoxSaying(zolt, "current Windows log-on");
+   ASSERT_TRUE(hint) << run.Log();
+   EXPECT_TRUE(GetDlgItem(hint, IDC_VMDLG_CHECK)) << "the hint can be turned off";
+   ASSERT_TRUE(e2e::ClickButton(hint, IDCANCEL));
+   ASSERT_TRUE(e2e::WaitForWindowGone(hint));
+   Sleep(500);
+   EXPECT_EQ(Count(run.Log(), "powerOn started"), 0u) << run.Log();
+
+   // OK with the box ticked: the machine powers on, and the hint is not shown again.
+   ASSERT_TRUE(Command(frame, IDM_VM_POWER_ON));
+   hint = WaitForBoxSaying(zolt, "current Windows log-on");
+   ASSERT_TRUE(hint) << run.Log();
+   SendMessageA(GetDlgItem(hint, IDC_VMDLG_CHECK), BM_CLICK, 0, 0);
+   ASSERT_TRUE(e2e::ClickButton(hint, IDOK));
+   ASSERT_TRUE(run.WaitForLog("powerOn done, poweredOn")) << run.Log();
+   ASSERT_TRUE(run.Power(frame, IDM_VM_POWER_OFF, "powerOff done, poweredOff")) << run.Log();
+   ASSERT_TRUE(run.Power(frame, IDM_VM_POWER_ON, "powerOn done, poweredOn")) << "no hint holds it up\n" << run.Log();
+   EXPECT_TRUE(run.WaitForLog("the hint \"interactiveLogin\" is turned off")) << run.Log();
+   ASSERT_TRUE(run.Power(frame, IDM_VM_POWER_OFF, "powerOff done, poweredOff")) << run.Log();
+   std::string dump = run.Close(zolt, frame);
+   EXPECT_TRUE(Has(dump, "/user/prefState/req/#ZOLT/val/hints/interactiveLogin/disabled", "\"1\"")) << dump;
+}
+
+TEST(ZoltMachine, TheGuestShutsDownAndRestartsItselfAndDisabledSharedFoldersAreNoticed)
+{
+   e2e::TestFolder folder;
+   std::string vmx = folder.WriteFile("guest.vmx", MachineVmx("Guest") + "sharedFolder0.present = \"TRUE\"\n" +
+                                                    "sharedFolder.defaultDisabled = \"TRUE\"\n");
+   MachineRun run(folder);
+   e2e::Process zolt;
+   HWND frame = run.Start(zolt, "-x " + e2e::QuoteArgument(vmx));
+   ASSERT_TRUE(frame);
+   ASSERT_TRUE(run.WaitForLog("powerOn done, poweredOn")) << run.Log();
+
+   // The boot disabled the folders: the program's texts say so, once.
+   HWND notice = WaitForBoxSaying(zolt, "Shared folders are disabled.");
+   ASSERT_TRUE(notice) << run.Log();
+   std::string text = e2e::ReadText(GetDlgItem(notice, IDC_VMDLG_TEXT)).value_or("");
+   EXPECT_NE(text.find("VM > Settings > Shared Folders"), std::string::npos) << text;
+   ASSERT_TRUE(e2e::ClickButton(notice, IDC_VMDLG_FIRST));
+   ASSERT_TRUE(e2e::WaitForWindowGone(notice));
+
+   // The guest's restart and shut-down go through the guest; the tab stays.
+   ASSERT_TRUE(run.Power(frame, IDM_VM_RESTART_GUEST, "reset done, poweredOn")) << run.Log();
+   EXPECT_TRUE(run.WaitForLog("/vm/#0001/: reset (through the guest) started")) << run.Log();
+   ASSERT_TRUE(run.Power(frame, IDM_VM_SHUT_DOWN_GUEST, "powerOff done, poweredOff")) << run.Log();
+   EXPECT_TRUE(run.WaitForLog("/vm/#0001/: powerOff (through the guest) started")) << run.Log();
+   EXPECT_EQ(Count(run.Log(), "CZOLTApp::CloseObj: /vm/#0001/"), 0u) << "no exit at power-off asked";
+   EXPECT_EQ(Count(run.Log(), "SharedFolderMgr: the shared folders of /vm/#0001/ are disabled"), 1u);
+
+   // Started again by the guest command: booted, so noticed again.
+   ASSERT_TRUE(run.Power(frame, IDM_VM_START_GUEST, "powerOn done, poweredOn")) << run.Log();
+   notice = WaitForBoxSaying(zolt, "Shared folders are disabled.");
+   ASSERT_TRUE(notice) << run.Log();
+   ASSERT_TRUE(e2e::ClickButton(notice, IDC_VMDLG_FIRST));
+   ASSERT_TRUE(run.Power(frame, IDM_VM_SHUT_DOWN_GUEST, "powerOff done, poweredOff")) << run.Log();
+   std::string dump = run.Close(zolt, frame);
+   EXPECT_TRUE(Has(dump, "/appdata/Tremory/zolt/session/active", "\"0\"")) << dump;
+}
+
+TEST(ZoltMachine, TheTwentyNinthOpenIsRefusedAndTheNextOpenBecomesCurrent)
+{
+   e2e::TestFolder folder;
+   // The desktop mode has no home tab: twenty-eight machines make the limit.
+   std::string arguments;
+   for (int i = 1; i <= 28; ++i) {
+      std::string name = "m" + std::to_string(i);
+      arguments += " " + e2e::QuoteArgument(folder.WriteFile(name + ".vmx", MachineVmx(name)));
+   }
+   std::string late = folder.WriteFile("late.vmx", MachineVmx("Late"));
+   MachineRun run(folder);
+   e2e::Process zolt;
+   // All 29 at once: the opens still under way count, so the last one is refused at start.
+   HWND frame = run.Start(zolt, arguments + " " + e2e::QuoteArgument(late));
+   ASSERT_TRUE(frame);
+   HWND first = WaitForBoxSaying(zolt, "The limit of open virtual machines has been reached.");
+   ASSERT_TRUE(first) << run.Log();
+   ASSERT_TRUE(e2e::ClickButton(first, IDOK));
+   ASSERT_TRUE(run.WaitForLog("CZOLTApp::OpenTabInt: opened", 28, 60000)) << run.Log();
+   HWND firstReport = WaitForBoxSaying(zolt, "late.vmx");
+   ASSERT_TRUE(firstReport) << run.Log();
+   ASSERT_TRUE(e2e::ClickButton(firstReport, IDC_VMDLG_FIRST));
+   EXPECT_EQ(Count(run.Log(), "late.vmx as /vm/#"), 0u) << "the host was never asked";
+
+   // A second instance hands one more over: refused with the limit's message, then the
+   // machine-open failure report names the file.
+   e2e::Process second;
+   ASSERT_TRUE(run.StartSecond(second, "-t " + e2e::QuoteArgument(late)));
+   HWND limit = WaitForBoxSaying(zolt, "The limit of open virtual machines has been reached.");
+   ASSERT_TRUE(limit) << run.Log();
+   ASSERT_TRUE(e2e::ClickButton(limit, IDOK));
+   HWND report = WaitForBoxSaying(zolt, "late.vmx");
+   ASSERT_TRUE(report) << run.Log();
+   EXPECT_NE(e2e::ReadText(GetDlgItem(report, IDC_VMDLG_TEXT)).value_or("").find("Error opening a VM config file."),
+             std::string::npos);
+   ASSERT_TRUE(e2e::ClickButton(report, IDC_VMDLG_FIRST));
+   ASSERT_TRUE(second.WaitForExit(kExitMs));
+   EXPECT_EQ(Count(run.Log(), "late.vmx as /vm/#"), 0u) << "the host was never asked";
+   EXPECT_EQ(Count(run.Log(), "CZOLTApp::OpenTabInt: opened"), 28u);
+
+   // One tab closed, the same hand-off opens it, and it is the current object.
+   size_t closes = Count(run.Log(), "CZOLTApp::CloseObj: ");
+   ASSERT_TRUE(Command(frame, IDM_FILE_CLOSE));
+   ASSERT_TRUE(run.WaitForLog("CZOLTApp::CloseObj: ", closes + 1)) << run.Log();
+   ASSERT_TRUE(run.HandOver("-t " + e2e::QuoteArgument(late)));
+   ASSERT_TRUE(run.WaitForLog("late.vmx as /vm/#")) << run.Log();
+   std::string vmPath = VmPathOf(run.Log(), "late.vmx");
+   ASSERT_NE(vmPath, "");
+   EXPECT_TRUE(run.WaitForLog("CZOLTApp::OnCtxCurrentObj: " + vmPath)) << run.Log();
    run.Close(zolt, frame);
 }

@@ -1,8 +1,10 @@
-// zolt.exe's machine page as a user sees it: the machine's name, state, guest and file from its
-// configuration; notes typed on the page kept in the machine's configuration file across a tab
-// switch and a restart; a suspended machine's screenshot opened in its window. Screenshots of the
-// page are kept for a look.
+// zolt.exe's machine page as a user sees it: the machine's name, state, guest, file and memory
+// from its configuration; the clone, snapshot and remote-display rows in their order; a device's
+// settings opened from the device list; notes typed on the page kept in the machine's
+// configuration file across a tab switch and a restart; a suspended machine's screenshot opened
+// in its window. Screenshots of the page are kept for a look.
 #include "ScreenImage.h"
+#include "ZoltPageSupport.h"
 #include "e2e/Harness.h"
 
 #include "res/resource.h"
@@ -11,97 +13,41 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
-const DWORD kExitMs = 30000;
 const DWORD kPowerMs = 20000;
 
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
+HWND WaitForMachinePage(HWND frame);
 
-size_t Count(const std::string &text, const std::string &part)
-{
-   size_t count = 0;
-   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-      ++count;
-   }
-   return count;
-}
-
-class PageRun {
+class PageRun : public zoltrun::ZoltRun {
 public:
-   explicit PageRun(const e2e::TestFolder &folder) : folder_(folder), log_(folder.PathOf("zolt.log"))
-   {
-      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" +
-                                              "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
-                                              "test.comFailure.silent = \"true\"\n" + "test.vmmsg.answer = \"0\"\n");
-   }
+   explicit PageRun(const e2e::TestFolder &folder) : ZoltRun(folder), folder_(folder) {}
 
    // Starts zolt in the desktop mode with the machine and waits for its window.
    HWND Start(e2e::Process &process, const std::string &vmx)
    {
-      e2e::ProcessOptions options;
-      options.arguments = "-H " + e2e::QuoteArgument(vmx);
-      options.environment = {{"TREMORY_CONFIG", config_}};
-      if (!process.Start(ZOLT_EXE, options)) {
-         ADD_FAILURE() << e2e::LastFailure();
-         return nullptr;
-      }
-      HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, process.Id()});
-      EXPECT_TRUE(frame) << e2e::LastFailure();
-      return frame;
+      return ZoltRun::Start(process, "-H " + e2e::QuoteArgument(vmx));
    }
-   // A second instance that hands its command line over and ends.
-   bool HandOver(const std::string &vmx)
+   // Starts zolt with the machine and waits for the page that shows it; null when either is missing.
+   HWND StartAtPage(e2e::Process &process, const std::string &vmx, HWND &frame)
    {
-      e2e::Process second;
-      e2e::ProcessOptions options;
-      options.arguments = "-H -t " + e2e::QuoteArgument(vmx);
-      options.environment = {{"TREMORY_CONFIG", config_}};
-      if (!second.Start(ZOLT_EXE, options) || !second.WaitForExit(kExitMs)) {
-         ADD_FAILURE() << e2e::LastFailure();
-         return false;
-      }
-      EXPECT_EQ(second.ExitCode(), 0);
-      return second.ExitCode() == 0;
+      frame = Start(process, vmx);
+      return frame ? WaitForMachinePage(frame) : nullptr;
    }
-   void Close(e2e::Process &process, HWND frame)
-   {
-      EXPECT_TRUE(e2e::RequestClose(frame)) << e2e::LastFailure();
-      EXPECT_TRUE(process.WaitForExit(kExitMs)) << e2e::LastFailure();
-      EXPECT_EQ(process.ExitCode(), 0);
-   }
-   std::string Log() const { return e2e::ReadTextFile(log_).value_or(""); }
-   bool WaitForLog(const std::string &text, size_t times = 1) const
-   {
-      return e2e::WaitUntil([&]() { return Count(Log(), text) >= times; }, kPowerMs, 100);
-   }
+   // A second instance that hands the machine over and ends.
+   bool HandOver(const std::string &vmx) { return ZoltRun::HandOver("-H -t " + e2e::QuoteArgument(vmx)); }
    // The window's client area as the user sees it, kept beside the test program.
-   void Screenshot(HWND window, const std::string &name) const
-   {
-      e2e::ScreenImage image = e2e::CaptureClientFromScreen(window);
-      e2e::SavePng(image, folder_.PathOf(name));
-      e2e::SavePng(image, e2e::TestProgramFolder() + "\\" + name);
-   }
+   void Screenshot(HWND window, const std::string &name) const { zoltpage::KeepScreenshot(folder_, window, name); }
 
 private:
    const e2e::TestFolder &folder_;
-   std::string log_;
-   std::string config_;
 };
 
 std::string VmxText(const std::string &name, const std::string &notes = "")
 {
-   std::string text = "configVersion = \"8\"\nhardwareVersion = \"4\"\ndisplayName = \"" + name +
-                      "\"\nguestOS = \"winxp\"\nmemoryMB = \"384\"\ncpuCount = \"1\"\n";
-   return notes.empty() ? text : text + "annotation = \"" + notes + "\"\n";
+   return zoltpage::VmxText(name, 384, notes.empty() ? std::string() : "annotation = \"" + notes + "\"\n");
 }
 
 // A 24-bit bitmap file of one colour with a light band across its top.
@@ -158,6 +104,39 @@ bool WaitForText(HWND page, int id, const std::string &text)
    return e2e::WaitUntil([&]() { return Text(page, id) == text; }, kPowerMs, 50);
 }
 
+// The page's device list (the list view inside the hardware control) and its rows.
+HWND DeviceList(HWND page)
+{
+   for (const e2e::ChildWindow &child : e2e::ListChildren(page)) {
+      if (child.className == "SysListView32") {
+         return child.window;
+      }
+   }
+   return nullptr;
+}
+
+std::vector<std::string> DeviceRows(HWND page)
+{
+   HWND list = DeviceList(page);
+   return list ? zoltpage::ListViewRows(list) : std::vector<std::string>();
+}
+
+std::string Joined(const std::vector<std::string> &rows)
+{
+   std::string text;
+   for (const std::string &row : rows) {
+      text += row + "\n";
+   }
+   return text;
+}
+
+int TopOf(HWND page, int id)
+{
+   RECT rect = {};
+   GetWindowRect(GetDlgItem(page, id), &rect);
+   return rect.top;
+}
+
 }  // namespace
 
 TEST(ZoltPage, MachinePageShowsTheConfigurationAndState)
@@ -166,9 +145,8 @@ TEST(ZoltPage, MachinePageShowsTheConfigurationAndState)
    std::string vmx = folder.WriteFile("Page Box.vmx", VmxText("Page Box", "Kept for the build tests"));
    PageRun run(folder);
    e2e::Process zolt;
-   HWND frame = run.Start(zolt, vmx);
-   ASSERT_TRUE(frame);
-   HWND page = WaitForMachinePage(frame);
+   HWND frame = nullptr;
+   HWND page = run.StartAtPage(zolt, vmx, frame);
    ASSERT_TRUE(page) << "no machine page";
 
    EXPECT_TRUE(WaitForText(page, 1060, "Page Box")) << Text(page, 1060);
@@ -176,11 +154,86 @@ TEST(ZoltPage, MachinePageShowsTheConfigurationAndState)
    EXPECT_NE(Text(page, 1055).find("XP"), std::string::npos) << Text(page, 1055);
    EXPECT_NE(Text(page, 1057).find("Page Box.vmx"), std::string::npos) << Text(page, 1057);
    EXPECT_EQ(Text(page, 1059), "Virtual hardware version 4");
+   // Memory and processors head the device list.
+   std::vector<std::string> devices;
+   EXPECT_TRUE(e2e::WaitUntil([&]() { return (devices = DeviceRows(page)).size() >= 2; }, kPowerMs, 100));
+   ASSERT_GE(devices.size(), 2u) << Joined(devices);
+   EXPECT_EQ(devices[0], "Memory | 384 MB") << Joined(devices);
+   EXPECT_EQ(devices[1], "Processors | 1") << Joined(devices);
    EXPECT_TRUE(WaitForText(page, 1070, "Kept for the build tests")) << Text(page, 1070);
    // Powered off: the power link is offered and no screenshot part is shown.
    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, 1063)));
    EXPECT_FALSE(IsShown(GetDlgItem(page, 1069)));
    run.Screenshot(frame, "machine-page-powered-off.png");
+   run.Close(zolt, frame);
+}
+
+TEST(ZoltPage, CloneSnapshotAndRemoteDisplayRowsStackInTheirOrder)
+{
+   e2e::TestFolder folder;
+   folder.WriteFile("Base Box.vmx", VmxText("Base Box"));
+   folder.WriteFile("Middle Box.vmx", zoltpage::VmxText("Middle Box", 384, "cloneOf0 = \"Base Box.vmx\"\n"));
+   std::string vmx = folder.WriteFile("Leaf Box.vmx", zoltpage::VmxText("Leaf Box", 384,
+                                                                        "cloneOf0 = \"Middle Box.vmx\"\n"
+                                                                        "remoteDisplay.enabled = \"TRUE\"\n"
+                                                                        "remoteDisplay.port = \"5905\"\n"));
+   folder.WriteFile("Leaf Box.snapshot", "displayName = \"Before the service pack\"\n");
+   PageRun run(folder);
+   e2e::Process zolt;
+   HWND frame = nullptr;
+   HWND page = run.StartAtPage(zolt, vmx, frame);
+   ASSERT_TRUE(page) << "no machine page";
+   EXPECT_TRUE(WaitForText(page, 1060, "Leaf Box")) << Text(page, 1060);
+   EXPECT_EQ(Text(page, 1238), "Before the service pack");
+   EXPECT_EQ(Text(page, 1212), "Middle Box\r\nBase Box");
+   for (int id : {1237, 1238, 1211, 1212}) {
+      EXPECT_TRUE(IsShown(GetDlgItem(page, id))) << id;
+   }
+   // No remote display: the snapshot row takes the top row, the clone row the next one.
+   EXPECT_FALSE(IsShown(GetDlgItem(page, 41895)));
+   EXPECT_EQ(TopOf(page, 1237), TopOf(page, 41895));
+   EXPECT_GT(TopOf(page, 1211), TopOf(page, 1237));
+   EXPECT_EQ(TopOf(page, 1212), TopOf(page, 1211));
+   run.Screenshot(frame, "machine-page-clone.png");
+
+   // Powered on, the remote-display listener takes the top row and the others move down.
+   ASSERT_TRUE(e2e::ClickButton(page, 1063));
+   EXPECT_TRUE(WaitForText(page, 1053, "Powered on")) << Text(page, 1053);
+   EXPECT_TRUE(e2e::WaitUntil([&]() { return IsShown(GetDlgItem(page, 41895)); }, kPowerMs, 50));
+   EXPECT_EQ(Text(page, 41896), "Listening on port 5905, 0 users connected");
+   EXPECT_GT(TopOf(page, 1237), TopOf(page, 41895));
+   EXPECT_GT(TopOf(page, 1211), TopOf(page, 1237));
+   zolt.Kill();
+}
+
+TEST(ZoltPage, DoubleClickingADeviceOpensItsSettings)
+{
+   e2e::TestFolder folder;
+   std::string vmx = folder.WriteFile("Device Box.vmx",
+                                      zoltpage::VmxText("Device Box", 256, "cdrom0.present = \"TRUE\"\n"));
+   PageRun run(folder);
+   e2e::Process zolt;
+   HWND frame = nullptr;
+   HWND page = run.StartAtPage(zolt, vmx, frame);
+   ASSERT_TRUE(page) << "no machine page";
+   std::vector<std::string> devices;
+   ASSERT_TRUE(e2e::WaitUntil([&]() { return (devices = DeviceRows(page)).size() >= 3; }, kPowerMs, 100));
+   EXPECT_EQ(devices[2].find("CD-ROM"), 0u) << Joined(devices);
+
+   // A double click on the drive's row opens the settings of that device.
+   HWND list = DeviceList(page);
+   RECT row = zoltpage::ListViewRowRect(list, 2);
+   ASSERT_GT(row.bottom, row.top);
+   LPARAM at = MAKELPARAM(row.left + 10, (row.top + row.bottom) / 2);
+   PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+   PostMessageA(list, WM_LBUTTONUP, 0, at);
+   PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+   PostMessageA(list, WM_LBUTTONUP, 0, at);
+   HWND dialog = e2e::WaitForDialog(zolt.Id(), "", kPowerMs);
+   ASSERT_TRUE(dialog) << run.Log();
+   EXPECT_NE(e2e::ReadText(dialog).value_or("").find("CD-ROM"), std::string::npos) << e2e::ReadText(dialog).value_or("");
+   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+   EXPECT_TRUE(e2e::WaitForWindowGone(dialog));
    run.Close(zolt, frame);
 }
 
@@ -192,10 +245,9 @@ TEST(ZoltPage, NotesTypedOnThePageAreKeptInTheConfigurationFile)
    PageRun run(folder);
    {
       e2e::Process zolt;
-      HWND frame = run.Start(zolt, vmx);
-      ASSERT_TRUE(frame);
-      HWND page = WaitForMachinePage(frame);
-      ASSERT_TRUE(page);
+      HWND frame = nullptr;
+      HWND page = run.StartAtPage(zolt, vmx, frame);
+      ASSERT_TRUE(page) << "no machine page";
       HWND notes = GetDlgItem(page, 1070);
       // The invitation shows until the user clicks in to type.
       EXPECT_TRUE(WaitForText(page, 1070, "Type here to enter notes for this virtual machine.")) << Text(page, 1070);
@@ -226,10 +278,9 @@ TEST(ZoltPage, NotesTypedOnThePageAreKeptInTheConfigurationFile)
    EXPECT_EQ(otherFile.find("annotation"), std::string::npos) << otherFile;
    {
       e2e::Process zolt;
-      HWND frame = run.Start(zolt, vmx);
-      ASSERT_TRUE(frame);
-      HWND page = WaitForMachinePage(frame);
-      ASSERT_TRUE(page);
+      HWND frame = nullptr;
+      HWND page = run.StartAtPage(zolt, vmx, frame);
+      ASSERT_TRUE(page) << "no machine page";
       EXPECT_TRUE(WaitForText(page, 1070, "Snapshot before upgrading")) << Text(page, 1070);
       run.Close(zolt, frame);
    }
@@ -245,10 +296,9 @@ TEST(ZoltPage, SuspendedMachinesScreenshotOpensInItsWindow)
                                      "screenshot = \"Shot Box-suspended.bmp\"\n");
    PageRun run(folder);
    e2e::Process zolt;
-   HWND frame = run.Start(zolt, vmx);
-   ASSERT_TRUE(frame);
-   HWND page = WaitForMachinePage(frame);
-   ASSERT_TRUE(page);
+   HWND frame = nullptr;
+   HWND page = run.StartAtPage(zolt, vmx, frame);
+   ASSERT_TRUE(page) << "no machine page";
    EXPECT_TRUE(WaitForText(page, 1053, "Suspended")) << Text(page, 1053);
    HWND shot = GetDlgItem(page, 1069);
    // The thumbnail is shown and enabled once the picture has been read.

@@ -2,6 +2,7 @@
 // machine's page, a machine that powers on shows its console and one that powers off its summary
 // again. Screenshots of the tabs and of a running machine's console are kept for a look.
 #include "ScreenImage.h"
+#include "ZoltPageSupport.h"
 
 #include "e2e/Harness.h"
 
@@ -16,21 +17,6 @@ const DWORD kWaitMs = 20000;
 const WORD kPowerOn = 40062;
 const WORD kPowerOff = 40019;
 const WORD kNextTab = 40087;
-
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
-std::string Machine(const std::string &name, int memoryMB)
-{
-   return "configVersion = \"8\"\nhardwareVersion = \"4\"\ndisplayName = \"" + name +
-          "\"\nguestOS = \"winxp\"\nmemoryMB = \"" + std::to_string(memoryMB) + "\"\ncpuCount = \"1\"\n";
-}
 
 // The child of `view` that hosts a control whose window has the class `controlClass`.
 HWND HostOf(HWND view, const char *controlClass)
@@ -50,15 +36,7 @@ public:
    ZoltView(const e2e::TestFolder &folder, const std::vector<std::string> &machines)
        : folder_(folder), log_(folder.PathOf("zolt.log"))
    {
-      std::string preload;
-      for (size_t i = 0; i < machines.size(); ++i) {
-         preload += "/host2/%230000/vms/registeredvms/%23000" + std::to_string(i + 1) +
-                    "/cfgPath = " + Quoted(e2e::ToWindowsPath(machines[i])) + "\n";
-      }
-      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" + "vmdb.userFile = " +
-                                              Quoted(folder.PathOf("user.vmdb")) + "\n" + "vmdb.preload = " +
-                                              Quoted(folder.WriteFile("preload", preload)) + "\n" +
-                                              "test.comFailure.silent = \"true\"\n" + "test.vmmsg.answer = \"0\"\n");
+      config_ = zoltpage::WriteConfig(folder, log_, zoltrun::RegisteredMachinesConfig(folder, machines));
    }
 
    bool Start()
@@ -112,12 +90,7 @@ public:
 
    std::string Log() const { return e2e::ReadTextFile(log_).value_or(""); }
 
-   void Screenshot(HWND window, const std::string &name) const
-   {
-      e2e::ScreenImage image = e2e::CaptureClientFromScreen(window);
-      e2e::SavePng(image, folder_.PathOf(name));
-      e2e::SavePng(image, e2e::TestProgramFolder() + "\\" + name);
-   }
+   void Screenshot(HWND window, const std::string &name) const { zoltpage::KeepScreenshot(folder_, window, name); }
 
    e2e::Process process;
    HWND frame = nullptr;
@@ -148,8 +121,8 @@ bool ClickAt(HWND window, int x, int y, bool right = false)
 TEST(ZoltView, EachMachineHasATabAndChoosingATabShowsItsPage)
 {
    e2e::TestFolder folder;
-   std::string alpha = folder.WriteFile("Alpha.vmx", Machine("Alpha Machine", 256));
-   std::string beta = folder.WriteFile("Beta.vmx", Machine("Beta Machine", 512));
+   std::string alpha = folder.WriteFile("Alpha.vmx", zoltpage::VmxText("Alpha Machine", 256));
+   std::string beta = folder.WriteFile("Beta.vmx", zoltpage::VmxText("Beta Machine", 512));
    ZoltView zolt(folder, {alpha, beta});
    ASSERT_TRUE(zolt.Start()) << e2e::LastFailure();
 
@@ -170,6 +143,11 @@ TEST(ZoltView, EachMachineHasATabAndChoosingATabShowsItsPage)
    ASSERT_TRUE(zolt.Open(beta, "Beta Machine")) << zolt.PageTexts() << "\n" << zolt.Log();
    EXPECT_TRUE(zolt.ShowsSummary()) << "powered-off machines show their summary";
    zolt.Screenshot(zolt.frame, "view-tabs.png");
+   // Each tab is named after its object (the tab strip's tips carry the full names).
+   HWND strip = FindWindowExA(zolt.tabs, nullptr, "TremappsdkSwitch", nullptr);
+   std::vector<std::string> names;
+   EXPECT_TRUE(e2e::WaitUntil([&]() { return (names = zoltpage::ToolTextsOf(strip)).size() == 3; }, kWaitMs));
+   EXPECT_EQ(names, (std::vector<std::string>{"Home", "Alpha Machine", "Beta Machine"}));
 
    // A right click on a tab opens its context menu; Escape dismisses it and nothing runs.
    ASSERT_TRUE(ClickAt(zolt.tabs, 20, 12, true));
@@ -197,7 +175,7 @@ TEST(ZoltView, EachMachineHasATabAndChoosingATabShowsItsPage)
 TEST(ZoltView, PowerOnShowsTheConsoleAndPowerOffTheSummary)
 {
    e2e::TestFolder folder;
-   std::string gamma = folder.WriteFile("Gamma.vmx", Machine("Gamma Machine", 384));
+   std::string gamma = folder.WriteFile("Gamma.vmx", zoltpage::VmxText("Gamma Machine", 384));
    ZoltView zolt(folder, {gamma});
    ASSERT_TRUE(zolt.Start()) << e2e::LastFailure();
    ASSERT_TRUE(zolt.Open(gamma, "Gamma Machine")) << zolt.PageTexts() << "\n" << zolt.Log();

@@ -4,9 +4,13 @@
 #include "resource.h"
 #include "zoltFrame.h"
 
+#include "cui/NotificationMgr.h"
+#include "cui/ToolTipWnd.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -185,6 +189,116 @@ TEST(FrameWindow, PlacementAndSideBarWidthGoToThePreferences)
    RECT window = {};
    frame.GetWindowRect(&window);
    EXPECT_TRUE(SameRect(window, RECT{30, 40, 730, 540}));
+   frame.DestroyWindow();
+}
+
+TEST(FrameNotifications, ManagerKeepsTheNewestAndMarksOnlyWhatItKnows)
+{
+   cui::NotificationMgr mgr;
+   std::vector<int> heard;
+   mgr.notified.connect([&heard](int id) { heard.push_back(id); });
+   int first = mgr.Post(cui::Notification::TYPE_INFO, "first");
+   int second = mgr.Post(cui::Notification::TYPE_ERROR, "second", "more");
+   EXPECT_EQ(heard, (std::vector<int>{first, second}));
+   ASSERT_TRUE(mgr.Get(second));
+   EXPECT_EQ(mgr.Get(second)->GetDetail(), "more");
+   EXPECT_EQ(mgr.Get(second)->GetType(), cui::Notification::TYPE_ERROR);
+   mgr.MarkRead(first);
+   mgr.MarkRead(12345);
+   EXPECT_EQ(mgr.GetUnread(), std::vector<int>{second});
+   for (size_t i = 0; i < cui::NotificationMgr::kMaxKept; ++i) {
+      mgr.Post(cui::Notification::TYPE_INFO, "flood");
+   }
+   EXPECT_EQ(mgr.Get(first), nullptr) << "the oldest go once the list is full";
+   EXPECT_EQ(mgr.GetUnread().size(), cui::NotificationMgr::kMaxKept);
+   EXPECT_GT(mgr.Post(cui::Notification::TYPE_INFO, "later"), second) << "ids are never reused";
+}
+
+TEST(FrameNotifications, ANotificationShowsOverTheStatusBarAndClosingItMarksItRead)
+{
+   FrameTestEnv env;
+   cui::NotificationMgr *mgr = cui::GetNotificationMgr();
+   mgr->Clear();
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("frame test"));
+   frame.SetWindowPos(nullptr, 20, 20, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+   frame.ShowWindow(SW_SHOWNOACTIVATE);
+   wui::control::ToolTipWnd *tip = frame.GetNotificationTip();
+   ASSERT_TRUE(tip);
+   EXPECT_FALSE(tip->IsVisible()) << "nothing to tell yet";
+
+   int first = mgr->Post(cui::Notification::TYPE_WARNING, "The shared folder is unavailable",
+                         "The folder \"data\" could not be reached.");
+   int second = mgr->Post(cui::Notification::TYPE_INFO, "A device was taken back by the host");
+   ASSERT_TRUE(tip->IsVisible());
+   EXPECT_EQ(tip->GetText(), "A device was taken back by the host") << "the newest shows";
+   EXPECT_EQ(frame.GetShownNotifications(), (std::vector<int>{first, second}));
+   RECT status = {};
+   GetWindowRect(frame.GetStatusBarHost(), &status);
+   RECT shown = {};
+   GetWindowRect(tip->GetWindow(), &shown);
+   EXPECT_EQ(shown.bottom, status.top) << "over the status bar";
+   EXPECT_EQ(shown.right, status.right);
+
+   // It follows the frame when it moves.
+   frame.SetWindowPos(nullptr, 60, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+   GetWindowRect(frame.GetStatusBarHost(), &status);
+   GetWindowRect(tip->GetWindow(), &shown);
+   EXPECT_EQ(shown.bottom, status.top);
+   EXPECT_EQ(shown.right, status.right);
+
+   // A click closes the tip: what it held is read.
+   SendMessageA(tip->GetWindow(), WM_LBUTTONUP, 0, 0);
+   EXPECT_FALSE(tip->IsVisible());
+   EXPECT_TRUE(mgr->GetUnread().empty());
+   EXPECT_TRUE(frame.GetShownNotifications().empty());
+   frame.DestroyWindow();
+
+   // A notification after the frame is gone reaches nobody.
+   int later = mgr->Post(cui::Notification::TYPE_INFO, "after the frame");
+   EXPECT_EQ(mgr->GetUnread(), std::vector<int>{later});
+   mgr->Clear();
+}
+
+TEST(FrameWindow, AGrabbedConsoleEndsTheMenuBarsKeyboardMode)
+{
+   FrameTestEnv env;
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("frame test"));
+
+   // Alt released alone makes the first menu hot.
+   CZOLTMenubar &menubar = frame.GetCmdbar().GetMenubar();
+   MSG alt = {};
+   alt.hwnd = frame.m_hWnd;
+   alt.message = WM_SYSKEYUP;
+   alt.wParam = VK_MENU;
+   alt.lParam = static_cast<LPARAM>(0xC0000001);
+   EXPECT_TRUE(menubar.PreTranslateMessage(&alt));
+   ASSERT_EQ(menubar.GetMode(), CZOLTMenubar::MODE_KEYBOARD);
+   frame.GetView().consoleSignal.emit(false);
+   EXPECT_EQ(menubar.GetMode(), CZOLTMenubar::MODE_KEYBOARD) << "a released console leaves it";
+   frame.GetView().consoleSignal.emit(true);
+   EXPECT_EQ(menubar.GetMode(), CZOLTMenubar::MODE_IDLE) << "the console takes the keys";
+   EXPECT_EQ(SendMessageA(menubar.m_hWnd, TB_GETHOTITEM, 0, 0), -1);
+   frame.DestroyWindow();
+}
+
+TEST(FrameWindow, PlacementOnAMonitorThatIsGoneKeepsOnlyItsSize)
+{
+   FrameTestEnv env;
+   const std::string base = env.prefs->GetRequestPath() + "val/zolt/placement/";
+   env.ctx.Set(base + "left", "-9000");
+   env.ctx.Set(base + "top", "-9000");
+   env.ctx.Set(base + "right", "-8300");
+   env.ctx.Set(base + "bottom", "-8500");
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("frame test"));
+   frame.RestorePlacement();
+   RECT window = {};
+   frame.GetWindowRect(&window);
+   EXPECT_EQ(window.right - window.left, 700);
+   EXPECT_EQ(window.bottom - window.top, 500);
+   EXPECT_TRUE(MonitorFromRect(&window, MONITOR_DEFAULTTONULL)) << "the window opens where it can be seen";
    frame.DestroyWindow();
 }
 

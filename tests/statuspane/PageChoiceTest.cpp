@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 using statuspane::ChoosePage;
@@ -69,6 +70,35 @@ TEST(StatusPageChoice, EachModeCreatesItsOwnHomePagesFirst)
    EXPECT_EQ(Pages(2, false), always);
 }
 
+TEST(StatusPageChoice, KindsWithoutAPageWindowShowTheNonePage)
+{
+   // The program as it stands: only the none and machine pages have windows.
+   bool available[kPageKindCount] = {};
+   available[kPageNone] = true;
+   available[kPageVM] = true;
+   auto shown = [&](const PageInputs &inputs) {
+      std::optional<StatusPageKind> kind = ChoosePage(inputs);
+      return kind ? statuspane::AvailablePage(*kind, available) : kPageKindCount;
+   };
+   EXPECT_EQ(shown(Current("vm")), kPageVM);
+   EXPECT_EQ(shown(Current("vm", 1)), kPageVM);
+   for (const char *type : {"mvmt", "hotfix", "team", "quen"}) {
+      EXPECT_EQ(shown(Current(type)), kPageNone) << type;
+   }
+   EXPECT_EQ(shown(Current("home", 0, false)), kPageNone);
+   EXPECT_EQ(shown(Current("home", 0, true)), kPageNone);
+   EXPECT_EQ(shown(Current("home", 1, false, true)), kPageNone);
+   EXPECT_EQ(shown(Current("home", 1, false, false)), kPageNone);
+   EXPECT_EQ(shown(PageInputs{false, "", 0, false, false}), kPageNone);
+   // An unknown type still leaves the shown page alone.
+   EXPECT_EQ(shown(Current("server")), kPageKindCount);
+
+   // A page whose window exists is shown, whichever it is.
+   available[kPageTeam] = true;
+   EXPECT_EQ(shown(Current("team")), kPageTeam);
+   EXPECT_EQ(statuspane::AvailablePage(kPageKindCount, available), kPageNone);
+}
+
 TEST(StatusPaneScrolling, OffsetStaysBetweenClientLessExtentAndZero)
 {
    using statuspane::OffsetAfterResize;
@@ -114,6 +144,31 @@ TEST(MachinePageRules, ScreenshotOnlyForASuspendedLocalMachine)
    EXPECT_EQ(ChooseScreenshotAction(0, 1, true, 8, false), ScreenshotAction::kHide);
    EXPECT_EQ(ChooseScreenshotAction(0, 0, false, 8, false), ScreenshotAction::kHide);
    EXPECT_EQ(ChooseScreenshotAction(1, 2, false, 8, false), ScreenshotAction::kHide);
+}
+
+TEST(MachinePageRules, AScreenshotAnswerCountsOnlyForTheMachineItWasAskedFor)
+{
+   using statusvm::ChooseScreenshotAction;
+   using statusvm::ScreenshotAction;
+   statusvm::ScreenshotRequest request;
+   EXPECT_FALSE(request.IsPending());
+   unsigned first = request.Begin();
+   EXPECT_TRUE(request.IsPending());
+   // The page moves on to another suspended machine: it may ask at once...
+   request.Forget();
+   EXPECT_EQ(ChooseScreenshotAction(0, 2, false, 8, request.IsPending()), ScreenshotAction::kRequest);
+   unsigned second = request.Begin();
+   // ...and the first machine's late answer is not taken for the second's.
+   EXPECT_FALSE(request.Accept(first));
+   EXPECT_TRUE(request.IsPending());
+   EXPECT_TRUE(request.Accept(second));
+   EXPECT_FALSE(request.IsPending());
+   // An answer comes once: a repeat is dropped.
+   EXPECT_FALSE(request.Accept(second));
+   // Forgetting with nothing out changes nothing for the next request.
+   request.Forget();
+   unsigned third = request.Begin();
+   EXPECT_TRUE(request.Accept(third));
 }
 
 TEST(MachinePageRules, StateTextsRowsAndListenerText)

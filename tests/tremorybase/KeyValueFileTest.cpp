@@ -122,7 +122,18 @@ TEST(KeyValueFile, WriteAndReadRefuseWhatTheyCannotDo)
    EXPECT_FALSE(KeyValueFile::Write(path, {{"bad key", "1"}}, error));
    EXPECT_FALSE(KeyValueFile::Write(path, {{"", "1"}}, error));
    EXPECT_FALSE(KeyValueFile::Write(path, {{"big", std::string(KeyValueFile::kMaxValue + 1, 'x')}}, error));
+   // Within the value size, but its escapes would make a line the reader refuses.
+   EXPECT_FALSE(KeyValueFile::Write(path, {{"lines", std::string(KeyValueFile::kMaxValue, '\n')}}, error));
    EXPECT_EQ("kept = \"1\"\n", ReadTextFile(path));   // the old file is untouched
+
+   // Escapes that just fit are written and read back whole.
+   std::string fits = std::string(5000, '\t') + std::string(KeyValueFile::kMaxValue - 5000, 'y');
+   ASSERT_TRUE(KeyValueFile::Write(path, {{"fits", fits}}, error)) << error;
+   std::vector<KeyValueEntry> back;
+   ASSERT_TRUE(KeyValueFile::Read(path, back, error)) << error;
+   ASSERT_EQ(back.size(), 1u);
+   EXPECT_EQ(back[0].value, fits);
+   ASSERT_TRUE(KeyValueFile::Write(path, {{"kept", "1"}}, error)) << error;
 
    EXPECT_FALSE(KeyValueFile::Write(dir.File("no-such-dir\\file"), {{"a", "1"}}, error));
 

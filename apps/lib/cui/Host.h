@@ -6,6 +6,7 @@
 
 #include <sigc++/sigc++.h>
 
+#include "cui/Error.h"
 #include "cui/VmdbCtx.h"
 
 namespace cui {
@@ -29,11 +30,22 @@ public:
    // The configuration files of the machines registered on the host, in the order of
    // "vms/registeredvms/#" (each element's "cfgPath").
    std::vector<std::string> GetRegisteredVMs() const;
+   // The registered entry for `cfgPath` as the host lists it; empty when it is not registered.
+   // Paths are compared as the same file: without regard to case, slash direction, relative or
+   // short forms.
+   std::string GetRegisteredVMPath(const std::string &cfgPath) const;
+   // Adds `cfgPath` to the host's registered machines ("registerVM" on the host's queue) or
+   // drops it ("unregisterVM"). Both wait for the host's answer, so the list is up to date when
+   // they return, then call `abort` (a failure, as cui::Error) or `done`.
+   void RegisterVM(const std::string &cfgPath, const AbortSlot &abort, const DoneSlot &done);
+   void UnregisterVM(const std::string &cfgPath, const AbortSlot &abort, const DoneSlot &done);
    // What the host lets this user do ("cap/newVM", "cap/editSettings", "cap/unregisterVM"): allowed
    // unless the node says "0" or "false".
    bool CapNewVM() const;
    bool CapEditSettings() const;
    bool CapUnregisterVM() const;
+   // "cap/registerVM": whether machines may be added to the host's registered machines.
+   bool CapRegisterVM() const;
    // "cap/editVmStartStop": whether machines may be set to start and stop with the host.
    bool CapEditVmStartStop() const;
    // The host's operating system ("setup/osType": "1" or "windows", "2" or "linux"): 1 Windows,
@@ -51,6 +63,9 @@ protected:
 
 private:
    bool GetCap(const char *name) const;
+   // Sends `op` with "in/cfgPath" to the host's queue and waits for its status.
+   void RunRegistrationCommand(const char *op, const std::string &cfgPath, const AbortSlot &abort,
+                               const DoneSlot &done);
 
    Cnx *cnx_;
    vmdb::Ctx ctx_;

@@ -17,6 +17,10 @@ namespace util {
 // template ("Zephro") extension on.
 bool HasZephroExtension();
 
+// The folder for the library's temporary files (the user's temporary folder), ending in a
+// backslash; empty when the system names none.
+std::string GetTempDirectory();
+
 // The long form of a file path (8.3 names expanded). A path the system cannot resolve (a file
 // that does not exist, a path on another host) comes back as given when `keepOnFailure` is
 // true, else empty.

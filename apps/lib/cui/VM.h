@@ -5,11 +5,15 @@
 
 #include <ctime>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <sigc++/sigc++.h>
 
 #include "cui/Error.h"
+#include "cui/Movie.h"
+#include "cui/SharedFolderMgr.h"
 #include "cui/VmdbCtx.h"
 
 namespace wui {
@@ -59,6 +63,13 @@ public:
    long GetMemoryMB() const { return memoryMB_; }
    long GetCPUCount() const { return cpuCount_; }
    const std::string &GetNotes() const { return notes_; }
+   // Clone ancestry: the display names of the machines this one was cloned from, nearest first
+   // ("vmx/cfgState/val/clone/ancestor/#/name", from the configuration's "cloneOf0" chain).
+   bool IsClone() const { return !ancestors_.empty(); }
+   const std::vector<std::string> &GetAncestors() const { return ancestors_; }
+   // The current snapshot's display name (the first element of "vmx/chkptState/val/item/#",
+   // from the snapshot file beside the configuration); empty when the machine has none.
+   const std::string &GetCurrentSnapshotName() const { return currentSnapshot_; }
    int GetConfigVersion() const { return configVersion_; }
    int GetHardwareVersion() const { return hardwareVersion_; }
    long GetGenerationNo() const { return generationNo_; }
@@ -84,21 +95,45 @@ public:
    bool GetCanInstallTools() const { return powerState_ == POWERED_ON; }
    bool GetCanDoVMSettings() const { return !GetBusy(BUSY_ANY); }
    bool GetCanScreenshot() const { return powerState_ == POWERED_ON; }
-   bool GetCanStartMovieCapture() const { return powerState_ == POWERED_ON; }
+   // Powered on and no movie capture under way.
+   bool GetCanStartMovieCapture() const;
    bool GetCanUpgradeHardware() const { return powerState_ == POWERED_OFF && !GetBusy(BUSY_ANY); }
    bool GetCanDelete() const { return powerState_ != POWERED_ON && !GetBusy(BUSY_ANY); }
-   // Features the simulated host does not offer: forks, a mounted tools image, a movie capture
-   // under way, remote display.
+   // Features the simulated host does not offer: forks, a mounted tools image.
    bool IsForkable() const { return false; }
    bool GetToolsISOMounted() const { return false; }
-   bool GetCanStopMovieCapture() const { return false; }
-   bool IsVNCEnabled() const { return false; }
+   // Remote display, from the configuration ("vmx/cfgState/val/remoteDisplay/enabled" and
+   // "port", default 5900); the users connected are "vmx/execState/remoteDisplay/user/#/name".
+   bool IsVNCEnabled() const { return remoteDisplay_; }
+   long GetVNCPort() const { return remoteDisplayPort_; }
+   const std::vector<std::string> &GetUsers() const { return remoteDisplayUsers_; }
    // When the machine was powered on (0 when it is off).
    time_t GetPoweredOnAt() const { return poweredOnAt_; }
    // The picture of the guest's screen saved at suspend; empty when none.
    const std::string &GetSuspendScreenshotPath() const { return screenshot_; }
    // False once the host no longer has the machine (closed, or gone from the database).
    bool IsRegistered() const { return registered_; }
+   // The machine's shared folders; never null.
+   SharedFolderMgr *GetSharedFolderMgr() const { return sharedFolderMgr_.get(); }
+
+   // Capturing the screen and movies.
+   enum ScreenshotFormat { SCREENSHOT_BMP = 0 };
+   // (succeeded, the error): runs last, whatever happened.
+   typedef sigc::slot<void, bool, Error> CompletionSlot;
+   // Asks the host to write the guest's screen, at the guest's size, to `file` in `format`.
+   // `saved` runs once the file is written, then `completion` (true); a machine that is not
+   // powered on, or a file that cannot be written, gives `completion` (false, the host's text).
+   void SaveScreenshot(const std::string &file, int format, const CompletionSlot &completion, const DoneSlot &saved);
+   // The machine's movie; null once the machine is closed.
+   Movie *GetMovie() const { return registered_ ? movie_.get() : nullptr; }
+   // A capture runs (or its start is under way).
+   bool GetCanStopMovieCapture() const { return registered_ && movie_->IsCapturing(); }
+   // What the movie's save dialog proposes: the machine's name with ".avi", in its folder.
+   std::string GetDefaultMovieFilename() const;
+   std::string GetSaveMovieDir() const;
+   // The quality (cui::Movie::Quality) last chosen for this machine's movies.
+   int GetMovieQuality() const { return movieQuality_; }
+   void SetMovieQuality(int quality);
 
    // Asks for a power change (POWERED_ON and POWER_ON_FORK power on or resume, POWERED_OFF
    // powers off, SUSPENDED suspends, RESET resets). `done` runs when the machine has got there;
@@ -120,6 +155,7 @@ public:
    sigc::signal<void> nameChanged;
    sigc::signal<void> notesChanged;
    sigc::signal<void> removed;             // the machine was closed or is gone
+   sigc::signal<void> movieStateChanged;   // a movie capture started or ended
 
    VM(const VM &) = delete;
    VM &operator=(const VM &) = delete;
@@ -138,6 +174,8 @@ protected:
 
 private:
    void OnWatch();
+   void OnScreenshotAnswer(std::string error, std::map<std::string, std::string> outputs, CompletionSlot completion,
+                           DoneSlot saved);
    void OnPowerAnswer(std::string error, std::map<std::string, std::string> outputs, std::string op,
                       AbortSlot abort, DoneSlot done);
 
@@ -153,6 +191,11 @@ private:
    long memoryMB_ = 0;
    long cpuCount_ = 0;
    std::string notes_;
+   std::vector<std::string> ancestors_;
+   std::string currentSnapshot_;
+   bool remoteDisplay_ = false;
+   long remoteDisplayPort_ = 0;
+   std::vector<std::string> remoteDisplayUsers_;
    int configVersion_ = 0;
    int hardwareVersion_ = 0;
    long generationNo_ = -1;
@@ -167,6 +210,10 @@ private:
    std::string requested_;   // sent by this machine object, not yet answered
    time_t poweredOnAt_ = 0;
    std::string screenshot_;
+   std::unique_ptr<SharedFolderMgr> sharedFolderMgr_;
+   std::unique_ptr<Movie> movie_;
+   int movieQuality_ = Movie::QUALITY_MEDIUM;
+   bool followed_ = false;   // the first reading of the node is done
 };
 
 }  // namespace cui

@@ -369,3 +369,16 @@
 #define IDS_OPEN_FILE_FILTER            40720
 #define IDS_OPEN_VM_FAILED              41879
 #define IDS_NEW_MVMT_FAILED             42053
+// Capturing the screen and movies.
+#define IDS_CAPTURE_SCREEN_FAILED       36
+#define IDS_CAPTURE_MOVE_FAILED         39
+#define IDS_BITMAP_FILTER               253
+#define IDS_MOVIE_FILTER                516
+#define IDS_MOVIE_QUALITY_HIGH          517
+#define IDS_MOVIE_QUALITY_MEDIUM        518
+#define IDS_MOVIE_QUALITY_LOW           519
+#define IDS_MOVIE_CAPTURE_UNAVAILABLE   608
+#define IDS_FILE_NAME_INVALID           41891
+#define IDD_MOVIE_OPTIONS               1600
+#define IDC_MOVIE_QUALITY_LABEL         1601
+#define IDC_MOVIE_QUALITY               1602

@@ -1,13 +1,18 @@
 #include "cui/Host.h"
 
 #include "PathText.h"
+#include "SimHost.h"
+#include "cui/LocalizedString.h"
 #include "cui/Registry.h"
+#include "tremorybase/Log.h"
 
 namespace cui {
 
 namespace {
 
 const char kRegisteredVMs[] = "vms/registeredvms";
+// A registration is a short host operation; a host silent for this long is taken as gone.
+const long kRegistrationAnswerMs = 120000;
 
 }  // namespace
 
@@ -66,6 +71,11 @@ bool Host::CapUnregisterVM() const
    return GetCap("unregisterVM");
 }
 
+bool Host::CapRegisterVM() const
+{
+   return GetCap("registerVM");
+}
+
 bool Host::CapEditVmStartStop() const
 {
    return GetCap("editVmStartStop");
@@ -98,6 +108,9 @@ std::vector<std::string> Host::GetRegisteredVMs() const
    if (path_.empty()) {
       return files;
    }
+   // A host node made by a write the simulated host has not heard of yet (a connection made
+   // just now) gets its list before the first look.
+   cuisim::SimHost::LoadRegisteredVMs(ctx_, path_);
    for (const std::string &element : ctx_.Elements(path_ + kRegisteredVMs + "/#")) {
       std::string file = ctx_.Get(element + "cfgPath");
       if (!file.empty()) {
@@ -105,6 +118,71 @@ std::vector<std::string> Host::GetRegisteredVMs() const
       }
    }
    return files;
+}
+
+std::string Host::GetRegisteredVMPath(const std::string &cfgPath) const
+{
+   if (cfgPath.empty()) {
+      return std::string();
+   }
+   const std::string wanted = cuiutil::FullFilePath(cfgPath);
+   for (const std::string &file : GetRegisteredVMs()) {
+      if (cuiutil::SameFilePath(cuiutil::FullFilePath(file), wanted)) {
+         return file;
+      }
+   }
+   return std::string();
+}
+
+void Host::RegisterVM(const std::string &cfgPath, const AbortSlot &abort, const DoneSlot &done)
+{
+   RunRegistrationCommand("registerVM", cfgPath, abort, done);
+}
+
+void Host::UnregisterVM(const std::string &cfgPath, const AbortSlot &abort, const DoneSlot &done)
+{
+   RunRegistrationCommand("unregisterVM", cfgPath, abort, done);
+}
+
+void Host::RunRegistrationCommand(const char *op, const std::string &cfgPath, const AbortSlot &abort,
+                                  const DoneSlot &done)
+{
+   std::string error;
+   if (path_.empty()) {
+      error = GetLocalString("@&!*@*@(msg.host.registration.noHost)There is no host to ask about its virtual "
+                             "machines.");
+   } else {
+      try {
+         vmdb::Ctx ctx = ctx_.NewCtx();
+         std::string element;
+         {
+            vmdb::Batch batch(ctx);
+            element = ctx.Append(path_ + "util/vm/cmd/##/");
+            ctx.Set(element + "op/" + op + "/in/cfgPath", cfgPath);
+            ctx.Set(element + "op", op);
+         }
+         // The wait runs poll steps: the host answers meanwhile.
+         if (!ctx.WaitUntilChanged(element + "status", "", false, kRegistrationAnswerMs)) {
+            error = GetLocalString("@&!*@*@(msg.host.registration.noAnswer)The host did not answer. Try again "
+                                   "later.");
+         } else if (ctx.Get(element + "status") != "ok") {
+            error = ctx.Get(element + "status/error/errMsg");
+            if (error.empty()) {
+               error = GetLocalString("@&!*@*@(msg.rpc.cmd.failed)The operation failed.");
+            }
+         }
+         ctx.Remove(element, true);
+      } catch (const Error &e) {
+         error = e.what();
+      }
+   }
+   if (!error.empty()) {
+      Log("Host: %s %s on %s failed: %s\n", op, cfgPath.c_str(), path_.c_str(), error.c_str());
+      CallSlot(abort, false, Error(error));
+      return;
+   }
+   Log("Host: %s %s on %s\n", op, cfgPath.c_str(), path_.c_str());
+   CallSlot(done);
 }
 
 }  // namespace cui

@@ -1,6 +1,10 @@
 #include "PathText.h"
 
+#include <windows.h>
+
+#include <algorithm>
 #include <cctype>
+#include <vector>
 
 namespace cuiutil {
 
@@ -37,6 +41,34 @@ bool SameFilePath(const std::string &a, const std::string &b)
       }
    }
    return true;
+}
+
+std::string FullFilePath(const std::string &path)
+{
+   if (path.empty()) {
+      return path;
+   }
+   std::string full = path;
+   std::vector<char> buffer(MAX_PATH);
+   DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+   if (length >= buffer.size()) {
+      buffer.resize(length + 1);
+      length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+   }
+   if (length > 0 && length < buffer.size()) {
+      full.assign(buffer.data(), length);
+   }
+   std::replace(full.begin(), full.end(), '/', '\\');
+   // Only a file that exists has a long form; a missing one keeps the full form.
+   DWORD size = GetLongPathNameA(full.c_str(), nullptr, 0);
+   if (size > 0) {
+      std::vector<char> longName(size + 1, '\0');
+      length = GetLongPathNameA(full.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+      if (length > 0 && length < longName.size()) {
+         full.assign(longName.data(), length);
+      }
+   }
+   return full;
 }
 
 }  // namespace cuiutil

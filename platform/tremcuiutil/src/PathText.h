@@ -11,5 +11,8 @@ std::string WithSlash(const std::string &path);
 std::string WithoutSlash(const std::string &path);
 // File paths compared as Windows does: case-blind, "\" and "/" alike.
 bool SameFilePath(const std::string &a, const std::string &b);
+// `path` as one form of its file: absolute, long names where the file exists, "\" separators.
+// Empty stays empty.
+std::string FullFilePath(const std::string &path);
 
 }  // namespace cuiutil

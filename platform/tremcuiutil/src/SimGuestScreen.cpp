@@ -55,17 +55,21 @@ void SimGuestScreen::Draw(HDC dc, const RECT &rect) const
    SetBkMode(dc, oldMode);
 }
 
-bool SimGuestScreen::SaveBitmap(const std::string &path, std::string &error) const
+bool SimGuestScreen::Render(int width, int height, std::vector<char> &pixels, std::string &error) const
 {
+   if (width <= 0 || height <= 0) {
+      error = "no drawing surface for the screenshot";
+      return false;
+   }
    BITMAPINFO info = {};
    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-   info.bmiHeader.biWidth = kWidth;
-   info.bmiHeader.biHeight = kHeight;   // bottom-up, as BMP files store rows
+   info.bmiHeader.biWidth = width;
+   info.bmiHeader.biHeight = height;   // bottom-up, as BMP files store rows
    info.bmiHeader.biPlanes = 1;
    info.bmiHeader.biBitCount = 24;
    info.bmiHeader.biCompression = BI_RGB;
-   const DWORD stride = ((kWidth * 3) + 3) & ~3u;
-   info.bmiHeader.biSizeImage = stride * kHeight;
+   const DWORD stride = ((static_cast<DWORD>(width) * 3) + 3) & ~3u;
+   info.bmiHeader.biSizeImage = stride * static_cast<DWORD>(height);
 
    void *bits = nullptr;
    HDC screen = GetDC(nullptr);
@@ -83,18 +87,40 @@ bool SimGuestScreen::SaveBitmap(const std::string &path, std::string &error) con
       return false;
    }
    HGDIOBJ old = SelectObject(dc, bitmap);
-   RECT rect = {0, 0, kWidth, kHeight};
+   RECT rect = {0, 0, width, height};
    Draw(dc, rect);
    GdiFlush();
-   std::vector<char> pixels(static_cast<const char *>(bits), static_cast<const char *>(bits) + info.bmiHeader.biSizeImage);
+   pixels.assign(static_cast<const char *>(bits), static_cast<const char *>(bits) + info.bmiHeader.biSizeImage);
    SelectObject(dc, old);
    DeleteObject(bitmap);
    DeleteDC(dc);
+   return true;
+}
+
+bool SimGuestScreen::SaveBitmap(const std::string &path, std::string &error) const
+{
+   return SaveBitmap(path, kWidth, kHeight, error);
+}
+
+bool SimGuestScreen::SaveBitmap(const std::string &path, int width, int height, std::string &error) const
+{
+   std::vector<char> pixels;
+   if (!Render(width, height, pixels, error)) {
+      return false;
+   }
+   BITMAPINFOHEADER info = {};
+   info.biSize = sizeof(info);
+   info.biWidth = width;
+   info.biHeight = height;
+   info.biPlanes = 1;
+   info.biBitCount = 24;
+   info.biCompression = BI_RGB;
+   info.biSizeImage = static_cast<DWORD>(pixels.size());
 
    BITMAPFILEHEADER header = {};
    header.bfType = 0x4D42;   // "BM"
-   header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
-   header.bfSize = header.bfOffBits + info.bmiHeader.biSizeImage;
+   header.bfOffBits = sizeof(header) + sizeof(info);
+   header.bfSize = header.bfOffBits + info.biSizeImage;
 
    std::string tmp = path + ".tmp";
    HANDLE file = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -104,8 +130,8 @@ bool SimGuestScreen::SaveBitmap(const std::string &path, std::string &error) con
    }
    DWORD written = 0;
    bool ok = WriteFile(file, &header, sizeof(header), &written, nullptr) && written == sizeof(header) &&
-             WriteFile(file, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
-             written == sizeof(info.bmiHeader) &&
+             WriteFile(file, &info, sizeof(info), &written, nullptr) &&
+             written == sizeof(info) &&
              WriteFile(file, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr) &&
              written == pixels.size();
    CloseHandle(file);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace cuisim {
 
@@ -17,8 +18,12 @@ struct SimGuestScreen {
    static const int kHeight = 240;
 
    void Draw(HDC dc, const RECT &rect) const;
-   // Writes a 24-bit BMP of kWidth x kHeight to `path` (a temporary name renamed over it).
+   // The screen drawn at `width` x `height` as 24-bit rows, bottom-up, each padded to 4 bytes.
+   bool Render(int width, int height, std::vector<char> &pixels, std::string &error) const;
+   // Writes a 24-bit BMP of kWidth x kHeight (or the size given) to `path` (a temporary name
+   // renamed over it).
    bool SaveBitmap(const std::string &path, std::string &error) const;
+   bool SaveBitmap(const std::string &path, int width, int height, std::string &error) const;
 };
 
 }  // namespace cuisim

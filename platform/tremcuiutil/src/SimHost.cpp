@@ -1,6 +1,7 @@
 #include "SimHost.h"
 
 #include "SimHostConfig.h"
+#include "SimScreenshot.h"
 #include "SimStateOwner.h"
 #include "tremorybase/Log.h"
 #include "vmdb/Store.h"
@@ -93,6 +94,9 @@ SimHost::SimHost(const vmdb::Ctx &ctx) : ctx_(ctx.NewCtx())
    RegisterMachineUserOps(vmUserCmds_);
    machines_.RegisterOps(hostCmds_, vmCmds_);
    creator_.RegisterOps(hostCmds_);
+   registry_.RegisterOps(hostCmds_);
+   movies_.RegisterOps(vmCmds_);
+   RegisterScreenshotOps(vmCmds_, machines_);
    ScanAtStart();
 }
 
@@ -108,6 +112,7 @@ SimHost::~SimHost()
 
 void SimHost::OnChange(const std::string &changedPath)
 {
+   registry_.OnHostChange(changedPath);
    SimWork work = SimWork::FromChange(changedPath);
    if (work.kind != SimWork::None) {
       Schedule(work);
@@ -167,6 +172,7 @@ void SimHost::ScanAtStart()
       }
       SimStateOwner::SeedPrefsElement(ctx_);
       for (const std::string &host : ctx_.Elements("/host2/#")) {
+         registry_.LoadHost(host);
          SimStateOwner::Apply(ctx_, host + "settingsState/", false);
          for (const std::string &cmd : ctx_.Elements(host + "util/vm/cmd/#")) {
             Schedule(SimWork::FromChange(cmd + "op"));
@@ -206,6 +212,18 @@ void SimHost::RunFor(const vmdb::Ctx &ctx)
 SimHost *SimHost::Get()
 {
    return Instance().get();
+}
+
+void SimHost::LoadRegisteredVMs(const vmdb::Ctx &ctx, const std::string &hostPath)
+{
+   SimHost *host = Get();
+   if (!host || !ctx.IsValid() || hostPath.empty()) {
+      return;
+   }
+   auto storeOf = [](const vmdb::Ctx &c) { return &vmdbstore::ContextFromRawHandle(c.GetRawHandle())->GetStore(); };
+   if (storeOf(host->ctx_) == storeOf(ctx)) {
+      host->registry_.LoadHost(hostPath);
+   }
 }
 
 }  // namespace cuisim

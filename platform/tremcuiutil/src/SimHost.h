@@ -17,6 +17,8 @@
 
 #include "SimCmdOwner.h"
 #include "SimMachines.h"
+#include "SimMovies.h"
+#include "SimRegistry.h"
 #include "SimVmCreator.h"
 #include "cui/VmdbCtx.h"
 #include "tremorybase/Poll.h"
@@ -45,12 +47,17 @@ public:
    SimCmdOwner &MachineUserCommands() { return vmUserCmds_; }
    SimMachines &Machines() { return machines_; }
    SimVmCreator &Creator() { return creator_; }
+   SimRegistry &Registry() { return registry_; }
+   SimMovies &Movies() { return movies_; }
    size_t GetPendingCount() const { return pending_.size(); }
 
    // The library's host: started on `ctx`'s database (kept when it already runs there); an
    // empty context stops it.
    static void RunFor(const vmdb::Ctx &ctx);
    static SimHost *Get();
+   // Makes sure the host's registered machines are in `ctx`'s database before it is read: the
+   // host node may have been made by a write this host has not heard of yet.
+   static void LoadRegisteredVMs(const vmdb::Ctx &ctx, const std::string &hostPath);
 
    SimHost(const SimHost &) = delete;
    SimHost &operator=(const SimHost &) = delete;
@@ -68,6 +75,8 @@ private:
    SimCmdOwner vmUserCmds_{"virtual machine"};
    SimMachines machines_{ctx_};
    SimVmCreator creator_{machines_};
+   SimRegistry registry_{ctx_};
+   SimMovies movies_{ctx_, machines_};
    std::vector<sigc::connection> watches_;
    std::set<std::pair<int, std::string>> pending_;
    std::set<PollTimerId> timers_;

@@ -18,6 +18,7 @@ const char SimMachine::kSuspended[] = "suspended";
 namespace {
 
 const char kHardwareKeys[][12] = {"memoryMB", "cpuCount", "guestOS"};
+const int kMaxSharedFolders = 64;
 
 std::string StripExtension(const std::string &cfgPath)
 {
@@ -89,9 +90,11 @@ void SimMachine::ReadStateFile()
    const std::string *state = KeyValueFile::Find(entries, "state");
    const std::string *onAt = KeyValueFile::Find(entries, "poweredOnAt");
    const std::string *shot = KeyValueFile::Find(entries, "screenshot");
+   const std::string *foldersOff = KeyValueFile::Find(entries, "sharedFoldersDisabled");
    if (state && (*state == kSuspended || *state == kPoweredOn)) {
       execState_ = *state;
       poweredOnAt_ = onAt ? static_cast<time_t>(std::strtoll(onAt->c_str(), nullptr, 10)) : time(nullptr);
+      sharedFoldersDisabled_ = foldersOff && *foldersOff == "1";
       if (execState_ == kSuspended && shot && !shot->empty()) {
          std::string file = SimVmxConfig::Folder(GetCfgPath()) + *shot;
          if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -112,6 +115,9 @@ void SimMachine::WriteStateFile()
       {"state", execState_},
       {"poweredOnAt", std::to_string(static_cast<long long>(poweredOnAt_))},
    };
+   if (sharedFoldersDisabled_) {
+      entries.push_back({"sharedFoldersDisabled", "1"});
+   }
    if (!screenshot_.empty()) {
       size_t slash = screenshot_.find_last_of("\\/");
       entries.push_back({"screenshot", slash == std::string::npos ? screenshot_ : screenshot_.substr(slash + 1)});
@@ -163,6 +169,7 @@ void SimMachine::WriteExecState()
    ctx_.Set(exec + "pending", pending_);
    ctx_.Set(exec + "poweredOnAt", execState_ == kPoweredOff ? std::string() : std::to_string(static_cast<long long>(poweredOnAt_)));
    ctx_.Set(exec + "screenshot", screenshot_);
+   ctx_.Set(exec + "sharedFolders/disabled", vmdb::Value(sharedFoldersDisabled_ ? 1 : 0));
    WriteConsoleState();
 }
 
@@ -274,6 +281,11 @@ void SimMachine::Finish(bool writeDb)
          }
       } else {
          poweredOnAt_ = time(nullptr);
+         // A boot applies the host's default to the configured shared folders.
+         sharedFoldersDisabled_ = SharesFolders() && config_.GetBool("sharedFolder.defaultDisabled", false);
+         if (sharedFoldersDisabled_) {
+            Log("SimHost: %s: shared folders disabled\n", vmPath_.c_str());
+         }
       }
       execState_ = kPoweredOn;
    } else if (op == "powerOff") {
@@ -283,6 +295,7 @@ void SimMachine::Finish(bool writeDb)
       }
       execState_ = kPoweredOff;
       poweredOnAt_ = 0;
+      sharedFoldersDisabled_ = false;
    } else if (op == "suspend") {
       screenshot_ = SaveScreenshot();
       execState_ = kSuspended;
@@ -301,6 +314,16 @@ void SimMachine::Finish(bool writeDb)
    }
 }
 
+bool SimMachine::SharesFolders() const
+{
+   for (int n = 0; n < kMaxSharedFolders; ++n) {
+      if (config_.GetBool("sharedFolder" + std::to_string(n) + ".present", false)) {
+         return true;
+      }
+   }
+   return false;
+}
+
 std::string SimMachine::Uptime() const
 {
    long long seconds = poweredOnAt_ ? static_cast<long long>(time(nullptr) - poweredOnAt_) : 0;
@@ -312,13 +335,19 @@ std::string SimMachine::Uptime() const
    return cui::Format("@&!*@*@(msg.host.vm.uptime)Up %s", text);
 }
 
-std::string SimMachine::SaveScreenshot()
+SimGuestScreen SimMachine::GuestScreen() const
 {
    const cui::GuestOSInfo *os = cui::FindGuestOS(config_.Get("guestOS"));
    SimGuestScreen screen;
    screen.machineName = config_.GetDisplayName();
    screen.guestName = (os ? *os : cui::OtherGuestOS()).displayName;
    screen.status = Uptime();
+   return screen;
+}
+
+std::string SimMachine::SaveScreenshot()
+{
+   SimGuestScreen screen = GuestScreen();
    std::string path = ScreenshotPath(GetCfgPath());
    std::string error;
    if (!screen.SaveBitmap(path, error)) {

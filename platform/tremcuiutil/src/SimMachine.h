@@ -10,6 +10,11 @@
 // 800 by 600; the same in "virtualScreen/width" and "height"), "movieCapture" 0 and
 // "windowState/val" "windowed"; when it stops (off or suspended) the guest size, the console
 // connection ("connected") and the grab are cleared and the window state goes back to "windowed".
+//
+// Shared folders: a machine whose configuration shares folders ("sharedFolder<n>.present") and
+// says "sharedFolder.defaultDisabled" has them disabled at each boot (a power-on from powered
+// off); "vmx/execState/sharedFolders/disabled" is then 1 until it is powered off, and the state
+// file keeps it across a suspend.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +23,7 @@
 #include <functional>
 #include <string>
 
+#include "SimGuestScreen.h"
 #include "SimVmxConfig.h"
 #include "cui/VmdbCtx.h"
 #include "tremorybase/Poll.h"
@@ -67,6 +73,9 @@ public:
 
    // The guest screen size the console shows while the machine runs.
    static void GuestSize(const SimVmxConfig &config, long &width, long &height);
+   void GetGuestSize(long &width, long &height) const { GuestSize(config_, width, height); }
+   // What the guest's screen shows now.
+   SimGuestScreen GuestScreen() const;
 
    // The state file and the screenshot of a configuration.
    static std::string StateFilePath(const std::string &cfgPath);
@@ -87,6 +96,8 @@ private:
    std::string ApplyDeviceValue(SimVmxConfig &changed, const std::string &name, const std::string &value) const;
    std::string SaveScreenshot();
    std::string Uptime() const;
+   // The configuration shares at least one folder with the guest.
+   bool SharesFolders() const;
 
    vmdb::Ctx ctx_;
    SimVmxConfig config_;
@@ -99,6 +110,7 @@ private:
    time_t poweredOnAt_ = 0;
    std::string screenshot_;   // file path, while suspended
    bool consoleOn_ = false;   // the console's nodes show a running guest
+   bool sharedFoldersDisabled_ = false;   // by the host, since the last boot
 
    std::string pending_;      // the power operation under way
    bool pendingSoft_ = false;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "PathText.h"
+#include "SimMachineHistory.h"
 #include "cui/LocalizedString.h"
 
 namespace cuisim {
@@ -63,6 +64,8 @@ const std::vector<SimVmxConfig::MirroredKey> &SimVmxConfig::MirroredKeys()
       {"teamFile", "teamFile", false},
       {"undopoint.disabled", "undopoint/disabled", true},
       {"gui.restricted", "gui/restricted", true},
+      {"remoteDisplay.enabled", "remoteDisplay/enabled", true},
+      {"remoteDisplay.port", "remoteDisplay/port", false},
       {"gui.powerOnAtStartup", "gui/powerOnAtStartup", true},
       {"gui.fullScreenAtPowerOn", "gui/fullScreenAtPowerOn", true},
       {"gui.exitAtPowerOff", "gui/exitAtPowerOff", true},
@@ -222,6 +225,7 @@ void SimVmxConfig::MirrorTo(vmdb::Ctx &ctx, const std::string &valPath, long gen
       ctx.Set(element + "fileName", device.fileName);
       ctx.Set(element + "present", vmdb::Value(device.present ? 1 : 0));
    }
+   MirrorHistory(ctx, val, *this);
 }
 
 }  // namespace cuisim

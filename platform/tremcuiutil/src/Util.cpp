@@ -15,6 +15,20 @@ bool HasZephroExtension()
    return Config_GetBool("ui.zephro.extension", false);
 }
 
+std::string GetTempDirectory()
+{
+   char dir[MAX_PATH + 1] = "";
+   DWORD length = GetTempPathA(sizeof dir, dir);
+   if (length == 0 || length > MAX_PATH) {
+      return std::string();
+   }
+   std::string path(dir, length);
+   if (path.back() != '\\' && path.back() != '/') {
+      path += '\\';
+   }
+   return path;
+}
+
 namespace Power {
 
 std::string UpdateVMMenuItem(cui::VM *vm, int op, bool hard, const std::string &accel, bool *enabled)

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "ModelCmd.h"
 #include "PathText.h"
@@ -46,6 +47,8 @@ bool Update(T &member, const T &value)
 VM::VM(const vmdb::Ctx &ctx, const std::string &vmPath, Host *host)
    : ctx_(ctx.NewCtx()), vmPath_(cuiutil::WithSlash(vmPath)), host_(host)
 {
+   sharedFolderMgr_.reset(new SharedFolderMgr(*this, ctx_));
+   movie_.reset(new Movie(*this, ctx_));
    Refresh();
    watch_ = ctx_.Watch(cuiutil::WithoutSlash(vmPath_), vmdb::Ctx::kWatchSubtree,
                        [this](const std::string &) { OnWatch(); });
@@ -100,6 +103,20 @@ void VM::Refresh()
    fullScreenAtPowerOn_ = ctx_.GetBool(cfg + "gui/fullScreenAtPowerOn", false);
    exitAtPowerOff_ = ctx_.GetBool(cfg + "gui/exitAtPowerOff", false);
    teamFile_ = ctx_.Get(cfg + "teamFile");
+   std::vector<std::string> ancestors;
+   for (const std::string &element : ctx_.Elements(cfg + "clone/ancestor/#")) {
+      ancestors.push_back(ctx_.Get(element + "name"));
+   }
+   configDiffers = Update(ancestors_, ancestors) || configDiffers;
+   std::vector<std::string> snapshots = ctx_.Elements(vmPath_ + "vmx/chkptState/val/item/#");
+   configDiffers = Update(currentSnapshot_, snapshots.empty() ? std::string() : ctx_.Get(snapshots.front() + "displayName")) ||
+                   configDiffers;
+   remoteDisplay_ = ctx_.GetBool(cfg + "remoteDisplay/enabled", false);
+   remoteDisplayPort_ = ctx_.GetInt(cfg + "remoteDisplay/port", 5900);
+   remoteDisplayUsers_.clear();
+   for (const std::string &element : ctx_.Elements(exec + "remoteDisplay/user/#")) {
+      remoteDisplayUsers_.push_back(ctx_.Get(element + "name"));
+   }
 
    bool powerDiffers = Update(powerState_, PowerStateOf(ctx_.Get(exec + "val")));
    bool actionDiffers = Update(pending_, ctx_.Get(exec + "pending"));
@@ -120,6 +137,12 @@ void VM::Refresh()
    }
    if (actionDiffers) {
       actionStateChanged.emit();
+   }
+   sharedFolderMgr_->Follow(ctx_.GetBool(exec + "sharedFolders/disabled", false), followed_);
+   followed_ = true;
+   if (movie_->Follow(ctx_.GetBool(vmPath_ + "mks/movieCapture", false), ctx_.Get(vmPath_ + "mks/movie/fileName"),
+                      ctx_.Get(vmPath_ + "mks/movie/error"))) {
+      movieStateChanged.emit();
    }
    changed.emit();
 }
@@ -239,6 +262,79 @@ void VM::GetSuspendScreenshot(const AbortSlot &abort, const sigc::slot<void, std
    }
    sigc::slot<void, std::string> slot = pathSlot;
    Poll_Post([slot, path]() { CallSlot(slot, path); });
+}
+
+bool VM::GetCanStartMovieCapture() const
+{
+   return registered_ && powerState_ == POWERED_ON && !movie_->IsCapturing();
+}
+
+std::string VM::GetDefaultMovieFilename() const
+{
+   std::string name = name_;
+   if (name.empty()) {
+      size_t slash = filename_.find_last_of("\\/");
+      name = filename_.substr(slash == std::string::npos ? 0 : slash + 1);
+      size_t dot = name.rfind('.');
+      if (dot != std::string::npos && dot > 0) {
+         name.erase(dot);
+      }
+   }
+   // A display name may hold what a file name cannot.
+   for (char &c : name) {
+      if (std::strchr("\\/:*?\"<>|", c) || static_cast<unsigned char>(c) < 32) {
+         c = '_';
+      }
+   }
+   return (name.empty() ? std::string("movie") : name) + ".avi";
+}
+
+std::string VM::GetSaveMovieDir() const
+{
+   size_t slash = filename_.find_last_of("\\/");
+   return slash == std::string::npos ? std::string() : filename_.substr(0, slash == 2 && filename_[1] == ':' ? 3 : slash);
+}
+
+void VM::SetMovieQuality(int quality)
+{
+   if (quality >= Movie::QUALITY_HIGH && quality <= Movie::QUALITY_LOW) {
+      movieQuality_ = quality;
+   }
+}
+
+void VM::SaveScreenshot(const std::string &file, int format, const CompletionSlot &completion, const DoneSlot &saved)
+{
+   CompletionSlot slot = completion;
+   auto fail = [slot](const std::string &text) {
+      Error error(text);
+      Poll_Post([slot, error]() { CallSlot(slot, false, error); });
+   };
+   if (!registered_) {
+      fail(Format("@&!*@*@(msg.vm.closed)The virtual machine \"%s\" is no longer open.", name_.c_str()));
+      return;
+   }
+   if (format != SCREENSHOT_BMP) {
+      fail(Format("@&!*@*@(msg.vm.screenshot.format)The picture format %d is not known.", format));
+      return;
+   }
+   try {
+      cuiutil::ModelCmd::Send(ctx_, vmPath_ + "cmd/##/", "saveScreenshot", {{"fileName", file}, {"format", "bmp"}}, {},
+                              sigc::bind(sigc::mem_fun(*this, &VM::OnScreenshotAnswer), completion, saved));
+   } catch (const Error &e) {
+      fail(e.what());
+   }
+}
+
+void VM::OnScreenshotAnswer(std::string error, std::map<std::string, std::string>, CompletionSlot completion,
+                            DoneSlot saved)
+{
+   if (!error.empty()) {
+      Log("VM %s: saveScreenshot failed: %s\n", vmPath_.c_str(), error.c_str());
+      CallSlot(completion, false, Error(error));
+      return;
+   }
+   CallSlot(saved);
+   CallSlot(completion, true, Error());
 }
 
 }  // namespace cui

@@ -218,7 +218,8 @@ bool KeyValueFile::Write(const std::string &path, const std::vector<KeyValueEntr
          error = Str_Format("invalid key \"%s\"", e.key.c_str());
          return false;
       }
-      if (e.value.size() > kMaxValue) {
+      // Escapes lengthen the line: the written line must fit too.
+      if (e.value.size() > kMaxValue || Format({e}).size() - 1 > kMaxLine) {
          error = Str_Format("value of %s too long", e.key.c_str());
          return false;
       }

@@ -210,31 +210,6 @@ LRESULT CHardwareWnd::OnListDblClk(int, LPNMHDR hdr, BOOL &)
    return 0;
 }
 
-HardwareCtl::~HardwareCtl()
-{
-   if (wnd_.IsWindow()) {
-      wnd_.DestroyWindow();
-   }
-}
-
-HRESULT HardwareCtl::CreateControlWindow(HWND parent, const RECT *rect, HWND *window)
-{
-   if (!window || !rect) {
-      return E_POINTER;
-   }
-   RECT rc = *rect;
-   *window = wnd_.Create(parent, rc, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
-   return *window ? S_OK : E_FAIL;
-}
-
-HRESULT HardwareCtl::DestroyControlWindow()
-{
-   if (wnd_.IsWindow()) {
-      wnd_.DestroyWindow();
-   }
-   return S_OK;
-}
-
 HRESULT HardwareCtl::put_Database(IVmdbDatabase *db)
 {
    wnd_.SetDatabase(db);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ControlObject.h"
+#include "WindowedControl.h"
 #include "DbUtil.h"
 #include "atl/Atl.h"
 #include "tremappsdk/TremAppSdk.h"
@@ -73,22 +73,15 @@ private:
    bool readOnly_ = false;
 };
 
-class HardwareCtl : public ControlObject<IHardwareCtl> {
+class HardwareCtl : public WindowedControl<IHardwareCtl, CHardwareWnd, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN> {
 public:
-   HardwareCtl() : ControlObject(DIID__IHardwareCtlEvents), wnd_(events_) {}
-   ~HardwareCtl() override;
-
-   HRESULT STDMETHODCALLTYPE CreateControlWindow(HWND parent, const RECT *rect, HWND *window) override;
-   HRESULT STDMETHODCALLTYPE DestroyControlWindow() override;
+   HardwareCtl() : WindowedControl(DIID__IHardwareCtlEvents) {}
 
    HRESULT __stdcall put_Database(IVmdbDatabase *db) override;
    HRESULT __stdcall get_Path(BSTR *path) override;
    HRESULT __stdcall put_Path(BSTR path) override;
    HRESULT __stdcall put_ReadOnly(long readOnly) override;
    HRESULT __stdcall put_Border(long border) override;
-
-private:
-   CHardwareWnd wnd_;
 };
 
 }  // namespace tremappsdk

@@ -147,8 +147,10 @@ void CMksWnd::AskPendingQuestion()
    long answer = -1;
    std::wstring buttons = ReadText(ctx_, question + L"buttonSet");
    std::wstring kind = ReadText(ctx_, question + L"kind");
+   // The button that has the focus; the last three integers are reserved and always 0.
+   long defaultAnswer = ReadLong(ctx_, question + L"defaultAnswer", 0);
    events_.Fire(kMksMessage, text.c_str(), buttons.empty() ? L"ok" : buttons.c_str(), kind.empty() ? L"info" : kind.c_str(),
-                0L, 0L, 0L, 0L, &answer);
+                defaultAnswer, 0L, 0L, 0L, &answer);
    if (answer >= 0) {
       try {
          ctx_->WriteValue((question + L"answer").c_str(), _variant_t(answer));
@@ -271,19 +273,7 @@ LRESULT CMksWnd::OnKillFocus(UINT, WPARAM, LPARAM, BOOL &)
 
 LRESULT CMksWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL &)
 {
-   PAINTSTRUCT ps;
-   HDC dc = BeginPaint(&ps);
-   RECT rc;
-   GetClientRect(&rc);
-   HDC mem = CreateCompatibleDC(dc);
-   HBITMAP bitmap = CreateCompatibleBitmap(dc, rc.right > 0 ? rc.right : 1, rc.bottom > 0 ? rc.bottom : 1);
-   HGDIOBJ old = SelectObject(mem, bitmap);
-   Paint(mem);
-   BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
-   SelectObject(mem, old);
-   DeleteObject(bitmap);
-   DeleteDC(mem);
-   EndPaint(&ps);
+   PaintBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
    return 0;
 }
 
@@ -328,31 +318,6 @@ void CMksWnd::Paint(HDC dc)
       DrawTextW(dc, message_.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_NOPREFIX | DT_WORDBREAK | DT_END_ELLIPSIS);
    }
    SelectObject(dc, oldFont);
-}
-
-MksCtl::~MksCtl()
-{
-   if (wnd_.IsWindow()) {
-      wnd_.DestroyWindow();
-   }
-}
-
-HRESULT MksCtl::CreateControlWindow(HWND parent, const RECT *rect, HWND *window)
-{
-   if (!window || !rect) {
-      return E_POINTER;
-   }
-   RECT rc = *rect;
-   *window = wnd_.Create(parent, rc, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP);
-   return *window ? S_OK : E_FAIL;
-}
-
-HRESULT MksCtl::DestroyControlWindow()
-{
-   if (wnd_.IsWindow()) {
-      wnd_.DestroyWindow();
-   }
-   return S_OK;
 }
 
 HRESULT MksCtl::put_Context(IVmdbContext *ctx)

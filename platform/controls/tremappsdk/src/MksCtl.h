@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ControlObject.h"
+#include "WindowedControl.h"
 #include "DbUtil.h"
 #include "GuestScreen.h"
 #include "atl/Atl.h"
@@ -89,13 +89,9 @@ private:
    bool grabbed_ = false;
 };
 
-class MksCtl : public ControlObject<IMksCtl> {
+class MksCtl : public WindowedControl<IMksCtl, CMksWnd, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP> {
 public:
-   MksCtl() : ControlObject(DIID__IMksCtlEvents), wnd_(events_) {}
-   ~MksCtl() override;
-
-   HRESULT STDMETHODCALLTYPE CreateControlWindow(HWND parent, const RECT *rect, HWND *window) override;
-   HRESULT STDMETHODCALLTYPE DestroyControlWindow() override;
+   MksCtl() : WindowedControl(DIID__IMksCtlEvents) {}
 
    HRESULT __stdcall put_Context(IVmdbContext *ctx) override;
    HRESULT __stdcall put_LinkPath(BSTR path) override;
@@ -110,9 +106,6 @@ public:
    HRESULT __stdcall get_Grabbed(VARIANT_BOOL *grabbed) override;
    HRESULT __stdcall get_GuestWidth(long *width) override;
    HRESULT __stdcall get_GuestHeight(long *height) override;
-
-private:
-   CMksWnd wnd_;
 };
 
 }  // namespace tremappsdk

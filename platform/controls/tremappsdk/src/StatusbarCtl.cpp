@@ -147,20 +147,8 @@ LRESULT CStatusbarWnd::OnSize(UINT, WPARAM, LPARAM, BOOL &)
 
 LRESULT CStatusbarWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL &)
 {
-   PAINTSTRUCT ps;
-   HDC dc = BeginPaint(&ps);
-   RECT rc;
-   GetClientRect(&rc);
    // Drawn off screen: the bar repaints on every database change.
-   HDC mem = CreateCompatibleDC(dc);
-   HBITMAP bitmap = CreateCompatibleBitmap(dc, rc.right > 0 ? rc.right : 1, rc.bottom > 0 ? rc.bottom : 1);
-   HGDIOBJ old = SelectObject(mem, bitmap);
-   Paint(mem);
-   BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
-   SelectObject(mem, old);
-   DeleteObject(bitmap);
-   DeleteDC(mem);
-   EndPaint(&ps);
+   PaintBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
    return 0;
 }
 

@@ -295,19 +295,7 @@ LRESULT CSwitchWnd::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL &)
 
 LRESULT CSwitchWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL &)
 {
-   PAINTSTRUCT ps;
-   HDC dc = BeginPaint(&ps);
-   RECT rc;
-   GetClientRect(&rc);
-   HDC mem = CreateCompatibleDC(dc);
-   HBITMAP bitmap = CreateCompatibleBitmap(dc, rc.right > 0 ? rc.right : 1, rc.bottom > 0 ? rc.bottom : 1);
-   HGDIOBJ old = SelectObject(mem, bitmap);
-   Paint(mem);
-   BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
-   SelectObject(mem, old);
-   DeleteObject(bitmap);
-   DeleteDC(mem);
-   EndPaint(&ps);
+   PaintBuffered(m_hWnd, [this](HDC dc) { Paint(dc); });
    return 0;
 }
 
@@ -351,31 +339,6 @@ void CSwitchWnd::Paint(HDC dc)
       SelectObject(dc, oldPen);
       DeleteObject(pen);
    }
-}
-
-SwitchCtl::~SwitchCtl()
-{
-   if (wnd_.IsWindow()) {
-      wnd_.DestroyWindow();
-   }
-}
-
-HRESULT SwitchCtl::CreateControlWindow(HWND parent, const RECT *rect, HWND *window)
-{
-   if (!window || !rect) {
-      return E_POINTER;
-   }
-   RECT rc = *rect;
-   *window = wnd_.Create(parent, rc, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
-   return *window ? S_OK : E_FAIL;
-}
-
-HRESULT SwitchCtl::DestroyControlWindow()
-{
-   if (wnd_.IsWindow()) {
-      wnd_.DestroyWindow();
-   }
-   return S_OK;
 }
 
 HRESULT SwitchCtl::put_Context(IVmdbContext *ctx)

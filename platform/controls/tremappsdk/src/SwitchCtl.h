@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ControlObject.h"
+#include "WindowedControl.h"
 #include "DbUtil.h"
 #include "RectTips.h"
 #include "TabStripLayout.h"
@@ -90,21 +90,14 @@ private:
    RectTips tips_;
 };
 
-class SwitchCtl : public ControlObject<IVMSwitchCtl> {
+class SwitchCtl : public WindowedControl<IVMSwitchCtl, CSwitchWnd, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS> {
 public:
-   SwitchCtl() : ControlObject(DIID__IVMSwitchCtlEvents), wnd_(events_) {}
-   ~SwitchCtl() override;
-
-   HRESULT STDMETHODCALLTYPE CreateControlWindow(HWND parent, const RECT *rect, HWND *window) override;
-   HRESULT STDMETHODCALLTYPE DestroyControlWindow() override;
+   SwitchCtl() : WindowedControl(DIID__IVMSwitchCtlEvents) {}
 
    HRESULT __stdcall put_Context(IVmdbContext *ctx) override;
    HRESULT __stdcall put_LinkPath(BSTR path) override;
    HRESULT __stdcall put_ArrayPath(BSTR path) override;
    HRESULT __stdcall get_TabCount(long *count) override;
-
-private:
-   CSwitchWnd wnd_;
 };
 
 }  // namespace tremappsdk

@@ -1,0 +1,101 @@
+#include "SimMachineHistory.h"
+
+#include <windows.h>
+
+#include "PathText.h"
+#include "SimVmxConfig.h"
+#include "tremorybase/KeyValueFile.h"
+#include "tremorybase/Log.h"
+
+namespace cuisim {
+
+namespace {
+
+const char kCfgStateVal[] = "cfgState/val/";
+
+bool IsAbsolute(const std::string &path)
+{
+   return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
+std::string ParentOf(const std::string &childCfg, const std::string &parent)
+{
+   return IsAbsolute(parent) ? parent : SimVmxConfig::Folder(childCfg) + parent;
+}
+
+}  // namespace
+
+std::vector<SimAncestor> ReadAncestors(const SimVmxConfig &config)
+{
+   std::vector<SimAncestor> ancestors;
+   std::vector<std::string> seen = {config.GetPath()};
+   std::string parent = config.Get("cloneOf0");
+   std::string child = config.GetPath();
+   while (!parent.empty() && ancestors.size() < kMaxAncestors) {
+      std::string cfgPath = ParentOf(child, parent);
+      for (const std::string &path : seen) {
+         if (cuiutil::SameFilePath(path, cfgPath)) {
+            Warning("SimHost: %s is its own ancestor\n", cfgPath.c_str());
+            return ancestors;
+         }
+      }
+      seen.push_back(cfgPath);
+      SimAncestor ancestor = {cfgPath, SimVmxConfig::BaseName(cfgPath)};
+      SimVmxConfig parentConfig;
+      std::string error;
+      // A parent that has gone keeps its place in the chain under its file's name.
+      bool loaded = parentConfig.Load(cfgPath, error);
+      if (loaded) {
+         ancestor.name = parentConfig.GetDisplayName();
+      }
+      ancestors.push_back(ancestor);
+      parent = loaded ? parentConfig.Get("cloneOf0") : std::string();
+      child = cfgPath;
+   }
+   return ancestors;
+}
+
+std::string SnapshotFilePath(const std::string &cfgPath)
+{
+   return SimVmxConfig::Folder(cfgPath) + SimVmxConfig::BaseName(cfgPath) + ".snapshot";
+}
+
+std::string ReadCurrentSnapshotName(const std::string &cfgPath)
+{
+   std::string path = SnapshotFilePath(cfgPath);
+   if (cfgPath.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      return std::string();
+   }
+   std::vector<KeyValueEntry> entries;
+   std::string error;
+   if (!KeyValueFile::Read(path, entries, error)) {
+      Warning("SimHost: ignoring the snapshot file %s: %s\n", path.c_str(), error.c_str());
+      return std::string();
+   }
+   const std::string *name = KeyValueFile::Find(entries, "displayName");
+   return name ? *name : std::string();
+}
+
+void MirrorHistory(vmdb::Ctx &ctx, const std::string &valPath, const SimVmxConfig &config)
+{
+   std::string val = cuiutil::WithSlash(valPath);
+   ctx.Remove(val + "clone", true);
+   for (const SimAncestor &ancestor : ReadAncestors(config)) {
+      std::string element = ctx.Append(val + "clone/ancestor/#");
+      ctx.Set(element + "name", ancestor.name);
+      ctx.Set(element + "cfgPath", ancestor.cfgPath);
+   }
+   size_t at = val.size() >= sizeof(kCfgStateVal) - 1 ? val.size() - (sizeof(kCfgStateVal) - 1) : std::string::npos;
+   if (at == std::string::npos || val.compare(at, std::string::npos, kCfgStateVal) != 0) {
+      return;
+   }
+   std::string items = val.substr(0, at) + "chkptState/val/item";
+   ctx.Remove(items, true);
+   std::string snapshot = ReadCurrentSnapshotName(config.GetPath());
+   if (!snapshot.empty()) {
+      std::string element = ctx.Append(items + "/#");
+      ctx.Set(element + "displayName", snapshot);
+   }
+}
+
+}  // namespace cuisim

@@ -1,0 +1,313 @@
+#include "SimRegistry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "PathText.h"
+#include "SimVmxConfig.h"
+#include "cui/Error.h"
+#include "cui/LocalizedString.h"
+#include "tremorybase/Config.h"
+#include "tremorybase/Log.h"
+#include "vmdb/Store.h"
+
+namespace cuisim {
+
+namespace {
+
+const char kRegistered[] = "vms/registeredvms/";
+// A list file larger than this is not a list this host wrote.
+const DWORD kMaxListBytes = 4 * 1024 * 1024;
+
+bool EndsWithVmx(const std::string &path)
+{
+   return path.size() > 4 && cuiutil::SameFilePath(path.substr(path.size() - 4), ".vmx");
+}
+
+// "/host2/#0001/vms/..." gives "/host2/#0001/"; empty for a path outside a host node.
+std::string HostOf(const std::string &changedPath)
+{
+   const std::string root = "/host2/#";
+   if (changedPath.compare(0, root.size(), root) != 0) {
+      return std::string();
+   }
+   size_t end = changedPath.find('/', root.size());
+   return end == std::string::npos ? changedPath + "/" : changedPath.substr(0, end + 1);
+}
+
+std::string SystemErrorText(DWORD code)
+{
+   char *text = nullptr;
+   DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+   std::string result = length && text ? std::string(text, length) : "error " + std::to_string(code);
+   LocalFree(text);
+   while (!result.empty() && std::isspace(static_cast<unsigned char>(result.back()))) {
+      result.pop_back();
+   }
+   return result;
+}
+
+// Makes `folder` and the folders above it that are missing.
+bool MakeFolders(const std::string &folder)
+{
+   for (size_t at = folder.find_first_of("\\/", 3); at != std::string::npos; at = folder.find_first_of("\\/", at + 1)) {
+      CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+   }
+   return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+const char SimRegistry::kLocalHost[] = "/host2/#0000/";
+
+void SimRegistry::RegisterOps(SimCmdOwner &hostCmds)
+{
+   hostCmds.Register("registerVM", [this](SimCommand &cmd) { Register(cmd.Owner(), cmd.In("cfgPath")); });
+   hostCmds.Register("unregisterVM", [this](SimCommand &cmd) { Unregister(cmd.Owner(), cmd.In("cfgPath")); });
+}
+
+std::string SimRegistry::HostName(const std::string &hostPath) const
+{
+   std::string name = ctx_.Get(hostPath + "name");
+   if (name.empty()) {
+      name = hostPath == kLocalHost ? "localhost" : "host" + hostPath.substr(std::string("/host2/#").size());
+   }
+   // The name becomes a file name: only letters, digits, '.', '-' and '_' stay.
+   for (char &c : name) {
+      if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') {
+         c = '_';
+      }
+   }
+   while (!name.empty() && name[0] == '.') {
+      name.erase(0, 1);
+   }
+   return name.empty() ? "host" : name;
+}
+
+std::string SimRegistry::ListFile(const std::string &hostPath) const
+{
+   std::string folder = Config_GetString("test.host.vmListFolder", "");
+   if (folder.empty()) {
+      const std::string &userFile = vmdbstore::ContextFromRawHandle(ctx_.GetRawHandle())->GetStore().UserFile();
+      if (userFile.empty()) {
+         return std::string();
+      }
+      size_t slash = userFile.find_last_of("\\/");
+      folder = (slash == std::string::npos ? std::string() : userFile.substr(0, slash + 1)) + "Hosts";
+   }
+   while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) {
+      folder.pop_back();
+   }
+   return folder + "\\" + HostName(cuiutil::WithSlash(hostPath)) + ".vms";
+}
+
+bool SimRegistry::ReadList(const std::string &file, std::vector<std::string> &paths, std::string &error)
+{
+   paths.clear();
+   HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
+   if (h == INVALID_HANDLE_VALUE) {
+      DWORD code = GetLastError();
+      if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+         return true;
+      }
+      error = SystemErrorText(code);
+      return false;
+   }
+   DWORD size = GetFileSize(h, nullptr);
+   std::string text;
+   bool ok = size != INVALID_FILE_SIZE && size <= kMaxListBytes;
+   if (ok) {
+      text.resize(size);
+      DWORD read = 0;
+      ok = size == 0 || (ReadFile(h, &text[0], size, &read, nullptr) && read == size);
+      error = ok ? std::string() : SystemErrorText(GetLastError());
+   } else {
+      error = "the file is too large";
+   }
+   CloseHandle(h);
+   if (!ok) {
+      return false;
+   }
+   for (size_t pos = 0; pos < text.size();) {
+      size_t end = text.find('\n', pos);
+      std::string line = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+      pos = end == std::string::npos ? text.size() : end + 1;
+      size_t first = line.find_first_not_of(" \t\r");
+      if (first != std::string::npos) {
+         paths.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
+      }
+   }
+   return true;
+}
+
+bool SimRegistry::WriteList(const std::string &file, const std::vector<std::string> &paths, std::string &error)
+{
+   size_t slash = file.find_last_of("\\/");
+   if (slash != std::string::npos && !MakeFolders(file.substr(0, slash))) {
+      error = SystemErrorText(GetLastError());
+      return false;
+   }
+   std::string text;
+   for (const std::string &path : paths) {
+      text += path + "\r\n";
+   }
+   const std::string tmp = file + ".tmp";
+   HANDLE h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+   if (h == INVALID_HANDLE_VALUE) {
+      error = SystemErrorText(GetLastError());
+      return false;
+   }
+   DWORD written = 0;
+   bool ok = (text.empty() || WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) &&
+             written == text.size() && FlushFileBuffers(h);
+   DWORD code = GetLastError();
+   CloseHandle(h);
+   if (ok && !MoveFileExA(tmp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      code = GetLastError();
+      ok = false;
+   }
+   if (!ok) {
+      DeleteFileA(tmp.c_str());
+      error = SystemErrorText(code);
+   }
+   return ok;
+}
+
+std::vector<std::string> SimRegistry::Listed(const std::string &hostPath) const
+{
+   std::vector<std::string> paths;
+   for (const std::string &element : ctx_.Elements(hostPath + kRegistered + "#")) {
+      std::string path = ctx_.Get(element + "cfgPath");
+      if (!path.empty()) {
+         paths.push_back(path);
+      }
+   }
+   return paths;
+}
+
+std::string SimRegistry::FindEntry(const std::string &hostPath, const std::string &fullPath) const
+{
+   for (const std::string &element : ctx_.Elements(hostPath + kRegistered + "#")) {
+      std::string path = ctx_.Get(element + "cfgPath");
+      if (!path.empty() && cuiutil::SameFilePath(cuiutil::FullFilePath(path), fullPath)) {
+         return element;
+      }
+   }
+   return std::string();
+}
+
+void SimRegistry::LoadHost(const std::string &hostPath)
+{
+   const std::string host = cuiutil::WithSlash(hostPath);
+   if (host.empty() || loaded_.count(host) || !ctx_.Exists(cuiutil::WithoutSlash(host))) {
+      return;
+   }
+   loaded_.insert(host);
+   const std::string file = ListFile(host);
+   if (file.empty()) {
+      return;
+   }
+   std::vector<std::string> paths;
+   std::string error;
+   if (!ReadList(file, paths, error)) {
+      Warning("SimHost: the registered virtual machines of %s were not read from %s: %s\n", host.c_str(), file.c_str(),
+              error.c_str());
+      return;
+   }
+   std::vector<std::string> listed = Listed(host);
+   vmdb::Batch batch(ctx_);
+   size_t added = 0;
+   for (const std::string &path : paths) {
+      bool known = std::any_of(listed.begin(), listed.end(),
+                               [&path](const std::string &l) { return cuiutil::SameFilePath(l, path); });
+      if (!known) {
+         ctx_.Set(ctx_.Append(host + kRegistered + "##") + "cfgPath", path);
+         listed.push_back(path);
+         ++added;
+      }
+   }
+   Log("SimHost: %u registered virtual machines of %s from %s\n", static_cast<unsigned>(added), host.c_str(),
+       file.c_str());
+}
+
+void SimRegistry::OnHostChange(const std::string &changedPath)
+{
+   const std::string host = HostOf(changedPath);
+   if (host.empty()) {
+      return;
+   }
+   if (!ctx_.Exists(cuiutil::WithoutSlash(host))) {
+      loaded_.erase(host);
+      return;
+   }
+   LoadHost(host);
+}
+
+void SimRegistry::Save(const std::string &hostPath, const std::vector<std::string> &paths) const
+{
+   const std::string file = ListFile(hostPath);
+   std::string error;
+   if (!file.empty() && !WriteList(file, paths, error)) {
+      throw cui::Error(cui::Format("@&!*@*@(msg.host.registration.unwritable)The list of registered virtual machines "
+                                   "\"%s\" could not be saved: %s",
+                                   file.c_str(), error.c_str()));
+   }
+}
+
+void SimRegistry::Register(const std::string &hostPath, const std::string &cfgPath)
+{
+   if (cfgPath.empty()) {
+      throw cui::Error(cui::GetLocalString("@&!*@*@(msg.host.registration.noPath)No virtual machine configuration file "
+                                           "was given."));
+   }
+   const std::string host = cuiutil::WithSlash(hostPath);
+   const std::string full = cuiutil::FullFilePath(cfgPath);
+   if (!EndsWithVmx(full)) {
+      throw cui::Error(cui::Format("@&!*@*@(msg.host.registration.notVmx)\"%s\" is not a virtual machine "
+                                   "configuration file: its name does not end in \".vmx\".",
+                                   cfgPath.c_str()));
+   }
+   SimVmxConfig config;
+   std::string error;
+   if (!config.Load(full, error)) {
+      throw cui::Error(error);
+   }
+   LoadHost(host);
+   if (!FindEntry(host, full).empty()) {
+      Log("SimHost: %s is registered on %s already\n", full.c_str(), host.c_str());
+      return;
+   }
+   std::vector<std::string> paths = Listed(host);
+   paths.push_back(full);
+   Save(host, paths);
+   ctx_.Set(ctx_.Append(host + kRegistered + "##") + "cfgPath", full);
+   Log("SimHost: registered %s on %s\n", full.c_str(), host.c_str());
+}
+
+void SimRegistry::Unregister(const std::string &hostPath, const std::string &cfgPath)
+{
+   if (cfgPath.empty()) {
+      throw cui::Error(cui::GetLocalString("@&!*@*@(msg.host.registration.noPath)No virtual machine configuration file "
+                                           "was given."));
+   }
+   const std::string host = cuiutil::WithSlash(hostPath);
+   LoadHost(host);
+   const std::string entry = FindEntry(host, cuiutil::FullFilePath(cfgPath));
+   if (entry.empty()) {
+      throw cui::Error(cui::Format("@&!*@*@(msg.host.registration.notListed)The virtual machine \"%s\" is not "
+                                   "registered on this host.",
+                                   cfgPath.c_str()));
+   }
+   const std::string listedPath = ctx_.Get(entry + "cfgPath");
+   std::vector<std::string> paths = Listed(host);
+   paths.erase(std::remove(paths.begin(), paths.end(), listedPath), paths.end());
+   Save(host, paths);
+   ctx_.Remove(entry, true);
+   Log("SimHost: unregistered %s from %s\n", listedPath.c_str(), host.c_str());
+}
+
+}  // namespace cuisim

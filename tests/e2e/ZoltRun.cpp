@@ -1,0 +1,112 @@
+#include "ZoltRun.h"
+
+#include <gtest/gtest.h>
+
+namespace zoltrun {
+
+std::string Quoted(const std::string &text)
+{
+   std::string quoted = "\"";
+   for (char c : text) {
+      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
+   }
+   return quoted + "\"";
+}
+
+std::string WriteConfig(const e2e::TestFolder &folder, const std::string &log, const std::string &extra,
+                        bool answerMessages)
+{
+   return folder.WriteFile("config", "ui.log.filename = " + Quoted(log) + "\n" + "vmdb.userFile = " +
+                                        Quoted(folder.PathOf("user.vmdb")) + "\n" +
+                                        "test.comFailure.silent = \"true\"\n" +
+                                        (answerMessages ? "test.vmmsg.answer = \"0\"\n" : "") + extra);
+}
+
+std::string RegisteredMachinesConfig(const e2e::TestFolder &folder, const std::vector<std::string> &machines)
+{
+   std::string preload;
+   for (size_t i = 0; i < machines.size(); ++i) {
+      preload += "/host2/%230000/vms/registeredvms/%23000" + std::to_string(i + 1) +
+                 "/cfgPath = " + Quoted(e2e::ToWindowsPath(machines[i])) + "\n";
+   }
+   return "vmdb.preload = " + Quoted(folder.WriteFile("preload", preload)) + "\n";
+}
+
+size_t Count(const std::string &text, const std::string &part)
+{
+   size_t count = 0;
+   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+      ++count;
+   }
+   return count;
+}
+
+std::string MachineVmx(const std::string &name, const std::string &extra)
+{
+   return "configVersion = \"8\"\ndisplayName = \"" + name + "\"\nguestOS = \"winxp\"\nmemoryMB = \"256\"\n" + extra;
+}
+
+bool Command(HWND frame, WORD id)
+{
+   HWND cmdbar = nullptr;
+   e2e::WaitUntil([&]() { return (cmdbar = FindWindowExA(frame, nullptr, "ZOLTCmdbar", nullptr)) != nullptr; },
+                  e2e::kStartTimeoutMs);
+   return cmdbar && PostMessageA(cmdbar, WM_COMMAND, MAKEWPARAM(id, 1), 0);
+}
+
+ZoltRun::ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig, bool answerMessages)
+   : log_(folder.PathOf("zolt.log")), config_(WriteConfig(folder, log_, extraConfig, answerMessages))
+{
+}
+
+HWND ZoltRun::Start(e2e::Process &process, const std::string &arguments) const
+{
+   e2e::ProcessOptions options;
+   options.arguments = arguments;
+   options.environment = {{"TREMORY_CONFIG", config_}};
+   if (!process.Start(ZOLT_EXE, options)) {
+      ADD_FAILURE() << e2e::LastFailure();
+      return nullptr;
+   }
+   HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, process.Id()});
+   EXPECT_TRUE(frame) << e2e::LastFailure();
+   return frame;
+}
+
+bool ZoltRun::StartSecond(e2e::Process &second, const std::string &arguments) const
+{
+   e2e::ProcessOptions options;
+   options.arguments = arguments;
+   options.environment = {{"TREMORY_CONFIG", config_}};
+   return second.Start(ZOLT_EXE, options);
+}
+
+bool ZoltRun::HandOver(const std::string &arguments) const
+{
+   e2e::Process second;
+   if (!StartSecond(second, arguments) || !second.WaitForExit(kExitMs)) {
+      ADD_FAILURE() << e2e::LastFailure();
+      return false;
+   }
+   EXPECT_EQ(second.ExitCode(), 0);
+   return second.ExitCode() == 0;
+}
+
+void ZoltRun::Close(e2e::Process &process, HWND frame) const
+{
+   EXPECT_TRUE(e2e::RequestClose(frame)) << e2e::LastFailure();
+   EXPECT_TRUE(process.WaitForExit(kExitMs)) << e2e::LastFailure() << Log();
+   EXPECT_EQ(process.ExitCode(), 0);
+}
+
+std::string ZoltRun::Log() const
+{
+   return e2e::ReadTextFile(log_).value_or("");
+}
+
+bool ZoltRun::WaitForLog(const std::string &text, size_t times, DWORD ms) const
+{
+   return e2e::WaitUntil([&]() { return Count(Log(), text) >= times; }, ms, 100);
+}
+
+}  // namespace zoltrun

@@ -1,0 +1,70 @@
+// One run of zolt.exe for the end-to-end tests: its configuration and log in a test folder,
+// starting it and waiting for its window, closing it, reading its log, and sending it commands.
+#pragma once
+
+#include "e2e/Harness.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace zoltrun {
+
+// Bound for the host's operations (opens, power changes) to show in the log.
+const DWORD kHostMs = 20000;
+// Bound for zolt to end once asked.
+const DWORD kExitMs = 30000;
+
+// `text` as a quoted configuration value.
+std::string Quoted(const std::string &text);
+
+// Writes the configuration of a run into the folder and returns its path: the log at `log`, the
+// user's data in the folder, silent COM failures, message boxes answered 0 (when
+// `answerMessages`), and `extra` lines.
+std::string WriteConfig(const e2e::TestFolder &folder, const std::string &log, const std::string &extra = "",
+                        bool answerMessages = true);
+
+// The configuration line that preloads the local host's list of registered machines (the
+// configuration files `machines`), for runs over a connection to it.
+std::string RegisteredMachinesConfig(const e2e::TestFolder &folder, const std::vector<std::string> &machines);
+
+// How often `part` stands in `text`.
+size_t Count(const std::string &text, const std::string &part);
+
+// A machine configuration of version 8 with a Windows XP guest and 256 MB of memory; `extra`
+// lines ("key = \"value\"\n") are added as they are.
+std::string MachineVmx(const std::string &name, const std::string &extra = "");
+
+// Sends a command as an accelerator does: to the command bar, which hands it to the dispatcher.
+bool Command(HWND frame, WORD id);
+
+class ZoltRun {
+public:
+   // A run logging to "zolt.log" of the folder, with its user data there and silent COM
+   // failures; message boxes are answered 0 when `answerMessages`, and `extraConfig` lines
+   // are added to the configuration.
+   explicit ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig = "", bool answerMessages = true);
+
+   // Starts zolt with `arguments` and waits for its window; null (the failure added) when either fails.
+   HWND Start(e2e::Process &process, const std::string &arguments) const;
+   // Starts another instance with `arguments` without waiting for it.
+   bool StartSecond(e2e::Process &second, const std::string &arguments) const;
+   // A second instance that hands its command line over and ends with 0.
+   bool HandOver(const std::string &arguments) const;
+   // Closes the main window and expects zolt to end with 0.
+   void Close(e2e::Process &process, HWND frame) const;
+
+   std::string Log() const;
+   // Waits until `text` appears in the log `times` times in all.
+   bool WaitForLog(const std::string &text, size_t times = 1, DWORD ms = kHostMs) const;
+
+protected:
+   const std::string &LogPath() const { return log_; }
+
+private:
+   std::string log_;
+   std::string config_;
+};
+
+}  // namespace zoltrun
