@@ -1,5 +1,6 @@
 #include "zoltWndUtil.h"
 
+#include "zoltIconStrip.h"
 #include "zoltResources.h"
 
 #include "cui/VM.h"
@@ -253,8 +254,14 @@ HIMAGELIST IconImageListBuilder(const HICON *icons, int count)
    HICON filler = ::CreateIcon(GetResourceInstance(), width, height, 1, 1, mask.data(), mask.data());
    HIMAGELIST list = ImageList_Create(width, height, ILC_MASK | ILC_COLORDDB, count, 0);
    if (list) {
+      IconStrip strip(width, height, count);
       for (int i = 0; i < count; ++i) {
-         ImageList_ReplaceIcon(list, -1, icons[i] ? icons[i] : filler);
+         strip.DrawIcon(i, icons[i] ? icons[i] : filler);
+      }
+      if (!strip.AppendTo(list)) {
+         for (int i = 0; i < count; ++i) {
+            ImageList_ReplaceIcon(list, -1, icons[i] ? icons[i] : filler);
+         }
       }
    }
    if (filler) {
@@ -267,6 +274,9 @@ HIMAGELIST CreateIconImageList(HINSTANCE module, const UINT *ids, int count)
 {
    if (!module || !ids || count <= 0) {
       return nullptr;
+   }
+   if (HIMAGELIST list = IconImageListFromResources(module, ids, count)) {
+      return list;
    }
    std::vector<HICON> icons(count, nullptr);
    for (int i = 0; i < count; ++i) {

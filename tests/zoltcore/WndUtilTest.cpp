@@ -1,4 +1,5 @@
 // The shared window helpers: scaling, literal labels, placing controls and icon lists.
+#include "zoltIconStrip.h"
 #include "zoltWndUtil.h"
 
 #include "res/resource.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,6 +23,39 @@ RECT Rect(int l, int t, int r, int b)
 {
    RECT rc = {l, t, r, b};
    return rc;
+}
+
+
+// Every image of `list` drawn onto magenta, one row of 32-bit pixels per image side by side.
+std::vector<DWORD> RenderImages(HIMAGELIST list)
+{
+   int w = 0;
+   int h = 0;
+   ImageList_GetIconSize(list, &w, &h);
+   int count = ImageList_GetImageCount(list);
+   BITMAPINFO info = {};
+   info.bmiHeader.biSize = sizeof info.bmiHeader;
+   info.bmiHeader.biWidth = w * count;
+   info.bmiHeader.biHeight = -h;
+   info.bmiHeader.biPlanes = 1;
+   info.bmiHeader.biBitCount = 32;
+   void *bits = nullptr;
+   HDC dc = CreateCompatibleDC(nullptr);
+   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+   HGDIOBJ old = SelectObject(dc, bitmap);
+   HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+   RECT all = {0, 0, w * count, h};
+   FillRect(dc, &all, magenta);
+   for (int i = 0; i < count; ++i) {
+      ImageList_Draw(list, i, dc, i * w, 0, ILD_NORMAL);
+   }
+   GdiFlush();
+   std::vector<DWORD> pixels(static_cast<const DWORD *>(bits), static_cast<const DWORD *>(bits) + w * count * h);
+   SelectObject(dc, old);
+   DeleteObject(bitmap);
+   DeleteObject(magenta);
+   DeleteDC(dc);
+   return pixels;
 }
 
 }  // namespace
@@ -122,6 +157,60 @@ TEST(WndUtil, IconListsFillEmptySlotsAndMasksFollowTheRowAlignment)
    EXPECT_EQ(ImageList_GetImageCount(list), 2);
    ImageList_Destroy(list);
    DestroyIcon(small);
+}
+
+TEST(WndUtil, IconListsFromResourceBitsLookLikeListsOfLoadedIcons)
+{
+   // Toolbar icons (two sizes each, alpha channel) and an empty slot.
+   const UINT ids[] = {11961, 11962, 0, 11963, 11973};
+   HINSTANCE module = GetModuleHandleA(nullptr);
+   HIMAGELIST fromBits = IconImageListFromResources(module, ids, 5);
+   ASSERT_NE(fromBits, nullptr);
+
+   HICON icons[5] = {};
+   for (int i = 0; i < 5; ++i) {
+      icons[i] = ids[i] ? static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(ids[i]), IMAGE_ICON, 0, 0, 0)) : nullptr;
+   }
+   ASSERT_NE(icons[0], nullptr);
+   HIMAGELIST fromIcons = IconImageListBuilder(icons, 5);
+   ASSERT_NE(fromIcons, nullptr);
+
+   int bitsW = 0, bitsH = 0, iconsW = 0, iconsH = 0;
+   ImageList_GetIconSize(fromBits, &bitsW, &bitsH);
+   ImageList_GetIconSize(fromIcons, &iconsW, &iconsH);
+   EXPECT_EQ(bitsW, iconsW) << "the image LoadImage picks at the icon's own size";
+   EXPECT_EQ(bitsH, iconsH);
+   EXPECT_EQ(ImageList_GetImageCount(fromBits), 5);
+   std::vector<DWORD> a = RenderImages(fromBits);
+   std::vector<DWORD> b = RenderImages(fromIcons);
+   ASSERT_EQ(a.size(), b.size());
+   size_t differ = 0;
+   bool transparent = false;
+   for (size_t i = 0; i < a.size(); ++i) {
+      differ += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
+      transparent = transparent || (a[i] & 0xFFFFFF) == 0xFF00FF;
+   }
+   EXPECT_EQ(differ, 0u) << "pixels that differ of " << a.size();
+   EXPECT_TRUE(transparent) << "the icons' transparent pixels show what lies under them";
+   // The empty slot is the filler's opaque black.
+   for (int y = 0; y < bitsH; ++y) {
+      EXPECT_EQ(a[static_cast<size_t>(y) * bitsW * 5 + 2 * bitsW] & 0xFFFFFF, 0u);
+   }
+
+   for (HICON icon : icons) {
+      if (icon) {
+         DestroyIcon(icon);
+      }
+   }
+   ImageList_Destroy(fromBits);
+   ImageList_Destroy(fromIcons);
+
+   // Not an icon group of the module, or icons of two sizes: the caller loads icons instead.
+   const UINT unknown[] = {11961, 65000};
+   EXPECT_EQ(IconImageListFromResources(module, unknown, 2), nullptr);
+   const UINT mixed[] = {11961, IDI_HINT};
+   EXPECT_EQ(IconImageListFromResources(module, mixed, 2), nullptr);
+   EXPECT_EQ(IconImageListFromResources(module, ids, 0), nullptr);
 }
 
 TEST(WndUtil, ListHelpers)

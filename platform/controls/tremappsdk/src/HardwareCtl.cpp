@@ -26,23 +26,25 @@ LRESULT CHardwareWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    }
    ::SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 
-   // The glyphs, drawn once into an image list.
-   images_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 8, 0);
+   // The glyphs, drawn once side by side and added to the image list in one go.
+   const int glyphs = static_cast<int>(sizeof kGlyphTypes / sizeof kGlyphTypes[0]);
+   images_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, glyphs, 0);
    HDC screen = ::GetDC(nullptr);
-   for (const wchar_t *type : kGlyphTypes) {
-      HDC dc = CreateCompatibleDC(screen);
-      HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
-      HGDIOBJ old = SelectObject(dc, bitmap);
-      RECT box = {0, 0, 16, 16};
-      HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
-      FillRect(dc, &box, magenta);
-      DeleteObject(magenta);
-      DrawDeviceGlyph(dc, box, type, true);
-      SelectObject(dc, old);
-      ImageList_AddMasked(images_, bitmap, RGB(255, 0, 255));
-      DeleteObject(bitmap);
-      DeleteDC(dc);
+   HDC dc = CreateCompatibleDC(screen);
+   HBITMAP bitmap = CreateCompatibleBitmap(screen, 16 * glyphs, 16);
+   HGDIOBJ old = SelectObject(dc, bitmap);
+   RECT strip = {0, 0, 16 * glyphs, 16};
+   HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+   FillRect(dc, &strip, magenta);
+   DeleteObject(magenta);
+   for (int i = 0; i < glyphs; ++i) {
+      RECT box = {16 * i, 0, 16 * i + 16, 16};
+      DrawDeviceGlyph(dc, box, kGlyphTypes[i], true);
    }
+   SelectObject(dc, old);
+   ImageList_AddMasked(images_, bitmap, RGB(255, 0, 255));
+   DeleteObject(bitmap);
+   DeleteDC(dc);
    ::ReleaseDC(nullptr, screen);
    ::SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
 

@@ -1,0 +1,55 @@
+// A row of equally sized icon images and their masks, drawn into two bitmaps and added to an image
+// list at once. Each icon handle, and each image added on its own, costs the window system a round
+// trip; a toolbar's three lists of a dozen icons each are made at every start.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+// The image of an icon resource as stored: a device-independent bitmap of colours followed by
+// the AND mask, both bottom-up.
+struct IconResource {
+   const BITMAPINFOHEADER *header = nullptr;
+   int width = 0;
+   int height = 0;
+   const BYTE *colors = nullptr;
+   const BYTE *mask = nullptr;
+};
+
+// The image of icon group `id` that LoadImage picks at the icon's own size, when it is a plain
+// bitmap image wholly inside its resource; false for anything else (a compressed image, no such id).
+bool FindIconResource(HINSTANCE module, UINT id, IconResource &icon);
+
+class IconStrip {
+public:
+   IconStrip(int width, int height, int count);
+   ~IconStrip();
+   IconStrip(const IconStrip &) = delete;
+   IconStrip &operator=(const IconStrip &) = delete;
+
+   bool IsValid() const { return image_ && mask_; }
+   // Draws slot `slot` as DrawIconEx draws the icon's image and mask.
+   void DrawIcon(int slot, HICON icon);
+   // Draws slot `slot` from the resource's bits, as DrawIcon would draw the loaded icon.
+   void DrawResource(int slot, const IconResource &icon);
+   // An opaque black slot: what an icon with both masks all zero draws.
+   void DrawBlack(int slot);
+   // Adds every slot to `list`; false when the list refused them.
+   bool AppendTo(HIMAGELIST list);
+
+private:
+   int width_;
+   int height_;
+   int count_;
+   HDC imageDc_ = nullptr;
+   HDC maskDc_ = nullptr;
+   HBITMAP image_ = nullptr;
+   HBITMAP mask_ = nullptr;
+   HGDIOBJ oldImage_ = nullptr;
+   HGDIOBJ oldMask_ = nullptr;
+};
+
+// An image list (ILC_MASK | ILC_COLORDDB) of the icon resources `ids` of `module`, id 0 an opaque
+// black slot, drawn straight from the resources' bits; null when an id is not a plain bitmap icon
+// or the icons differ in size, so that the caller loads the icons instead.
+HIMAGELIST IconImageListFromResources(HINSTANCE module, const UINT *ids, int count);
