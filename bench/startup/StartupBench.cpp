@@ -1,6 +1,9 @@
 // Times process start to the main window shown, for zolt.exe and for a bare Win32 program that
-// shows one window, under the same Wine, and prints both and their ratio.
-//   scripts/winerun build/<arch>/bench/startup/startupbench.exe [runs]
+// shows one window, under the same Wine, and reports zolt's time with the bare program's as its
+// reference. One warm-up start of each, then `pairs` alternating starts (default 3) whose medians
+// are reported.
+#include "BenchReport.h"
+
 #include "e2e/Harness.h"
 
 #include <windows.h>
@@ -16,46 +19,55 @@ namespace {
 struct Target {
    const char *name;
    std::string program;
-   std::string windowClass;
+   const char *windowClass;
    e2e::ProcessOptions options;
 };
+
+// The process's visible top-level window of the class, if it has one yet. A class lookup and
+// two questions per window: a full enumeration every millisecond would load the one wineserver
+// and slow the program being timed.
+HWND FindShownWindow(const char *windowClass, DWORD processId)
+{
+   for (HWND window = FindWindowExA(nullptr, nullptr, windowClass, nullptr); window;
+        window = FindWindowExA(nullptr, window, windowClass, nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == processId && IsWindowVisible(window)) {
+         return window;
+      }
+   }
+   return nullptr;
+}
 
 // Milliseconds from CreateProcess to the window being visible; negative when it never was.
 double TimeOneStart(const Target &target)
 {
-   LARGE_INTEGER frequency, start, shown;
-   QueryPerformanceFrequency(&frequency);
-   QueryPerformanceCounter(&start);
+   bench::Stopwatch clock;
    e2e::Process process;
    if (!process.Start(target.program, target.options)) {
       fprintf(stderr, "%s: %s\n", target.name, e2e::LastFailure().c_str());
       return -1;
    }
    HWND window = nullptr;
-   // Poll tightly: the harness's own wait ticks every 20 ms, too coarse for a 0.25 s start.
-   while (!window) {
-      std::vector<HWND> found = e2e::FindTopLevelWindows({target.windowClass, "", false, process.Id(), true});
-      if (!found.empty()) {
-         window = found.front();
-      } else if (!process.IsRunning()) {
-         fprintf(stderr, "%s ended before showing its window\n", target.name);
+   while (!(window = FindShownWindow(target.windowClass, process.Id()))) {
+      if (!process.IsRunning()) {
+         fprintf(stderr, "%s ended before showing its window.\n", target.name);
          return -1;
-      } else {
-         Sleep(1);
       }
+      if (clock.Seconds() * 1000 > e2e::kStartTimeoutMs) {
+         fprintf(stderr, "%s showed no window within %lu ms.\n", target.name, e2e::kStartTimeoutMs);
+         return -1;
+      }
+      Sleep(1);
    }
-   QueryPerformanceCounter(&shown);
+   double ms = clock.Ms();
    e2e::RequestClose(window);
    if (!process.WaitForExit(e2e::kKillTimeoutMs)) {
+      fprintf(stderr, "%s did not end when its window was closed.\n", target.name);
       process.Kill();
+      return -1;
    }
-   return 1000.0 * static_cast<double>(shown.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-   std::sort(values.begin(), values.end());
-   return values.empty() ? -1 : values[values.size() / 2];
+   return ms;
 }
 
 std::string Quoted(const std::string &text)
@@ -71,19 +83,23 @@ std::string Quoted(const std::string &text)
 
 int main(int argc, char **argv)
 {
-   int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+   int pairs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
    // zolt writes its log and user data into a folder of its own, not the user's.
    e2e::TestFolder folder;
    std::string config = folder.WriteFile("config", "ui.log.filename = " + Quoted(folder.PathOf("zolt.log")) + "\n" +
                                                       "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
                                                       "test.comFailure.silent = \"true\"\n");
+   if (config.empty()) {
+      fprintf(stderr, "startupbench: %s\n", e2e::LastFailure().c_str());
+      return 1;
+   }
    Target zolt{"zolt.exe", ZOLT_EXE, "ZOLTFrame", {}};
    zolt.options.environment = {{"TREMORY_CONFIG", config}};
    Target bare{"barewindow.exe", BAREWINDOW_EXE, "BareWindow", {}};
 
    std::vector<double> zoltTimes, bareTimes;
-   // Alternate the two so a slow moment of the machine falls on both alike; one warm-up each.
-   for (int i = 0; i <= runs; i++) {
+   // Alternate the two so a slow moment of the machine falls on both alike.
+   for (int i = 0; i <= pairs; i++) {
       double z = TimeOneStart(zolt);
       double b = TimeOneStart(bare);
       if (z < 0 || b < 0) {
@@ -94,11 +110,7 @@ int main(int argc, char **argv)
          bareTimes.push_back(b);
       }
    }
-   double zoltMs = Median(zoltTimes);
-   double bareMs = Median(bareTimes);
-   printf("start to window shown, median of %d runs:\n", runs);
-   printf("  zolt.exe        %8.1f ms\n", zoltMs);
-   printf("  barewindow.exe  %8.1f ms\n", bareMs);
-   printf("  ratio           %8.2f\n", zoltMs / bareMs);
+   bench::FigureWithReference("start to shown main window", bench::Median(zoltTimes), "ms", "ratio<=2",
+                              bench::Median(bareTimes));
    return 0;
 }

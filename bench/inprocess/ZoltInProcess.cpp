@@ -1,0 +1,195 @@
+#include "ZoltInProcess.h"
+
+#include "tremorybase/Poll.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+// zolt's own entry point, compiled into this program from the program's sources.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+
+namespace bench {
+
+namespace {
+
+ZoltDriver *gDriver = nullptr;
+HWND gFrame = nullptr;
+HHOOK gShowHook = nullptr;
+bool gDriverDone = false;
+
+std::string Quoted(const std::string &text)
+{
+   std::string quoted = "\"";
+   for (char c : text) {
+      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
+   }
+   return quoted + "\"";
+}
+
+void Tick()
+{
+   if (gDriverDone) {
+      return;
+   }
+   if (gDriver->Tick(gFrame)) {
+      // Posted again at once, so the next pass of the loop does not sleep before asking.
+      Poll_Post(Tick);
+      return;
+   }
+   gDriverDone = true;
+   PostMessageA(gFrame, WM_CLOSE, 0, 0);
+}
+
+bool IsFrame(HWND window)
+{
+   char name[32] = "";
+   return GetClassNameA(window, name, sizeof name) > 0 && strcmp(name, "ZOLTFrame") == 0;
+}
+
+LRESULT CALLBACK OnSentMessageDone(int code, WPARAM wParam, LPARAM lParam)
+{
+   const CWPRETSTRUCT *sent = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
+   if (code != HC_ACTION || gFrame || sent->message != WM_WINDOWPOSCHANGED || !IsWindowVisible(sent->hwnd) ||
+       !IsFrame(sent->hwnd)) {
+      return CallNextHookEx(gShowHook, code, wParam, lParam);
+   }
+   gFrame = sent->hwnd;
+   gDriver->OnFrameShown(gFrame);
+   LRESULT result = CallNextHookEx(gShowHook, code, wParam, lParam);
+   // A hook is asked about every message the program sends: it goes before what is timed.
+   UnhookWindowsHookEx(gShowHook);
+   gShowHook = nullptr;
+   Poll_Post(Tick);
+   return result;
+}
+
+struct Watchdog {
+   HANDLE finished;
+   DWORD timeoutMs;
+};
+
+DWORD WINAPI WatchRun(void *param)
+{
+   const Watchdog *watchdog = static_cast<const Watchdog *>(param);
+   if (WaitForSingleObject(watchdog->finished, watchdog->timeoutMs) == WAIT_TIMEOUT) {
+      fprintf(stderr, "zolt did not finish within %lu ms.\n", watchdog->timeoutMs);
+      fflush(stderr);
+      TerminateProcess(GetCurrentProcess(), 1);
+   }
+   return 0;
+}
+
+struct TextSearch {
+   const char *text;
+   bool found;
+};
+
+BOOL CALLBACK FindVisibleText(HWND window, LPARAM param)
+{
+   TextSearch *search = reinterpret_cast<TextSearch *>(param);
+   char text[512] = "";
+   if (IsWindowVisible(window) && GetWindowTextA(window, text, sizeof text) > 0 && strstr(text, search->text)) {
+      search->found = true;
+      return FALSE;
+   }
+   return TRUE;
+}
+
+}  // namespace
+
+bool ConfigureZolt(const e2e::TestFolder &folder)
+{
+   std::string config = folder.WriteFile("config", "ui.log.filename = " + Quoted(folder.PathOf("zolt.log")) + "\n" +
+                                                      "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
+                                                      "test.comFailure.silent = \"true\"\n" +
+                                                      "test.vmmsg.answer = \"0\"\n");
+   return !config.empty() && SetEnvironmentVariableA("TREMORY_CONFIG", config.c_str());
+}
+
+std::string WriteMachine(const e2e::TestFolder &folder, const std::string &name)
+{
+   if (folder.WriteFile(name + "-disk1.img", "").empty()) {
+      return "";
+   }
+   return folder.WriteFile(name + ".vmx", "configVersion = \"8\"\n"
+                                          "hardwareVersion = \"4\"\n"
+                                          "displayName = \"" + name + "\"\n"
+                                          "guestOS = \"winxp\"\n"
+                                          "memoryMB = \"256\"\n"
+                                          "cpuCount = \"1\"\n"
+                                          "disk0.present = \"TRUE\"\n"
+                                          "disk0.fileName = \"" + name + "-disk1.img\"\n"
+                                          "disk0.sizeMB = \"8192\"\n"
+                                          "cdrom0.present = \"TRUE\"\n"
+                                          "net0.present = \"TRUE\"\n"
+                                          "net0.network = \"nat\"\n"
+                                          "sound0.present = \"TRUE\"\n"
+                                          "usb0.present = \"TRUE\"\n");
+}
+
+bool RunZolt(const std::string &arguments, ZoltDriver &driver, DWORD timeoutMs)
+{
+   gDriver = &driver;
+   gFrame = nullptr;
+   gDriverDone = false;
+   gShowHook = SetWindowsHookExA(WH_CALLWNDPROCRET, OnSentMessageDone, nullptr, GetCurrentThreadId());
+   if (!gShowHook) {
+      fprintf(stderr, "The hook that sees the frame shown could not be set (error %lu).\n", GetLastError());
+      return false;
+   }
+   Watchdog watchdog{CreateEventA(nullptr, TRUE, FALSE, nullptr), timeoutMs};
+   HANDLE watcher = CreateThread(nullptr, 0, WatchRun, &watchdog, 0, nullptr);
+
+   std::vector<char> commandLine(arguments.begin(), arguments.end());
+   commandLine.push_back('\0');
+   int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
+
+   SetEvent(watchdog.finished);
+   if (watcher) {
+      WaitForSingleObject(watcher, INFINITE);
+      CloseHandle(watcher);
+   }
+   CloseHandle(watchdog.finished);
+   if (gShowHook) {
+      UnhookWindowsHookEx(gShowHook);
+      gShowHook = nullptr;
+   }
+   if (!gFrame) {
+      fprintf(stderr, "zolt ended with %d without showing its frame.\n", exitCode);
+      return false;
+   }
+   if (!gDriverDone) {
+      fprintf(stderr, "zolt ended with %d before the benchmark was done.\n", exitCode);
+      return false;
+   }
+   if (exitCode != 0) {
+      fprintf(stderr, "zolt ended with %d.\n", exitCode);
+      return false;
+   }
+   return !driver.failed;
+}
+
+bool ShowsSummaryOf(HWND frame, const std::string &name)
+{
+   HWND view = FindWindowExA(frame, nullptr, "ZOLTView", nullptr);
+   HWND pane = view ? FindWindowExA(view, nullptr, "ZOLTStatusPane", nullptr) : nullptr;
+   if (!pane || !IsWindowVisible(pane)) {
+      return false;
+   }
+   TextSearch search{name.c_str(), false};
+   EnumChildWindows(pane, FindVisibleText, reinterpret_cast<LPARAM>(&search));
+   return search.found;
+}
+
+HWND CommandBarOf(HWND frame)
+{
+   return FindWindowExA(frame, nullptr, "ZOLTCmdbar", nullptr);
+}
+
+void PaintNow(HWND frame)
+{
+   RedrawWindow(frame, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+}  // namespace bench
