@@ -248,8 +248,10 @@ void CZOLTCmdbar::ApplyToolbarShow()
    bool restricted = gApp && gApp->IsCurrentVMGUIRestricted();
    for (int type : kToolbarBandOrder) {
       int index = BandIndex(type);
-      if (index >= 0) {
-         ::SendMessage(rebar_, RB_SHOWBAND, index, prefs->GetToolbarShow(type) && !restricted);
+      bool show = prefs->GetToolbarShow(type) && !restricted;
+      // Each RB_SHOWBAND lays the whole rebar out again, even when it changes nothing.
+      if (index >= 0 && BandHidden(index) == show) {
+         ::SendMessage(rebar_, RB_SHOWBAND, index, show);
       }
    }
    ShowQuickSwitchBand(prefs->GetQuickSwitch() && !restricted);

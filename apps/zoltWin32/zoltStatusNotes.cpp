@@ -90,6 +90,10 @@ void CZOLTStatusNotes::SetTextQuietly(const std::string &text)
    if (!m_hWnd) {
       return;
    }
+   // Setting an edit control's text costs a full re-layout of its lines, even when it is the same.
+   if (WindowText(m_hWnd) == text) {
+      return;
+   }
    settingText_ = true;
    ::SetWindowTextA(m_hWnd, text.c_str());
    settingText_ = false;
