@@ -63,8 +63,9 @@ bool CZOLTStatusBtn::Attach(HWND window, UINT iconId, UINT disabledIconId, HINST
    }
    ::SetWindowLongA(m_hWnd, GWL_STYLE, ::GetWindowLongA(m_hWnd, GWL_STYLE) | BS_OWNERDRAW);
    cursor_ = ::LoadCursorA(cursorModule, cursorId);
-   icon_ = LoadPageIcon(iconId);
-   disabledIcon_ = LoadPageIcon(disabledIconId);
+   iconId_ = iconId;
+   disabledIconId_ = disabledIconId;
+   iconsLoaded_ = false;
    HDC dc = ::GetDC(m_hWnd);
    memDC_ = ::CreateCompatibleDC(dc);
    ::ReleaseDC(m_hWnd, dc);
@@ -88,6 +89,7 @@ LRESULT CZOLTStatusBtn::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL &)
       }
       return TRUE;
    }
+   LoadIcons();
    bool disabled = (item->itemState & ODS_DISABLED) != 0;
    HICON icon = disabled && disabledIcon_ ? disabledIcon_ : icon_;
    SIZE iconSize = IconSize(icon);
@@ -130,8 +132,21 @@ LRESULT CZOLTStatusBtn::OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled)
    return 0;
 }
 
+void CZOLTStatusBtn::LoadIcons()
+{
+   if (iconsLoaded_) {
+      return;
+   }
+   iconsLoaded_ = true;
+   icon_ = LoadPageIcon(iconId_);
+   disabledIcon_ = LoadPageIcon(disabledIconId_);
+}
+
 void CZOLTStatusBtn::FreeResources()
 {
+   iconsLoaded_ = false;
+   iconId_ = 0;
+   disabledIconId_ = 0;
    if (icon_) {
       ::DestroyIcon(icon_);
       icon_ = nullptr;

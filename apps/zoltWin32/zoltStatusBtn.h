@@ -28,10 +28,16 @@ private:
    LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled);
    void FreeResources();
+   // The icons are loaded when the button is first drawn: a page makes many buttons it may
+   // never show.
+   void LoadIcons();
 
    HCURSOR cursor_ = nullptr;
    HICON icon_ = nullptr;
    HICON disabledIcon_ = nullptr;
+   UINT iconId_ = 0;
+   UINT disabledIconId_ = 0;
+   bool iconsLoaded_ = false;
    HDC memDC_ = nullptr;
 };
 
