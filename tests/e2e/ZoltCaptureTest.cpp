@@ -41,6 +41,11 @@ public:
          ADD_FAILURE() << "the machine did not power on\n" << Log();
          return nullptr;
       }
+      // Capture is offered once the frame shows the machine running, as its reset button does.
+      if (frame && !zoltrun::WaitForToolbarButton(frame, IDM_VM_RESET)) {
+         ADD_FAILURE() << "the frame does not show the machine running\n" << Log();
+         return nullptr;
+      }
       return frame;
    }
    // Sends a capture command and waits for its save dialog; null (the failure added) when none shows.

@@ -282,13 +282,18 @@ TEST(ZoltDialogs, MainFormsAreDrawnCentredOnTheFrameAndPictured)
       HWND dlg = e2e::WaitForDialog(zolt.Id(), "", i == 0 ? e2e::kStartTimeoutMs : e2e::kReplyTimeoutMs);
       ASSERT_TRUE(dlg) << e2e::LastFailure();
       ASSERT_EQ(GetWindow(dlg, GW_OWNER), frame);
-      Sleep(300);   // its first paint
-
-      e2e::ScreenImage shown = e2e::CaptureClientFromScreen(dlg);
+      // Its first paint comes a moment after it shows.
+      e2e::ScreenImage shown;
+      EXPECT_TRUE(e2e::WaitUntil(
+         [&]() {
+            shown = e2e::CaptureClientFromScreen(dlg);
+            return shown.CountColour(face) > shown.pixels.size() / 2;
+         },
+         e2e::kReplyTimeoutMs, 50))
+         << "its face has the dialog colour";
       ASSERT_FALSE(shown.Empty());
       const size_t all = shown.pixels.size();
       EXPECT_LT(shown.CountBlack(), all / 4) << "the screen shows the dialog, not a black rectangle";
-      EXPECT_GT(shown.CountColour(face), all / 2) << "its face has the dialog colour";
 
       RECT d;
       RECT f;

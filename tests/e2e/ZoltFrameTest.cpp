@@ -43,6 +43,9 @@ public:
 
    bool Start(const std::string &arguments = "")
    {
+      // The pointer waits in the screen's far corner: left over a button by an earlier test, it
+      // would make that button hot as soon as the new window shows under it.
+      SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
       e2e::ProcessOptions options;
       options.environment = {{"TREMORY_CONFIG", config_}};
       options.arguments = arguments;
@@ -386,6 +389,11 @@ TEST(ZoltFrame, OpenMachineMenusToolbarAndAcceleratorsFollowItsPower)
    ASSERT_TRUE(statusbar);
    RECT bar = {};
    GetClientRect(statusbar, &bar);
+   // The bar learns of the capture from the database a poll step after the host's log line: the
+   // click waits until the indicator's red dot shows.
+   ASSERT_TRUE(e2e::WaitUntil(
+      [&]() { return e2e::CaptureClientFromScreen(statusbar).CountColour(RGB(210, 20, 20)) > 0; }, kExitMs))
+      << "the capture's indicator shows\n" << zolt.Log();
    // The indicator stands left of the size grip (16 pixels) and is 90 pixels wide.
    ASSERT_TRUE(e2e::WaitUntil(
       [&]() {

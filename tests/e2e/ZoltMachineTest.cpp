@@ -39,6 +39,31 @@ bool Has(const std::string &dump, const std::string &path, const std::string &va
    return dump.find("\n" + node + " = " + value) != std::string::npos || dump.rfind(node + " = " + value, 0) == 0;
 }
 
+// The power toolbar's button of a power command's operation: the guest's commands share the
+// rules of the hard ones.
+WORD PowerButtonOf(WORD command)
+{
+   switch (command) {
+   case IDM_VM_START_GUEST:
+      return IDM_VM_POWER_ON;
+   case IDM_VM_SHUT_DOWN_GUEST:
+      return IDM_VM_POWER_OFF;
+   case IDM_VM_SUSPEND_GUEST:
+      return IDM_VM_SUSPEND;
+   case IDM_VM_RESTART_GUEST:
+      return IDM_VM_RESET;
+   default:
+      return command;
+   }
+}
+
+// Waits until the frame shows its current machine running (the reset button is offered): a
+// command sent right after the host's "powerOn done" line may still meet the state before.
+bool ShownRunning(HWND frame)
+{
+   return zoltrun::WaitForToolbarButton(frame, IDM_VM_RESET);
+}
+
 class MachineRun : public zoltrun::ZoltRun {
 public:
    // `answerMessages` false: the message object's boxes are shown and wait for the user.
@@ -74,11 +99,13 @@ public:
       return Dump();
    }
    std::string Dump() const { return e2e::ReadTextFile(dump_).value_or(""); }
-   // Sends a command as the menu does and waits for the host to finish the power change.
+   // Sends a command as the menu does, once the power toolbar offers its operation, and waits for
+   // the host to finish the power change.
    bool Power(HWND frame, WORD command, const std::string &doneLine)
    {
       size_t before = Count(Log(), doneLine);
-      return Command(frame, command) && WaitForLog(doneLine, before + 1);
+      return zoltrun::WaitForToolbarButton(frame, PowerButtonOf(command)) && Command(frame, command) &&
+             WaitForLog(doneLine, before + 1);
    }
 
 private:
@@ -268,6 +295,7 @@ TEST(ZoltMachine, PowerOnAtOpenAndExitAfterPowerOff)
    ASSERT_TRUE(frame);
    ASSERT_TRUE(run.WaitForLog("powerOn done, poweredOn")) << run.Log();
    EXPECT_TRUE(zolt.IsRunning());
+   ASSERT_TRUE(ShownRunning(frame)) << run.Log();
    ASSERT_TRUE(Command(frame, IDM_VM_POWER_OFF));
    ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << "the last tab closed at power-off ends zolt\n" << run.Log();
    EXPECT_EQ(zolt.ExitCode(), 0);
@@ -283,6 +311,7 @@ TEST(ZoltMachine, ClosingARunningMachineAsksAndDoesWhatTheUserChose)
    HWND frame = run.Start(zolt, "-x " + e2e::QuoteArgument(vmx));
    ASSERT_TRUE(frame);
    ASSERT_TRUE(run.WaitForLog("powerOn done, poweredOn")) << run.Log();
+   ASSERT_TRUE(ShownRunning(frame)) << run.Log();
 
    // Cancel keeps the tab and the machine running.
    ASSERT_TRUE(Command(frame, IDM_FILE_CLOSE));
@@ -297,6 +326,7 @@ TEST(ZoltMachine, ClosingARunningMachineAsksAndDoesWhatTheUserChose)
    // Opened again (resumed at open), then powered off through the question.
    ASSERT_TRUE(run.HandOver("-t -x " + e2e::QuoteArgument(vmx)));
    ASSERT_TRUE(run.WaitForLog("powerOn done, poweredOn", 2)) << run.Log();
+   ASSERT_TRUE(ShownRunning(frame)) << run.Log();
    ASSERT_TRUE(Command(frame, IDM_FILE_CLOSE));
    AnswerCloseQuestion(zolt, 1);
    ASSERT_TRUE(run.WaitForLog("powerOff done, poweredOff")) << run.Log();
@@ -304,6 +334,7 @@ TEST(ZoltMachine, ClosingARunningMachineAsksAndDoesWhatTheUserChose)
    // Run in background: the tab closes at once, the machine goes on.
    ASSERT_TRUE(run.HandOver("-t -x " + e2e::QuoteArgument(vmx)));
    ASSERT_TRUE(run.WaitForLog("powerOn done, poweredOn", 3)) << run.Log();
+   ASSERT_TRUE(ShownRunning(frame)) << run.Log();
    size_t closesBefore = Count(run.Log(), "CZOLTApp::CloseObj: ");
    ASSERT_TRUE(Command(frame, IDM_FILE_CLOSE));
    AnswerCloseQuestion(zolt, 2);

@@ -317,8 +317,15 @@ TEST(ZoltPage, SuspendedMachinesScreenshotOpensInItsWindow)
    GetClientRect(dialog, &client);
    EXPECT_EQ(client.right, 320);
    EXPECT_EQ(client.bottom, 200);
-   e2e::ScreenImage image = e2e::CaptureClientFromScreen(dialog);
-   EXPECT_GT(image.CountColour(RGB(30, 110, 60)), 320u * 200u / 2) << "the guest's picture is shown";
+   // The window paints after it shows.
+   size_t guest = 0;
+   EXPECT_TRUE(e2e::WaitUntil(
+      [&]() {
+         guest = e2e::CaptureClientFromScreen(dialog).CountColour(RGB(30, 110, 60));
+         return guest > 320u * 200u / 2;
+      },
+      kPowerMs, 50))
+      << "the guest's picture is shown: " << guest << " of its pixels";
    run.Screenshot(dialog, "screenshot-window.png");
    // A click anywhere closes it.
    PostMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));

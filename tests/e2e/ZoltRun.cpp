@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 namespace zoltrun {
 
 std::string Quoted(const std::string &text)
@@ -52,6 +54,27 @@ bool Command(HWND frame, WORD id)
    e2e::WaitUntil([&]() { return (cmdbar = FindWindowExA(frame, nullptr, "ZOLTCmdbar", nullptr)) != nullptr; },
                   e2e::kStartTimeoutMs);
    return cmdbar && PostMessageA(cmdbar, WM_COMMAND, MAKEWPARAM(id, 1), 0);
+}
+
+bool WaitForToolbarButton(HWND frame, WORD command, DWORD ms)
+{
+   return e2e::WaitUntil(
+      [&]() {
+         HWND cmdbar = FindWindowExA(frame, nullptr, "ZOLTCmdbar", nullptr);
+         HWND rebar = cmdbar ? FindWindowExA(cmdbar, nullptr, REBARCLASSNAMEA, nullptr) : nullptr;
+         for (HWND bar = rebar ? FindWindowExA(rebar, nullptr, TOOLBARCLASSNAMEA, nullptr) : nullptr; bar;
+              bar = FindWindowExA(rebar, bar, TOOLBARCLASSNAMEA, nullptr)) {
+            // The menu bar's buttons are the menus.
+            bool menubar = (GetWindowLongA(bar, GWL_STYLE) & TBSTYLE_LIST) != 0;
+            if (menubar || SendMessageA(bar, TB_COMMANDTOINDEX, command, 0) < 0) {
+               continue;
+            }
+            LRESULT state = SendMessageA(bar, TB_GETSTATE, command, 0);
+            return (state & TBSTATE_ENABLED) && !(state & TBSTATE_CHECKED);
+         }
+         return false;
+      },
+      ms, 50);
 }
 
 ZoltRun::ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig, bool answerMessages)

@@ -39,6 +39,11 @@ std::string MachineVmx(const std::string &name, const std::string &extra = "");
 // Sends a command as an accelerator does: to the command bar, which hands it to the dispatcher.
 bool Command(HWND frame, WORD id);
 
+// Waits until the command bar's toolbars offer `command` as a button that can be clicked (enabled,
+// not pushed). The frame follows a machine's state a poll step after the host's log line and drops
+// a command it does not offer yet, so a test waits for this before a command that needs the new state.
+bool WaitForToolbarButton(HWND frame, WORD command, DWORD ms = kHostMs);
+
 class ZoltRun {
 public:
    // A run logging to "zolt.log" of the folder, with its user data there and silent COM

@@ -191,13 +191,17 @@ TEST(ZoltView, PowerOnShowsTheConsoleAndPowerOffTheSummary)
    EXPECT_EQ(zolt.Log().find("CZOLTView::UpdateView: Invalid viewType state."), std::string::npos);
    EXPECT_EQ(zolt.Log().find("Cannot show the console"), std::string::npos) << zolt.Log();
 
-   // Let the guest screen draw, then keep a picture of it: the console is not one flat colour.
-   Sleep(1500);
+   // The guest's screen draws a moment after the console shows: the console is then not one flat
+   // colour. A picture of it is kept.
+   e2e::ScreenImage screen;
+   EXPECT_TRUE(e2e::WaitUntil(
+      [&]() {
+         screen = e2e::CaptureClientFromScreen(zolt.console);
+         return !screen.Empty() && screen.CountColour(RGB(64, 64, 64)) < screen.pixels.size() * 9 / 10;
+      },
+      kWaitMs, 100))
+      << "the guest's screen covers the console's background";
    zolt.Screenshot(zolt.frame, "view-console.png");
-   e2e::ScreenImage screen = e2e::CaptureClientFromScreen(zolt.console);
-   ASSERT_FALSE(screen.Empty());
-   EXPECT_LT(screen.CountColour(RGB(64, 64, 64)), screen.pixels.size() * 9 / 10)
-       << "the guest's screen covers the console's background";
 
    ASSERT_TRUE(zolt.Command(kPowerOff));
    EXPECT_TRUE(e2e::WaitUntil([&]() { return zolt.ShowsSummary(); }, kWaitMs)) << zolt.Log();
