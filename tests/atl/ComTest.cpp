@@ -2,6 +2,8 @@
 
 #include "atl/Atl.h"
 
+#include <comdef.h>
+
 struct ITestThing : public IUnknown {
    virtual LONG STDMETHODCALLTYPE Value() = 0;
 };
@@ -143,3 +145,16 @@ TEST(AtlCom, StringsAndVariantsOwnTheirContents)
 }
 
 } // namespace
+
+TEST(AtlCom, BstrTextConvertsUtf8BothWays)
+{
+   // "Máquinas" and a Greek word: outside any one code page together.
+   const char utf8[] = "M\xC3\xA1quinas \xCE\x95\xCE\xB9\xCE\xBA\xCF\x8C\xCE\xBD\xCE\xB1";
+   _bstr_t text(utf8);
+   ASSERT_EQ(text.length(), 15u);
+   EXPECT_EQ(static_cast<const wchar_t *>(text)[1], L'\x00E1');
+   EXPECT_EQ(static_cast<const wchar_t *>(text)[9], L'\x0395');
+   EXPECT_STREQ(static_cast<const char *>(text), utf8);
+   _bstr_t wide(L"\x0418\x043C\x044F");   // Cyrillic
+   EXPECT_STREQ(static_cast<const char *>(wide), "\xD0\x98\xD0\xBC\xD1\x8F");
+}

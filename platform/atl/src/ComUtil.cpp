@@ -1,4 +1,5 @@
 // The support functions that comdef.h and comutil.h declare and the MinGW runtime leaves out.
+// _bstr_t converts through them: 8-bit text is UTF-8 throughout (tremorybase/Text.h).
 #include <comdef.h>
 
 namespace _com_util {
@@ -8,7 +9,7 @@ BSTR WINAPI ConvertStringToBSTR(const char *src)
    if (!src) {
       return nullptr;
    }
-   int len = MultiByteToWideChar(CP_ACP, 0, src, -1, nullptr, 0);
+   int len = MultiByteToWideChar(CP_UTF8, 0, src, -1, nullptr, 0);
    if (len <= 0) {
       return SysAllocString(L"");
    }
@@ -16,7 +17,7 @@ BSTR WINAPI ConvertStringToBSTR(const char *src)
    if (!out) {
       _com_issue_error(E_OUTOFMEMORY);
    }
-   MultiByteToWideChar(CP_ACP, 0, src, -1, out, len);
+   MultiByteToWideChar(CP_UTF8, 0, src, -1, out, len);
    return out;
 }
 
@@ -26,9 +27,9 @@ char *WINAPI ConvertBSTRToString(BSTR src)
       return nullptr;
    }
    int wlen = static_cast<int>(SysStringLen(src));
-   int len = WideCharToMultiByte(CP_ACP, 0, src, wlen, nullptr, 0, nullptr, nullptr);
+   int len = WideCharToMultiByte(CP_UTF8, 0, src, wlen, nullptr, 0, nullptr, nullptr);
    char *out = new char[len + 1];
-   WideCharToMultiByte(CP_ACP, 0, src, wlen, out, len, nullptr, nullptr);
+   WideCharToMultiByte(CP_UTF8, 0, src, wlen, out, len, nullptr, nullptr);
    out[len] = '\0';
    return out;
 }
