@@ -157,4 +157,13 @@ TEST(AtlCom, BstrTextConvertsUtf8BothWays)
    EXPECT_STREQ(static_cast<const char *>(text), utf8);
    _bstr_t wide(L"\x0418\x043C\x044F");   // Cyrillic
    EXPECT_STREQ(static_cast<const char *>(wide), "\xD0\x98\xD0\xBC\xD1\x8F");
+
+   // CComBSTR's narrow forms are UTF-8 too.
+   CComBSTR bstr(utf8);
+   EXPECT_STREQ(static_cast<const wchar_t *>(text), bstr.m_str);
+   bstr = "\xE4\xBB\xAE";   // CJK
+   ASSERT_EQ(1u, bstr.Length());
+   EXPECT_EQ(L'\x4EEE', bstr.m_str[0]);
+   bstr.Append(" \xD0\x98");
+   EXPECT_STREQ(L"\x4EEE \x0418", bstr.m_str);
 }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -18,6 +22,7 @@ public:
       COMMAND_ID_HANDLER(IDOK, OnOK)
       COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
       COMMAND_ID_HANDLER(IDC_THROW, OnThrow)
+      NOTIFY_CODE_HANDLER(TTN_GETDISPINFOW, OnTipText)
    END_MSG_MAP()
 
    LRESULT OnInitDialog(UINT, WPARAM, LPARAM lParam, BOOL &)
@@ -40,10 +45,16 @@ public:
       return 0;
    }
    LRESULT OnThrow(WORD, WORD, HWND, BOOL &) { throw std::runtime_error("dialog handler failed"); }
+   LRESULT OnTipText(int, LPNMHDR hdr, BOOL &)
+   {
+      reinterpret_cast<NMTTDISPINFOW *>(hdr)->lpszText = const_cast<LPWSTR>(tip.c_str());
+      return 0;
+   }
    void OnFinalMessage(HWND) override { ++finals; }
 
    LPARAM initParam = 0;
    std::string name;
+   std::wstring tip;
    int finals = 0;
 };
 
@@ -102,6 +113,37 @@ TEST(AtlDialog, ModelessDialogLivesUntilEndedAndSurvivesAThrowingHandler)
    EXPECT_FALSE(IsWindow(wnd));
    EXPECT_EQ(nullptr, dlg.m_hWnd);
    EXPECT_EQ(1, dlg.finals);
+}
+
+TEST(AtlDialog, TitleItemsAndNotificationsKeepEveryScript)
+{
+   const std::vector<TextSample> &samples = TextSamples();
+   CNameDialog dlg;
+   HWND wnd = dlg.Create(nullptr);
+   ASSERT_TRUE(wnd);
+   EXPECT_TRUE(IsWindowUnicode(wnd));
+   for (const TextSample &s : samples) {
+      SCOPED_TRACE(s.utf8);
+      dlg.SetWindowText(s.utf8);
+      wchar_t wide[128] = L"";
+      GetWindowTextW(wnd, wide, 128);
+      EXPECT_STREQ(s.wide, wide);
+
+      dlg.SetDlgItemText(IDC_NAME, s.utf8);
+      GetDlgItemTextW(wnd, IDC_NAME, wide, 128);
+      EXPECT_STREQ(s.wide, wide);
+      dlg.SetDlgItemText(IDC_NAME, L"");
+      dlg.SetDlgItemText(IDC_NAME, s.wide);
+      char narrow[128] = "";
+      EXPECT_EQ(strlen(s.utf8), dlg.GetDlgItemText(IDC_NAME, narrow, sizeof(narrow)));
+      EXPECT_STREQ(s.utf8, narrow);
+
+      dlg.tip = s.wide;
+      EXPECT_EQ(s.wide, TipTextFrom(wnd));
+   }
+   // What the user typed last comes out of the dialog as UTF-8.
+   dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+   EXPECT_EQ(samples[3].utf8, dlg.name);
 }
 
 } // namespace

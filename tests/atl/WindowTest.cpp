@@ -216,7 +216,7 @@ TEST(AtlWindow, ContainedWindowRoutesToAltMapUntilUnsubclassed)
    HWND edit = wnd.m_edit.UnsubclassWindow();
    ASSERT_NE(nullptr, edit);
    EXPECT_EQ(nullptr, wnd.m_edit.m_hWnd);
-   EXPECT_EQ(reinterpret_cast<LONG_PTR>(editProc), GetWindowLongPtr(edit, GWLP_WNDPROC));
+   EXPECT_EQ(reinterpret_cast<LONG_PTR>(editProc), GetWindowLongPtrW(edit, GWLP_WNDPROC));
    SendMessage(edit, WM_CHAR, 'x', 1);
    EXPECT_EQ("axbx", wnd.editChars);
    EXPECT_EQ("abx", TextOf(edit));
@@ -239,7 +239,7 @@ public:
 
    LRESULT OnChar(UINT msg, WPARAM ch, LPARAM lParam, BOOL &)
    {
-      return DefWindowProc(msg, reinterpret_cast<WPARAM>(CharUpperA(reinterpret_cast<LPSTR>(ch))), lParam);
+      return DefWindowProc(msg, reinterpret_cast<WPARAM>(CharUpperW(reinterpret_cast<LPWSTR>(ch))), lParam);
    }
    LRESULT OnAsk(UINT, WPARAM, LPARAM, BOOL &) { return 7; }
    void OnFinalMessage(HWND) override { ++finals; }
@@ -248,9 +248,9 @@ public:
 
 TEST(AtlWindow, SubclassWindowTakesOverAControlAndUnsubclassGivesItBack)
 {
-   HWND edit = CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, GetModuleHandle(nullptr), nullptr);
+   HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 100, 20, nullptr, nullptr, GetModuleHandle(nullptr), nullptr);
    ASSERT_TRUE(edit);
-   LONG_PTR original = GetWindowLongPtr(edit, GWLP_WNDPROC);
+   LONG_PTR original = GetWindowLongPtrW(edit, GWLP_WNDPROC);
 
    CUpperEdit upper;
    ASSERT_TRUE(upper.SubclassWindow(edit));
@@ -260,7 +260,7 @@ TEST(AtlWindow, SubclassWindowTakesOverAControlAndUnsubclassGivesItBack)
    EXPECT_EQ("Q", TextOf(edit));
 
    EXPECT_EQ(edit, upper.UnsubclassWindow());
-   EXPECT_EQ(original, GetWindowLongPtr(edit, GWLP_WNDPROC));
+   EXPECT_EQ(original, GetWindowLongPtrW(edit, GWLP_WNDPROC));
    EXPECT_EQ(0, SendMessage(edit, WM_ASK, 0, 0));
    SendMessage(edit, WM_CHAR, 'q', 1);
    EXPECT_EQ("Qq", TextOf(edit));

@@ -1,22 +1,19 @@
 #include "MediaFiles.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "tremorybase/File.h"
 
 namespace {
 
 bool ReadAll(const std::string &path, std::vector<uint8_t> &bytes)
 {
-   FILE *file = fopen(path.c_str(), "rb");
-   if (!file) {
+   std::string read;
+   std::string error;
+   if (!File_Read(path, read, error)) {
       return false;
    }
-   uint8_t buffer[65536];
-   size_t n;
-   while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) {
-      bytes.insert(bytes.end(), buffer, buffer + n);
-   }
-   fclose(file);
+   bytes.assign(read.begin(), read.end());
    return true;
 }
 

@@ -4,7 +4,9 @@
 #include "tremapputil/TremAppUtil.h"
 #include "tremapputil/TremAppUtilRes.h"
 
+#include "cui/AppDataPaths.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,9 @@ TEST(AppUtil, ResourceStringsFillTheirInsertsInOrder)
    ASSERT_TRUE(open.Loaded());
    EXPECT_EQ("Cannot open %1!s!: error %2!d!.", open.Text());
    EXPECT_EQ("Cannot open C:\\vms\\a.vmx: error -5.", open.Format({"C:\\vms\\a.vmx", -5}));
+   // Text inserts are UTF-8 in and out: a Spanish folder and a Greek file name.
+   EXPECT_EQ("Cannot open C:\\M\xC3\xA1quinas\\\xCE\x95\xCE\xBB\xCE\xAD\xCE\xB3\xCF\x87\xCE\xBF\xCF\x85.vmx: error 2.",
+             open.Format({"C:\\M\xC3\xA1quinas\\\xCE\x95\xCE\xBB\xCE\xAD\xCE\xB3\xCF\x87\xCE\xBF\xCF\x85.vmx", 2}));
    EXPECT_EQ("Cannot open Größe.vmx: error 12.", open.Format({std::string("Größe.vmx"), 12u}));
 
    EXPECT_EQ("second comes before first", ResString(101).Format({"first", "second"}));
@@ -58,11 +63,12 @@ TEST(AppUtil, ComFailureIsLoggedAndShownUnlessSilenced)
 TEST(AppUtil, ModalStateKeepsItsDepthBalanced)
 {
    int before = TremAppUtil_GetModalDepth();
-   TremAppUtil_SetModalState(nullptr, L"/appdata/Tremory/zolt/openedObj/#0001/", true);
-   TremAppUtil_SetModalState(nullptr, L"/appdata/Tremory/zolt/openedObj/#0001/", true);
+   const std::wstring record = WideFromUtf8(std::string(cui::appdata::kOpenedObjElements) + "0001/");
+   TremAppUtil_SetModalState(nullptr, record.c_str(), true);
+   TremAppUtil_SetModalState(nullptr, record.c_str(), true);
    EXPECT_EQ(before + 2, TremAppUtil_GetModalDepth());
-   TremAppUtil_SetModalState(nullptr, L"/appdata/Tremory/zolt/openedObj/#0001/", false);
-   TremAppUtil_SetModalState(nullptr, L"/appdata/Tremory/zolt/openedObj/#0001/", false);
+   TremAppUtil_SetModalState(nullptr, record.c_str(), false);
+   TremAppUtil_SetModalState(nullptr, record.c_str(), false);
    EXPECT_EQ(before, TremAppUtil_GetModalDepth());
 
    for (int i = before; i > 0; --i) {

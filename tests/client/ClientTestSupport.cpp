@@ -5,12 +5,11 @@
 
 #include "atl/ClassTable.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -21,16 +20,14 @@ public:
       CoInitialize(nullptr);
       vmdb::RegisterClasses();
       vmdb::RegisterClientClasses();
-      char temp[MAX_PATH];
-      GetTempPathA(MAX_PATH, temp);
-      logFile_ = std::string(temp) + "client_tests-" + std::to_string(GetCurrentProcessId()) + ".log";
+      logFile_ = File_GetTempFolder() + "client_tests-" + std::to_string(GetCurrentProcessId()) + ".log";
       Config_Set("ui.log.filename", logFile_.c_str());
       ASSERT_TRUE(Log_Start("client_tests", "ui.log.filename", ""));
    }
    void TearDown() override
    {
       Log_Stop();
-      DeleteFileA(logFile_.c_str());
+      File_Delete(logFile_);
       atl::ClassTable::RevokeAllFromCom();
       CoUninitialize();
    }
@@ -59,10 +56,10 @@ const bool gConfigResetInstalled = [] {
 
 std::string ReadLog()
 {
-   std::ifstream in(Log_GetFileName(), std::ios::binary);
-   std::stringstream text;
-   text << in.rdbuf();
-   return text.str();
+   std::string text;
+   std::string error;
+   File_Read(Log_GetFileName(), text, error);
+   return text;
 }
 
 struct ModalAnswer {
@@ -149,9 +146,9 @@ namespace {
 
 BOOL CALLBACK AddChildText(HWND child, LPARAM param)
 {
-   char text[512] = {};
-   GetWindowTextA(child, text, sizeof text);
-   *reinterpret_cast<std::string *>(param) += std::string(text) + "\n";
+   wchar_t text[512] = {};
+   GetWindowTextW(child, text, 512);
+   *reinterpret_cast<std::string *>(param) += Utf8FromWide(text) + "\n";
    return TRUE;
 }
 

@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include "atl/Atl.h"
+#include "cui/AppDataPaths.h"
 #include "tremorybase/Poll.h"
+#include "tremorybase/Text.h"
 #include "vmdb/Classes.h"
 
 namespace controls_test {
@@ -73,9 +75,12 @@ IVmdbDatabasePtr NewDatabase(const wchar_t *name)
    IVmdbUtilPtr util;
    EXPECT_EQ(S_OK, util.CreateInstance(__uuidof(VmdbUtil), nullptr, CLSCTX_ALL));
    util->Attach(db);
-   for (const wchar_t *dir : {L"appdata/", L"Tremory/", L"zolt/"}) {
-      AddSchemaNode(util, dir, VMDB_TYPE_DIR);
-      util->ChangeSchemaPath(dir);
+   // One directory node per part of the root ("appdata/", ...).
+   std::wstring root = WideFromUtf8(cui::appdata::kRoot);
+   for (size_t from = 1, slash; (slash = root.find(L'/', from)) != std::wstring::npos; from = slash + 1) {
+      std::wstring dir = root.substr(from, slash + 1 - from);
+      AddSchemaNode(util, dir.c_str(), VMDB_TYPE_DIR);
+      util->ChangeSchemaPath(dir.c_str());
    }
    AddSchemaNode(util, L"currentObj", 0, L"../openedObj/#");
    AddSchemaNode(util, L"openedObj/", VMDB_TYPE_DIR);
@@ -122,7 +127,7 @@ std::wstring AddMachine(IVmdbContext *ctx, const std::wstring &element, const st
 
 std::wstring AddRecord(IVmdbContext *ctx, const std::wstring &element, const std::wstring &type, const std::wstring &path)
 {
-   std::wstring record = L"/appdata/Tremory/zolt/openedObj/" + element + L"/";
+   std::wstring record = WideFromUtf8(cui::appdata::kOpenedObj) + L"/" + element + L"/";
    ctx->WriteValue((record + L"type").c_str(), _variant_t(type.c_str()));
    ctx->WriteValue((record + L"path").c_str(), _variant_t(path.c_str()));
    return record;
@@ -130,12 +135,12 @@ std::wstring AddRecord(IVmdbContext *ctx, const std::wstring &element, const std
 
 void SetCurrent(IVmdbContext *ctx, const std::wstring &recordPath)
 {
-   ctx->WriteValue(L"/appdata/Tremory/zolt/currentObj", _variant_t(recordPath.c_str()));
+   ctx->WriteValue(cui::appdata::kCurrentObj, _variant_t(recordPath.c_str()));
 }
 
 std::wstring CurrentRecord(IVmdbContext *ctx)
 {
-   return Text(ctx->ReadValue(L"/appdata/Tremory/zolt/currentObj"));
+   return Text(ctx->ReadValue(cui::appdata::kCurrentObj));
 }
 
 std::wstring Text(const _variant_t &v)
@@ -175,6 +180,40 @@ void Click(HWND wnd, UINT down, UINT up, int x, int y)
    if (up) {
       SendMessage(wnd, up, 0, at);
    }
+}
+
+std::vector<std::wstring> TipTexts(HWND owner)
+{
+   // A tooltip is owned by the top-level window: look at every one and keep the tools of `owner`.
+   std::vector<HWND> tips;
+   EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND wnd, LPARAM found) -> BOOL {
+         wchar_t cls[64] = L"";
+         GetClassNameW(wnd, cls, 64);
+         if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0) {
+            reinterpret_cast<std::vector<HWND> *>(found)->push_back(wnd);
+         }
+         return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&tips));
+   std::vector<std::wstring> texts;
+   for (HWND tip : tips) {
+      int count = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+      for (int i = 0; i < count; i++) {
+         TOOLINFOW tool = {};
+         tool.cbSize = TTTOOLINFOW_V1_SIZE;
+         if (!SendMessageW(tip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tool)) ||
+             tool.hwnd != owner) {
+            continue;
+         }
+         wchar_t text[1024] = L"";
+         tool.lpszText = text;
+         SendMessageW(tip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+         texts.push_back(text);
+      }
+   }
+   return texts;
 }
 
 HRESULT EventRecorder::Connect(IUnknown *control, REFIID iid)

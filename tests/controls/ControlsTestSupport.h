@@ -16,7 +16,8 @@ namespace controls_test {
 // Runs poll steps and window messages until neither has anything left.
 void Drain();
 
-// A database of its own with "/appdata/Tremory/zolt/" declared (currentObj is a link).
+// A database of its own with the application's subtree (cui::appdata::kRoot) declared
+// (currentObj is a link).
 IVmdbDatabasePtr NewDatabase(const wchar_t *name);
 
 // Writes a machine "/vm/#000n/" for `cfgFile` with three devices (disk0, cdrom0, net0).
@@ -37,6 +38,9 @@ HWND NewHost(HWND parent, const wchar_t *progId, int width, int height);
 HWND ControlWindow(HWND host);
 
 void Click(HWND wnd, UINT down, UINT up, int x, int y);
+
+// The texts of the tooltips' tools over `owner`, in the order they were added.
+std::vector<std::wstring> TipTexts(HWND owner);
 
 // Records the events a control raises.
 class EventRecorder : public IDispatch {

@@ -5,6 +5,7 @@
 #include "ControlsTestSupport.h"
 #include "GuestScreen.h"
 #include "atl/Atl.h"
+#include "cui/AppDataPaths.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ protected:
       CAxWindow ax(host);
       ASSERT_EQ(S_OK, ax.QueryControl(__uuidof(IMksCtl), reinterpret_cast<void **>(&mks)));
       mks->PutContext(db->NewContext());
-      mks->PutLinkPath(L"/appdata/Tremory/zolt/currentObj");
+      mks->PutLinkPath(cui::appdata::kCurrentObj);
       ASSERT_EQ(S_OK, recorder.Connect(mks, DIID__IMksCtlEvents));
       console = ControlWindow(host);
       ASSERT_TRUE(console);

@@ -3,6 +3,8 @@
 #include "ControlsTestSupport.h"
 #include "SwitchCtl.h"
 #include "atl/Atl.h"
+#include "cui/AppDataPaths.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
@@ -27,8 +29,8 @@ protected:
       CAxWindow ax(host);
       ASSERT_EQ(S_OK, ax.QueryControl(__uuidof(IVMSwitchCtl), reinterpret_cast<void **>(&tabs)));
       tabs->PutContext(db->NewContext());
-      tabs->PutLinkPath(L"/appdata/Tremory/zolt/currentObj");
-      tabs->PutArrayPath(L"/appdata/Tremory/zolt/openedObj");
+      tabs->PutLinkPath(cui::appdata::kCurrentObj);
+      tabs->PutArrayPath(cui::appdata::kOpenedObj);
       ASSERT_EQ(S_OK, recorder.Connect(tabs, DIID__IVMSwitchCtlEvents));
       strip = ControlWindow(host);
       ASSERT_TRUE(strip);
@@ -81,7 +83,7 @@ TEST_F(ControlsSwitch, OneTabPerRecordAndAClickMakesItsRecordCurrent)
    layout = Layout();
    POINT team = Centre(layout.tabs[2].text);
    Click(strip, WM_LBUTTONDOWN, WM_LBUTTONUP, team.x, team.y);
-   EXPECT_EQ(L"/appdata/Tremory/zolt/openedObj/#0003/", CurrentRecord(ctx));
+   EXPECT_EQ(WideFromUtf8(cui::appdata::kOpenedObj) + L"/#0003/", CurrentRecord(ctx));
 }
 
 TEST_F(ControlsSwitch, CloseBoxSelectsItsTabAndAsksToCloseItOnlyWhenReleasedOnIt)

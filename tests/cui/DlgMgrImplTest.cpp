@@ -7,6 +7,7 @@
 
 #include "LibDlgWindow.h"
 #include "cui/Confirm.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
@@ -39,11 +40,21 @@ struct Owner {
    ~Owner() { DestroyWindow(hwnd); }
 };
 
+std::string WindowText(HWND window)
+{
+   wchar_t text[512] = L"";
+   GetWindowTextW(window, text, 512);
+   return Utf8FromWide(text);
+}
+
 std::string ItemText(HWND dlg, int id)
 {
-   char text[512] = "";
-   GetDlgItemTextA(dlg, id, text, sizeof(text));
-   return text;
+   return WindowText(GetDlgItem(dlg, id));
+}
+
+void SetItemText(HWND dlg, int id, const std::string &text)
+{
+   SetDlgItemTextW(dlg, id, WideFromUtf8(text).c_str());
 }
 
 void Click(HWND dlg, size_t button)
@@ -87,9 +98,7 @@ TEST(WuiDlgMgrImpl, ForwardsWhatTheProgramImplementsAndShowsItsOwnWindowForTheRe
    ASSERT_TRUE(IsWindow(dlg));
    EXPECT_EQ(owner.hwnd, GetWindow(dlg, GW_OWNER));
    EXPECT_FALSE(IsWindowEnabled(owner.hwnd));
-   char caption[64] = "";
-   GetWindowTextA(dlg, caption, sizeof(caption));
-   EXPECT_STREQ("zolt", caption);
+   EXPECT_EQ("zolt", WindowText(dlg));
    EXPECT_EQ("The disk is full.\r\nFree some space.", ItemText(dlg, LibDlgWindow::kText));
    EXPECT_EQ("OK", ItemText(dlg, LibDlgWindow::kButtonBase));
 
@@ -107,8 +116,7 @@ TEST(WuiDlgMgrImpl, ForwardsWhatTheProgramImplementsAndShowsItsOwnWindowForTheRe
    // A given title is used as it is.
    cui::DlgWarning *warning = mgr.NewWarning("Low memory.", "Machine A");
    ASSERT_NE(nullptr, warning);
-   GetWindowTextA(warning->GetDlgWindow(), caption, sizeof(caption));
-   EXPECT_STREQ("Machine A", caption);
+   EXPECT_EQ("Machine A", WindowText(warning->GetDlgWindow()));
    warning->DeleteDlg();
    EXPECT_TRUE(mgr.GetOwnDlgs().empty());
    EXPECT_TRUE(IsWindowEnabled(owner.hwnd));
@@ -188,8 +196,8 @@ TEST(WuiDlgMgrImpl, OwnDialogsReadTheirFieldsBeforeTheReply)
    cui::DlgPassword *password = mgr.NewPassword("Password for the recovery key:");
    ASSERT_NE(nullptr, password);
    HWND dlg = password->GetDlgWindow();
-   SetDlgItemTextA(dlg, LibDlgWindow::kFieldBase + 1, "abc");
-   SetDlgItemTextA(dlg, LibDlgWindow::kFieldBase + 3, "abd");
+   SetItemText(dlg, LibDlgWindow::kFieldBase + 1, "abc");
+   SetItemText(dlg, LibDlgWindow::kFieldBase + 3, "abd");
    password->ConnectReply([&got](int choice, std::string p, std::string c) {
       got = std::to_string(choice) + ":" + p + ":" + c;
       return cui::Dlg::DESTROY;
@@ -213,8 +221,8 @@ TEST(WuiDlgMgrImpl, OwnDialogsReadTheirFieldsBeforeTheReply)
    cui::DlgConnectTo *connect = mgr.NewConnectTo("Server and port:", "Connect");
    ASSERT_NE(nullptr, connect);
    dlg = connect->GetDlgWindow();
-   SetDlgItemTextA(dlg, LibDlgWindow::kFieldBase + 1, "srv.example");
-   SetDlgItemTextA(dlg, LibDlgWindow::kFieldBase + 3, "8443");
+   SetItemText(dlg, LibDlgWindow::kFieldBase + 1, "srv.example");
+   SetItemText(dlg, LibDlgWindow::kFieldBase + 3, "8443");
    CheckDlgButton(dlg, LibDlgWindow::kCheckBox, BST_CHECKED);
    connect->ConnectReply([&got](bool cancelled, std::string address, int port, bool secure) {
       got = (cancelled ? "cancelled " : "") + address + ":" + std::to_string(port) + (secure ? " secure" : "");
@@ -247,6 +255,45 @@ TEST(WuiDlgMgrImpl, OwnDialogsReadTheirFieldsBeforeTheReply)
    Click(dlg, 0);
    EXPECT_TRUE(cancelled);
    EXPECT_FALSE(IsWindow(dlg));
+}
+
+TEST(WuiDlgMgrImpl, TextsInAnyScriptReachTheWindowsAndComeBackFromTheirFields)
+{
+   // The owner's caption, a Greek word, is the title of a dialog that has none of its own.
+   const char greek[] = "\xCE\x9C\xCE\xB7\xCF\x87\xCE\xB1\xCE\xBD\xCE\xAD\xCF\x82";
+   const char cyrillic[] = "\xD0\x94\xD0\xB8\xD1\x81\xD0\xBA \xD0\xBF\xD0\xBE\xD0\xBB\xD0\xBE\xD0\xBD.";   // "disk full"
+   const char cjk[] = "\xE4\xBB\xAE\xE6\x83\xB3 \xF0\x9F\x96\xA5";   // CJK and a character beyond the basic plane
+   Owner owner;
+   SetWindowTextW(owner.hwnd, WideFromUtf8(greek).c_str());
+   wui::DlgMgrImpl mgr(nullptr);
+   mgr.SetDefaultOwner(owner.hwnd);
+
+   cui::DlgError *error = mgr.NewError(cyrillic, "");
+   ASSERT_NE(nullptr, error);
+   HWND dlg = error->GetDlgWindow();
+   EXPECT_EQ(greek, WindowText(dlg));
+   EXPECT_EQ(cyrillic, ItemText(dlg, LibDlgWindow::kText));
+   error->DeleteDlg();
+
+   cui::DlgQuestion *q =
+      mgr.NewQuestion(cjk, {std::string("_") + greek, cjk}, 1, 0, cjk, cui::DlgQuestion::ICON_QUESTION);
+   ASSERT_NE(nullptr, q);
+   EXPECT_EQ(cjk, WindowText(q->GetDlgWindow()));
+   EXPECT_EQ(std::string("&") + greek, ItemText(q->GetDlgWindow(), LibDlgWindow::kButtonBase));
+   EXPECT_EQ(cjk, ItemText(q->GetDlgWindow(), LibDlgWindow::kButtonBase + 1));
+   q->DeleteDlg();
+
+   cui::DlgPassword *password = mgr.NewPassword(greek);
+   ASSERT_NE(nullptr, password);
+   std::string got;
+   password->ConnectReply([&got](int, std::string p, std::string c) {
+      got = p + "|" + c;
+      return cui::Dlg::DESTROY;
+   });
+   SetItemText(password->GetDlgWindow(), LibDlgWindow::kFieldBase + 1, cjk);
+   SetItemText(password->GetDlgWindow(), LibDlgWindow::kFieldBase + 3, cyrillic);
+   Click(password->GetDlgWindow(), 0);
+   EXPECT_EQ(std::string(cjk) + "|" + cyrillic, got);
 }
 
 TEST(WuiDlgMgrImpl, ForgetsAGoneProgramFactoryAndTakesItsOwnDialogsAlongWhenDestroyed)

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-
 #include "LibDlgWindow.h"
 #include "TestDb.h"
 #include "cui/Registry.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
@@ -193,10 +192,11 @@ TEST(CuiDlgScript, RunnerRaisesOneCallAfterAnotherAndLogsEachAnswer)
 
 TEST(CuiDlgScript, ConfiguredScriptStartsOnceTheLibrarysManagerHasAnOwner)
 {
-   char dir[MAX_PATH];
-   GetTempPathA(MAX_PATH, dir);
-   std::string path = std::string(dir) + "dlgscript-" + std::to_string(GetCurrentProcessId()) + ".txt";
-   std::ofstream(path) << "error text=\"Disk full.\" title=Copy\nquestion text=Retry? choice=_Retry choice=_Abort cancel=1\n";
+   std::string path = File_GetTempFolder() + "dlgscript-" + std::to_string(GetCurrentProcessId()) + ".txt";
+   std::string error;
+   const char script[] = "error text=\"Disk full.\" title=Copy\n"
+                         "question text=Retry? choice=_Retry choice=_Abort cancel=1\n";
+   ASSERT_TRUE(File_Replace(path, script, error)) << error;
    Config_Set("test.dlgScript", path.c_str());
 
    HWND owner = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
@@ -212,9 +212,9 @@ TEST(CuiDlgScript, ConfiguredScriptStartsOnceTheLibrarysManagerHasAnOwner)
       std::vector<cui::Dlg *> own = mgr->GetOwnDlgs();
       ASSERT_EQ(1u, own.size());
       HWND dlg = own[0]->GetDlgWindow();
-      char text[128] = "";
-      GetDlgItemTextA(dlg, cuiutil::LibDlgWindow::kText, text, sizeof(text));
-      texts.push_back(text);
+      wchar_t text[128] = L"";
+      GetDlgItemTextW(dlg, cuiutil::LibDlgWindow::kText, text, 128);
+      texts.push_back(Utf8FromWide(text));
       SendMessageW(GetDlgItem(dlg, static_cast<int>(cuiutil::LibDlgWindow::kButtonBase + button)), BM_CLICK, 0, 0);
       TestDb::Drain();
    }
@@ -225,7 +225,7 @@ TEST(CuiDlgScript, ConfiguredScriptStartsOnceTheLibrarysManagerHasAnOwner)
    Config_Set("test.dlgScript", "");
    delete mgr;
    DestroyWindow(owner);
-   remove(path.c_str());
+   File_Delete(path);
 }
 
 TEST(CuiDlgScript, AHintTurnedOffByItsKeyIsSkippedFromThenOn)

@@ -1,11 +1,10 @@
 // The "do not show again" answer of a hint, remembered in the preferences of a real database.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "TestDb.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
+#include "tremorybase/Text.h"
 #include "vmdb/ClientClasses.h"
 #include "vmdb/ClientInterfaces.h"
 #include "vmdb/Classes.h"
@@ -44,9 +43,7 @@ IVMMsgPtr NewMsg(IVmdbContext *ctx)
 
 std::string TempFile(const char *name)
 {
-   char dir[MAX_PATH];
-   GetTempPathA(MAX_PATH, dir);
-   return std::string(dir) + name + std::to_string(GetCurrentProcessId());
+   return File_GetTempFolder() + name + std::to_string(GetCurrentProcessId());
 }
 
 // Ticks the check box of the hint box and presses `button` once the box is up.
@@ -58,9 +55,9 @@ BOOL CALLBACK TickAndAnswer(HWND window, LPARAM)
    if (!check || !IsWindowVisible(window)) {
       return TRUE;
    }
-   char text[128] = "";
-   GetWindowTextA(check, text, sizeof(text));
-   gCheckBoxText = text;
+   wchar_t text[128] = L"";
+   GetWindowTextW(check, text, 128);
+   gCheckBoxText = Utf8FromWide(text);
    SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
    PostMessageW(window, WM_COMMAND, MAKEWPARAM(gButton, BN_CLICKED), 0);
    return FALSE;
@@ -124,5 +121,5 @@ TEST(VMMsgHint, TickedCheckBoxTurnsTheHintOffForGoodOnlyWhenAnsweredYes)
    ASSERT_TRUE(fresh.store->Load(userFile, error, "/user/")) << error;
    EXPECT_TRUE(fresh.ctx.Test(kRevertOff));
    Config_Set("vmdb.userFile", "");
-   DeleteFileA(userFile.c_str());
+   File_Delete(userFile);
 }

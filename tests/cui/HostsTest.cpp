@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestDb.h"
+#include "cui/AppDataPaths.h"
 #include "cui/DlgMgr.h"
 #include "cui/Util.h"
 #include "tremorybase/Config.h"
@@ -14,11 +15,11 @@ TEST(CuiHosts, LocalHostResolvesItsLinkAndSignalsChangesOfItsNode)
    link.name = "localHost";
    link.type = vmdbstore::NodeType::Link;
    link.linkTarget = "/host2/#";
-   db.store->Declare("/appdata/Tremory/zolt", link);
+   db.store->Declare(cui::appdata::kRoot, link);
    db.raw->Write("/host2/#0001/name", "local");
-   db.raw->Write("/appdata/Tremory/zolt/localHost", "/host2/#0001/");
+   db.raw->Write(cui::appdata::kLocalHost, "/host2/#0001/");
 
-   cui::LocalHost host(db.ctx, "/appdata/Tremory/zolt/localHost/");
+   cui::LocalHost host(db.ctx, std::string(cui::appdata::kLocalHost) + "/");
    EXPECT_EQ("/host2/#0001/", host.GetPath());
    int changes = 0;
    host.changed.connect([&changes]() { ++changes; });
@@ -30,7 +31,7 @@ TEST(CuiHosts, LocalHostResolvesItsLinkAndSignalsChangesOfItsNode)
    TestDb::Drain();
    EXPECT_EQ(1, changes);
 
-   cui::LocalHost unset(db.ctx, "/appdata/Tremory/zolt/missing/");
+   cui::LocalHost unset(db.ctx, std::string(cui::appdata::kRoot) + "missing/");
    EXPECT_EQ("", unset.GetPath());
 }
 

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "TestDb.h"
+#include "cui/AppDataPaths.h"
 
 namespace {
 
 const std::string kReq = "/user/prefState/req/#ZOLT/";
-const std::string kZolt = "/appdata/Tremory/zolt/";
+const std::string kZolt = cui::appdata::kRoot;
 
 class CuiPrefs : public ::testing::Test {
 protected:
@@ -18,7 +19,7 @@ protected:
       link.name = "currentObj";
       link.type = vmdbstore::NodeType::Link;
       link.linkTarget = "../openedObj/#";
-      db.store->Declare("/appdata/Tremory/zolt", link);
+      db.store->Declare(kZolt, link);
       db.raw->Write(kZolt + "openedObj/#0000/type", "home");
       db.raw->Write(kZolt + "openedObj/#0001/type", "vm");
       db.raw->Write(kZolt + "openedObj/#0001/path", "/vm/#0003/");

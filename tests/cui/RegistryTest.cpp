@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestDb.h"
+#include "cui/AppDataPaths.h"
 #include "cui/DlgMgr.h"
 #include "cui/Error.h"
 #include "cui/LocalHost.h"
@@ -44,7 +45,7 @@ TEST(CuiRegistry, GettersAnswerNullBeforeAndExactlyWhatWasStoredAfter)
    {
       vmdbLayout::rpc::Mgr rpc(db.ctx);
       wui::Prefs prefs;   // on the registered context
-      cui::LocalHost host(db.ctx, "/appdata/Tremory/zolt/localHost/");
+      cui::LocalHost host(db.ctx, std::string(cui::appdata::kLocalHost) + "/");
       wui::VMMgr vms(nullptr);
       wui::TeamMgr teams;
       HINSTANCE module = GetModuleHandleA(nullptr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TestDb.h"
+#include "cui/AppDataPaths.h"
 #include "cui/Error.h"
 #include "cui/Registry.h"
 #include "cui/RpcMgr.h"
@@ -98,7 +99,7 @@ TEST(SimWork, RecognisesCommandsSubmissionsAndThePreferenceElement)
    // Inputs, statuses, values and states nobody owns are no work.
    for (const char *path : {"/host2/#0000/util/vm/cmd/#0003/op/createVMCfg/in/file", "/vm/#0001/cmd/#0002/status",
                             "/vm/#0001/mks/grabState/req/#0001/val", "/user/hintsState/new", "/vm/#0001/new",
-                            "/appdata/Tremory/zolt/session/active", "/host2/#0000/cmd/#0001/op"}) {
+                            cui::appdata::kSessionActive, "/host2/#0000/cmd/#0001/op"}) {
       EXPECT_EQ(SimWork::None, SimWork::FromChange(path).kind) << path;
    }
 }

@@ -3,21 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "TestDb.h"
+#include "cui/AppDataPaths.h"
 #include "cui/Error.h"
 
 TEST(CuiVmdbCtx, ReadsWritesAndWalksWithValuesAsTheDatabaseKeepsThem)
 {
    TestDb db;
    vmdb::Ctx copy = db.ctx;
-   copy.SetPath("/appdata/Tremory/zolt/");
-   EXPECT_EQ("/appdata/Tremory/zolt/", db.ctx.GetPath()) << "copies share one context";
+   copy.SetPath(cui::appdata::kRoot);
+   EXPECT_EQ(cui::appdata::kRoot, db.ctx.GetPath()) << "copies share one context";
    EXPECT_EQ("/", db.raw->CurrentPath()) << "an own context moved the caller's";
 
    db.ctx.Set("flag", vmdb::Value(true));
    db.ctx.Set("count", vmdb::Value(12));
    db.ctx.Set("size", vmdb::Value(static_cast<size_t>(7)));
    db.ctx.Set("name", vmdb::Value("ann"));
-   EXPECT_EQ("1", db.raw->Read("/appdata/Tremory/zolt/flag"));
+   EXPECT_EQ("1", db.raw->Read(std::string(cui::appdata::kRoot) + "flag"));
    EXPECT_TRUE(db.ctx.GetBool("flag", false));
    EXPECT_EQ(12, db.ctx.GetInt("count", -1));
    EXPECT_EQ(7, db.ctx.GetInt("size", -1));
@@ -27,7 +28,7 @@ TEST(CuiVmdbCtx, ReadsWritesAndWalksWithValuesAsTheDatabaseKeepsThem)
 
    std::string a = db.ctx.Append("openedObj/##");
    std::string b = db.ctx.Append("openedObj/#");
-   EXPECT_EQ("/appdata/Tremory/zolt/openedObj/#0001/", a);
+   EXPECT_EQ(std::string(cui::appdata::kOpenedObjElements) + "0001/", a);
    EXPECT_EQ((std::vector<std::string>{a, b}), db.ctx.Elements("openedObj/#"));
    db.ctx.Remove(a);
    EXPECT_EQ(std::vector<std::string>{b}, db.ctx.Elements("openedObj/#"));

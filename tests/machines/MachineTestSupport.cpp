@@ -7,7 +7,9 @@
 
 #include "cui/Registry.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Poll.h"
+#include "tremorybase/Text.h"
 
 ModelRun::ModelRun()
 {
@@ -44,11 +46,10 @@ cui::DoneSlot Outcome::Done()
 
 void MachineTest::SetUp()
 {
-   char temp[MAX_PATH] = "";
-   GetTempPathA(MAX_PATH, temp);
    static int count = 0;
-   folder_ = std::string(temp) + "zolt-machines-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
-   ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr)) << folder_;
+   folder_ = File_GetTempFolder() + "zolt-machines-" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(++count);
+   ASSERT_TRUE(File_MakeFolders(folder_)) << folder_;
    Config_Set("test.host.stepMs", "2");
    Config_Set("test.host.delayMs", "1");
    NewRun();
@@ -72,13 +73,13 @@ void MachineTest::TearDown()
       std::string dir = folders.back();
       folders.pop_back();
       all.push_back(dir);
-      WIN32_FIND_DATAA found;
-      HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
+      WIN32_FIND_DATAW found;
+      HANDLE find = FindFirstFileW(WidePathFromUtf8(dir + "\\*").c_str(), &found);
       if (find == INVALID_HANDLE_VALUE) {
          continue;
       }
       do {
-         std::string name = found.cFileName;
+         std::string name = Utf8FromWide(found.cFileName);
          if (name == "." || name == "..") {
             continue;
          }
@@ -86,13 +87,13 @@ void MachineTest::TearDown()
          if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             folders.push_back(path);
          } else {
-            DeleteFileA(path.c_str());
+            File_Delete(path);
          }
-      } while (FindNextFileA(find, &found));
+      } while (FindNextFileW(find, &found));
       FindClose(find);
    }
    for (auto it = all.rbegin(); it != all.rend(); ++it) {
-      RemoveDirectoryA(it->c_str());
+      File_RemoveFolder(*it);
    }
 }
 
@@ -117,7 +118,7 @@ std::string MachineTest::WriteVmx(const std::string &name, const std::vector<Key
 
 bool MachineTest::FileExists(const std::string &path)
 {
-   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+   return File_Exists(path);
 }
 
 std::vector<KeyValueEntry> MachineTest::ReadEntries(const std::string &path)

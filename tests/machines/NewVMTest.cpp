@@ -4,6 +4,8 @@
 
 #include "SimVmCreator.h"
 #include "cui/VM.h"
+#include "tremorybase/File.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
@@ -41,7 +43,8 @@ TEST_F(NewVMTest, CreateWritesTheChosenValuesAndTheMachineOpensWithThem)
    EXPECT_EQ("bridged", Value(vmx, "net0.network"));
    std::string disk = cuisim::SimVmCreator::DiskPath(file);
    EXPECT_EQ("Web Server-disk1.img", Value(vmx, "disk0.fileName"));
-   HANDLE image = CreateFileA(disk.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+   HANDLE image =
+      CreateFileW(WidePathFromUtf8(disk).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
    ASSERT_NE(INVALID_HANDLE_VALUE, image) << "the disk image is made beside the configuration";
    EXPECT_EQ(0u, GetFileSize(image, nullptr)) << "its size is recorded, not written";
    CloseHandle(image);
@@ -137,7 +140,7 @@ TEST_F(NewVMTest, DeleteRemovesOnlyWhatCreateMadeInThisRun)
    EXPECT_FALSE(FileExists(Path("Scratch"))) << "the folder made for it goes too";
 
    // Once deleted it is no longer one of this run's: a file written there later is kept.
-   ASSERT_TRUE(CreateDirectoryA(Path("Scratch").c_str(), nullptr));
+   ASSERT_TRUE(File_MakeFolders(Path("Scratch")));
    WriteVmx("Scratch\\scratch.vmx", {{"displayName", "Someone else's"}});
    EXPECT_EQ("error", SendCommand(kQueue, "deleteVM", {{"cfgPath", file}}, &error));
    EXPECT_TRUE(FileExists(file));

@@ -4,6 +4,8 @@
 
 #include "SimMachines.h"
 #include "cui/VM.h"
+#include "tremorybase/File.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
@@ -104,12 +106,13 @@ TEST_F(OpenCloseTest, MissingUnreadableAndDamagedFilesFailWithTextsUsersUndersta
    EXPECT_FALSE(missing.cancelled);
    EXPECT_NE(std::string::npos, missing.error.find("nowhere.vmx\" was not found")) << missing.error;
 
-   ASSERT_TRUE(CreateDirectoryA(Path("folder.vmx").c_str(), nullptr));
+   ASSERT_TRUE(File_MakeFolders(Path("folder.vmx")));
    Outcome folder;
    EXPECT_EQ(nullptr, Open(Path("folder.vmx"), &folder));
    EXPECT_NE(std::string::npos, folder.error.find("cannot be read")) << folder.error;
 
-   HANDLE garbage = CreateFileA(Path("garbage.vmx").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+   HANDLE garbage =
+      CreateFileW(WidePathFromUtf8(Path("garbage.vmx")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
    DWORD written = 0;
    const char text[] = "memoryMB = 256 without quotes\n";
    WriteFile(garbage, text, sizeof text - 1, &written, nullptr);
@@ -144,8 +147,8 @@ TEST_F(OpenCloseTest, AFileInUseElsewhereIsRefusedUntilItIsLetGo)
 
    // Another process holds the lock file of a machine this host has not opened.
    std::string locked = WriteVmx("locked.vmx", kSample);
-   HANDLE lock = CreateFileA(cuisim::SimMachines::LockPath(locked).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                             CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+   HANDLE lock = CreateFileW(WidePathFromUtf8(cuisim::SimMachines::LockPath(locked)).c_str(),
+                             GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
    Outcome held;
    EXPECT_EQ(nullptr, Open(locked, &held));
@@ -155,8 +158,8 @@ TEST_F(OpenCloseTest, AFileInUseElsewhereIsRefusedUntilItIsLetGo)
 
    // A lock file left behind by a process that ended is no obstacle.
    std::string stale = WriteVmx("stale.vmx", kSample);
-   HANDLE leftOver = CreateFileA(cuisim::SimMachines::LockPath(stale).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 0, nullptr);
+   HANDLE leftOver = CreateFileW(WidePathFromUtf8(cuisim::SimMachines::LockPath(stale)).c_str(), GENERIC_WRITE, 0,
+                                 nullptr, CREATE_ALWAYS, 0, nullptr);
    CloseHandle(leftOver);
    EXPECT_NE(nullptr, Open(stale));
 }

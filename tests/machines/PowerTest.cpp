@@ -6,6 +6,7 @@
 #include "cui/Power.h"
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
@@ -87,7 +88,8 @@ TEST_F(PowerTest, PowerOperationsMoveTheStateOverSeveralStepsAndReportTheirEnd)
    EXPECT_EQ("suspended", Value(ReadEntries(stateFile), "state"));
    EXPECT_EQ("desk-suspended.bmp", Value(ReadEntries(stateFile), "screenshot"));
    EXPECT_EQ(shot, vm->GetSuspendScreenshotPath());
-   HANDLE bmp = CreateFileA(shot.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+   HANDLE bmp =
+      CreateFileW(WidePathFromUtf8(shot).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
    ASSERT_NE(INVALID_HANDLE_VALUE, bmp);
    char magic[2] = {};
    DWORD got = 0;

@@ -4,14 +4,14 @@
 #include "MachineCmdsFixture.h"
 
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
 #include "tremorybase/KeyValueFile.h"
+#include "tremorybase/Text.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -23,22 +23,28 @@ std::string Upper(std::string text)
 
 std::string ReadFileText(const std::string &path)
 {
-   std::ifstream in(path, std::ios::binary);
-   std::stringstream text;
-   text << in.rdbuf();
-   return text.str();
+   std::string text;
+   std::string error;
+   File_Read(path, text, error);
+   return text;
+}
+
+void WriteFileText(const std::string &path, const std::string &text)
+{
+   std::string error;
+   EXPECT_TRUE(File_Replace(path, text, error)) << error;
 }
 
 bool FileExists(const std::string &path)
 {
-   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+   return File_Exists(path);
 }
 
 BOOL CALLBACK CollectTexts(HWND window, LPARAM data)
 {
-   char text[2048] = "";
-   GetWindowTextA(window, text, sizeof text);
-   *reinterpret_cast<std::string *>(data) += std::string(text) + "\n";
+   wchar_t text[2048] = L"";
+   GetWindowTextW(window, text, 2048);
+   *reinterpret_cast<std::string *>(data) += Utf8FromWide(text) + "\n";
    return TRUE;
 }
 
@@ -119,12 +125,12 @@ TEST_F(Registration, ARegisteredFileIsListedOnReturnAndKeptInTheHostsListOnce)
    std::string slashed = Upper(vmx);
    std::replace(slashed.begin(), slashed.end(), '\\', '/');
    EXPECT_EQ(Host().GetRegisteredVMPath(slashed), listed);
-   char current[MAX_PATH] = "";
-   GetCurrentDirectoryA(MAX_PATH, current);
-   SetCurrentDirectoryA(folder_.c_str());
+   wchar_t current[MAX_PATH] = L"";
+   GetCurrentDirectoryW(MAX_PATH, current);
+   SetCurrentDirectoryW(WideFromUtf8(folder_).c_str());
    EXPECT_EQ(Host().GetRegisteredVMPath("alpha.VMX"), listed);
    Outcome relative = Register("Alpha.vmx");
-   SetCurrentDirectoryA(current);
+   SetCurrentDirectoryW(current);
    EXPECT_EQ(relative.dones, 1) << relative.error;
 
    Outcome again = Register(slashed);
@@ -150,9 +156,9 @@ TEST_F(Registration, FilesThatAreNoMachineConfigurationAreRefused)
    const std::string text = folder_ + "\\notes.txt";
    ASSERT_TRUE(KeyValueFile::Write(text, {{"displayName", "Notes"}}, error)) << error;
    const std::string damaged = folder_ + "\\damaged.vmx";
-   std::ofstream(damaged) << "this line is not a setting\n";
+   WriteFileText(damaged, "this line is not a setting\n");
    const std::string folderNamedVmx = folder_ + "\\folder.vmx";
-   ASSERT_TRUE(CreateDirectoryA(folderNamedVmx.c_str(), nullptr));
+   ASSERT_TRUE(File_MakeFolders(folderNamedVmx));
 
    struct Case {
       std::string file;
@@ -203,7 +209,7 @@ TEST_F(Registration, AFreshDatabaseFindsTheListIncludingFilesThatHaveGone)
    const std::string gone = WriteVmx("Gone");
    ASSERT_EQ(Register(kept).dones, 1);
    ASSERT_EQ(Register(gone).dones, 1);
-   ASSERT_TRUE(DeleteFileA(gone.c_str()));
+   ASSERT_TRUE(File_Delete(gone));
 
    // A new application on a new database: the list is there before any poll step ran.
    Restart(false);
@@ -216,7 +222,7 @@ TEST_F(Registration, AFreshDatabaseFindsTheListIncludingFilesThatHaveGone)
    EXPECT_EQ(CountElements("/host2/#0000/vms/registeredvms/#"), 2) << "loaded once, not once per look";
 
    // Blank lines and line ends of another system are read too.
-   std::ofstream(ListFile(), std::ios::binary) << "\n" << kept << "\n\n  \r\n";
+   WriteFileText(ListFile(), "\n" + kept + "\n\n  \r\n");
    Restart(false);
    ASSERT_TRUE(app_->NewSession(false, _bstr_t(""), _bstr_t(""), _bstr_t(""), &error));
    EXPECT_EQ(Registered(), 1);

@@ -51,6 +51,12 @@ TEST(CommandLineSplit, FollowsWindowsQuotingRules)
    EXPECT_EQ("", Arg("\"\" x", 1));                    // an empty argument is kept
    EXPECT_EQ("x", Arg("\"\" x", 2));
    EXPECT_EQ("open to the end", Arg("\"open to the end", 1));
+   // UTF-8 arguments (a Spanish and German path, a Greek and a CJK word) split at ASCII blanks only.
+   const char utf8[] = "-x \"C:\\M\xC3\xA1quinas virtuales\\Pr\xC3\xBC" "fung.vmx\" "
+                       "\xCE\x95\xCE\xBB \xE4\xBB\xAE\xE6\x83\xB3";
+   EXPECT_EQ("C:\\M\xC3\xA1quinas virtuales\\Pr\xC3\xBC" "fung.vmx", Arg(utf8, 2));
+   EXPECT_EQ("\xCE\x95\xCE\xBB", Arg(utf8, 3));
+   EXPECT_EQ("\xE4\xBB\xAE\xE6\x83\xB3", Arg(utf8, 4));
 }
 
 TEST(CommandLineSplit, ArgumentZeroIsAlwaysTheProgramAndTheCountIsBounded)

@@ -1,6 +1,9 @@
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
+#include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Str.h"
+#include "tremorybase/Text.h"
 
 #include "TestFiles.h"
 
@@ -17,12 +20,12 @@ class ConfigFile {
 public:
    explicit ConfigFile(const std::string &path)
    {
-      SetEnvironmentVariableA("TREMORY_CONFIG", path.c_str());
+      SetEnvironmentVariableW(L"TREMORY_CONFIG", WideFromUtf8(path).c_str());
       Config_Reload();
    }
    ~ConfigFile()
    {
-      SetEnvironmentVariableA("TREMORY_CONFIG", nullptr);
+      SetEnvironmentVariableW(L"TREMORY_CONFIG", nullptr);
       Config_Reload();
    }
 };
@@ -114,6 +117,32 @@ TEST(Config, MissingOrBrokenFiles)
    EXPECT_EQ("", Config_GetString("after", ""));
 }
 
+TEST(Config, FileAndLogInFoldersNamedInAnyScript)
+{
+   TempDir dir;
+   // "Ρυθμίσεις" and "Журнал": the environment, the configuration file's name and the log's
+   // all carry names the system's code page cannot write.
+   std::string settings = dir.File("\xCE\xA1\xCF\x85\xCE\xB8\xCE\xBC\xCE\xAF\xCF\x83\xCE\xB5\xCE\xB9\xCF\x82");
+   std::string logs = dir.File("\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB");
+   ASSERT_TRUE(File_MakeFolders(settings));
+   ASSERT_TRUE(File_MakeFolders(logs));
+   std::string logPath = logs + "\\zolt.log";
+   std::string configPath = settings + "\\config";
+   ASSERT_TRUE(WriteTextFile(configPath, KeyValueFile::Format({{"ui.log.filename", logPath},
+                                                              {"owner", "Jos\xC3\xA9 \xE5\xB1\xB1\xE7\x94\xB0"}})));
+   ConfigFile config(configPath);
+   EXPECT_EQ(configPath, Config_GetEnvironment("TREMORY_CONFIG"));
+   EXPECT_EQ(configPath, Config_GetFileName());
+   EXPECT_EQ("Jos\xC3\xA9 \xE5\xB1\xB1\xE7\x94\xB0", Config_GetString("owner", ""));
+
+   ASSERT_TRUE(Log_Start("zolt", "ui.log.filename", ""));
+   EXPECT_EQ(logPath, Log_GetFileName());
+   Log("Opened %s.\n", "M\xC3\xA1quina.vmx");
+   Log_Stop();
+   EXPECT_NE(std::string::npos, ReadTextFile(logPath).find("| Opened M\xC3\xA1quina.vmx.\n"))
+      << "log lines are the program's UTF-8 bytes";
+}
+
 TEST(Log, WritesFlushedLinesToTheConfiguredFile)
 {
    TempDir dir;
@@ -173,10 +202,9 @@ TEST(Log, StartChoosesOrRefusesItsFile)
    std::string expected = Str_Format("zolt-%lu.log", static_cast<unsigned long>(GetCurrentProcessId()));
    ASSERT_GT(name.size(), expected.size());
    EXPECT_EQ(expected, name.substr(name.size() - expected.size()));
-   char temp[MAX_PATH];
-   GetTempPathA(sizeof temp, temp);
-   EXPECT_EQ(0, _strnicmp(name.c_str(), temp, strlen(temp))) << name;
-   DeleteFileA(name.c_str());
+   std::string temp = File_GetTempFolder();
+   EXPECT_EQ(0, _strnicmp(name.c_str(), temp.c_str(), temp.size())) << name;
+   File_Delete(name);
 
    EXPECT_FALSE(Log_Start("zolt", "ui.log.filename", dir.File("no-such-dir\\x.log").c_str()));
    EXPECT_STREQ("", Log_GetFileName());

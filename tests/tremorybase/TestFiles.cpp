@@ -1,50 +1,67 @@
 #include "TestFiles.h"
 
+#include "tremorybase/File.h"
+#include "tremorybase/Text.h"
+
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
+#include <vector>
 
 TempDir::TempDir()
 {
    static unsigned counter = 0;
-   char temp[MAX_PATH];
-   GetTempPathA(sizeof temp, temp);
-   path_ = std::string(temp) + "tremorybase-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+   path_ = File_GetTempFolder() + "tremorybase-test-" + std::to_string(GetCurrentProcessId()) + "-" +
            std::to_string(++counter);
-   CreateDirectoryA(path_.c_str(), nullptr);
+   File_MakeFolders(path_);
 }
 
 TempDir::~TempDir()
 {
-   // The tests make no folders inside, only files.
-   WIN32_FIND_DATAA data;
-   HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &data);
-   if (find != INVALID_HANDLE_VALUE) {
+   // Depth first: what the tests made inside, then the folder itself.
+   std::vector<std::string> folders = {path_};
+   std::vector<std::string> all;
+   while (!folders.empty()) {
+      std::string dir = folders.back();
+      folders.pop_back();
+      all.push_back(dir);
+      WIN32_FIND_DATAW data;
+      HANDLE find = FindFirstFileW(WidePathFromUtf8(dir + "\\*").c_str(), &data);
+      if (find == INVALID_HANDLE_VALUE) {
+         continue;
+      }
       do {
-         DeleteFileA(File(data.cFileName).c_str());
-      } while (FindNextFileA(find, &data));
+         std::string name = Utf8FromWide(data.cFileName);
+         if (name == "." || name == "..") {
+            continue;
+         }
+         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            folders.push_back(dir + "\\" + name);
+         } else {
+            File_Delete(dir + "\\" + name);
+         }
+      } while (FindNextFileW(find, &data));
       FindClose(find);
    }
-   RemoveDirectoryA(path_.c_str());
+   for (auto it = all.rbegin(); it != all.rend(); ++it) {
+      File_RemoveFolder(*it);
+   }
 }
 
 bool WriteTextFile(const std::string &path, const std::string &text)
 {
-   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-   out << text;
-   return static_cast<bool>(out.flush());
+   std::string error;
+   return File_Replace(path, text, error);
 }
 
 std::string ReadTextFile(const std::string &path)
 {
-   std::ifstream in(path, std::ios::binary);
-   std::ostringstream text;
-   text << in.rdbuf();
-   return text.str();
+   std::string text;
+   std::string error;
+   File_Read(path, text, error);
+   return text;
 }
 
 bool FileExists(const std::string &path)
 {
-   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+   return File_Exists(path);
 }

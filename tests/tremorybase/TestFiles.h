@@ -11,7 +11,7 @@ public:
    TempDir &operator=(const TempDir &) = delete;
 
    const std::string &Path() const { return path_; }
-   std::string File(const char *name) const { return path_ + "\\" + name; }
+   std::string File(const std::string &name) const { return path_ + "\\" + name; }
 
 private:
    std::string path_;

@@ -1,8 +1,12 @@
 // The one set of text conversions: UTF-8 inside, UTF-16 at Windows and COM.
 #include "tremorybase/Text.h"
 
+#include "TestFiles.h"
+#include "tremorybase/File.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -77,4 +81,64 @@ TEST(Text, BadUtf8BecomesReplacementCharactersAndNothingIsLost)
    // A string view ends where its length says, not at a zero.
    std::string_view part("abcdef", 3);
    EXPECT_EQ(WideFromUtf8(part), L"abc");
+}
+
+TEST(Text, ConversionEndsWhereTheTextEndsEvenInsideACharacter)
+{
+   // The bytes after each view would complete its last character: they must not be read.
+   const char e[] = "ab\xC3\xA9";
+   EXPECT_EQ(WideFromUtf8(std::string_view(e, 3)), std::wstring(L"ab\xFFFD"));
+   const char desk[] = "\xF0\x9F\x96\xA5";
+   EXPECT_EQ(WideFromUtf8(std::string_view(desk, 3)), std::wstring(L"\xFFFD"));
+   EXPECT_EQ(WideFromUtf8(std::string_view(desk, 4)).size(), 2u);
+
+   const wchar_t pair[] = L"a\xD83D\xDDA5";
+   EXPECT_EQ(Utf8FromWide(std::wstring_view(pair, 3)), "a\xF0\x9F\x96\xA5");
+   EXPECT_EQ(Utf8FromWide(std::wstring_view(pair, 2)), "a\xEF\xBF\xBD") << "half a surrogate pair";
+   EXPECT_EQ(Utf8FromWide(std::wstring_view(L"\xDDA5x", 2)), "\xEF\xBF\xBDx") << "a lone low surrogate";
+}
+
+TEST(Text, AFileBesideAPathOf259CharactersIsMadeThroughTheLongForm)
+{
+   TempDir dir;
+   std::wstring base = WideFromUtf8(dir.Path());
+   EXPECT_EQ(WidePathFromUtf8(dir.Path()), base) << "a short path is only converted";
+
+   // Folders named in Spanish, Cyrillic, Greek and CJK until the file "a.vmx" inside ends at
+   // exactly 259 characters; its folder alone is longer than a folder may be without the prefix.
+   const char *const parts[] = {kNames[0], kNames[3], kNames[2], kNames[4]};
+   std::string folder = dir.Path();
+   for (size_t i = 0; WideFromUtf8(folder).size() + 1 + 20 + 6 < 259; ++i) {
+      folder += std::string("\\") + parts[i % 4];
+   }
+   size_t fill = 259 - WideFromUtf8(folder).size() - 1 - 6;
+   folder += "\\" + std::string(fill, 'x');
+   std::string path = folder + "\\a.vmx";
+   ASSERT_EQ(WideFromUtf8(path).size(), 259u);
+
+   std::wstring wide = WidePathFromUtf8(path);
+   EXPECT_EQ(wide.compare(0, 4, L"\\\\?\\"), 0);
+   EXPECT_EQ(wide.substr(4), WideFromUtf8(path));
+
+   ASSERT_TRUE(File_MakeFolders(folder)) << GetLastError();
+   std::string error;
+   // Written as "<path>.tmp" (263 characters) and renamed over the file.
+   const std::string bytes = "displayName = \"" + std::string(kNames[4]) + "\"\n";
+   ASSERT_TRUE(File_Replace(path, bytes, error)) << error;
+   EXPECT_TRUE(File_Exists(path));
+   EXPECT_FALSE(File_Exists(path + ".tmp"));
+   std::string read;
+   ASSERT_TRUE(File_Read(path, read, error)) << error;
+   EXPECT_EQ(read, bytes);
+
+   HANDLE disk = CreateFileW(WidePathFromUtf8(folder + "\\a-disk1.img").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+   ASSERT_NE(disk, INVALID_HANDLE_VALUE) << GetLastError();
+   CloseHandle(disk);
+
+   // A prefixed path takes backslashes only: forward slashes are turned as in the plain form.
+   std::string slashed = path;
+   std::replace(slashed.begin(), slashed.end(), '\\', '/');
+   ASSERT_TRUE(File_Read(slashed, read, error)) << error;
+   EXPECT_EQ(read, bytes);
 }

@@ -3,6 +3,7 @@
 #include "vmdb/Store.h"
 
 #include "atl/ClassTable.h"
+#include "cui/AppDataPaths.h"
 #include "tremorybase/Poll.h"
 
 #include <gtest/gtest.h>
@@ -237,7 +238,7 @@ TEST(VmdbCom, ApplicationSubtreeDeclaredThroughSchemaObjectsGivesItsDefaults)
    IVmdbDatabasePtr db = Connect(L"schema");
    DeclareApplicationSubtree(db);
    IVmdbContextPtr ctx = db->NewContext();
-   ctx->ChangePath(L"/appdata/Tremory/zolt/");
+   ctx->ChangePath(cui::appdata::kRoot);
 
    _bstr_t record = ctx->AppendElement(L"openedObj/#");
    EXPECT_EQ("home", Text(ctx->ReadValue(record + L"type")));
@@ -264,7 +265,7 @@ TEST(VmdbCom, ApplicationSubtreeDeclaredThroughSchemaObjectsGivesItsDefaults)
    ctx->WriteValue(L"currentObj", _variant_t(L"../openedObj/#0000/"));
    EXPECT_EQ("quen", Text(ctx->ReadValue(L"currentObj/type")));
    IVmdbContextPtr host = db->NewContext();
-   host->ChangePath(L"/appdata/Tremory/zolt/currentHost");
+   host->ChangePath(cui::appdata::kCurrentHost);
    EXPECT_EQ("/host2/#0001/", Text(host->CurrentPath()));
    ctx->RemoveNode(L"currentObj", VARIANT_TRUE);
    EXPECT_EQ("", Text(ctx->ReadValue(L"currentObj/type")));
@@ -272,12 +273,12 @@ TEST(VmdbCom, ApplicationSubtreeDeclaredThroughSchemaObjectsGivesItsDefaults)
    // A new record whose fields all hold their defaults still reaches a watch on the records.
    Listener tabs;
    ASSERT_EQ(S_OK, tabs.Advise(ctx));
-   tabs.Watch(L"/appdata/Tremory/zolt/openedObj", 1, &Listener::OnObj);
+   tabs.Watch(cui::appdata::kOpenedObj, 1, &Listener::OnObj);
    ctx->WriteValue(L"openedObj/#0009/type", _variant_t(L"home"));
    ctx->RemoveNode(L"openedObj/#0009", VARIANT_TRUE);
    Drain();
-   EXPECT_EQ((std::vector<std::string>{"obj /appdata/Tremory/zolt/openedObj/#0009/type",
-                                       "obj /appdata/Tremory/zolt/openedObj/#0009"}),
+   const std::string tab = std::string(cui::appdata::kOpenedObjElements) + "0009";
+   EXPECT_EQ((std::vector<std::string>{"obj " + tab + "/type", "obj " + tab}),
              tabs.seen);
 
    IVmdbUtilPtr util;

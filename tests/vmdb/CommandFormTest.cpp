@@ -4,6 +4,7 @@
 #include "vmdb/CtxEventSink.h"
 
 #include "atl/ClassTable.h"
+#include "cui/AppDataPaths.h"
 #include "tremorybase/Poll.h"
 
 #include <gtest/gtest.h>
@@ -71,12 +72,12 @@ TEST(VmdbForms, CommandIsSeenOnlyWhenCompleteAndItsStatusEndsTheWait)
    util->ChangeSchemaPath(L"appdata/Tremory/zolt");
    link->AddToParent(util);
    IVmdbContextPtr app = db->NewContext();
-   app->WriteValue(L"/appdata/Tremory/zolt/currentHost", _variant_t(L"/host2/#0001/"));
+   app->WriteValue(cui::appdata::kCurrentHost, _variant_t(L"/host2/#0001/"));
    FakeHost host(db);
 
    for (const wchar_t *op : {L"createVMCfg", L"deleteVM"}) {
       IVmdbContextPtr ctx = db->NewContext();
-      ctx->ChangePath(L"/appdata/Tremory/zolt/currentHost");
+      ctx->ChangePath(cui::appdata::kCurrentHost);
       ctx->ChangePath(ctx->AppendElement(L"util/vm/cmd/##/"));
       ctx->OpenBatch();
       ctx->WriteValue(L"op", _variant_t(op));

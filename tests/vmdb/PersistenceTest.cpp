@@ -1,7 +1,9 @@
 #include "vmdb/Store.h"
 #include "vmdb/VmdbInterfaces.h"
 
+#include "cui/AppDataPaths.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
 #include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Poll.h"
 
@@ -9,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 using vmdbstore::Context;
@@ -20,37 +20,37 @@ namespace {
 
 std::string ReadFile(const std::string &path)
 {
-   std::ifstream in(path, std::ios::binary);
-   std::stringstream text;
-   text << in.rdbuf();
-   return text.str();
+   std::string text;
+   std::string error;
+   File_Read(path, text, error);
+   return text;
 }
 
 void WriteFile(const std::string &path, const std::string &text)
 {
-   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-   out << text;
+   std::string error;
+   EXPECT_TRUE(File_Replace(path, text, error)) << error;
 }
 
 bool Exists(const std::string &path)
 {
-   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+   return File_Exists(path);
 }
 
-// A fresh folder per test, and the configuration keys pointing into it.
+// A fresh folder per test, and the configuration keys pointing into it. The folder's name has a
+// Greek word in it, as a user's application-data folder may have.
 class VmdbFiles : public ::testing::Test {
 protected:
    void SetUp() override
    {
-      char temp[MAX_PATH];
-      GetTempPathA(MAX_PATH, temp);
       const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-      dir_ = std::string(temp) + "vmdb-" + info->name() + "-" + std::to_string(GetCurrentProcessId());
-      CreateDirectoryA(dir_.c_str(), nullptr);
+      dir_ = File_GetTempFolder() + "vmdb-\xCE\xA7\xCF\x81\xCE\xAE\xCF\x83\xCF\x84\xCE\xB7\xCF\x82-" + info->name() +
+             "-" + std::to_string(GetCurrentProcessId());
+      File_MakeFolders(dir_);
       userFile_ = dir_ + "\\zolt-user.db";
-      DeleteFileA(userFile_.c_str());
-      DeleteFileA((userFile_ + ".bad").c_str());
-      DeleteFileA((userFile_ + ".tmp").c_str());
+      File_Delete(userFile_);
+      File_Delete(userFile_ + ".bad");
+      File_Delete(userFile_ + ".tmp");
       Config_Set("vmdb.userFile", userFile_.c_str());
       Config_Set("vmdb.saveDelayMs", "0");
       Config_Set("vmdb.preload", "");
@@ -70,9 +70,13 @@ TEST_F(VmdbFiles, UserSubtreeSurvivesARestartAndNothingElseIsSaved)
    ctx->Write("/user/prefState/req/#ZOLT/val/zolt/tip/startup", "1");
    ctx->Write("/user/vmlistState/val/item/#0001/type/vm/name", "My \"first\" = machine\n");
    ctx->Write("/user/vmlistState/val/item/#0001/present", "");
-   ctx->Write("/appdata/Tremory/zolt/session/user", "ann");
+   // "Máquina de Ana": a name is saved as its UTF-8 bytes, not escaped.
+   const std::string spanish = "M\xC3\xA1quina de Ana";
+   ctx->Write("/user/vmlistState/val/item/#0002/type/vm/name", spanish);
+   ctx->Write(cui::appdata::kSessionUser, "ann");
    EXPECT_TRUE(store->Save());
    EXPECT_TRUE(Exists(userFile_));
+   EXPECT_NE(std::string::npos, ReadFile(userFile_).find("name = \"" + spanish + "\"\n"));
    ctx.reset();
    store.reset();
 
@@ -81,9 +85,10 @@ TEST_F(VmdbFiles, UserSubtreeSurvivesARestartAndNothingElseIsSaved)
    EXPECT_EQ("1", ctx->Read("/user/prefState/req/#ZOLT/val/zolt/tip/startup"));
    EXPECT_EQ("My \"first\" = machine\n", ctx->Read("/user/vmlistState/val/item/#0001/type/vm/name"));
    EXPECT_TRUE(ctx->Exists("/user/vmlistState/val/item/#0001/present"));
-   EXPECT_FALSE(ctx->Exists("/appdata/Tremory/zolt/session/user"));
+   EXPECT_EQ(spanish, ctx->Read("/user/vmlistState/val/item/#0002/type/vm/name"));
+   EXPECT_FALSE(ctx->Exists(cui::appdata::kSessionUser));
    // Appended elements continue after the loaded ones.
-   EXPECT_EQ("/user/vmlistState/val/item/#0002/", ctx->AppendElement("/user/vmlistState/val/item/#"));
+   EXPECT_EQ("/user/vmlistState/val/item/#0003/", ctx->AppendElement("/user/vmlistState/val/item/#"));
 
    // Letting go of the database saves what changed since.
    ctx->Write("/user/prefState/req/#ZOLT/val/zolt/tip/startup", "0");
@@ -132,7 +137,7 @@ TEST_F(VmdbFiles, PreloadFillsTheTreeAndDumpWritesItAll)
 {
    std::string preload = dir_ + "\\preload.db";
    std::string dump = dir_ + "\\dump.db";
-   DeleteFileA(dump.c_str());
+   File_Delete(dump);
    WriteFile(preload, "# fixture\n/host2/%230001/name = \"local\"\n/user/x = \"from preload\"\n");
    Config_Set("vmdb.preload", preload.c_str());
    Config_Set("vmdb.dump", dump.c_str());
@@ -140,14 +145,14 @@ TEST_F(VmdbFiles, PreloadFillsTheTreeAndDumpWritesItAll)
       std::shared_ptr<Store> store = Store::Create(true);
       std::unique_ptr<Context> ctx = store->NewContext();
       EXPECT_EQ("local", ctx->Read("/host2/#0001/name"));
-      ctx->Write("/appdata/Tremory/zolt/webUpdate/url", "");
+      ctx->Write(std::string(cui::appdata::kWebUpdate) + "/url", "");
    }
    std::vector<KeyValueEntry> entries;
    std::string error;
    ASSERT_TRUE(KeyValueFile::Read(dump, entries, error)) << error;
    ASSERT_NE(nullptr, KeyValueFile::Find(entries, "/host2/%230001/name"));
    EXPECT_EQ("local", *KeyValueFile::Find(entries, "/host2/%230001/name"));
-   EXPECT_NE(nullptr, KeyValueFile::Find(entries, "/appdata/Tremory/zolt/webUpdate/url"));
+   EXPECT_NE(nullptr, KeyValueFile::Find(entries, std::string(cui::appdata::kWebUpdate) + "/url"));
    EXPECT_NE(nullptr, KeyValueFile::Find(entries, "/user/x"));
    Config_Set("vmdb.preload", "");
    Config_Set("vmdb.dump", "");
@@ -169,7 +174,7 @@ TEST_F(VmdbFiles, WritesUnderUserAreSavedSoonAfterwards)
 TEST_F(VmdbFiles, DefaultDatabaseWritesItsFilesWhenTheApplicationDisconnects)
 {
    std::string dump = dir_ + "\\dump.db";
-   DeleteFileA(dump.c_str());
+   File_Delete(dump);
    Config_Set("vmdb.dump", dump.c_str());
    IVmdbDatabasePtr db;
    ASSERT_EQ(S_OK, db.CreateInstance(__uuidof(VmdbDatabase), nullptr, CLSCTX_ALL));

@@ -1,5 +1,7 @@
 #include "vmdb/Store.h"
 
+#include "cui/AppDataPaths.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +11,8 @@ using vmdbstore::Error;
 using vmdbstore::NodeType;
 using vmdbstore::SchemaDecl;
 using vmdbstore::Store;
+
+namespace appdata = cui::appdata;
 
 namespace {
 
@@ -30,15 +34,15 @@ TEST(VmdbStore, PathsAreRelativeToTheCurrentPathAndFollowLinks)
 {
    std::shared_ptr<Store> store = Store::Create();
    std::unique_ptr<Context> ctx = store->NewContext();
-   store->Declare("/appdata/Tremory/zolt", Decl("currentHost", NodeType::Link, "", {}, "/host2/#"));
+   store->Declare(appdata::kRoot, Decl("currentHost", NodeType::Link, "", {}, "/host2/#"));
    ctx->Write("/host2/#0001/name", "local");
    ctx->Write("/host2/#0002/name", "remote");
 
-   ctx->ChangePath("/appdata/Tremory/zolt/");
-   EXPECT_EQ("/appdata/Tremory/zolt/", ctx->CurrentPath());
+   ctx->ChangePath(appdata::kRoot);
+   EXPECT_EQ(appdata::kRoot, ctx->CurrentPath());
    ctx->Write("session/user", "ann");
-   EXPECT_EQ("ann", ctx->Read("/appdata/Tremory/zolt/session/user"));
-   EXPECT_EQ("/appdata/Tremory/zolt/session/user", ctx->FullPath("session/user"));
+   EXPECT_EQ("ann", ctx->Read(appdata::kSessionUser));
+   EXPECT_EQ(appdata::kSessionUser, ctx->FullPath("session/user"));
    EXPECT_EQ("/appdata/Tremory/", ctx->FullPath(".."));
    EXPECT_EQ("/appdata/Tremory/x/", ctx->FullPath("../x/"));
 
@@ -48,16 +52,17 @@ TEST(VmdbStore, PathsAreRelativeToTheCurrentPathAndFollowLinks)
    EXPECT_EQ("remote", ctx->Read("currentHost/name"));
    ctx->Write("currentHost/util/vm/cmd/#0001/op", "deleteVM");
    EXPECT_EQ("deleteVM", ctx->Read("/host2/#0002/util/vm/cmd/#0001/op"));
-   ctx->ChangePath("/appdata/Tremory/zolt/currentHost");
+   ctx->ChangePath(appdata::kCurrentHost);
    EXPECT_EQ("/host2/#0002/", ctx->CurrentPath());
    ctx->ChangePath("util/vm/cmd/#0001/");
    EXPECT_EQ("deleteVM", ctx->Read("../#0001/op"));
 
    // Removing the link node clears it: paths through it no longer lead anywhere.
-   ctx->Remove("/appdata/Tremory/zolt/currentHost", true);
-   EXPECT_EQ("", ctx->Read("/appdata/Tremory/zolt/currentHost/name"));
-   EXPECT_THROW(ctx->ChangePath("/appdata/Tremory/zolt/currentHost"), Error);
-   EXPECT_THROW(ctx->Write("/appdata/Tremory/zolt/currentHost/x", "1"), Error);
+   const std::string currentHost = appdata::kCurrentHost;
+   ctx->Remove(currentHost, true);
+   EXPECT_EQ("", ctx->Read(currentHost + "/name"));
+   EXPECT_THROW(ctx->ChangePath(currentHost), Error);
+   EXPECT_THROW(ctx->Write(currentHost + "/x", "1"), Error);
 
    // Bad input is refused with an error and leaves the tree alone.
    size_t nodes = store->NodeCount();

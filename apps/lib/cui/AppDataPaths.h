@@ -19,6 +19,8 @@ constexpr char kTransientObj[] = "/appdata/Tremory/zolt/transientObj";
 // One record per opened object (tab), "openedObj/#xxxx/".
 constexpr char kOpenedObj[] = "/appdata/Tremory/zolt/openedObj";
 constexpr char kOpenedObjElements[] = "/appdata/Tremory/zolt/openedObj/#";
+// The home tab's record, always the first.
+constexpr char kHomeObj[] = "/appdata/Tremory/zolt/openedObj/#0000/";
 
 // The session: `active`, `remote`, `user`, `dest` and the connection link `cnxPath`.
 constexpr char kSession[] = "/appdata/Tremory/zolt/session";
@@ -26,6 +28,7 @@ constexpr char kSessionActive[] = "/appdata/Tremory/zolt/session/active";
 constexpr char kSessionUser[] = "/appdata/Tremory/zolt/session/user";
 constexpr char kSessionDest[] = "/appdata/Tremory/zolt/session/dest";
 constexpr char kSessionCnxPath[] = "/appdata/Tremory/zolt/session/cnxPath";
+constexpr char kSessionLastError[] = "/appdata/Tremory/zolt/session/cnxPath/lastError";
 
 constexpr char kDeskmoorMode[] = "/appdata/Tremory/zolt/deskmoorMode";
 constexpr char kWebUpdate[] = "/appdata/Tremory/zolt/webUpdate";

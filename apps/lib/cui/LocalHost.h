@@ -9,8 +9,9 @@ namespace cui {
 
 class LocalHost : public Host {
 public:
-   // `linkPath` is a link to the host's node ("/appdata/Tremory/zolt/localHost/"); the host's
-   // path is the link's value at construction (empty, with a warning, when it is unset).
+   // `linkPath` is a link to the host's node (cui::appdata::kLocalHost, with or without its
+   // trailing "/"); the host's path is the link's value at construction (empty, with a warning,
+   // when it is unset).
    LocalHost(const vmdb::Ctx &ctx, const std::string &linkPath);
 
    const std::string &GetLinkPath() const { return link_; }

@@ -16,7 +16,6 @@
 namespace cui {
 
 extern const char kPrefsRequestPath[];   // "/user/prefState/req/#ZOLT/"
-extern const char kAppDataPath[];        // "/appdata/Tremory/zolt/"
 
 class Prefs : public sigc::trackable {
 public:

@@ -23,7 +23,7 @@ std::string GetTempDirectory();
 
 // The long form of a file path (8.3 names expanded). A path the system cannot resolve (a file
 // that does not exist, a path on another host) comes back as given when `keepOnFailure` is
-// true, else empty.
+// true, else empty. Paths in and out are UTF-8, as every text of the library.
 std::string GetLongPathNameA(const std::string &path, bool keepOnFailure);
 
 // A power item of a menu or toolbar: `op` 0 power on, 1 power off, 2 suspend, 4 reset; `hard`

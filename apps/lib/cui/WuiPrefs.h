@@ -1,9 +1,9 @@
 // The Windows side of the preferences: window chrome and full screen, the application's current
 // and transient object, and the session.
 //
-// The current and transient objects are the links "/appdata/Tremory/zolt/currentObj" and
-// ".../transientObj", whose value is a record path ("/appdata/Tremory/zolt/openedObj/#0001/");
-// the record's `type` and `path` nodes describe the object.
+// The current and transient objects are the links cui::appdata::kCurrentObj and kTransientObj,
+// whose value is a record of cui::appdata::kOpenedObj ("openedObj/#0001/"); the record's `type`
+// and `path` nodes describe the object.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@
 
 #include <sigc++/sigc++.h>
 
+#include "cui/AppDataPaths.h"
 #include "cui/Prefs.h"
 
 namespace wui {
@@ -69,7 +70,7 @@ public:
    // In memory, false until set.
    bool GetRemoteSession() const { return remoteSession_; }
    void SetRemoteSession(bool remote) { remoteSession_ = remote; }
-   // The link "/appdata/Tremory/zolt/session/cnxPath"; empty when unset.
+   // The link cui::appdata::kSessionCnxPath; empty when unset.
    std::string GetSessionPath() const;
    void SetSessionPath(const std::string &cnxPath);
 

@@ -3,25 +3,16 @@
 #include <cwchar>
 
 #include "atl/Module.h"
+#include "tremorybase/Text.h"
 
 namespace atl {
 
 namespace {
 
+// Narrow text is UTF-8, as everywhere else (tremorybase/Text.h).
 BSTR FromNarrow(LPCSTR text)
 {
-   if (!text) {
-      return nullptr;
-   }
-   int len = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-   if (len <= 0) {
-      return ::SysAllocString(L"");
-   }
-   BSTR out = ::SysAllocStringLen(nullptr, static_cast<UINT>(len - 1));
-   if (out) {
-      ::MultiByteToWideChar(CP_ACP, 0, text, -1, out, len);
-   }
-   return out;
+   return text ? BstrFromUtf8(text) : nullptr;
 }
 
 } // namespace

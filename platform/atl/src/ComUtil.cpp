@@ -2,6 +2,11 @@
 // _bstr_t converts through them: 8-bit text is UTF-8 throughout (tremorybase/Text.h).
 #include <comdef.h>
 
+#include <cstring>
+#include <string>
+
+#include "tremorybase/Text.h"
+
 namespace _com_util {
 
 BSTR WINAPI ConvertStringToBSTR(const char *src)
@@ -9,28 +14,22 @@ BSTR WINAPI ConvertStringToBSTR(const char *src)
    if (!src) {
       return nullptr;
    }
-   int len = MultiByteToWideChar(CP_UTF8, 0, src, -1, nullptr, 0);
-   if (len <= 0) {
-      return SysAllocString(L"");
-   }
-   BSTR out = SysAllocStringLen(nullptr, len - 1);
+   BSTR out = BstrFromUtf8(src);
    if (!out) {
       _com_issue_error(E_OUTOFMEMORY);
    }
-   MultiByteToWideChar(CP_UTF8, 0, src, -1, out, len);
    return out;
 }
 
+// The whole BSTR, embedded zeros included; the caller deletes the array.
 char *WINAPI ConvertBSTRToString(BSTR src)
 {
    if (!src) {
       return nullptr;
    }
-   int wlen = static_cast<int>(SysStringLen(src));
-   int len = WideCharToMultiByte(CP_UTF8, 0, src, wlen, nullptr, 0, nullptr, nullptr);
-   char *out = new char[len + 1];
-   WideCharToMultiByte(CP_UTF8, 0, src, wlen, out, len, nullptr, nullptr);
-   out[len] = '\0';
+   std::string text = Utf8FromBstr(src);
+   char *out = new char[text.size() + 1];
+   memcpy(out, text.c_str(), text.size() + 1);
    return out;
 }
 

@@ -6,29 +6,22 @@
 #include <string>
 
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 namespace atl {
 
 namespace {
 
-// ErrorMessage() follows the build's character set.
-[[maybe_unused]] std::string Narrow(const wchar_t *text)
+// What the system says about `hr`, as UTF-8; _com_error::ErrorMessage() would give it in the
+// system's code page.
+std::string SystemMessage(HRESULT hr)
 {
-   if (!text) {
-      return std::string();
-   }
-   int len = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-   if (len <= 1) {
-      return std::string();
-   }
-   std::string out(static_cast<size_t>(len - 1), '\0');
-   WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], len, nullptr, nullptr);
-   return out;
-}
-
-[[maybe_unused]] std::string Narrow(const char *text)
-{
-   return text ? std::string(text) : std::string();
+   wchar_t *text = nullptr;
+   DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+   std::string message = length && text ? Utf8FromWide(std::wstring_view(text, length)) : std::string();
+   LocalFree(text);
+   return message;
 }
 
 void LogCurrent()
@@ -41,7 +34,7 @@ void LogCurrent()
       char hr[16];
       wsprintfA(hr, "0x%08lX", static_cast<unsigned long>(e.Error()));
       std::string text = std::string("COM error ") + hr;
-      std::string message = Narrow(e.ErrorMessage());
+      std::string message = SystemMessage(e.Error());
       // FormatMessage texts end in a line break; the log line supplies its own.
       while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
          message.pop_back();

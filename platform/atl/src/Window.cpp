@@ -2,6 +2,37 @@
 
 namespace atl {
 
+namespace detail {
+
+std::string WindowTextUtf8(HWND wnd)
+{
+   int length = ::GetWindowTextLengthW(wnd);
+   if (length <= 0) {
+      return std::string();
+   }
+   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+   int got = ::GetWindowTextW(wnd, &text[0], length + 1);
+   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+   return Utf8FromWide(text);
+}
+
+int CopyUtf8(const std::string &text, LPSTR buffer, int size)
+{
+   if (!buffer || size <= 0) {
+      return 0;
+   }
+   size_t count = text.size() < static_cast<size_t>(size) ? text.size() : static_cast<size_t>(size) - 1;
+   // A continuation byte (10xxxxxx) at the cut means a character would be split: drop all of it.
+   while (count > 0 && count < text.size() && (static_cast<unsigned char>(text[count]) & 0xC0) == 0x80) {
+      --count;
+   }
+   text.copy(buffer, count);
+   buffer[count] = '\0';
+   return static_cast<int>(count);
+}
+
+} // namespace detail
+
 RECT CWindow::rcDefault = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
 
 BOOL CWindow::TextToBSTR(HWND wnd, BSTR &text)
@@ -49,7 +80,7 @@ BOOL CWindow::CenterWindow(HWND center)
       HMONITOR monitor = ::MonitorFromWindow(center ? center : m_hWnd, MONITOR_DEFAULTTONEAREST);
       MONITORINFO info;
       info.cbSize = sizeof(info);
-      if (!::GetMonitorInfo(monitor, &info)) {
+      if (!::GetMonitorInfoW(monitor, &info)) {
          return FALSE;
       }
       area = info.rcWork;

@@ -1,6 +1,7 @@
 #include "tremapputil/ResString.h"
 
 #include "tremapputil/TremAppUtil.h"
+#include "tremorybase/Text.h"
 
 #include <vector>
 
@@ -14,28 +15,6 @@ const size_t kMaxInserts = 99;
 const wchar_t kEmpty[] = L"";
 
 }  // namespace
-
-std::string Utf8FromWide(const std::wstring &text)
-{
-   if (text.empty()) {
-      return std::string();
-   }
-   int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-   std::string out(static_cast<size_t>(size), '\0');
-   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-   return out;
-}
-
-std::wstring WideFromUtf8(const std::string &text)
-{
-   if (text.empty()) {
-      return std::wstring();
-   }
-   int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-   std::wstring out(static_cast<size_t>(size), L'\0');
-   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
-   return out;
-}
 
 ResString::Insert::Insert(const char *text) : isText_(true), text_(WideFromUtf8(text ? text : "")) {}
 ResString::Insert::Insert(const std::string &text) : isText_(true), text_(WideFromUtf8(text)) {}
@@ -96,7 +75,7 @@ std::string ResString::Format(std::initializer_list<Insert> inserts) const
       // A template FormatMessage rejects is shown as written rather than not at all.
       return Text();
    }
-   std::string out = Utf8FromWide(std::wstring(formatted, length));
+   std::string out = Utf8FromWide(std::wstring_view(formatted, length));
    LocalFree(formatted);
    return out;
 }

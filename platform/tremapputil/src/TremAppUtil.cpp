@@ -5,6 +5,7 @@
 
 #include "tremorybase/Config.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <shellapi.h>
 
@@ -32,8 +33,8 @@ void ReportComCreateFailure(const char *objectName, HRESULT hr)
       Warning("ReportComCreateFailure: the program has no string %d\n", TREMAPPUTIL_IDS_COM_CREATE_FAILED);
       return;
    }
-   std::wstring body = tremapputil::WideFromUtf8(text.Format({name, static_cast<unsigned long>(hr)}));
-   std::wstring title = tremapputil::WideFromUtf8(caption.Text());
+   std::wstring body = WideFromUtf8(text.Format({name, static_cast<unsigned long>(hr)}));
+   std::wstring title = WideFromUtf8(caption.Text());
    MessageBoxW(nullptr, body.c_str(), title.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
@@ -62,7 +63,7 @@ bool TremAppUtil_OpenURL(const char *url)
       Log("Browser: %s\n", url);
       return true;
    }
-   std::wstring wide = tremapputil::WideFromUtf8(url);
+   std::wstring wide = WideFromUtf8(url);
    HINSTANCE result = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
    if (reinterpret_cast<INT_PTR>(result) <= 32) {
       Warning("TremAppUtil_OpenURL: cannot open %s (%d)\n", url, static_cast<int>(reinterpret_cast<INT_PTR>(result)));

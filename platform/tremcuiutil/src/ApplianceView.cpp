@@ -1,9 +1,9 @@
 #include "cui/ApplianceView.h"
 
-#include "DlgTemplate.h"
 #include "cui/LocalizedString.h"
 #include "cui/VM.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <string>
 
@@ -12,7 +12,7 @@ namespace view {
 
 namespace {
 
-const char kClassName[] = "TremApplianceView";
+const wchar_t kClassName[] = L"TremApplianceView";
 const char kNoAppliance[] = "@&!*@*@(msg.applianceView.none)This virtual machine offers no appliance page.";
 
 class ApplianceViewWnd : public ApplianceView, public sigc::trackable {
@@ -21,7 +21,7 @@ public:
    {
       removed_.disconnect();
       if (hwnd_ && ::IsWindow(hwnd_)) {
-         ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
          ::DestroyWindow(hwnd_);
       }
    }
@@ -32,9 +32,10 @@ public:
          return false;
       }
       param_ = param;
-      hwnd_ = ::CreateWindowExA(exStyle, kClassName, name, style, rect.left, rect.top, rect.right - rect.left,
+      std::wstring text = WideFromUtf8(name ? name : "");
+      hwnd_ = ::CreateWindowExW(exStyle, kClassName, text.c_str(), style, rect.left, rect.top, rect.right - rect.left,
                                 rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                ::GetModuleHandleA(nullptr), this);
+                                ::GetModuleHandleW(nullptr), this);
       return hwnd_ != nullptr;
    }
 
@@ -59,27 +60,27 @@ public:
 private:
    static bool Register()
    {
-      WNDCLASSEXA wc = {};
+      WNDCLASSEXW wc = {};
       wc.cbSize = sizeof wc;
-      if (::GetClassInfoExA(::GetModuleHandleA(nullptr), kClassName, &wc)) {
+      if (::GetClassInfoExW(::GetModuleHandleW(nullptr), kClassName, &wc)) {
          return true;
       }
       wc.cbSize = sizeof wc;
       wc.lpfnWndProc = WndProc;
-      wc.hInstance = ::GetModuleHandleA(nullptr);
-      wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+      wc.hInstance = ::GetModuleHandleW(nullptr);
+      wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));   // IDC_ARROW
       wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
       wc.lpszClassName = kClassName;
-      return ::RegisterClassExA(&wc) != 0;
+      return ::RegisterClassExW(&wc) != 0;
    }
 
    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
    {
       if (msg == WM_NCCREATE) {
-         auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
-         ::SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+         auto *create = reinterpret_cast<CREATESTRUCTW *>(lParam);
+         ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
       }
-      auto *self = reinterpret_cast<ApplianceViewWnd *>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
+      auto *self = reinterpret_cast<ApplianceViewWnd *>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
       if (self && msg == WM_PAINT) {
          self->Paint(wnd);
          return 0;
@@ -87,7 +88,7 @@ private:
       if (self && msg == WM_NCDESTROY) {
          self->hwnd_ = nullptr;
       }
-      return ::DefWindowProcA(wnd, msg, wParam, lParam);
+      return ::DefWindowProcW(wnd, msg, wParam, lParam);
    }
 
    void Paint(HWND wnd)
@@ -101,7 +102,7 @@ private:
          HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
          ::SetBkMode(dc, TRANSPARENT);
          ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-         std::wstring text = cuiutil::Wide(vm_->GetName() + "\n\n" + cui::GetLocalString(kNoAppliance));
+         std::wstring text = WideFromUtf8(vm_->GetName() + "\n\n" + cui::GetLocalString(kNoAppliance));
          ::DrawTextW(dc, text.c_str(), -1, &rc, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
          ::SelectObject(dc, old);
       }

@@ -165,7 +165,7 @@ bool DlgMgr::PreTranslateMessage(MSG *msg, bool keyboardOnly)
       if (!entry.slot.empty() && !entry.slot.blocked()) {
          return entry.slot(msg);
       }
-      return IsDialogMessageA(entry.window, msg) != FALSE;
+      return IsDialogMessageW(entry.window, msg) != FALSE;
    }
    return PreTranslateOwn(msg);
 }

@@ -4,6 +4,7 @@
 
 #include "DlgScriptStart.h"
 #include "LibDlgs.h"
+#include "WindowText.h"
 #include "cui/Registry.h"
 #include "tremorybase/Log.h"
 
@@ -63,9 +64,7 @@ std::string DlgMgrImpl::TitleOr(const std::string &title) const
    if (!title_.empty() || !owner_ || !IsWindow(owner_)) {
       return title_;
    }
-   char caption[256] = "";
-   GetWindowTextA(owner_, caption, sizeof(caption));
-   return caption;
+   return WindowText(owner_);
 }
 
 template <class T>

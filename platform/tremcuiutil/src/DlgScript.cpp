@@ -1,8 +1,9 @@
 #include "cui/DlgScript.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+
+#include "tremorybase/File.h"
 
 namespace cui {
 
@@ -289,14 +290,13 @@ std::vector<DlgScriptCall> DlgScript::Parse(const std::string &text, std::vector
 
 bool DlgScript::Read(const std::string &path, std::vector<DlgScriptCall> &calls, std::vector<std::string> &errors)
 {
-   std::ifstream file(path, std::ios::binary);
-   if (!file) {
+   std::string text;
+   std::string error;
+   if (!File_Read(path, text, error)) {
       errors.push_back("cannot read " + Quote(path));
       return false;
    }
-   std::ostringstream text;
-   text << file.rdbuf();
-   calls = Parse(text.str(), errors);
+   calls = Parse(text, errors);
    return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "tremorybase/Text.h"
+
 #include <string>
 #include <vector>
 
@@ -35,8 +37,5 @@ private:
 
    std::vector<WORD> words_;
 };
-
-std::wstring Wide(const std::string &utf8);
-std::string Utf8(const std::wstring &wide);
 
 }  // namespace cuiutil

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "DlgTemplate.h"
+#include "WindowText.h"
 #include "tremorybase/Log.h"
 #include "atl/UncaughtException.h"
 
@@ -45,7 +46,7 @@ std::wstring WithCrLf(const std::string &text)
       }
       out += text[i];
    }
-   return Wide(out);
+   return WideFromUtf8(out);
 }
 
 // Is there, besides `self`, a visible dialog owned by `owner`?
@@ -91,7 +92,7 @@ bool LibDlgWindow::Create(const LibDlgLayout &layout, HWND owner)
       INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
       InitCommonControlsEx(&controls);
    }
-   DlgTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK, kWidth, 0, Wide(layout.title));
+   DlgTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK, kWidth, 0, WideFromUtf8(layout.title));
    if (layout.icon) {
       t.AddItem(DlgTemplate::kStatic, kIcon, L"", SS_ICON | WS_VISIBLE, kMargin, kMargin, 20, 20);
    }
@@ -101,7 +102,8 @@ bool LibDlgWindow::Create(const LibDlgLayout &layout, HWND owner)
 
    for (size_t i = 0; i < layout.radios.size(); ++i) {
       DWORD style = BS_AUTORADIOBUTTON | WS_VISIBLE | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-      t.AddItem(DlgTemplate::kButton, static_cast<WORD>(kRadioBase + i), Wide(layout.radios[i]), style, left, y, width, 10);
+      t.AddItem(DlgTemplate::kButton, static_cast<WORD>(kRadioBase + i), WideFromUtf8(layout.radios[i]), style, left, y,
+                width, 10);
       y += 12;
    }
    if (!layout.radios.empty()) {
@@ -110,7 +112,8 @@ bool LibDlgWindow::Create(const LibDlgLayout &layout, HWND owner)
    for (size_t i = 0; i < layout.fields.size(); ++i) {
       const LibDlgLayout::Field &f = layout.fields[i];
       WORD labelId = static_cast<WORD>(kFieldBase + 2 * i);
-      t.AddItem(DlgTemplate::kStatic, labelId, Wide(f.label), SS_LEFT | WS_VISIBLE, left, static_cast<short>(y + 2), 60, 10);
+      t.AddItem(DlgTemplate::kStatic, labelId, WideFromUtf8(f.label), SS_LEFT | WS_VISIBLE, left,
+                static_cast<short>(y + 2), 60, 10);
       DWORD style = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE | (f.password ? ES_PASSWORD : 0) |
                     (i == 0 ? WS_GROUP : 0);
       t.AddItem(DlgTemplate::kEdit, static_cast<WORD>(labelId + 1), L"", style, static_cast<short>(left + 64), y,
@@ -118,8 +121,8 @@ bool LibDlgWindow::Create(const LibDlgLayout &layout, HWND owner)
       y += 16;
    }
    if (!layout.checkBox.empty()) {
-      t.AddItem(DlgTemplate::kButton, kCheckBox, Wide(layout.checkBox), BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE | WS_GROUP,
-                left, static_cast<short>(y + 2), width, 10);
+      t.AddItem(DlgTemplate::kButton, kCheckBox, WideFromUtf8(layout.checkBox),
+                BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE | WS_GROUP, left, static_cast<short>(y + 2), width, 10);
       y += 16;
    }
    if (layout.progress) {
@@ -133,7 +136,7 @@ bool LibDlgWindow::Create(const LibDlgLayout &layout, HWND owner)
       right = static_cast<short>(right - w);
       DWORD style = (i == layout.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP | WS_VISIBLE |
                     (i == 0 ? WS_GROUP : 0);
-      t.AddItem(DlgTemplate::kButton, static_cast<WORD>(kButtonBase + i), Wide(b.label), style, right, y, w,
+      t.AddItem(DlgTemplate::kButton, static_cast<WORD>(kButtonBase + i), WideFromUtf8(b.label), style, right, y, w,
                 kButtonHeight);
       right = static_cast<short>(right - 4);
    }
@@ -240,7 +243,7 @@ void LibDlgWindow::OnInitDialog()
    }
    SetDlgItemTextW(hwnd_, kText, WithCrLf(layout_.text).c_str());
    for (size_t i = 0; i < layout_.fields.size(); ++i) {
-      SetDlgItemTextW(hwnd_, static_cast<int>(kFieldBase + 2 * i + 1), Wide(layout_.fields[i].value).c_str());
+      SetDlgItemTextW(hwnd_, static_cast<int>(kFieldBase + 2 * i + 1), WideFromUtf8(layout_.fields[i].value).c_str());
    }
    if (!layout_.radios.empty()) {
       size_t checked = layout_.checkedRadio >= 0 && static_cast<size_t>(layout_.checkedRadio) < layout_.radios.size()
@@ -293,18 +296,13 @@ std::string LibDlgWindow::GetFieldText(size_t field) const
    if (!hwnd_) {
       return std::string();
    }
-   HWND edit = GetDlgItem(hwnd_, static_cast<int>(kFieldBase + 2 * field + 1));
-   int length = GetWindowTextLengthW(edit);
-   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-   GetWindowTextW(edit, &text[0], length + 1);
-   text.resize(static_cast<size_t>(length));
-   return Utf8(text);
+   return WindowText(GetDlgItem(hwnd_, static_cast<int>(kFieldBase + 2 * field + 1)));
 }
 
 void LibDlgWindow::SetFieldText(size_t field, const std::string &text)
 {
    if (hwnd_) {
-      SetDlgItemTextW(hwnd_, static_cast<int>(kFieldBase + 2 * field + 1), Wide(text).c_str());
+      SetDlgItemTextW(hwnd_, static_cast<int>(kFieldBase + 2 * field + 1), WideFromUtf8(text).c_str());
    }
 }
 

@@ -350,9 +350,9 @@ void BuildFileFilter(const cui::DlgFileBrowser::FilterList &filters, int index, 
       for (const std::string &p : filter.second) {
          patterns += (patterns.empty() ? "" : ";") + p;
       }
-      filterText += Wide(cui::GetLocalString(filter.first));
+      filterText += WideFromUtf8(cui::GetLocalString(filter.first));
       filterText += L'\0';
-      filterText += Wide(patterns);
+      filterText += WideFromUtf8(patterns);
       filterText += L'\0';
    }
    filterText += L'\0';
@@ -376,10 +376,10 @@ void LibFileBrowserDlg::Run()
    std::wstring filter;
    DWORD index = 1;
    BuildFileFilter(filters_, filterIndex_, filter, index);
-   std::wstring file = Wide(initialFile_);
+   std::wstring file = WideFromUtf8(initialFile_);
    file.resize(MAX_PATH, L'\0');
-   std::wstring title = Wide(title_);
-   std::wstring dir = Wide(initialDir_);
+   std::wstring title = WideFromUtf8(title_);
+   std::wstring dir = WideFromUtf8(initialDir_);
 
    OPENFILENAMEW ofn = {};
    ofn.lStructSize = sizeof(ofn);
@@ -392,7 +392,7 @@ void LibFileBrowserDlg::Run()
    ofn.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST;
    if (GetOpenFileNameW(&ofn)) {
-      path_ = Utf8(std::wstring(file.c_str()));
+      path_ = Utf8FromWide(file.c_str());
       cancelled_ = false;
    } else {
       path_.clear();

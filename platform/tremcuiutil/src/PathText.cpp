@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
-#include <vector>
+
+#include "tremorybase/Text.h"
 
 namespace cuiutil {
 
@@ -25,21 +25,51 @@ std::string WithoutSlash(const std::string &path)
    return out;
 }
 
-static char FoldFileChar(char c)
+namespace {
+
+std::wstring WithBackslashes(const std::string &path)
 {
-   return c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+   std::wstring wide = WideFromUtf8(path);
+   std::replace(wide.begin(), wide.end(), L'/', L'\\');
+   return wide;
 }
+
+}  // namespace
 
 bool SameFilePath(const std::string &a, const std::string &b)
 {
-   if (a.size() != b.size()) {
+   // Case is folded as the file system folds it, for every script, not only ASCII.
+   std::wstring wideA = WithBackslashes(a);
+   std::wstring wideB = WithBackslashes(b);
+   return CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
+                               static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool LongPathName(const std::string &path, std::string &longName)
+{
+   if (path.empty()) {
       return false;
    }
-   for (size_t i = 0; i < a.size(); ++i) {
-      if (FoldFileChar(a[i]) != FoldFileChar(b[i])) {
-         return false;
+   std::wstring wide = WidePathFromUtf8(path);
+   DWORD size = GetLongPathNameW(wide.c_str(), nullptr, 0);
+   if (size == 0) {
+      return false;
+   }
+   std::wstring buffer(size, L'\0');
+   DWORD length = GetLongPathNameW(wide.c_str(), &buffer[0], size);
+   if (length == 0 || length >= size) {
+      return false;
+   }
+   buffer.resize(length);
+   // The "\\?\" prefix that WidePathFromUtf8 put on a long path is not part of the answer.
+   if (path.compare(0, 4, "\\\\?\\") != 0) {
+      if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+         buffer.replace(0, 8, L"\\\\");
+      } else if (buffer.compare(0, 4, L"\\\\?\\") == 0) {
+         buffer.erase(0, 4);
       }
    }
+   longName = Utf8FromWide(buffer);
    return true;
 }
 
@@ -48,27 +78,22 @@ std::string FullFilePath(const std::string &path)
    if (path.empty()) {
       return path;
    }
-   std::string full = path;
-   std::vector<char> buffer(MAX_PATH);
-   DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-   if (length >= buffer.size()) {
-      buffer.resize(length + 1);
-      length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
-   }
-   if (length > 0 && length < buffer.size()) {
-      full.assign(buffer.data(), length);
-   }
-   std::replace(full.begin(), full.end(), '/', '\\');
-   // Only a file that exists has a long form; a missing one keeps the full form.
-   DWORD size = GetLongPathNameA(full.c_str(), nullptr, 0);
+   std::wstring wide = WideFromUtf8(path);
+   std::wstring full = wide;
+   DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
    if (size > 0) {
-      std::vector<char> longName(size + 1, '\0');
-      length = GetLongPathNameA(full.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
-      if (length > 0 && length < longName.size()) {
-         full.assign(longName.data(), length);
+      std::wstring buffer(size, L'\0');
+      DWORD length = GetFullPathNameW(wide.c_str(), size, &buffer[0], nullptr);
+      if (length > 0 && length < size) {
+         buffer.resize(length);
+         full = buffer;
       }
    }
-   return full;
+   std::replace(full.begin(), full.end(), L'/', L'\\');
+   std::string out = Utf8FromWide(full);
+   // Only a file that exists has a long form; a missing one keeps the full form.
+   std::string longName;
+   return LongPathName(out, longName) ? longName : out;
 }
 
 }  // namespace cuiutil

@@ -5,7 +5,6 @@
 namespace cui {
 
 const char kPrefsRequestPath[] = "/user/prefState/req/#ZOLT/";
-const char kAppDataPath[] = "/appdata/Tremory/zolt/";
 
 Prefs::Prefs() : Prefs(GetNewVmdbCtx()) {}
 

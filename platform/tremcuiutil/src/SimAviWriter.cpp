@@ -1,5 +1,8 @@
 #include "SimAviWriter.h"
 
+#include "tremorybase/File.h"
+#include "tremorybase/Text.h"
+
 namespace cuisim {
 
 namespace {
@@ -54,7 +57,8 @@ bool SimAviWriter::Open(const std::string &path, int width, int height, int fram
       error = "the movie's frame size is not valid";
       return false;
    }
-   file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+   file_ = CreateFileW(WidePathFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
    if (file_ == INVALID_HANDLE_VALUE) {
       error = "cannot create " + path;
       return false;
@@ -127,7 +131,7 @@ bool SimAviWriter::Open(const std::string &path, int width, int height, int fram
       error = "cannot write " + path;
       CloseHandle(file_);
       file_ = INVALID_HANDLE_VALUE;
-      DeleteFileA(path.c_str());
+      File_Delete(path);
       return false;
    }
    return true;

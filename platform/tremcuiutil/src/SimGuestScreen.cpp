@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 namespace cuisim {
 
@@ -16,7 +18,9 @@ const COLORREF kText = RGB(255, 255, 255);
 void DrawLine(HDC dc, const std::string &text, RECT rect, int height, UINT format)
 {
    rect.bottom = rect.top + height;
-   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, format | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+   std::wstring wide = WideFromUtf8(text);
+   DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect,
+             format | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 }  // namespace
@@ -37,8 +41,8 @@ void SimGuestScreen::Draw(HDC dc, const RECT &rect) const
    int oldMode = SetBkMode(dc, TRANSPARENT);
    COLORREF oldColour = SetTextColor(dc, kText);
    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-   TEXTMETRICA metrics = {};
-   GetTextMetricsA(dc, &metrics);
+   TEXTMETRICW metrics = {};
+   GetTextMetricsW(dc, &metrics);
    int line = metrics.tmHeight + 2;
 
    RECT text = {rect.left + 8, rect.top + (height - bar) / 2 - line, rect.right - 8, rect.bottom};
@@ -122,25 +126,10 @@ bool SimGuestScreen::SaveBitmap(const std::string &path, int width, int height, 
    header.bfOffBits = sizeof(header) + sizeof(info);
    header.bfSize = header.bfOffBits + info.biSizeImage;
 
-   std::string tmp = path + ".tmp";
-   HANDLE file = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-   if (file == INVALID_HANDLE_VALUE) {
-      error = "cannot create " + tmp;
-      return false;
-   }
-   DWORD written = 0;
-   bool ok = WriteFile(file, &header, sizeof(header), &written, nullptr) && written == sizeof(header) &&
-             WriteFile(file, &info, sizeof(info), &written, nullptr) &&
-             written == sizeof(info) &&
-             WriteFile(file, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr) &&
-             written == pixels.size();
-   CloseHandle(file);
-   if (!ok || !MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      DeleteFileA(tmp.c_str());
-      error = "cannot write " + path;
-      return false;
-   }
-   return true;
+   std::string bytes(reinterpret_cast<const char *>(&header), sizeof(header));
+   bytes.append(reinterpret_cast<const char *>(&info), sizeof(info));
+   bytes.append(pixels.data(), pixels.size());
+   return File_Replace(path, bytes, error);
 }
 
 }  // namespace cuisim

@@ -7,6 +7,7 @@
 #include "SimHostConfig.h"
 #include "cui/GuestOS.h"
 #include "cui/LocalizedString.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
 
 namespace cuisim {
@@ -80,7 +81,7 @@ void SimMachine::ReadStateFile()
    std::vector<KeyValueEntry> entries;
    std::string error;
    std::string path = StateFilePath(GetCfgPath());
-   if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+   if (!File_Exists(path)) {
       return;
    }
    if (!KeyValueFile::Read(path, entries, error)) {
@@ -97,7 +98,7 @@ void SimMachine::ReadStateFile()
       sharedFoldersDisabled_ = foldersOff && *foldersOff == "1";
       if (execState_ == kSuspended && shot && !shot->empty()) {
          std::string file = SimVmxConfig::Folder(GetCfgPath()) + *shot;
-         if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+         if (File_Exists(file)) {
             screenshot_ = file;
          }
       }
@@ -108,7 +109,7 @@ void SimMachine::WriteStateFile()
 {
    std::string path = StateFilePath(GetCfgPath());
    if (execState_ == kPoweredOff) {
-      DeleteFileA(path.c_str());
+      File_Delete(path);
       return;
    }
    std::vector<KeyValueEntry> entries = {
@@ -276,7 +277,7 @@ void SimMachine::Finish(bool writeDb)
    if (op == "powerOn") {
       if (execState_ == kSuspended) {
          if (!screenshot_.empty()) {
-            DeleteFileA(screenshot_.c_str());
+            File_Delete(screenshot_);
             screenshot_.clear();
          }
       } else {
@@ -290,7 +291,7 @@ void SimMachine::Finish(bool writeDb)
       execState_ = kPoweredOn;
    } else if (op == "powerOff") {
       if (!screenshot_.empty()) {
-         DeleteFileA(screenshot_.c_str());
+         File_Delete(screenshot_);
          screenshot_.clear();
       }
       execState_ = kPoweredOff;

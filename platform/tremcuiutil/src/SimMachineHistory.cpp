@@ -1,9 +1,8 @@
 #include "SimMachineHistory.h"
 
-#include <windows.h>
-
 #include "PathText.h"
 #include "SimVmxConfig.h"
+#include "tremorybase/File.h"
 #include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Log.h"
 
@@ -63,7 +62,7 @@ std::string SnapshotFilePath(const std::string &cfgPath)
 std::string ReadCurrentSnapshotName(const std::string &cfgPath)
 {
    std::string path = SnapshotFilePath(cfgPath);
-   if (cfgPath.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+   if (cfgPath.empty() || !File_Exists(path)) {
       return std::string();
    }
    std::vector<KeyValueEntry> entries;

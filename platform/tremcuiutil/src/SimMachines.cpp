@@ -6,7 +6,9 @@
 #include "SimHostConfig.h"
 #include "cui/Error.h"
 #include "cui/LocalizedString.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 namespace cuisim {
 
@@ -23,13 +25,13 @@ std::string InUseText(const std::string &cfgPath)
 HANDLE TakeLock(const std::string &cfgPath)
 {
    std::string lock = SimMachines::LockPath(cfgPath);
-   HANDLE handle = CreateFileA(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+   HANDLE handle = CreateFileW(WidePathFromUtf8(lock).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
    if (handle != INVALID_HANDLE_VALUE) {
       return handle;
    }
    DWORD error = GetLastError();
-   bool exists = GetFileAttributesA(lock.c_str()) != INVALID_FILE_ATTRIBUTES;
+   bool exists = File_Exists(lock);
    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || (error == ERROR_ACCESS_DENIED && exists)) {
       throw cui::Error(InUseText(cfgPath));
    }

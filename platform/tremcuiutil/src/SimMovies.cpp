@@ -5,6 +5,7 @@
 #include "PathText.h"
 #include "cui/Error.h"
 #include "cui/LocalizedString.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
 
 namespace cuisim {
@@ -83,7 +84,7 @@ void SimMovies::Start(const std::string &path, const std::string &file, int qual
        !WriteFrame(*machine, *capture, error)) {
       std::string ignored;
       capture->writer.Close(ignored);
-      DeleteFileA(file.c_str());
+      File_Delete(file);
       throw cui::Error(cui::Format("@&!*@*@(msg.host.movie.cannotWrite)The movie \"%s\" cannot be written: %s",
                                    file.c_str(), error.c_str()));
    }

@@ -10,7 +10,9 @@
 #include "cui/Error.h"
 #include "cui/LocalizedString.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 #include "vmdb/Store.h"
 
 namespace cuisim {
@@ -19,7 +21,7 @@ namespace {
 
 const char kRegistered[] = "vms/registeredvms/";
 // A list file larger than this is not a list this host wrote.
-const DWORD kMaxListBytes = 4 * 1024 * 1024;
+const size_t kMaxListBytes = 4 * 1024 * 1024;
 
 bool EndsWithVmx(const std::string &path)
 {
@@ -39,24 +41,15 @@ std::string HostOf(const std::string &changedPath)
 
 std::string SystemErrorText(DWORD code)
 {
-   char *text = nullptr;
-   DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-   std::string result = length && text ? std::string(text, length) : "error " + std::to_string(code);
+   wchar_t *text = nullptr;
+   DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+   DWORD length = FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+   std::string result = length && text ? Utf8FromWide(std::wstring_view(text, length)) : "error " + std::to_string(code);
    LocalFree(text);
    while (!result.empty() && std::isspace(static_cast<unsigned char>(result.back()))) {
       result.pop_back();
    }
    return result;
-}
-
-// Makes `folder` and the folders above it that are missing.
-bool MakeFolders(const std::string &folder)
-{
-   for (size_t at = folder.find_first_of("\\/", 3); at != std::string::npos; at = folder.find_first_of("\\/", at + 1)) {
-      CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
-   }
-   return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -75,9 +68,11 @@ std::string SimRegistry::HostName(const std::string &hostPath) const
    if (name.empty()) {
       name = hostPath == kLocalHost ? "localhost" : "host" + hostPath.substr(std::string("/host2/#").size());
    }
-   // The name becomes a file name: only letters, digits, '.', '-' and '_' stay.
+   // The name becomes a file name: letters, digits, '.', '-', '_' and the bytes of characters
+   // beyond ASCII (a name in any script) stay.
    for (char &c : name) {
-      if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_') {
+      unsigned char byte = static_cast<unsigned char>(c);
+      if (byte < 0x80 && !std::isalnum(byte) && c != '.' && c != '-' && c != '_') {
          c = '_';
       }
    }
@@ -107,29 +102,14 @@ std::string SimRegistry::ListFile(const std::string &hostPath) const
 bool SimRegistry::ReadList(const std::string &file, std::vector<std::string> &paths, std::string &error)
 {
    paths.clear();
-   HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                          nullptr);
-   if (h == INVALID_HANDLE_VALUE) {
+   std::string text;
+   std::string detail;
+   if (!File_Read(file, text, detail, kMaxListBytes)) {
       DWORD code = GetLastError();
       if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
          return true;
       }
       error = SystemErrorText(code);
-      return false;
-   }
-   DWORD size = GetFileSize(h, nullptr);
-   std::string text;
-   bool ok = size != INVALID_FILE_SIZE && size <= kMaxListBytes;
-   if (ok) {
-      text.resize(size);
-      DWORD read = 0;
-      ok = size == 0 || (ReadFile(h, &text[0], size, &read, nullptr) && read == size);
-      error = ok ? std::string() : SystemErrorText(GetLastError());
-   } else {
-      error = "the file is too large";
-   }
-   CloseHandle(h);
-   if (!ok) {
       return false;
    }
    for (size_t pos = 0; pos < text.size();) {
@@ -147,7 +127,7 @@ bool SimRegistry::ReadList(const std::string &file, std::vector<std::string> &pa
 bool SimRegistry::WriteList(const std::string &file, const std::vector<std::string> &paths, std::string &error)
 {
    size_t slash = file.find_last_of("\\/");
-   if (slash != std::string::npos && !MakeFolders(file.substr(0, slash))) {
+   if (slash != std::string::npos && !File_MakeFolders(file.substr(0, slash))) {
       error = SystemErrorText(GetLastError());
       return false;
    }
@@ -155,26 +135,12 @@ bool SimRegistry::WriteList(const std::string &file, const std::vector<std::stri
    for (const std::string &path : paths) {
       text += path + "\r\n";
    }
-   const std::string tmp = file + ".tmp";
-   HANDLE h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-   if (h == INVALID_HANDLE_VALUE) {
+   std::string detail;
+   if (!File_Replace(file, text, detail)) {
       error = SystemErrorText(GetLastError());
       return false;
    }
-   DWORD written = 0;
-   bool ok = (text.empty() || WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) &&
-             written == text.size() && FlushFileBuffers(h);
-   DWORD code = GetLastError();
-   CloseHandle(h);
-   if (ok && !MoveFileExA(tmp.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      code = GetLastError();
-      ok = false;
-   }
-   if (!ok) {
-      DeleteFileA(tmp.c_str());
-      error = SystemErrorText(code);
-   }
-   return ok;
+   return true;
 }
 
 std::vector<std::string> SimRegistry::Listed(const std::string &hostPath) const

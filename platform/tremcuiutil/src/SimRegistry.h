@@ -8,9 +8,10 @@
 // Entries whose file has gone stay listed, as a real host keeps them.
 //
 // The list file is "<folder>\<host name>.vms", the host name being the node's "name"
-// ("localhost" for the local host "/host2/#0000/"). The folder is "Hosts" beside the database's
-// user file (%APPDATA%\Tremory\Hosts by default), or what the configuration key
-// "test.host.vmListFolder" names; a database without a user file keeps its lists in memory only.
+// ("localhost" for the local host "/host2/#0000/"), in any script, with each ASCII character but
+// letters, digits, '.', '-' and '_' made "_". The folder is "Hosts" beside the database's user file
+// (%APPDATA%\Tremory\Hosts by default), or what the configuration key "test.host.vmListFolder"
+// names; a database without a user file keeps its lists in memory only.
 #pragma once
 
 #include <set>

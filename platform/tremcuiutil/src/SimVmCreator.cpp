@@ -11,7 +11,9 @@
 #include "cui/Error.h"
 #include "cui/GuestOS.h"
 #include "cui/LocalizedString.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 namespace cuisim {
 
@@ -37,11 +39,6 @@ void CheckRange(long value, long low, long high, const char *text)
    }
 }
 
-bool Exists(const std::string &path)
-{
-   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool EndsWithVmx(const std::string &path)
 {
    return path.size() > 4 && cuiutil::SameFilePath(path.substr(path.size() - 4), ".vmx");
@@ -54,24 +51,6 @@ std::string WithoutSeparator(const std::string &folder)
       path.pop_back();
    }
    return path;
-}
-
-// Makes `folder` and the folders above it that are missing; each one made goes into `made`.
-bool MakeFolders(const std::string &folder, std::vector<std::string> &made)
-{
-   std::string path = WithoutSeparator(folder);
-   if (path.empty() || path.back() == ':' || Exists(path)) {
-      return true;
-   }
-   size_t slash = path.find_last_of("\\/");
-   if (slash != std::string::npos && !MakeFolders(path.substr(0, slash + 1), made)) {
-      return false;
-   }
-   if (!CreateDirectoryA(path.c_str(), nullptr)) {
-      return false;
-   }
-   made.push_back(path);
-   return true;
 }
 
 }  // namespace
@@ -143,7 +122,7 @@ void SimVmCreator::Create(const Request &request)
       throw cui::Error(cui::Format("@&!*@*@(msg.host.newvm.badPath)\"%s\" is not a full path of a configuration "
                                    "file ending in \".vmx\".", file.c_str()));
    }
-   if (Exists(file)) {
+   if (File_Exists(file)) {
       throw cui::Error(cui::Format("@&!*@*@(msg.host.newvm.exists)The file \"%s\" already exists. Choose another "
                                    "name or location for the new virtual machine.", file.c_str()));
    }
@@ -172,10 +151,11 @@ void SimVmCreator::Create(const Request &request)
    std::vector<std::string> madeFolders;
    SimVmxConfig config = MakeConfig(request);
    std::string error;
-   bool ok = MakeFolders(folder, madeFolders);
+   bool ok = File_MakeFolders(folder, &madeFolders);
    HANDLE diskFile = INVALID_HANDLE_VALUE;
-   if (ok && !Exists(disk)) {
-      diskFile = CreateFileA(disk.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+   if (ok && !File_Exists(disk)) {
+      diskFile = CreateFileW(WidePathFromUtf8(disk).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
       ok = diskFile != INVALID_HANDLE_VALUE;
       if (ok) {
          CloseHandle(diskFile);
@@ -184,10 +164,10 @@ void SimVmCreator::Create(const Request &request)
    ok = ok && config.Save(error);
    if (!ok) {
       if (diskFile != INVALID_HANDLE_VALUE) {
-         DeleteFileA(disk.c_str());
+         File_Delete(disk);
       }
       for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it) {
-         RemoveDirectoryA(it->c_str());
+         File_RemoveFolder(*it);
       }
       throw cui::Error(cui::Format("@&!*@*@(msg.host.newvm.unwritable)The new virtual machine cannot be created in "
                                    "the folder \"%s\". Check that the folder can be written to, or choose another.",
@@ -216,7 +196,7 @@ void SimVmCreator::Delete(const std::string &cfgPath)
    }
    for (const std::string &file : {cfgPath, DiskPath(cfgPath), SimMachine::StateFilePath(cfgPath),
                                    SimMachine::ScreenshotPath(cfgPath)}) {
-      DeleteFileA(file.c_str());
+      File_Delete(file);
    }
    created_.erase(std::remove_if(created_.begin(), created_.end(),
                                  [&cfgPath](const std::string &made) { return cuiutil::SameFilePath(made, cfgPath); }),
@@ -227,7 +207,7 @@ void SimVmCreator::Delete(const std::string &cfgPath)
       return std::find_if(createdFolders_.begin(), createdFolders_.end(),
                           [&path](const std::string &f) { return cuiutil::SameFilePath(f, path); });
    };
-   for (auto it = made(folder); it != createdFolders_.end() && RemoveDirectoryA(it->c_str()); it = made(folder)) {
+   for (auto it = made(folder); it != createdFolders_.end() && File_RemoveFolder(*it); it = made(folder)) {
       createdFolders_.erase(it);
       size_t slash = folder.find_last_of("\\/");
       folder = slash == std::string::npos ? std::string() : folder.substr(0, slash);

@@ -1,12 +1,11 @@
 #include "SimVmxConfig.h"
 
-#include <windows.h>
-
 #include <cstdlib>
 
 #include "PathText.h"
 #include "SimMachineHistory.h"
 #include "cui/LocalizedString.h"
+#include "tremorybase/File.h"
 
 namespace cuisim {
 
@@ -80,14 +79,13 @@ bool SimVmxConfig::Load(const std::string &path, std::string &error)
 {
    path_ = path;
    entries_.clear();
-   DWORD attributes = GetFileAttributesA(path.c_str());
-   if (attributes == INVALID_FILE_ATTRIBUTES) {
+   if (!File_Exists(path)) {
       error = cui::Format("@&!*@*@(msg.host.vm.cfgMissing)The virtual machine configuration file \"%s\" was not "
                           "found. It may have been moved or deleted.", path.c_str());
       return false;
    }
    std::string detail;
-   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || !KeyValueFile::Read(path, entries_, detail)) {
+   if (File_IsFolder(path) || !KeyValueFile::Read(path, entries_, detail)) {
       entries_.clear();
       std::string prefix = path + ": ";
       if (detail.compare(0, prefix.size(), prefix) == 0) {

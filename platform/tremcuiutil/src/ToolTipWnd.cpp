@@ -1,6 +1,7 @@
 #include "cui/ToolTipWnd.h"
 
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <algorithm>
 #include <exception>
@@ -10,7 +11,7 @@ namespace control {
 
 namespace {
 
-const char kClassName[] = "TremNotificationTip";
+const wchar_t kClassName[] = L"TremNotificationTip";
 const int kMargin = 8;
 const int kIconSize = 32;
 const int kGap = 4;
@@ -21,24 +22,25 @@ bool RegisterTipClass(WNDPROC proc)
    if (registered) {
       return true;
    }
-   WNDCLASSEXA wc = {};
+   WNDCLASSEXW wc = {};
    wc.cbSize = sizeof wc;
    wc.style = CS_DROPSHADOW;
    wc.lpfnWndProc = proc;
-   wc.hInstance = GetModuleHandleA(nullptr);
-   wc.hCursor = LoadCursor(nullptr, IDC_HAND);
+   wc.hInstance = GetModuleHandleW(nullptr);
+   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));   // IDC_HAND
    wc.hbrBackground = GetSysColorBrush(COLOR_INFOBK);
    wc.lpszClassName = kClassName;
-   registered = RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+   registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
    return registered;
 }
 
-LPCSTR IconOf(int kind)
+// The system icons by id (the IDI_ names are narrow-string resources without UNICODE).
+LPCWSTR IconOf(int kind)
 {
    switch (kind) {
-   case ToolTipWnd::KIND_WARNING: return IDI_WARNING;
-   case ToolTipWnd::KIND_ERROR: return IDI_ERROR;
-   default: return IDI_INFORMATION;
+   case ToolTipWnd::KIND_WARNING: return MAKEINTRESOURCEW(32515);
+   case ToolTipWnd::KIND_ERROR: return MAKEINTRESOURCEW(32513);
+   default: return MAKEINTRESOURCEW(32516);
    }
 }
 
@@ -51,19 +53,19 @@ ToolTipWnd *ToolTipWnd::CreateInstance(HWND owner, const RECT *rect)
    }
    auto *tip = new ToolTipWnd;
    RECT place = rect ? *rect : RECT{0, 0, 0, 0};
-   tip->wnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, nullptr, WS_POPUP | WS_BORDER,
+   tip->wnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, nullptr, WS_POPUP | WS_BORDER,
                                place.left, place.top, place.right - place.left, place.bottom - place.top, owner,
-                               nullptr, GetModuleHandleA(nullptr), tip);
+                               nullptr, GetModuleHandleW(nullptr), tip);
    if (!tip->wnd_) {
       delete tip;
       return nullptr;
    }
-   NONCLIENTMETRICSA metrics = {};
+   NONCLIENTMETRICSW metrics = {};
    metrics.cbSize = sizeof metrics;
-   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-      LOGFONTA bold = metrics.lfStatusFont;
+   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+      LOGFONTW bold = metrics.lfStatusFont;
       bold.lfWeight = FW_BOLD;
-      tip->boldFont_ = CreateFontIndirectA(&bold);
+      tip->boldFont_ = CreateFontIndirectW(&bold);
    }
    return tip;
 }
@@ -78,7 +80,7 @@ ToolTipWnd::~ToolTipWnd()
 void ToolTipWnd::Destroy()
 {
    if (wnd_) {
-      SetWindowLongPtrA(wnd_, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
       DestroyWindow(wnd_);
       wnd_ = nullptr;
    }
@@ -91,11 +93,13 @@ SIZE ToolTipWnd::Measure()
    int textWidth = kMaxWidth - 2 * kMargin - kIconSize - kGap;
    HGDIOBJ old = SelectObject(dc, boldFont_ ? static_cast<HGDIOBJ>(boldFont_) : GetStockObject(DEFAULT_GUI_FONT));
    RECT line = {0, 0, textWidth, 0};
-   DrawTextA(dc, text_.c_str(), -1, &line, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+   std::wstring text = WideFromUtf8(text_);
+   std::wstring detail = WideFromUtf8(detail_);
+   DrawTextW(dc, text.c_str(), -1, &line, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
    RECT more = {0, 0, textWidth, 0};
    if (!detail_.empty()) {
-      DrawTextA(dc, detail_.c_str(), -1, &more, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      DrawTextW(dc, detail.c_str(), -1, &more, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
    }
    SelectObject(dc, old);
    ReleaseDC(wnd_, dc);
@@ -144,7 +148,7 @@ void ToolTipWnd::PlaceAbove(const RECT &anchor)
    int y = anchor.top - height;
    MONITORINFO monitor = {};
    monitor.cbSize = sizeof monitor;
-   if (GetMonitorInfoA(MonitorFromRect(&anchor, MONITOR_DEFAULTTONEAREST), &monitor)) {
+   if (GetMonitorInfoW(MonitorFromRect(&anchor, MONITOR_DEFAULTTONEAREST), &monitor)) {
       const RECT &work = monitor.rcWork;
       x = std::max<int>(work.left, std::min<int>(x, work.right - width));
       y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
@@ -157,18 +161,18 @@ void ToolTipWnd::Paint(HDC dc)
    RECT client = {};
    GetClientRect(wnd_, &client);
    FillRect(dc, &client, GetSysColorBrush(COLOR_INFOBK));
-   DrawIcon(dc, kMargin, kMargin, LoadIcon(nullptr, IconOf(kind_)));
+   DrawIcon(dc, kMargin, kMargin, LoadIconW(nullptr, IconOf(kind_)));
    SetBkMode(dc, TRANSPARENT);
    SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
    RECT area = {kMargin + kIconSize + kGap, kMargin, client.right - kMargin, client.bottom - kMargin};
    HGDIOBJ old = SelectObject(dc, boldFont_ ? static_cast<HGDIOBJ>(boldFont_) : GetStockObject(DEFAULT_GUI_FONT));
    RECT line = area;
-   int used = DrawTextA(dc, text_.c_str(), -1, &line, DT_WORDBREAK | DT_NOPREFIX);
+   int used = DrawTextW(dc, WideFromUtf8(text_).c_str(), -1, &line, DT_WORDBREAK | DT_NOPREFIX);
    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
    if (!detail_.empty()) {
       RECT more = area;
       more.top += used + kGap;
-      DrawTextA(dc, detail_.c_str(), -1, &more, DT_WORDBREAK | DT_NOPREFIX);
+      DrawTextW(dc, WideFromUtf8(detail_).c_str(), -1, &more, DT_WORDBREAK | DT_NOPREFIX);
    }
    SelectObject(dc, old);
 }
@@ -190,19 +194,19 @@ LRESULT ToolTipWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       closed.emit();
       return 0;
    default:
-      return DefWindowProcA(wnd_, message, wParam, lParam);
+      return DefWindowProcW(wnd_, message, wParam, lParam);
    }
 }
 
 LRESULT CALLBACK ToolTipWnd::WndProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
    if (message == WM_NCCREATE) {
-      auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
-      SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      auto *create = reinterpret_cast<CREATESTRUCTW *>(lParam);
+      SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
    }
-   auto *tip = reinterpret_cast<ToolTipWnd *>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+   auto *tip = reinterpret_cast<ToolTipWnd *>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
    if (!tip || tip->GetWindow() != wnd) {
-      return DefWindowProcA(wnd, message, wParam, lParam);
+      return DefWindowProcW(wnd, message, wParam, lParam);
    }
    // Nothing a listener throws goes back into the system.
    try {

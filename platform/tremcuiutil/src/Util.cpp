@@ -5,6 +5,7 @@
 #include "atl/UncaughtException.h"
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
 
 namespace wui {
@@ -17,16 +18,7 @@ bool HasZephroExtension()
 
 std::string GetTempDirectory()
 {
-   char dir[MAX_PATH + 1] = "";
-   DWORD length = GetTempPathA(sizeof dir, dir);
-   if (length == 0 || length > MAX_PATH) {
-      return std::string();
-   }
-   std::string path(dir, length);
-   if (path.back() != '\\' && path.back() != '/') {
-      path += '\\';
-   }
-   return path;
+   return File_GetTempFolder();
 }
 
 namespace Power {

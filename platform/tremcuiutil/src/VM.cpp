@@ -9,6 +9,7 @@
 #include "PathText.h"
 #include "cui/GuestOS.h"
 #include "cui/LocalizedString.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
 
@@ -257,7 +258,7 @@ void VM::GetSuspendScreenshot(const AbortSlot &abort, const sigc::slot<void, std
       return;
    }
    std::string path = powerState_ == SUSPENDED ? screenshot_ : std::string();
-   if (!path.empty() && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+   if (!path.empty() && !File_Exists(path)) {
       path.clear();
    }
    sigc::slot<void, std::string> slot = pathSlot;

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "DlgTemplate.h"
+#include "WindowText.h"
 #include "atl/Atl.h"
 #include "cui/DlgMgr.h"
 #include "cui/LocalizedString.h"
@@ -73,7 +74,7 @@ std::string WithoutCr(const std::string &text)
 
 std::wstring W(const char *literal)
 {
-   return cuiutil::Wide(cui::GetLocalString(literal));
+   return WideFromUtf8(cui::GetLocalString(literal));
 }
 
 }  // namespace
@@ -136,7 +137,7 @@ public:
    void SetNotes(const std::string &notes) { SetText(VMSettings::kNotesEdit, WithCrLf(notes)); }
    void SetHardwareEditable(bool editable);
    void SetBusy(bool busy);
-   void SetTitle(const std::string &title) { ::SetWindowTextW(m_hWnd, cuiutil::Wide(title).c_str()); }
+   void SetTitle(const std::string &title) { ::SetWindowTextW(m_hWnd, WideFromUtf8(title).c_str()); }
 
    void OnFinalMessage(HWND) override;
 
@@ -158,7 +159,7 @@ bool CVMSettingsDlg::Create(HWND owner, const std::string &title)
    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
    InitCommonControlsEx(&controls);
    using cuiutil::DlgTemplate;
-   DlgTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK, 240, 182, cuiutil::Wide(title));
+   DlgTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK, 240, 182, WideFromUtf8(title));
    t.AddItem(DlgTemplate::kStatic, kStaticId, W(kNameLabel), SS_LEFT | WS_VISIBLE, 7, 9, 52, 10);
    t.AddItem(DlgTemplate::kEdit, VMSettings::kNameEdit, L"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE | WS_GROUP,
              62, 7, 171, 12);
@@ -169,7 +170,7 @@ bool CVMSettingsDlg::Create(HWND owner, const std::string &title)
    t.AddItem(UPDOWN_CLASSW, VMSettings::kMemorySpin, L"",
              UDS_AUTOBUDDY | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | WS_VISIBLE, 0, 0, 0, 0);
    t.AddItem(DlgTemplate::kStatic, kStaticId,
-             cuiutil::Wide(cui::Format(kMemoryRange, kMinMemoryMB, kMaxMemoryMB, kMemoryStepMB)),
+             WideFromUtf8(cui::Format(kMemoryRange, kMinMemoryMB, kMaxMemoryMB, kMemoryStepMB)),
              SS_LEFT | WS_VISIBLE, 118, 27, 115, 10);
    t.AddItem(DlgTemplate::kStatic, kStaticId, W(kCPULabel), SS_LEFT | WS_VISIBLE, 7, 45, 52, 10);
    t.AddItem(L"ComboBox", VMSettings::kCPUCombo, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE | WS_GROUP,
@@ -240,17 +241,12 @@ void CVMSettingsDlg::OnFinalMessage(HWND)
 
 std::string CVMSettingsDlg::GetText(int id) const
 {
-   HWND item = ::GetDlgItem(m_hWnd, id);
-   int length = ::GetWindowTextLengthW(item);
-   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-   length = ::GetWindowTextW(item, &text[0], length + 1);
-   text.resize(static_cast<size_t>(length > 0 ? length : 0));
-   return cuiutil::Utf8(text);
+   return cuiutil::WindowText(::GetDlgItem(m_hWnd, id));
 }
 
 void CVMSettingsDlg::SetText(int id, const std::string &text)
 {
-   ::SetDlgItemTextW(m_hWnd, id, cuiutil::Wide(text).c_str());
+   ::SetDlgItemTextW(m_hWnd, id, WideFromUtf8(text).c_str());
 }
 
 VMSettingsValues CVMSettingsDlg::GetValues() const

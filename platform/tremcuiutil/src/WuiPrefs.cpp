@@ -1,6 +1,7 @@
 #include "cui/WuiPrefs.h"
 
 #include "PathText.h"
+#include "cui/AppDataPaths.h"
 
 #include <cstdlib>
 
@@ -8,9 +9,9 @@ namespace wui {
 
 namespace {
 
-const std::string kCurrentObj = std::string(cui::kAppDataPath) + "currentObj";
-const std::string kTransientObj = std::string(cui::kAppDataPath) + "transientObj";
-const std::string kSessionPath = std::string(cui::kAppDataPath) + "session/cnxPath";
+using cui::appdata::kCurrentObj;
+using cui::appdata::kTransientObj;
+using cui::appdata::kSessionCnxPath;
 
 }  // namespace
 
@@ -199,12 +200,12 @@ void Prefs::SetToolbarItems(int type, const std::vector<ToolbarItem> &items)
 
 std::string Prefs::GetSessionPath() const
 {
-   return LinkValue(kSessionPath);
+   return LinkValue(kSessionCnxPath);
 }
 
 void Prefs::SetSessionPath(const std::string &cnxPath)
 {
-   ctx_.Set(kSessionPath, cnxPath);
+   ctx_.Set(kSessionCnxPath, cnxPath);
 }
 
 }  // namespace wui

@@ -2,8 +2,10 @@
 
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
-#include "tremorybase/Str.h"
+#include "tremorybase/Text.h"
 #include "tremcryptolib/CryptoLib.h"
+
+#include <lmcons.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -189,17 +191,19 @@ bool Base_ObtainValue(int selector, unsigned char **value, size_t *size)
    if (selector != 1) {
       return false;
    }
-   // The seed ties the key store to this user on this machine.
-   char user[256] = "";
-   DWORD userLen = sizeof user;
-   char machine[MAX_COMPUTERNAME_LENGTH + 1] = "";
-   DWORD machineLen = sizeof machine;
-   if (!GetUserNameA(user, &userLen) || !GetComputerNameA(machine, &machineLen)) {
+   // The seed ties the key store to this user on this machine. The names are taken as UTF-8:
+   // an ASCII name gives the seed it always gave, and no two names the code page cannot write
+   // fold into the same "?".
+   wchar_t user[UNLEN + 1] = L"";
+   DWORD userLen = UNLEN + 1;
+   wchar_t machine[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+   DWORD machineLen = MAX_COMPUTERNAME_LENGTH + 1;
+   if (!GetUserNameW(user, &userLen) || !GetComputerNameW(machine, &machineLen)) {
       Warning("Base_ObtainValue: Cannot read the user or computer name (error %lu).\n",
               static_cast<unsigned long>(GetLastError()));
       return false;
    }
-   std::string seed = Str_Format("%s|%s|%s", kKeyStoreSalt, user, machine);
+   std::string seed = std::string(kKeyStoreSalt) + "|" + Utf8FromWide(user) + "|" + Utf8FromWide(machine);
    unsigned char *block = static_cast<unsigned char *>(malloc(seed.size()));
    if (!block) {
       return false;

@@ -1,7 +1,9 @@
 #include "tremorybase/Config.h"
 
+#include "tremorybase/File.h"
 #include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <windows.h>
 
@@ -25,21 +27,13 @@ ConfigState &State()
    return state;
 }
 
-std::string GetEnv(const char *name)
-{
-   // GetEnvironmentVariable sees changes made with SetEnvironmentVariable, getenv does not.
-   char buf[MAX_PATH * 2];
-   DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-   return (n > 0 && n < sizeof buf) ? std::string(buf, n) : std::string();
-}
-
 std::string ConfigPath()
 {
-   std::string path = GetEnv("TREMORY_CONFIG");
+   std::string path = Config_GetEnvironment("TREMORY_CONFIG");
    if (!path.empty()) {
       return path;
    }
-   std::string appData = GetEnv("APPDATA");
+   std::string appData = Config_GetEnvironment("APPDATA");
    return appData.empty() ? std::string() : appData + "\\Tremory\\config";
 }
 
@@ -49,7 +43,7 @@ void LoadLocked(ConfigState &s, std::string &warning)
    s.loaded = true;
    s.fileName.clear();
    std::string path = ConfigPath();
-   if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+   if (path.empty() || !File_Exists(path)) {
       return;
    }
    std::vector<KeyValueEntry> entries;
@@ -87,6 +81,24 @@ bool Lookup(const char *key, std::string &value)
 }
 
 }  // namespace
+
+std::string Config_GetEnvironment(const char *name)
+{
+   // GetEnvironmentVariable sees changes made with SetEnvironmentVariable, getenv does not.
+   std::wstring wideName = WideFromUtf8(name ? name : "");
+   std::wstring value(MAX_PATH, L'\0');
+   DWORD n = GetEnvironmentVariableW(wideName.c_str(), &value[0], static_cast<DWORD>(value.size()));
+   if (n >= value.size()) {
+      // Too small: n is the size needed, its zero included.
+      value.resize(n);
+      n = GetEnvironmentVariableW(wideName.c_str(), &value[0], static_cast<DWORD>(value.size()));
+   }
+   if (n == 0 || n >= value.size()) {
+      return std::string();
+   }
+   value.resize(n);
+   return Utf8FromWide(value);
+}
 
 std::string Config_GetString(const char *key, const char *defaultValue)
 {

@@ -1,8 +1,7 @@
 #include "tremorybase/KeyValueFile.h"
 
+#include "tremorybase/File.h"
 #include "tremorybase/Str.h"
-
-#include <windows.h>
 
 namespace {
 
@@ -102,11 +101,6 @@ bool ParseLine(const std::string &line, KeyValueEntry &entry, std::string &what)
    return true;
 }
 
-std::string LastErrorText(const char *what, const std::string &path)
-{
-   return Str_Format("%s %s (error %lu)", what, path.c_str(), static_cast<unsigned long>(GetLastError()));
-}
-
 }  // namespace
 
 const size_t KeyValueFile::kMaxLine;
@@ -152,27 +146,10 @@ bool KeyValueFile::Parse(const std::string &text, std::vector<KeyValueEntry> &en
 
 bool KeyValueFile::Read(const std::string &path, std::vector<KeyValueEntry> &entries, std::string &error)
 {
-   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-   if (h == INVALID_HANDLE_VALUE) {
-      error = LastErrorText("cannot open", path);
+   std::string text;
+   if (!File_Read(path, text, error)) {
       return false;
    }
-   std::string text;
-   char buf[16384];
-   for (;;) {
-      DWORD got = 0;
-      if (!ReadFile(h, buf, sizeof buf, &got, nullptr)) {
-         error = LastErrorText("cannot read", path);
-         CloseHandle(h);
-         return false;
-      }
-      if (got == 0) {
-         break;
-      }
-      text.append(buf, got);
-   }
-   CloseHandle(h);
    if (!Parse(text, entries, error)) {
       error = path + ": " + error;
       return false;
@@ -224,31 +201,7 @@ bool KeyValueFile::Write(const std::string &path, const std::vector<KeyValueEntr
          return false;
       }
    }
-   std::string text = Format(entries);
-   std::string tmp = path + ".tmp";
-   HANDLE h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-   if (h == INVALID_HANDLE_VALUE) {
-      error = LastErrorText("cannot create", tmp);
-      return false;
-   }
-   DWORD written = 0;
-   bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-             written == text.size();
-   if (!ok) {
-      error = LastErrorText("cannot write", tmp);
-   } else if (!FlushFileBuffers(h)) {
-      error = LastErrorText("cannot flush", tmp);
-      ok = false;
-   }
-   CloseHandle(h);
-   if (ok && !MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      error = LastErrorText("cannot rename over", path);
-      ok = false;
-   }
-   if (!ok) {
-      DeleteFileA(tmp.c_str());
-   }
-   return ok;
+   return File_Replace(path, Format(entries), error);
 }
 
 const std::string *KeyValueFile::Find(const std::vector<KeyValueEntry> &entries, const std::string &key)

@@ -1,7 +1,9 @@
 #include "tremorybase/Log.h"
 
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Str.h"
+#include "tremorybase/Text.h"
 
 #include <windows.h>
 
@@ -56,11 +58,9 @@ void WriteText(const std::string &text)
 
 std::string DefaultLogName(const char *appName)
 {
-   char temp[MAX_PATH];
-   DWORD n = GetTempPathA(sizeof temp, temp);
-   std::string dir = (n > 0 && n < sizeof temp) ? std::string(temp, n) : std::string(".\\");
-   if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') {
-      dir += '\\';
+   std::string dir = File_GetTempFolder();
+   if (dir.empty()) {
+      dir = ".\\";
    }
    return dir + Str_Format("%s-%lu.log", appName && *appName ? appName : "app",
                            static_cast<unsigned long>(GetCurrentProcessId()));
@@ -133,7 +133,7 @@ bool Log_Start(const char *appName, const char *configKey, const char *defaultFi
       name = DefaultLogName(appName);
    }
 
-   FILE *file = fopen(name.c_str(), "wb");
+   FILE *file = _wfopen(WidePathFromUtf8(name).c_str(), L"wb");
    if (!file) {
       Warning("Log: Cannot open the log file %s.\n", name.c_str());
       return false;

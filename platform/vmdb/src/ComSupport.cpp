@@ -1,36 +1,11 @@
 #include "ComSupport.h"
 
+#include "atl/ComPtr.h"
 #include "vmdb/Store.h"
 
 #include <cstdio>
 
 namespace vmdb {
-
-std::string Utf8FromBstr(BSTR text)
-{
-   int wlen = text ? static_cast<int>(SysStringLen(text)) : 0;
-   if (wlen == 0) {
-      return std::string();
-   }
-   int len = WideCharToMultiByte(CP_UTF8, 0, text, wlen, nullptr, 0, nullptr, nullptr);
-   std::string out(static_cast<size_t>(len), '\0');
-   WideCharToMultiByte(CP_UTF8, 0, text, wlen, &out[0], len, nullptr, nullptr);
-   return out;
-}
-
-BSTR BstrFromUtf8(std::string_view text)
-{
-   if (text.empty()) {
-      return SysAllocStringLen(L"", 0);
-   }
-   int n = static_cast<int>(text.size());
-   int wlen = MultiByteToWideChar(CP_UTF8, 0, text.data(), n, nullptr, 0);
-   BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(wlen));
-   if (out) {
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), n, out, wlen);
-   }
-   return out;
-}
 
 bool TextFromVariant(const VARIANT &in, std::string &text, bool &isBool)
 {
@@ -74,21 +49,17 @@ bool TextFromVariant(const VARIANT &in, std::string &text, bool &isBool)
 
 HRESULT Fail(HRESULT hr, REFIID iid, const std::string &text)
 {
-   ICreateErrorInfo *create = nullptr;
+   atl::CComPtr<ICreateErrorInfo> create;
    if (SUCCEEDED(CreateErrorInfo(&create))) {
-      BSTR description = BstrFromUtf8(text);
+      _bstr_t description(BstrFromUtf8(text), false);
       create->SetDescription(description);
       create->SetGUID(iid);
-      BSTR source = SysAllocString(L"vmdb");
+      _bstr_t source(L"vmdb");
       create->SetSource(source);
-      SysFreeString(source);
-      SysFreeString(description);
-      IErrorInfo *info = nullptr;
-      if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void **>(&info)))) {
+      atl::CComQIPtr<IErrorInfo> info(create);
+      if (info) {
          SetErrorInfo(0, info);
-         info->Release();
       }
-      create->Release();
    }
    return hr;
 }

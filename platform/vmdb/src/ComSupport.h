@@ -1,16 +1,14 @@
 // What the state database's COM objects share: reference counting, error information and the
-// conversions between BSTR/VARIANT and the store's UTF-8 texts.
+// store's UTF-8 texts from VARIANTs (BSTRs convert with tremorybase/Text.h).
 #pragma once
 
+#include "tremorybase/Text.h"
 #include "vmdb/VmdbInterfaces.h"
 
 #include <string>
-#include <string_view>
 
 namespace vmdb {
 
-std::string Utf8FromBstr(BSTR text);
-BSTR BstrFromUtf8(std::string_view text);
 // The store's text for a written value; `isBool` tells a VT_BOOL. False for a type it cannot hold.
 bool TextFromVariant(const VARIANT &value, std::string &text, bool &isBool);
 

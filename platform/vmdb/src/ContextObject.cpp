@@ -29,9 +29,6 @@ ContextObject::ContextObject(IVmdbDatabase *db, std::unique_ptr<vmdbstore::Conte
 ContextObject::~ContextObject()
 {
    ctx_.reset();
-   for (auto &sink : sinks_) {
-      sink.second->Release();
-   }
 }
 
 void *ContextObject::QueryMore(REFIID iid)
@@ -50,16 +47,16 @@ void ContextObject::Raise(const std::string &watchPath, const std::string &chang
    if (sinks_.empty()) {
       return;
    }
-   // A sink may unadvise, or let go of this context, while it handles the event.
-   AddRef();
-   std::vector<_IVmdbContextEvents *> sinks;
+   // A sink may unadvise, or let go of this context, while it handles the event: both are held
+   // here, this context longest.
+   atl::CComPtr<IVmdbContext> self(this);
+   std::vector<atl::CComPtr<_IVmdbContextEvents>> sinks;
    for (auto &sink : sinks_) {
-      sink.second->AddRef();
       sinks.push_back(sink.second);
    }
-   BSTR watched = BstrFromUtf8(watchPath);
-   BSTR changed = BstrFromUtf8(changedPath);
-   for (_IVmdbContextEvents *sink : sinks) {
+   _bstr_t watched(BstrFromUtf8(watchPath), false);
+   _bstr_t changed(BstrFromUtf8(changedPath), false);
+   for (auto &sink : sinks) {
       // No exception may cross the event interface; a sink that throws anyway is logged.
       try {
          sink->raw_OnChange(watched, changed);
@@ -68,11 +65,7 @@ void ContextObject::Raise(const std::string &watchPath, const std::string &chang
       } catch (...) {
          Warning("vmdb: event sink failed for %s\n", watchPath.c_str());
       }
-      sink->Release();
    }
-   SysFreeString(watched);
-   SysFreeString(changed);
-   Release();
 }
 
 HRESULT ContextObject::raw_ChangePath(BSTR path)
@@ -289,8 +282,8 @@ HRESULT ContextObject::Advise(IUnknown *sink, DWORD *cookie)
    if (!sink || !cookie) {
       return E_POINTER;
    }
-   _IVmdbContextEvents *events = nullptr;
-   if (FAILED(sink->QueryInterface(__uuidof(_IVmdbContextEvents), reinterpret_cast<void **>(&events)))) {
+   atl::CComQIPtr<_IVmdbContextEvents> events(sink);
+   if (!events) {
       return CONNECT_E_CANNOTCONNECT;
    }
    *cookie = nextCookie_++;
@@ -304,9 +297,9 @@ HRESULT ContextObject::Unadvise(DWORD cookie)
    if (it == sinks_.end()) {
       return CONNECT_E_NOCONNECTION;
    }
-   _IVmdbContextEvents *events = it->second;
+   // Released after the entry is gone: the sink's release may call back into this context.
+   atl::CComPtr<_IVmdbContextEvents> events = it->second;
    sinks_.erase(it);
-   events->Release();
    return S_OK;
 }
 

@@ -3,6 +3,8 @@
 
 #include "ComSupport.h"
 
+#include "atl/ComPtr.h"
+
 #include "vmdb/Store.h"
 
 #include <map>
@@ -53,7 +55,7 @@ private:
 
    IVmdbDatabasePtr db_;
    std::unique_ptr<vmdbstore::Context> ctx_;
-   std::map<DWORD, _IVmdbContextEvents *> sinks_;
+   std::map<DWORD, atl::CComPtr<_IVmdbContextEvents>> sinks_;
    DWORD nextCookie_ = 1;
 };
 

@@ -5,6 +5,7 @@
 #include "WatchTable.h"
 
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
 #include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
@@ -65,27 +66,15 @@ std::string DecodeKey(const std::string &key)
    return path;
 }
 
-std::string EnvText(const char *name)
-{
-   char buf[MAX_PATH];
-   DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-   return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
-}
-
 std::string DefaultUserFile()
 {
-   std::string dir = EnvText("APPDATA");
+   std::string dir = Config_GetEnvironment("APPDATA");
    if (dir.empty()) {
       return "zolt-user.db";
    }
    dir += "\\Tremory";
-   CreateDirectoryA(dir.c_str(), nullptr);
+   File_MakeFolders(dir);
    return dir + "\\zolt-user.db";
-}
-
-bool FileExists(const std::string &file)
-{
-   return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::map<std::string, std::weak_ptr<Store>> &Databases()
@@ -172,7 +161,7 @@ void Store::StartPersistence()
 
 void Store::LoadUserFile()
 {
-   if (!FileExists(userFile_)) {
+   if (!File_Exists(userFile_)) {
       return;
    }
    std::string error;
@@ -182,7 +171,7 @@ void Store::LoadUserFile()
    // Keep the unreadable file for a look later and start from the defaults.
    std::string aside = userFile_ + ".bad";
    Warning("vmdb: user file %s not loaded (%s); kept as %s\n", userFile_.c_str(), error.c_str(), aside.c_str());
-   if (!MoveFileExA(userFile_.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+   if (!File_Rename(userFile_, aside, true)) {
       Warning("vmdb: could not rename %s (error %lu)\n", userFile_.c_str(), static_cast<unsigned long>(GetLastError()));
    }
 }

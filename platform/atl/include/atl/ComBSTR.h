@@ -14,7 +14,7 @@ public:
    CComBSTR() : m_str(nullptr) {}
    CComBSTR(LPCOLESTR text) : m_str(text ? ::SysAllocString(text) : nullptr) {}
    CComBSTR(int length, LPCOLESTR text) : m_str(::SysAllocStringLen(text, static_cast<UINT>(length))) {}
-   CComBSTR(LPCSTR text);
+   CComBSTR(LPCSTR text);   // UTF-8
    CComBSTR(const CComBSTR &other) : m_str(other.Copy()) {}
    CComBSTR(CComBSTR &&other) noexcept : m_str(other.m_str) { other.m_str = nullptr; }
    ~CComBSTR() { ::SysFreeString(m_str); }

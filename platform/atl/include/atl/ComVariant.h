@@ -13,7 +13,7 @@ public:
    CComVariant(const VARIANT &other) { Init(); InternalCopy(&other); }
    CComVariant(const CComVariant &other) : tagVARIANT() { Init(); InternalCopy(&other); }
    CComVariant(LPCOLESTR text) { Init(); SetString(text); }
-   CComVariant(LPCSTR text);
+   CComVariant(LPCSTR text);   // UTF-8
    CComVariant(bool value) { Init(); vt = VT_BOOL; boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; }
    CComVariant(int value) { Init(); vt = VT_I4; lVal = value; }
    CComVariant(long value) { Init(); vt = VT_I4; lVal = value; }

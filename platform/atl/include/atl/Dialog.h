@@ -1,6 +1,6 @@
 // CDialogImpl: a dialog from the resource template T::IDD, modal (DoModal) or modeless
 // (Create), whose messages go through the object's message map. Nothing is handled by default:
-// the map decides what IDOK and IDCANCEL do.
+// the map decides what IDOK and IDCANCEL do. Dialogs are Unicode windows, like CWindowImpl's.
 #pragma once
 
 #include "atl/WindowImpl.h"
@@ -86,7 +86,7 @@ private:
             break;
          default:
             if (uMsg != WM_NCDESTROY) {
-               ::SetWindowLongPtr(hWnd, DWLP_MSGRESULT, result);
+               ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, result);
             }
             answer = TRUE;
             break;
@@ -117,8 +117,8 @@ public:
       }
       this->m_bModal = true;
       detail::PushCreating(detail::kCreateDialog, static_cast<CDialogImplBaseT<TBase> *>(this));
-      INT_PTR result = ::DialogBoxParam(_Module.GetResourceInstance(), MAKEINTRESOURCE(T::IDD), parent,
-                                        this->GetDialogProc(), initParam);
+      INT_PTR result = ::DialogBoxParamW(_Module.GetResourceInstance(), MAKEINTRESOURCEW(T::IDD), parent,
+                                         this->GetDialogProc(), initParam);
       detail::DiscardCreating(detail::kCreateDialog, static_cast<CDialogImplBaseT<TBase> *>(this));
       return result;
    }
@@ -130,8 +130,8 @@ public:
       }
       this->m_bModal = false;
       detail::PushCreating(detail::kCreateDialog, static_cast<CDialogImplBaseT<TBase> *>(this));
-      HWND wnd = ::CreateDialogParam(_Module.GetResourceInstance(), MAKEINTRESOURCE(T::IDD), parent,
-                                     this->GetDialogProc(), initParam);
+      HWND wnd = ::CreateDialogParamW(_Module.GetResourceInstance(), MAKEINTRESOURCEW(T::IDD), parent,
+                                      this->GetDialogProc(), initParam);
       detail::DiscardCreating(detail::kCreateDialog, static_cast<CDialogImplBaseT<TBase> *>(this));
       return wnd;
    }

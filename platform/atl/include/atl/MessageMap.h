@@ -172,7 +172,7 @@ inline BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
    case OCM_CTLCOLORMSGBOX:
    case OCM_CTLCOLORSCROLLBAR:
    case OCM_CTLCOLORSTATIC:
-      lResult = ::DefWindowProc(hWnd, uMsg - OCM__BASE, wParam, lParam);
+      lResult = ::DefWindowProcW(hWnd, uMsg - OCM__BASE, wParam, lParam);
       return TRUE;
    default:
       return FALSE;

@@ -1,15 +1,56 @@
-// CWindow: a thin, copyable wrapper over an HWND; it owns nothing. Text functions take narrow
-// or wide strings; the rest follow the build's character set like the Win32 macros do.
+// CWindow: a thin, copyable wrapper over an HWND; it owns nothing. Everything reaches the window
+// through the W calls, so no text passes the system's code page: text functions take UTF-8 or
+// wide strings, and a text-bearing message sent with SendMessage (WM_SETTEXT, LB_ADDSTRING, ...)
+// carries wide text.
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cstddef>
+#include <string>
 
 #include "atl/Module.h"
+#include "tremorybase/Text.h"
 
 namespace atl {
+
+namespace detail {
+
+// A text argument that may be NULL, for a W call; the wide copy lives as long as this object.
+class WideArg {
+public:
+   explicit WideArg(LPCSTR text) : null_(!text), wide_(text ? WideFromUtf8(text) : std::wstring()) {}
+   operator LPCWSTR() const { return null_ ? nullptr : wide_.c_str(); }
+
+private:
+   bool null_;
+   std::wstring wide_;
+};
+
+// A class or resource name, which may also be an atom or id (MAKEINTATOM, MAKEINTRESOURCE), for a
+// W call.
+class WideNameArg {
+public:
+   explicit WideNameArg(LPCSTR name)
+      : atom_(IS_INTRESOURCE(name) ? reinterpret_cast<LPCWSTR>(name) : nullptr),
+        wide_(IS_INTRESOURCE(name) ? std::wstring() : WideFromUtf8(name))
+   {
+   }
+   operator LPCWSTR() const { return atom_ ? atom_ : wide_.c_str(); }
+
+private:
+   LPCWSTR atom_;
+   std::wstring wide_;
+};
+
+// The window's text as UTF-8.
+std::string WindowTextUtf8(HWND wnd);
+// Copies as much of `text` as fits in `size` bytes with its terminating zero, never cutting a
+// character in two; the bytes copied.
+int CopyUtf8(const std::string &text, LPSTR buffer, int size);
+
+} // namespace detail
 
 // A rectangle argument that may be given as a pointer, a reference or NULL.
 class _U_RECT {
@@ -49,9 +90,9 @@ public:
                DWORD style = 0, DWORD exStyle = 0, _U_MENUorID menuOrId = 0U, LPVOID createParam = nullptr)
    {
       RECT *rc = rect.m_lpRect ? rect.m_lpRect : &rcDefault;
-      m_hWnd = ::CreateWindowEx(exStyle, className, windowName, style, rc->left, rc->top,
-                                rc->right - rc->left, rc->bottom - rc->top, parent, menuOrId.m_hMenu,
-                                _Module.GetModuleInstance(), createParam);
+      m_hWnd = ::CreateWindowExW(exStyle, detail::WideNameArg(className), detail::WideArg(windowName), style,
+                                 rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, parent,
+                                 menuOrId.m_hMenu, _Module.GetModuleInstance(), createParam);
       return m_hWnd;
    }
    BOOL DestroyWindow()
@@ -64,32 +105,40 @@ public:
    }
 
    // Styles and window data.
-   DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtr(m_hWnd, GWL_STYLE)); }
-   DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtr(m_hWnd, GWL_EXSTYLE)); }
+   DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
+   DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)); }
    BOOL ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0) { return ModifyLong(GWL_STYLE, remove, add, swpFlags); }
    BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags = 0) { return ModifyLong(GWL_EXSTYLE, remove, add, swpFlags); }
-   LONG_PTR GetWindowLongPtr(int index) const { return ::GetWindowLongPtr(m_hWnd, index); }
-   LONG_PTR SetWindowLongPtr(int index, LONG_PTR value) { return ::SetWindowLongPtr(m_hWnd, index, value); }
+   // The W forms: setting GWLP_WNDPROC with the A form would make the window an ANSI one.
+   LONG_PTR GetWindowLongPtr(int index) const { return ::GetWindowLongPtrW(m_hWnd, index); }
+   LONG_PTR SetWindowLongPtr(int index, LONG_PTR value) { return ::SetWindowLongPtrW(m_hWnd, index, value); }
 
    // Messages.
-   LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::SendMessage(m_hWnd, msg, wParam, lParam); }
-   BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::PostMessage(m_hWnd, msg, wParam, lParam); }
+   LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::SendMessageW(m_hWnd, msg, wParam, lParam); }
+   BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const { return ::PostMessageW(m_hWnd, msg, wParam, lParam); }
    LRESULT SendDlgItemMessage(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const
    {
-      return ::SendDlgItemMessage(m_hWnd, id, msg, wParam, lParam);
+      return ::SendDlgItemMessageW(m_hWnd, id, msg, wParam, lParam);
    }
 
-   // Text.
-   BOOL SetWindowText(LPCSTR text) { return ::SetWindowTextA(m_hWnd, text); }
+   // Text: narrow strings are UTF-8, and a narrow buffer gets UTF-8 cut at a character boundary.
+   BOOL SetWindowText(LPCSTR text) { return ::SetWindowTextW(m_hWnd, detail::WideArg(text)); }
    BOOL SetWindowText(LPCWSTR text) { return ::SetWindowTextW(m_hWnd, text); }
-   int GetWindowText(LPSTR buffer, int size) const { return ::GetWindowTextA(m_hWnd, buffer, size); }
+   int GetWindowText(LPSTR buffer, int size) const
+   {
+      return detail::CopyUtf8(detail::WindowTextUtf8(m_hWnd), buffer, size);
+   }
    int GetWindowText(LPWSTR buffer, int size) const { return ::GetWindowTextW(m_hWnd, buffer, size); }
    // Replaces `text` with a new BSTR (freed by the caller); FALSE when out of memory.
    BOOL GetWindowText(BSTR &text) const { return TextToBSTR(m_hWnd, text); }
-   int GetWindowTextLength() const { return ::GetWindowTextLength(m_hWnd); }
-   BOOL SetDlgItemText(int id, LPCSTR text) { return ::SetDlgItemTextA(m_hWnd, id, text); }
+   // In bytes of UTF-8, what GetWindowText(LPSTR, int) needs less the terminating zero.
+   int GetWindowTextLength() const { return static_cast<int>(detail::WindowTextUtf8(m_hWnd).size()); }
+   BOOL SetDlgItemText(int id, LPCSTR text) { return ::SetDlgItemTextW(m_hWnd, id, detail::WideArg(text)); }
    BOOL SetDlgItemText(int id, LPCWSTR text) { return ::SetDlgItemTextW(m_hWnd, id, text); }
-   UINT GetDlgItemText(int id, LPSTR buffer, int size) const { return ::GetDlgItemTextA(m_hWnd, id, buffer, size); }
+   UINT GetDlgItemText(int id, LPSTR buffer, int size) const
+   {
+      return static_cast<UINT>(detail::CopyUtf8(detail::WindowTextUtf8(::GetDlgItem(m_hWnd, id)), buffer, size));
+   }
    UINT GetDlgItemText(int id, LPWSTR buffer, int size) const { return ::GetDlgItemTextW(m_hWnd, id, buffer, size); }
    BOOL GetDlgItemText(int id, BSTR &text) const { return TextToBSTR(::GetDlgItem(m_hWnd, id), text); }
    UINT GetDlgItemInt(int id, BOOL *translated = nullptr, BOOL isSigned = TRUE) const
@@ -99,7 +148,8 @@ public:
    BOOL SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { return ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
    BOOL CheckDlgButton(int id, UINT check) { return ::CheckDlgButton(m_hWnd, id, check); }
    UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
-   int GetClassName(LPTSTR buffer, int size) const { return ::GetClassName(m_hWnd, buffer, size); }
+   // Class names are ASCII.
+   int GetClassName(LPSTR buffer, int size) const { return ::GetClassNameA(m_hWnd, buffer, size); }
    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
    void SetFont(HFONT font, BOOL redraw = TRUE) { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), MAKELPARAM(redraw, 0)); }
    HICON SetIcon(HICON icon, BOOL big = TRUE)
@@ -111,14 +161,14 @@ public:
    // Relations.
    CWindow GetDlgItem(int id) const { return CWindow(::GetDlgItem(m_hWnd, id)); }
    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-   int SetDlgCtrlID(int id) { return static_cast<int>(::SetWindowLongPtr(m_hWnd, GWLP_ID, id)); }
+   int SetDlgCtrlID(int id) { return static_cast<int>(::SetWindowLongPtrW(m_hWnd, GWLP_ID, id)); }
    CWindow GetParent() const { return CWindow(::GetParent(m_hWnd)); }
    CWindow SetParent(HWND newParent) { return CWindow(::SetParent(m_hWnd, newParent)); }
    CWindow GetWindow(UINT cmd) const { return CWindow(::GetWindow(m_hWnd, cmd)); }
    CWindow GetTopLevelParent() const
    {
       HWND top = m_hWnd;
-      for (HWND h = m_hWnd; h; h = (::GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD) ? ::GetParent(h) : nullptr) {
+      for (HWND h = m_hWnd; h; h = (::GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD) ? ::GetParent(h) : nullptr) {
          top = h;
       }
       return CWindow(top);
@@ -199,20 +249,24 @@ public:
    // Timers and boxes.
    UINT_PTR SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc = nullptr) { return ::SetTimer(m_hWnd, id, elapse, proc); }
    BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
-   int MessageBox(LPCTSTR text, LPCTSTR caption = nullptr, UINT type = MB_OK)
+   int MessageBox(LPCSTR text, LPCSTR caption = nullptr, UINT type = MB_OK)
    {
-      return ::MessageBox(m_hWnd, text, caption, type);
+      return ::MessageBoxW(m_hWnd, detail::WideArg(text), detail::WideArg(caption), type);
+   }
+   int MessageBox(LPCWSTR text, LPCWSTR caption = nullptr, UINT type = MB_OK)
+   {
+      return ::MessageBoxW(m_hWnd, text, caption, type);
    }
 
 private:
    BOOL ModifyLong(int index, DWORD remove, DWORD add, UINT swpFlags)
    {
-      DWORD old = static_cast<DWORD>(::GetWindowLongPtr(m_hWnd, index));
+      DWORD old = static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, index));
       DWORD now = (old & ~remove) | add;
       if (old == now) {
          return FALSE;
       }
-      ::SetWindowLongPtr(m_hWnd, index, static_cast<LONG_PTR>(now));
+      ::SetWindowLongPtrW(m_hWnd, index, static_cast<LONG_PTR>(now));
       if (swpFlags != 0) {
          ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
       }

@@ -2,9 +2,16 @@
 // No thunks: the object is found through a window property. Create() leaves the object on a
 // per-thread stack that the first message of the new window takes it from, so windows created
 // from inside another window's creation find their own objects.
+// Windows are Unicode windows (registered, created and subclassed with the W calls): an ANSI
+// window would pass every text set on it through the system's code page. Class and window names
+// are given in UTF-8. Common controls ask their parent for the notification form and get the
+// default procedure's answer, so maps see the W notifications (TTN_GETDISPINFOW, LVN_GETDISPINFOW,
+// TVN_SELCHANGEDW, ...).
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 #include "atl/MessageMap.h"
 #include "atl/Module.h"
@@ -72,34 +79,38 @@ public:
    // `origName` set: a superclass of that class (its procedure becomes the super procedure).
    CWndClassInfo(LPCTSTR name, UINT style, HBRUSH background, LPCTSTR origName = nullptr)
       : m_lpszOrigName(origName), m_lpszCursorID(IDC_ARROW), m_bSystemCursor(TRUE), m_atom(0),
-        m_pfnOrigProc(nullptr)
+        m_pfnOrigProc(nullptr), m_className(name ? WideFromUtf8(name) : std::wstring())
    {
       ZeroMemory(&m_wc, sizeof(m_wc));
       m_wc.cbSize = sizeof(m_wc);
       m_wc.style = style;
       m_wc.hbrBackground = background;
-      m_wc.lpszClassName = name;
+      m_wc.lpszClassName = name ? m_className.c_str() : nullptr;
       m_szAutoName[0] = 0;
    }
+   // m_wc points into the object itself.
+   CWndClassInfo(const CWndClassInfo &) = delete;
+   CWndClassInfo &operator=(const CWndClassInfo &) = delete;
 
    ATOM Register(WNDPROC ownProc, WNDPROC *superProc)
    {
       if (m_atom == 0) {
          HINSTANCE instance = _Module.GetModuleInstance();
          if (m_lpszOrigName) {
-            WNDCLASSEX orig;
+            detail::WideNameArg origName(m_lpszOrigName);
+            WNDCLASSEXW orig;
             ZeroMemory(&orig, sizeof(orig));
             orig.cbSize = sizeof(orig);
-            if (!::GetClassInfoEx(nullptr, m_lpszOrigName, &orig) && !::GetClassInfoEx(instance, m_lpszOrigName, &orig)) {
+            if (!::GetClassInfoExW(nullptr, origName, &orig) && !::GetClassInfoExW(instance, origName, &orig)) {
                return 0;
             }
             m_pfnOrigProc = orig.lpfnWndProc;
-            LPCTSTR name = m_wc.lpszClassName;
+            LPCWSTR name = m_wc.lpszClassName;
             m_wc = orig;
             m_wc.lpszClassName = name;
             m_wc.lpszMenuName = nullptr;
          } else if (!m_wc.hCursor) {
-            m_wc.hCursor = ::LoadCursor(m_bSystemCursor ? nullptr : instance, m_lpszCursorID);
+            m_wc.hCursor = ::LoadCursorW(m_bSystemCursor ? nullptr : instance, detail::WideNameArg(m_lpszCursorID));
          }
          m_wc.hInstance = instance;
          m_wc.lpfnWndProc = ownProc;
@@ -107,11 +118,11 @@ public:
             MakeAutoName();
             m_wc.lpszClassName = m_szAutoName;
          }
-         m_atom = ::RegisterClassEx(&m_wc);
+         m_atom = ::RegisterClassExW(&m_wc);
          if (m_atom == 0) {
-            WNDCLASSEX existing;
+            WNDCLASSEXW existing;
             existing.cbSize = sizeof(existing);
-            m_atom = static_cast<ATOM>(::GetClassInfoEx(instance, m_wc.lpszClassName, &existing));
+            m_atom = static_cast<ATOM>(::GetClassInfoExW(instance, m_wc.lpszClassName, &existing));
          }
       }
       if (m_lpszOrigName && superProc) {
@@ -120,29 +131,30 @@ public:
       return m_atom;
    }
 
-   WNDCLASSEX m_wc;
+   WNDCLASSEXW m_wc;
    LPCTSTR m_lpszOrigName;
-   LPCTSTR m_lpszCursorID;
+   LPCTSTR m_lpszCursorID;   // a resource name or id (MAKEINTRESOURCE)
    BOOL m_bSystemCursor;
    ATOM m_atom;
 
 private:
    void MakeAutoName()
    {
-      static const char digits[] = "0123456789ABCDEF";
+      static const wchar_t digits[] = L"0123456789ABCDEF";
       UINT_PTR value = reinterpret_cast<UINT_PTR>(this);
       int pos = 0;
-      for (const char *p = "Atl:"; *p; ++p) {
-         m_szAutoName[pos++] = static_cast<TCHAR>(*p);
+      for (const wchar_t *p = L"Atl:"; *p; ++p) {
+         m_szAutoName[pos++] = *p;
       }
       for (int shift = static_cast<int>(sizeof(value) * 8) - 4; shift >= 0; shift -= 4) {
-         m_szAutoName[pos++] = static_cast<TCHAR>(digits[(value >> shift) & 0xF]);
+         m_szAutoName[pos++] = digits[(value >> shift) & 0xF];
       }
       m_szAutoName[pos] = 0;
    }
 
    WNDPROC m_pfnOrigProc;
-   TCHAR m_szAutoName[5 + sizeof(void *) * 2 + 1];
+   std::wstring m_className;
+   wchar_t m_szAutoName[5 + sizeof(void *) * 2 + 1];
 };
 
 #define DECLARE_WND_CLASS(WndClassName)                                                                         \
@@ -236,7 +248,7 @@ public:
          bHandled = FALSE;
          return 1;
       }
-      return ::SendMessage(child, OCM__BASE + uMsg, wParam, lParam);
+      return ::SendMessageW(child, OCM__BASE + uMsg, wParam, lParam);
    }
 
 protected:
@@ -249,7 +261,7 @@ protected:
 template <class TBase = CWindow, class TWinTraits = CControlWinTraits>
 class CWindowImplBaseT : public CWindowImplRoot<TBase> {
 public:
-   CWindowImplBaseT() : m_pfnSuperWindowProc(::DefWindowProc) {}
+   CWindowImplBaseT() : m_pfnSuperWindowProc(::DefWindowProcW) {}
    ~CWindowImplBaseT() override
    {
       // The object goes before its window: a subclassed window gets its own procedure back,
@@ -258,7 +270,7 @@ public:
       if (!wnd || detail::FindObject(wnd, detail::kImplProp) != this) {
          return;
       }
-      if (m_pfnSuperWindowProc != ::DefWindowProc && UnsubclassWindow(FALSE)) {
+      if (m_pfnSuperWindowProc != ::DefWindowProcW && UnsubclassWindow(FALSE)) {
          return;
       }
       detail::Orphan(wnd, detail::kImplProp);
@@ -275,13 +287,13 @@ public:
          if (uMsg == WM_NCDESTROY) {
             ::RemovePropW(hWnd, detail::kImplProp);
          }
-         return ::DefWindowProc(hWnd, uMsg, wParam, lParam);
+         return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
       }
       auto *self = static_cast<CWindowImplBaseT *>(found);
       if (!self) {
          self = static_cast<CWindowImplBaseT *>(detail::PopCreating(detail::kCreateWindow));
          if (!self) {
-            return ::DefWindowProc(hWnd, uMsg, wParam, lParam);
+            return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
          }
          self->m_hWnd = hWnd;
          ::SetPropW(hWnd, detail::kImplProp, self);
@@ -297,9 +309,9 @@ public:
       }
       RECT *rc = rect.m_lpRect ? rect.m_lpRect : &CWindow::rcDefault;
       detail::PushCreating(detail::kCreateWindow, this);
-      HWND wnd = ::CreateWindowEx(exStyle, MAKEINTATOM(atom), windowName, style, rc->left, rc->top,
-                                  rc->right - rc->left, rc->bottom - rc->top, parent, menuOrId.m_hMenu,
-                                  _Module.GetModuleInstance(), createParam);
+      HWND wnd = ::CreateWindowExW(exStyle, MAKEINTRESOURCEW(atom), detail::WideArg(windowName), style, rc->left,
+                                   rc->top, rc->right - rc->left, rc->bottom - rc->top, parent, menuOrId.m_hMenu,
+                                   _Module.GetModuleInstance(), createParam);
       detail::DiscardCreating(detail::kCreateWindow, this);
       return wnd;
    }
@@ -315,7 +327,8 @@ public:
       }
       this->m_hWnd = wnd;
       ::SetPropW(wnd, detail::kImplProp, this);
-      WNDPROC old = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetWindowProc())));
+      WNDPROC old =
+         reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetWindowProc())));
       if (!old) {
          ::RemovePropW(wnd, detail::kImplProp);
          this->m_hWnd = nullptr;
@@ -329,18 +342,18 @@ public:
    // us, unless `force`: then their procedure keeps calling into a window that no longer knows us.
    HWND UnsubclassWindow(BOOL force = FALSE)
    {
-      if (!this->m_hWnd || m_pfnSuperWindowProc == ::DefWindowProc) {
+      if (!this->m_hWnd || m_pfnSuperWindowProc == ::DefWindowProcW) {
          return nullptr;
       }
       WNDPROC ours = GetWindowProc();
-      WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtr(this->m_hWnd, GWLP_WNDPROC));
+      WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(this->m_hWnd, GWLP_WNDPROC));
       if (current != ours && !force) {
          return nullptr;
       }
       if (current == ours) {
-         ::SetWindowLongPtr(this->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
+         ::SetWindowLongPtrW(this->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
       }
-      m_pfnSuperWindowProc = ::DefWindowProc;
+      m_pfnSuperWindowProc = ::DefWindowProcW;
       ::RemovePropW(this->m_hWnd, detail::kImplProp);
       HWND wnd = this->m_hWnd;
       this->m_hWnd = nullptr;
@@ -349,7 +362,7 @@ public:
 
    LRESULT DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
    {
-      return ::CallWindowProc(m_pfnSuperWindowProc, this->m_hWnd, uMsg, wParam, lParam);
+      return ::CallWindowProcW(m_pfnSuperWindowProc, this->m_hWnd, uMsg, wParam, lParam);
    }
    LRESULT DefWindowProc()
    {
@@ -383,9 +396,9 @@ private:
             result = DefWindowProc(uMsg, wParam, lParam);
          }
          // A subclassed window that outlives us in someone else's hands must not call back here.
-         WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtr(hWnd, GWLP_WNDPROC));
-         if (m_pfnSuperWindowProc != ::DefWindowProc && current == GetWindowProc()) {
-            ::SetWindowLongPtr(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
+         WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
+         if (m_pfnSuperWindowProc != ::DefWindowProcW && current == GetWindowProc()) {
+            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
          }
          ::RemovePropW(hWnd, detail::kImplProp);
          this->m_dwState |= CWindowImplRoot<TBase>::kStateDestroyed;
@@ -397,7 +410,7 @@ private:
          this->m_dwState &= ~CWindowImplRoot<TBase>::kStateDestroyed;
          HWND gone = this->m_hWnd;
          this->m_hWnd = nullptr;
-         m_pfnSuperWindowProc = ::DefWindowProc;
+         m_pfnSuperWindowProc = ::DefWindowProcW;
          OnFinalMessage(gone);
       }
       return result;
@@ -432,17 +445,17 @@ template <class TBase = CWindow>
 class CContainedWindowT : public TBase {
 public:
    CContainedWindowT(HWND hWnd = nullptr)
-      : TBase(hWnd), m_pfnSuperWindowProc(::DefWindowProc), m_lpszClassName(TBase::GetWndClassName()),
+      : TBase(hWnd), m_pfnSuperWindowProc(::DefWindowProcW), m_lpszClassName(TBase::GetWndClassName()),
         m_pObject(nullptr), m_dwMsgMapID(0), m_pCurrentMsg(nullptr)
    {
    }
    CContainedWindowT(LPCTSTR className, CMessageMap *object, DWORD msgMapId = 0)
-      : m_pfnSuperWindowProc(::DefWindowProc), m_lpszClassName(className), m_pObject(object),
+      : m_pfnSuperWindowProc(::DefWindowProcW), m_lpszClassName(className), m_pObject(object),
         m_dwMsgMapID(msgMapId), m_pCurrentMsg(nullptr)
    {
    }
    CContainedWindowT(CMessageMap *object, DWORD msgMapId = 0)
-      : m_pfnSuperWindowProc(::DefWindowProc), m_lpszClassName(TBase::GetWndClassName()), m_pObject(object),
+      : m_pfnSuperWindowProc(::DefWindowProcW), m_lpszClassName(TBase::GetWndClassName()), m_pObject(object),
         m_dwMsgMapID(msgMapId), m_pCurrentMsg(nullptr)
    {
    }
@@ -465,9 +478,9 @@ public:
          return nullptr;
       }
       RECT *rc = rect.m_lpRect ? rect.m_lpRect : &CWindow::rcDefault;
-      HWND wnd = ::CreateWindowEx(exStyle, m_lpszClassName, windowName, style, rc->left, rc->top,
-                                  rc->right - rc->left, rc->bottom - rc->top, parent, menuOrId.m_hMenu,
-                                  _Module.GetModuleInstance(), createParam);
+      HWND wnd = ::CreateWindowExW(exStyle, detail::WideNameArg(m_lpszClassName), detail::WideArg(windowName), style,
+                                   rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, parent,
+                                   menuOrId.m_hMenu, _Module.GetModuleInstance(), createParam);
       if (wnd && !SubclassWindow(wnd)) {
          ::DestroyWindow(wnd);
          return nullptr;
@@ -482,7 +495,7 @@ public:
       }
       this->m_hWnd = wnd;
       ::SetPropW(wnd, detail::kContainedProp, this);
-      WNDPROC old = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
+      WNDPROC old = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
       if (!old) {
          ::RemovePropW(wnd, detail::kContainedProp);
          this->m_hWnd = nullptr;
@@ -497,14 +510,14 @@ public:
       if (!this->m_hWnd) {
          return nullptr;
       }
-      WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtr(this->m_hWnd, GWLP_WNDPROC));
+      WNDPROC current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(this->m_hWnd, GWLP_WNDPROC));
       if (current != WindowProc && !force) {
          return nullptr;
       }
       if (current == WindowProc) {
-         ::SetWindowLongPtr(this->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
+         ::SetWindowLongPtrW(this->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
       }
-      m_pfnSuperWindowProc = ::DefWindowProc;
+      m_pfnSuperWindowProc = ::DefWindowProcW;
       ::RemovePropW(this->m_hWnd, detail::kContainedProp);
       HWND wnd = this->m_hWnd;
       this->m_hWnd = nullptr;
@@ -513,7 +526,7 @@ public:
 
    LRESULT DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
    {
-      return ::CallWindowProc(m_pfnSuperWindowProc, this->m_hWnd, uMsg, wParam, lParam);
+      return ::CallWindowProcW(m_pfnSuperWindowProc, this->m_hWnd, uMsg, wParam, lParam);
    }
    LRESULT DefWindowProc()
    {
@@ -524,7 +537,7 @@ public:
    {
       auto *self = static_cast<CContainedWindowT *>(detail::FindObject(hWnd, detail::kContainedProp));
       if (!self) {
-         return ::DefWindowProc(hWnd, uMsg, wParam, lParam);
+         return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
       }
       MSG msg = {hWnd, uMsg, wParam, lParam, 0, {0, 0}};
       const MSG *outer = self->m_pCurrentMsg;

@@ -13,17 +13,6 @@ std::wstring ToWide(const _bstr_t &text)
    return text.length() ? std::wstring(static_cast<const wchar_t *>(text)) : std::wstring();
 }
 
-std::string ToNarrow(const std::wstring &text)
-{
-   if (text.empty()) {
-      return std::string();
-   }
-   int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-   std::string out(static_cast<size_t>(size), '\0');
-   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-   return out;
-}
-
 std::wstring ReadText(IVmdbContext *ctx, const std::wstring &path)
 {
    if (!ctx) {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "tremorybase/Text.h"
 #include "vmdb/VmdbInterfaces.h"
 
 namespace tremappsdk {
 
 std::wstring ToWide(const _bstr_t &text);
-std::string ToNarrow(const std::wstring &text);
 
 // The text at `path`; empty when the node is missing or cannot be read.
 std::wstring ReadText(IVmdbContext *ctx, const std::wstring &path);

@@ -2,8 +2,9 @@
 
 #include <map>
 
-#include "cui/GuestOS.h"
 #include "WinUtil.h"
+#include "cui/AppDataPaths.h"
+#include "cui/GuestOS.h"
 #include "tremappsdkRes.h"
 #include "tremorybase/Log.h"
 
@@ -21,9 +22,8 @@ std::map<std::wstring, DWORD> &PowerOnTicks()
 
 std::wstring GuestOSName(const std::wstring &id)
 {
-   const cui::GuestOSInfo *os = cui::FindGuestOS(ToNarrow(id));
-   const char *name = os ? os->displayName : cui::OtherGuestOS().displayName;
-   return std::wstring(name, name + strlen(name));
+   const cui::GuestOSInfo *os = cui::FindGuestOS(Utf8FromWide(id));
+   return WideFromUtf8(os ? os->displayName : cui::OtherGuestOS().displayName);
 }
 
 }  // namespace
@@ -87,12 +87,12 @@ void CMksWnd::Rewatch()
 {
    if (GetEventSource()) {
       Unwatch(linkPath_.c_str());
-      Unwatch(L"/appdata/Tremory/zolt/openedObj");
+      Unwatch(cui::appdata::kOpenedObj);
       Unwatch(L"/vm");
       if (!linkPath_.empty()) {
          Watch(linkPath_.c_str(), 0, &CMksWnd::OnChange);
       }
-      Watch(L"/appdata/Tremory/zolt/openedObj", 1, &CMksWnd::OnChange);
+      Watch(cui::appdata::kOpenedObj, 1, &CMksWnd::OnChange);
       Watch(L"/vm", 1, &CMksWnd::OnChange);
    }
    Refresh();

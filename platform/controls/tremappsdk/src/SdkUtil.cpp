@@ -172,7 +172,7 @@ HRESULT SdkUtil::raw_EditDevice(BSTR key, HWND owner)
    try {
       SubmitChange(ctx_, CfgStatePath(), device, dialog.Change());
    } catch (const _com_error &e) {
-      Warning("TremAppSdkUtil: the change to %s was not submitted: 0x%08lx\n", ToNarrow(device.key).c_str(),
+      Warning("TremAppSdkUtil: the change to %s was not submitted: 0x%08lx\n", Utf8FromWide(device.key).c_str(),
               static_cast<unsigned long>(e.Error()));
       return e.Error();
    }

@@ -2,21 +2,16 @@
 
 #include "DeviceGlyph.h"
 #include "WinUtil.h"
+#include "cui/AppDataPaths.h"
 #include "tremappsdkRes.h"
 #include "tremorybase/Log.h"
 
 namespace tremappsdk {
 
-namespace {
-
-const wchar_t kCurrentObj[] = L"/appdata/Tremory/zolt/currentObj";
-
-}  // namespace
-
 StatusbarState StatusbarState::Read(IVmdbContext *ctx)
 {
    StatusbarState state;
-   OpenedRecord record = ReadLinkedRecord(ctx, kCurrentObj);
+   OpenedRecord record = ReadLinkedRecord(ctx, WideFromUtf8(cui::appdata::kCurrentObj));
    if (record.type != L"vm") {
       return state;
    }
@@ -36,10 +31,10 @@ StatusbarState StatusbarState::Read(IVmdbContext *ctx)
 
 LRESULT CStatusbarWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
 {
-   NONCLIENTMETRICSA metrics = {};
+   NONCLIENTMETRICSW metrics = {};
    metrics.cbSize = sizeof(metrics);
-   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-      font_ = CreateFontIndirectA(&metrics.lfStatusFont);
+   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+      font_ = CreateFontIndirectW(&metrics.lfStatusFont);
    }
    tips_.Create(m_hWnd);
    UpdateTips();
@@ -83,8 +78,8 @@ void CStatusbarWnd::SetDatabase(IVmdbDatabase *db)
    db_ = db;
    if (db_) {
       if (SUCCEEDED(db_->raw_NewContext(&ctx_)) && ctx_ && SUCCEEDED(Advise(ctx_))) {
-         Watch(kCurrentObj, 0, &CStatusbarWnd::OnChange);
-         Watch(L"/appdata/Tremory/zolt/openedObj", 1, &CStatusbarWnd::OnChange);
+         Watch(cui::appdata::kCurrentObj, 0, &CStatusbarWnd::OnChange);
+         Watch(cui::appdata::kOpenedObj, 1, &CStatusbarWnd::OnChange);
          Watch(L"/vm", 1, &CStatusbarWnd::OnChange);
       }
    }
@@ -236,7 +231,7 @@ LRESULT CStatusbarWnd::OnNcLButtonDown(UINT, WPARAM wParam, LPARAM lParam, BOOL 
       bHandled = FALSE;
       return 0;
    }
-   ::SendMessage(::GetAncestor(m_hWnd, GA_ROOT), WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, lParam);
+   ::SendMessageW(::GetAncestor(m_hWnd, GA_ROOT), WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, lParam);
    return 0;
 }
 

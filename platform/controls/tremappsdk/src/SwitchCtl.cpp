@@ -56,12 +56,12 @@ SwitchTabs SwitchTabs::Read(IVmdbContext *ctx, const std::wstring &arrayPath, co
 
 LRESULT CSwitchWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
 {
-   NONCLIENTMETRICSA metrics = {};
+   NONCLIENTMETRICSW metrics = {};
    metrics.cbSize = sizeof(metrics);
-   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-      font_ = CreateFontIndirectA(&metrics.lfMessageFont);
+   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+      font_ = CreateFontIndirectW(&metrics.lfMessageFont);
       metrics.lfMessageFont.lfWeight = FW_BOLD;
-      boldFont_ = CreateFontIndirectA(&metrics.lfMessageFont);
+      boldFont_ = CreateFontIndirectW(&metrics.lfMessageFont);
    }
    tips_.Create(m_hWnd);
    UpdateTips();

@@ -51,26 +51,4 @@ std::wstring FormatText(UINT id, std::initializer_list<std::wstring> inserts)
    return FormatInserts(LoadText(id), inserts);
 }
 
-std::wstring WideFromUtf8(const std::string &text)
-{
-   if (text.empty()) {
-      return L"";
-   }
-   int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-   std::wstring wide(static_cast<size_t>(length), L'\0');
-   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-   return wide;
-}
-
-std::string Utf8FromWide(const std::wstring &text)
-{
-   if (text.empty()) {
-      return "";
-   }
-   int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-   std::string narrow(static_cast<size_t>(length), '\0');
-   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &narrow[0], length, nullptr, nullptr);
-   return narrow;
-}
-
 }  // namespace tremhwcfg

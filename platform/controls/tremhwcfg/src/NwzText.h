@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "tremorybase/Text.h"
+
 #include <initializer_list>
 #include <string>
 
@@ -16,8 +18,5 @@ std::wstring LoadText(UINT id);
 // as empty.
 std::wstring FormatText(UINT id, std::initializer_list<std::wstring> inserts);
 std::wstring FormatInserts(const std::wstring &pattern, std::initializer_list<std::wstring> inserts);
-
-std::wstring WideFromUtf8(const std::string &text);
-std::string Utf8FromWide(const std::wstring &text);
 
 }  // namespace tremhwcfg

@@ -2,6 +2,7 @@
 
 #include "resource.h"
 
+#include "tremorybase/Text.h"
 #include "vmdb/Store.h"
 
 #include <commctrl.h>
@@ -12,17 +13,6 @@
 namespace {
 
 HMODULE gModule = nullptr;
-
-std::wstring WideFromUtf8(const std::string &text)
-{
-   if (text.empty()) {
-      return std::wstring();
-   }
-   int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-   std::wstring out(static_cast<size_t>(size), L'\0');
-   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
-   return out;
-}
 
 std::wstring LoadText(UINT id)
 {

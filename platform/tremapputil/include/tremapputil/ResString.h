@@ -47,7 +47,4 @@ private:
    std::wstring template_;
 };
 
-std::string Utf8FromWide(const std::wstring &text);
-std::wstring WideFromUtf8(const std::string &text);
-
 }  // namespace tremapputil

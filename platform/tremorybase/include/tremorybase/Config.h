@@ -14,5 +14,7 @@ void Config_Set(const char *key, const char *value);
 bool Config_SetAssignment(const char *assignment);
 // The file the keys were read from (empty when none was found).
 std::string Config_GetFileName();
+// The environment variable `name` as UTF-8, as this process sees it now; empty when unset.
+std::string Config_GetEnvironment(const char *name);
 // Forgets every key and reads the file again at next use (tests).
 void Config_Reload();

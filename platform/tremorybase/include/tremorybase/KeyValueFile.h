@@ -1,6 +1,7 @@
 // The one file syntax of the stand-ins: lines of `key = "value"`, '#' comments and blank lines.
 // Values are quoted; inside them \" \\ \n \r \t and \xHH escapes are understood.
 // Lines longer than kMaxLine or values longer than kMaxValue are refused with their line number.
+// Keys and values are bytes: UTF-8 text is written as it is and reads back the same.
 // Files are written to a temporary name and renamed over the old one.
 #pragma once
 

@@ -18,7 +18,8 @@
 // - Files. The files the stand-ins keep (machine configurations, snapshot lists, teams, the
 //   user's preferences, registration lists) are UTF-8 on disk and are read and written as bytes:
 //   a value read from a file and written back is the same bytes. Only their names are paths,
-//   which reach Windows as above.
+//   which reach the file functions of Windows through WidePathFromUtf8; tremorybase/File.h
+//   does so for the common operations.
 // - Between instances. The command line comes from GetCommandLineW; a command line handed to a
 //   running instance by WM_COPYDATA is UTF-8 with its terminating zero.
 //
@@ -36,6 +37,12 @@ std::wstring WideFromUtf8(std::string_view text);
 std::string Utf8FromWide(std::wstring_view text);
 // A zero-terminated wide text; null gives "".
 std::string Utf8FromWide(const wchar_t *text);
+
+// A path for the file functions of Windows (CreateFileW, MoveFileExW, CreateDirectoryW, ...):
+// WideFromUtf8, except that a path too long for them as it is becomes full and gets the "\\?\"
+// prefix, so a file beside a 259-character path ("<path>.tmp", "<name>-disk1.img") can still be
+// made. Not for the shell or the common dialogs, which do not take the prefix.
+std::wstring WidePathFromUtf8(std::string_view path);
 
 // A BSTR's whole length, embedded zeros included; null gives "".
 std::string Utf8FromBstr(BSTR text);

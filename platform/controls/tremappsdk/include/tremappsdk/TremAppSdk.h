@@ -106,8 +106,8 @@ _COM_SMARTPTR_TYPEDEF(IVMSwitchCtl, __uuidof(IVMSwitchCtl));
 _COM_SMARTPTR_TYPEDEF(IHardwareCtl, __uuidof(IHardwareCtl));
 _COM_SMARTPTR_TYPEDEF(ITremAppSdkUtil, __uuidof(ITremAppSdkUtil));
 
-// The frame's status bar. It follows the current object ("/appdata/Tremory/zolt/currentObj") of
-// its database (the default database unless one is given) and shows the machine's power state,
+// The frame's status bar. It follows the current object (cui::appdata::kCurrentObj) of its
+// database (the default database unless one is given) and shows the machine's power state,
 // its devices (from "vmx/cfgState/val/dev/#", greyed when not present) and, while
 // "<machine>mks/movieCapture" is true, a movie-capture indicator that raises event 19.
 struct IVMStatusbarCtl : IUnknown {
