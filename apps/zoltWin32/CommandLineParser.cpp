@@ -1,6 +1,7 @@
 #include "CommandLineParser.h"
 
 #include "tremorybase/CommandLine.h"
+#include "tremorybase/Text.h"
 
 #include <windows.h>
 
@@ -81,7 +82,7 @@ ParseOutcome CommandLineParser::ParseText(const char *text, bool allowOptionsFil
 
 ParseOutcome CommandLineParser::ReadOptionsFile(const char *fileName, CommandLineOptions &options) const
 {
-   FILE *file = fopen(fileName, "r");
+   FILE *file = _wfopen(WidePathFromUtf8(fileName).c_str(), L"r");
    if (file == nullptr) {
       return End(PARSE_FAILED,
                  programPath_ + ": Cannot open command line options file \"" + fileName + "\"",

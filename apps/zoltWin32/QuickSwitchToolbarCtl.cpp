@@ -27,11 +27,11 @@ HWND CQuickSwitchToolbarCtl::Init(HWND rebar)
    // Never stored: always the table's order.
    for (size_t i = 0; i < buttons_.size(); ++i) {
       InsertItem(static_cast<int>(i), buttons_[i]->item);
-      TBBUTTONINFOA info = {};
+      TBBUTTONINFOW info = {};
       info.cbSize = sizeof info;
       info.dwMask = TBIF_SIZE;
       info.cx = kButtonWidth;
-      SendMessage(TB_SETBUTTONINFOA, buttons_[i]->command, reinterpret_cast<LPARAM>(&info));
+      SendMessage(TB_SETBUTTONINFOW, buttons_[i]->command, reinterpret_cast<LPARAM>(&info));
    }
    return m_hWnd;
 }

@@ -1,5 +1,6 @@
 #include "ToolbarBaseCtl.h"
 
+#include "zoltAppDb.h"
 #include "zoltResources.h"
 #include "zoltWndUtil.h"
 
@@ -11,20 +12,25 @@
 #include "cui/VMMgr.h"
 #include "cui/WuiPrefs.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <comdef.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cwchar>
 
-void CopyTruncated(char *buffer, size_t size, const std::string &text)
+void CopyTruncated(wchar_t *buffer, size_t size, const std::string &text)
 {
    if (!buffer || size == 0) {
       return;
    }
-   size_t count = std::min(text.size(), size - 1);
-   memcpy(buffer, text.data(), count);
-   buffer[count] = '\0';
+   std::wstring wide = WideFromUtf8(text);
+   size_t count = std::min(wide.size(), size - 1);
+   if (count > 0 && count < wide.size() && IS_HIGH_SURROGATE(wide[count - 1])) {
+      --count;
+   }
+   wmemcpy(buffer, wide.data(), count);
+   buffer[count] = L'\0';
 }
 
 std::vector<int> RepairToolbarItems(const std::vector<int> &stored, const std::vector<int> &known,
@@ -62,7 +68,7 @@ CToolbarBaseCtl::~CToolbarBaseCtl()
 
 HWND CToolbarBaseCtl::CreateToolbar(HWND parent, DWORD style)
 {
-   HWND toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, parent, nullptr,
+   HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, style, 0, 0, 0, 0, parent, nullptr,
                                   GetResourceInstance(), nullptr);
    if (!toolbar) {
       return nullptr;
@@ -93,7 +99,7 @@ void CToolbarBaseCtl::SetImageLists(const UINT *normal, const UINT *disabled, co
 ToolbarButton *CToolbarBaseCtl::AddButton(CommandId command, int item, int image, UINT stringId)
 {
    ToolbarButton *button = AddButton(command, item, image, nullptr, 0);
-   CopyTruncated(button->text, sizeof button->text, LoadResString(stringId));
+   button->text = LoadResString(stringId);
    return button;
 }
 
@@ -102,7 +108,7 @@ ToolbarButton *CToolbarBaseCtl::AddButton(CommandId command, int item, int image
    auto record = std::make_unique<ToolbarButton>();
    record->command = command;
    record->item = item;
-   CopyTruncated(record->text, sizeof record->text, text ? text : "");
+   record->text = text ? text : "";
    record->button.iBitmap = image;
    record->button.idCommand = command;
    record->button.fsState = TBSTATE_ENABLED;
@@ -111,10 +117,10 @@ ToolbarButton *CToolbarBaseCtl::AddButton(CommandId command, int item, int image
    record->button.iString = 0;
    if ((style & BTNS_SHOWTEXT) && m_hWnd) {
       // TB_ADDSTRING takes a list ended by two zeros.
-      std::string list(record->text);
-      list.push_back('\0');
+      std::wstring list = WideFromUtf8(record->text);
+      list.push_back(L'\0');
       record->button.iString =
-          static_cast<INT_PTR>(SendMessage(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(list.c_str())));
+          static_cast<INT_PTR>(SendMessage(TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(list.c_str())));
    }
    buttons_.push_back(std::move(record));
    return buttons_.back().get();
@@ -131,14 +137,14 @@ void CToolbarBaseCtl::InsertItem(int position, int item)
       separator.idCommand = -1;
       separator.fsStyle = TBSTYLE_SEP;
       separator.iString = -1;
-      SendMessage(TB_INSERTBUTTONA, position, reinterpret_cast<LPARAM>(&separator));
+      SendMessage(TB_INSERTBUTTONW, position, reinterpret_cast<LPARAM>(&separator));
       return;
    }
    ToolbarButton *record = FindItem(item);
    if (!record) {
       return;
    }
-   if (SendMessage(TB_INSERTBUTTONA, position, reinterpret_cast<LPARAM>(&record->button))) {
+   if (SendMessage(TB_INSERTBUTTONW, position, reinterpret_cast<LPARAM>(&record->button))) {
       record->position = position;
    }
 }
@@ -169,7 +175,7 @@ void CToolbarBaseCtl::AutoSizeBand()
    if (index < 0) {
       return;
    }
-   REBARBANDINFOA band = {};
+   REBARBANDINFOW band = {};
    band.cbSize = sizeof band;
    band.fMask = RBBIM_CHILDSIZE;
    band.cxMinChild = GetToolbarWidth(m_hWnd);
@@ -177,7 +183,7 @@ void CToolbarBaseCtl::AutoSizeBand()
    band.cyChild = kBandHeight;
    band.cyMaxChild = kBandHeight;
    band.cyIntegral = 1;
-   ::SendMessage(rebar, RB_SETBANDINFOA, index, reinterpret_cast<LPARAM>(&band));
+   ::SendMessageW(rebar, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
 }
 
 void CToolbarBaseCtl::SaveItems()
@@ -255,7 +261,7 @@ bool CToolbarBaseCtl::GetTooltipText(CommandId command, std::string &text)
    return true;
 }
 
-bool CToolbarBaseCtl::FillTooltip(NMTTDISPINFOA *info)
+bool CToolbarBaseCtl::FillTooltip(NMTTDISPINFOW *info)
 {
    std::string text;
    if (!info || !GetTooltipText(static_cast<CommandId>(info->hdr.idFrom), text)) {
@@ -263,7 +269,7 @@ bool CToolbarBaseCtl::FillTooltip(NMTTDISPINFOA *info)
    }
    info->lpszText = info->szText;
    info->hinst = nullptr;
-   CopyTruncated(info->szText, sizeof info->szText, text);
+   CopyTruncated(info->szText, sizeof info->szText / sizeof info->szText[0], text);
    return true;
 }
 
@@ -302,7 +308,7 @@ void CToolbarBaseCtl::EmitClicked(long code, const char *who)
    try {
       clicked.emit(code);
    } catch (const _com_error &error) {
-      Warning("%s::OnCommand failed: %s\n", who, static_cast<const char *>(_bstr_t(error.ErrorMessage())));
+      Warning("%s::OnCommand failed: %s\n", who, zoltdb::ComText(error).c_str());
    }
 }
 
@@ -392,8 +398,8 @@ LRESULT CToolbarBaseCtl::OnReflectedNotify(UINT, WPARAM, LPARAM lParam, BOOL &bH
       return TRUE;
    case TBN_INITCUSTOMIZE:
       return TBNRF_HIDEHELP;
-   case TBN_GETBUTTONINFOA: {
-      auto *info = reinterpret_cast<NMTOOLBARA *>(lParam);
+   case TBN_GETBUTTONINFOW: {
+      auto *info = reinterpret_cast<NMTOOLBARW *>(lParam);
       if (info->iItem < 0 || static_cast<size_t>(info->iItem) >= buttons_.size()) {
          return FALSE;
       }

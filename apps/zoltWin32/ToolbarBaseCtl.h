@@ -28,7 +28,7 @@ typedef long ToolbarButtonCode;
 // One button of a toolbar's table.
 struct ToolbarButton {
    CommandId command = 0;
-   char text[256] = {};
+   std::string text;
    // 0xFFFF: UpdateButtons computes the state; any other value is sent as it stands.
    WORD state = kComputedState;
    int position = -1;
@@ -39,8 +39,9 @@ struct ToolbarButton {
    static constexpr WORD kComputedState = 0xFFFF;
 };
 
-// Copies `text` into `buffer` of `size` bytes, cut short so the terminator always fits.
-void CopyTruncated(char *buffer, size_t size, const std::string &text);
+// Copies UTF-8 `text` into the wide `buffer` of `size` characters, cut short so the terminator
+// always fits and never between the two halves of a surrogate pair.
+void CopyTruncated(wchar_t *buffer, size_t size, const std::string &text);
 
 // The button order to show: the stored list with items the toolbar does not know, and second
 // mentions of a button, taken out (separators, item 1, may repeat). An empty result, or a list
@@ -87,8 +88,8 @@ public:
 
    // The command bar's band for a toolbar: the sum of its buttons' widths.
    static int GetToolbarWidth(HWND toolbar);
-   // A TTN_GETDISPINFOA for one of our commands: the text goes into the 80-character buffer.
-   bool FillTooltip(NMTTDISPINFOA *info);
+   // A TTN_GETDISPINFOW for one of our commands: the text goes into the 80-character buffer.
+   bool FillTooltip(NMTTDISPINFOW *info);
 
    sigc::signal<void, long> clicked;
 

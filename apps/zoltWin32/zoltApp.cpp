@@ -2,6 +2,7 @@
 
 #include "zoltAbout.h"
 #include "zoltAppContext.h"
+#include "zoltAppDb.h"
 #include "zoltComObjects.h"
 #include "zoltDlgMgr.h"
 #include "zoltFrame.h"
@@ -12,11 +13,13 @@
 #include "resource.h"
 
 #include "atl/Atl.h"
+#include "cui/AppDataPaths.h"
 #include "cui/cui.h"
 #include "tremapputil/TremAppUtil.h"
 #include "tremorybase/Base.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
+#include "tremorybase/Text.h"
 
 #include <commctrl.h>
 
@@ -26,9 +29,6 @@ CZOLTApp *gApp = nullptr;
 
 namespace {
 
-const char kLocalHostLink[] = "/appdata/Tremory/zolt/localHost/";
-const char kOpenedObj[] = "/appdata/Tremory/zolt/openedObj";
-const char kFirstOpenedObj[] = "/appdata/Tremory/zolt/openedObj/#";
 const char kNetEditorLibrary[] = "tremnetui.dll";
 const char kNetEditorEntry[] = "TremNetUI_ShowPropertyPages";
 const DWORD kCommonControls = 0x704;   // bar, date, extended combo box and rebar classes
@@ -37,8 +37,6 @@ const int kAutomationVersion = 2;
 const int kAutomationKind = 1;
 const unsigned kAutomationFlags = 0x203;
 const int kAutomationService = 3010;
-const int kCloseHotFixCommand = 347;
-const int kPowerOnCommand = 40062;
 
 // Closes a map of connections, one per object.
 void DisconnectAll(std::map<std::string, ConnectionMapEntry> &connections)
@@ -85,7 +83,7 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    WriteHostLinks();
    SetUIModeFromPrefs();
    // The one local host of the run: Run makes no second one.
-   cui::SetClientHost(new cui::LocalHost(modelCtx_, kLocalHostLink));
+   cui::SetClientHost(new cui::LocalHost(modelCtx_, std::string(cui::appdata::kLocalHost) + "/"));
    CreateManagers();
 
    vmList_->Init(db_, poll_);
@@ -110,7 +108,7 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    SetEventSource(ctx_);
    currentObjConnection_ = wui::GetPrefs()->currentObjChanged.connect(sigc::mem_fun(*this, &CZOLTApp::OnCtxCurrentObj));
    if (options_.quitAtPowerOff) {
-      CtxWatch(kOpenedObj, vmdb::Ctx::kWatchSubtree, &CZOLTApp::OnOpenedObjChanged);
+      CtxWatch(cui::appdata::kOpenedObj, vmdb::Ctx::kWatchSubtree, &CZOLTApp::OnOpenedObjChanged);
    }
    LoadNetworkEditor();
    SetUILocale();
@@ -154,14 +152,14 @@ void CZOLTApp::CreatePreferences()
 
 std::string CZOLTApp::GetHostPath()
 {
-   return static_cast<const char *>(client_->GetHostPath());
+   return zoltdb::Text(client_->GetHostPath());
 }
 
 void CZOLTApp::WriteHostLinks()
 {
    _variant_t hostPath(client_->GetHostPath());
-   ctx_->WriteValue("/appdata/Tremory/zolt/localHost", hostPath);
-   ctx_->WriteValue("/appdata/Tremory/zolt/currentHost", hostPath);
+   ctx_->WriteValue(cui::appdata::kLocalHost, hostPath);
+   ctx_->WriteValue(cui::appdata::kCurrentHost, hostPath);
 }
 
 void CZOLTApp::SetUIModeFromPrefs()
@@ -356,20 +354,21 @@ void CZOLTApp::RunMainLoop()
       // Sleeps until a message, a timer of the poll loop or a posted callback is due.
       Poll_Step();
       MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      // The wide forms throughout: a character typed into a window arrives as the user typed it.
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
          if (msg.message == WM_QUIT) {
             return;
          }
          wui::Prefs *prefs = wui::GetPrefs();
          HACCEL accel = prefs && prefs->GetFullScreen() ? accelFullScreen_ : accelNormal_;
-         if (accel && cmdbarWnd_ && TranslateAcceleratorA(cmdbarWnd_, accel, &msg)) {
+         if (accel && cmdbarWnd_ && TranslateAcceleratorW(cmdbarWnd_, accel, &msg)) {
             continue;
          }
          if (frame_->PreTranslateMessage(&msg)) {
             continue;
          }
          TranslateMessage(&msg);
-         DispatchMessageA(&msg);
+         DispatchMessageW(&msg);
       }
    }
 }
@@ -434,20 +433,20 @@ void CZOLTApp::CloseSessionWithProgress(const sigc::slot<void> &done)
 
 void CZOLTApp::OnOpenedObjChanged(BSTR)
 {
-   if (options_.quitAtPowerOff && ctx_->NextElement(kFirstOpenedObj).length() == 0) {
+   if (options_.quitAtPowerOff && ctx_->NextElement(cui::appdata::kOpenedObjElements).length() == 0) {
       Exit();
    }
 }
 
 void CZOLTApp::NewWindow()
 {
-   char path[MAX_PATH] = "";
-   GetModuleFileNameA(nullptr, path, MAX_PATH);
-   char commandLine[] = "tremory";
-   STARTUPINFOA startup = {};
+   wchar_t path[MAX_PATH] = L"";
+   GetModuleFileNameW(nullptr, path, MAX_PATH);
+   wchar_t commandLine[] = L"tremory";
+   STARTUPINFOW startup = {};
    startup.cb = sizeof startup;
    PROCESS_INFORMATION process = {};
-   if (CreateProcessA(path, wui::util::HasZephroExtension() ? commandLine : nullptr, nullptr, nullptr, FALSE, 0,
+   if (CreateProcessW(path, wui::util::HasZephroExtension() ? commandLine : nullptr, nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &process)) {
       CloseHandle(process.hThread);
       CloseHandle(process.hProcess);
@@ -466,13 +465,13 @@ void CZOLTApp::PowerOnIfRequested(cui::VM *vm, bool atOpen)
    bool wanted = (atOpen && (vm->GetPowerOnAtStartup() || options_.powerOn)) || vm->GetGUIRestricted();
    if (wanted && vm->GetPowerState() != cui::VM::POWERED_ON &&
        vm->GetPowerOnActionState() != cui::VM::ACTION_RUNNING && !vm->GetInTeam()) {
-      OnPowerCommand(kPowerOnCommand, dynamic_cast<wui::VM *>(vm));
+      OnPowerCommand(IDM_VM_POWER_ON, dynamic_cast<wui::VM *>(vm));
    }
 }
 
 void CZOLTApp::OnHotFixCommand(int commandId, const std::string &path)
 {
-   if (commandId == kCloseHotFixCommand) {
+   if (commandId == IDM_HOTFIX_CLOSE) {
       CloseHotFixRequest(path, true);
    }
 }

@@ -151,7 +151,7 @@ public:
    void OnPrefsSaved(BSTR ignored, HRESULT result);
    void ShowWebCheckDialog();
 
-   // Opened objects (tabs): records under "/appdata/Tremory/zolt/openedObj/#"; record paths
+   // Opened objects (tabs): records under cui::appdata::kOpenedObj; record paths
    // are absolute, empty for none.
    _bstr_t FindOpenedObj(const _bstr_t &type, const _bstr_t &path, bool teamCurrentVM);
    _bstr_t OpenTabInt(const _bstr_t &type, const _bstr_t &path, const _bstr_t &key, bool transient, bool select,
@@ -232,7 +232,7 @@ public:
    void SetModalState(bool modal);
    void BeginModal(sigc::slot_base &restore);
    std::string GetCurrentObjPath() const;
-   // MessageBoxA owned by the frame (when it has a window), captioned with the window title.
+   // A message box owned by the frame (when it has a window), captioned with the window title.
    int MessageBox(const char *text, UINT flags);
    int MessageBoxRes(UINT stringId, UINT flags);
    void OnCaptureMovieDone(bool cancelled, cui::Error error);

@@ -12,15 +12,16 @@
 #include "res/resource.h"
 #include "tremapputil/ResString.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
 std::string SystemErrorText(DWORD code)
 {
-   char *buffer = nullptr;
-   DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<char *>(&buffer), 0, nullptr);
-   std::string text = length && buffer ? std::string(buffer, length) : "error " + std::to_string(code);
+   wchar_t *buffer = nullptr;
+   DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
+   std::string text = length && buffer ? Utf8FromWide(std::wstring_view(buffer, length)) : "error " + std::to_string(code);
    if (buffer) {
       LocalFree(buffer);
    }
@@ -41,7 +42,8 @@ void OnScreenshotSaved(CZOLTApp &app, const std::string &temp)
    if (!chosen) {
       return;
    }
-   if (!MoveFileExA(temp.c_str(), dialog.GetFile().c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+   if (!MoveFileExW(WidePathFromUtf8(temp).c_str(), WidePathFromUtf8(dialog.GetFile()).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
       std::string system = SystemErrorText(GetLastError());
       std::string detail = tremapputil::ResString(IDS_CAPTURE_MOVE_FAILED).Format({system});
       ReportError(_bstr_t(detail.c_str()), IDS_CAPTURE_SCREEN_FAILED, _bstr_t(""));
@@ -51,7 +53,7 @@ void OnScreenshotSaved(CZOLTApp &app, const std::string &temp)
 void OnScreenshotDone(const std::string &temp, bool succeeded, const cui::Error &error)
 {
    // After a move the file is gone already.
-   DeleteFileA(temp.c_str());
+   DeleteFileW(WidePathFromUtf8(temp).c_str());
    if (!succeeded) {
       ReportError(_bstr_t(error.what()), IDS_CAPTURE_SCREEN_FAILED, _bstr_t(""));
    }
@@ -65,13 +67,13 @@ void CZOLTApp::CaptureScreen(cui::VM *vm)
       return;
    }
    std::string dir = wui::util::GetTempDirectory();
-   char temp[MAX_PATH] = "";
-   if (dir.empty() || !GetTempFileNameA(dir.c_str(), "bmp", 0, temp)) {
+   wchar_t temp[MAX_PATH] = L"";
+   if (dir.empty() || !GetTempFileNameW(WideFromUtf8(dir).c_str(), L"bmp", 0, temp)) {
       std::string error = SystemErrorText(GetLastError());
       Log("CZOLTApp::CaptureScreen: Failed to generate a temporary file: %s\n", error.c_str());
       return;
    }
-   std::string file = temp;
+   std::string file = Utf8FromWide(temp);
    CZOLTApp &app = *this;
    vm->SaveScreenshot(
       file, cui::VM::SCREENSHOT_BMP,

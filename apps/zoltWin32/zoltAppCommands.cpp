@@ -1,5 +1,6 @@
 // The command dispatcher: every command ends here and goes to one handler group.
 #include "zoltApp.h"
+#include "zoltAppDb.h"
 
 #include "zoltCommandRoute.h"
 #include "zoltGuard.h"
@@ -16,11 +17,6 @@
 #include "tremorybase/Log.h"
 
 namespace {
-
-std::string Text(const _bstr_t &text)
-{
-   return text.length() ? static_cast<const char *>(text) : "";
-}
 
 // The managers the application registered with the model library, and its current object.
 class RegisteredTargetLookup : public CommandTargetLookup {
@@ -64,7 +60,7 @@ private:
 
 void CZOLTApp::MenuButtonClicked(CommandId id, _bstr_t &path, CommandSource source)
 {
-   const std::string pathText = Text(path);
+   const std::string pathText = zoltdb::Text(path);
    Log("CZOLTApp::MenuButtonClicked: %d %s\n", static_cast<int>(id), pathText.c_str());
 
    // The resolution runs inside the guard too, and model-library failures are caught with COM
@@ -118,7 +114,7 @@ void CZOLTApp::RouteToHandler(CommandId id, _bstr_t &path, CommandSource source,
       break;
    case CommandGroup::HotFix: {
       cui::HotFixMgr *hotFixMgr = cui::GetHotFixMgr();
-      cui::HotFixRequest *request = hotFixMgr ? hotFixMgr->GetRequestByHotFixPath(Text(path)) : nullptr;
+      cui::HotFixRequest *request = hotFixMgr ? hotFixMgr->GetRequestByHotFixPath(zoltdb::Text(path)) : nullptr;
       if (request) {
          OnHotFixCommand(id, request->GetHotFixPath());
       }
@@ -130,7 +126,7 @@ void CZOLTApp::RouteToHandler(CommandId id, _bstr_t &path, CommandSource source,
 wui::VM *CZOLTApp::ResolveCommandVM(CommandSource source, const _bstr_t &path, wui::Team **team)
 {
    RegisteredTargetLookup lookup(*this);
-   CommandTarget target = ResolveCommandTarget(source, Text(path), lookup);
+   CommandTarget target = ResolveCommandTarget(source, zoltdb::Text(path), lookup);
    if (team) {
       *team = target.team;
    }

@@ -1,12 +1,11 @@
 #include "zoltAppDb.h"
 
-#include "tremapputil/ResString.h"
+#include "tremorybase/Text.h"
 
 #include <cstdio>
 
 namespace zoltdb {
 
-const char kAppDataPath[] = "/appdata/Tremory/zolt/";
 const char kPrefsZoltPath[] = "/user/prefState/req/#ZOLT/val/zolt";
 
 IVmdbContextPtr NewContextAt(const IVmdbDatabasePtr &db, const char *path)
@@ -22,7 +21,7 @@ IVmdbContextPtr NewContextAt(const IVmdbDatabasePtr &db, const char *path)
 std::string Text(const _bstr_t &text)
 {
    const wchar_t *wide = static_cast<const wchar_t *>(text);
-   return wide ? tremapputil::Utf8FromWide(wide) : std::string();
+   return wide ? Utf8FromWide(std::wstring_view(wide, text.length())) : std::string();
 }
 
 std::string ReadText(const IVmdbContextPtr &ctx, const _bstr_t &path)

@@ -1,9 +1,11 @@
 // The application's modal state, its message box and the error boxes.
 #include "zoltApp.h"
 
+#include "zoltAppDb.h"
 #include "zoltFrame.h"
 #include "zoltGuard.h"
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
 
 #include "cui/DlgMgr.h"
 #include "cui/LocalizedString.h"
@@ -14,6 +16,7 @@
 #include "tremapputil/ResString.h"
 #include "tremapputil/TremAppUtil.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <cstdio>
 
@@ -24,7 +27,7 @@ const HRESULT kNoPermission = static_cast<HRESULT>(0x80040125);
 
 void NotifyModal(IVmdbContextPtr ctx, const std::string &objPath, bool modal)
 {
-   TremAppUtil_SetModalState(ctx, tremapputil::WideFromUtf8(objPath).c_str(), modal);
+   TremAppUtil_SetModalState(ctx, WideFromUtf8(objPath).c_str(), modal);
 }
 
 }  // namespace
@@ -56,7 +59,7 @@ int CZOLTApp::MessageBox(const char *text, UINT flags)
    if (owner && !::IsWindow(owner)) {
       owner = nullptr;
    }
-   int answer = ::MessageBoxA(owner, text, windowTitle_.c_str(), flags);
+   int answer = MessageBoxUtf8(owner, text ? text : "", windowTitle_, flags);
    Guard(restore);
    return answer;
 }
@@ -105,8 +108,7 @@ std::string ComErrorText(HRESULT code, const std::string &description)
 
 void ReportError(const _bstr_t &text, int resId, const _bstr_t &detail)
 {
-   const std::string message = ErrorBoxText(text.length() ? static_cast<const char *>(text) : "", resId,
-                                            detail.length() ? static_cast<const char *>(detail) : "");
+   const std::string message = ErrorBoxText(zoltdb::Text(text), resId, zoltdb::Text(detail));
    Warning("%s\n", message.c_str());
    if (!gApp || !gApp->GetVMMsg()) {
       return;
@@ -125,7 +127,7 @@ void ReportComError(const _com_error &error, int resId, const _bstr_t &detail)
       ReportError(_bstr_t(LoadResString(IDS_NO_PERMISSION).c_str()), -1, _bstr_t());
       return;
    }
-   std::string text = ComErrorText(code, description.length() ? static_cast<const char *>(description) : "");
+   std::string text = ComErrorText(code, zoltdb::Text(description));
    ReportError(_bstr_t(text.c_str()), resId, detail);
 }
 
@@ -139,9 +141,8 @@ void ReportCommandError(const _bstr_t &cmdPath, int resId, const _bstr_t &detail
       }
       text = _bstr_t(ctx->ReadValue(cmdPath + "../../status/error/errMsg/"));
    } catch (const _com_error &e) {
-      _bstr_t why = e.Description();
-      Warning("Couldn't get error information for command %s: %s\n", static_cast<const char *>(cmdPath),
-              why.length() ? static_cast<const char *>(why) : "");
+      Warning("Couldn't get error information for command %s: %s\n", zoltdb::Text(cmdPath).c_str(),
+              zoltdb::Text(e.Description()).c_str());
       return;
    }
    ReportError(text, resId, detail);

@@ -1,17 +1,9 @@
 // Host and Help menu commands, the home tab and the Zephro server popup. Each is the least that
 // keeps the program sound until these commands land: the command is logged and nothing else happens.
 #include "zoltApp.h"
+#include "zoltAppDb.h"
 
 #include "tremorybase/Log.h"
-
-namespace {
-
-const char *Text(const _bstr_t &text)
-{
-   return text.length() ? static_cast<const char *>(text) : "";
-}
-
-}  // namespace
 
 void CZOLTApp::OnHostCommand(CommandId id)
 {
@@ -30,5 +22,6 @@ void CZOLTApp::CloseHomepage()
 
 void CZOLTApp::OnQuenServerCommand(CommandId id, _bstr_t &path, CommandSource source)
 {
-   Log("CZOLTApp::OnQuenServerCommand %u %s %d\n", static_cast<unsigned>(id), Text(path), static_cast<int>(source));
+   Log("CZOLTApp::OnQuenServerCommand %u %s %d\n", static_cast<unsigned>(id), zoltdb::Text(path).c_str(),
+       static_cast<int>(source));
 }

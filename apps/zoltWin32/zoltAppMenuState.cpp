@@ -2,12 +2,15 @@
 #include "zoltApp.h"
 
 #include "zoltAppDb.h"
+#include "zoltCommandRoute.h"
 #include "zoltFrame.h"
 #include "zoltMenuUtil.h"
 #include "zoltModelOps.h"
+#include "zoltWndUtil.h"
 
 #include "res/resource.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/HotFixMgr.h"
 #include "cui/MVMTMgr.h"
 #include "cui/Prefs.h"
@@ -28,19 +31,13 @@
 
 namespace {
 
-enum class MenuRule {
-   None, File, Edit, View, Host, Help, Power, Snapshot, VM, Team, TeamPower, TeamAdd, Zephro, Server, HotFix,
-   Windows
-};
-
 const int kAnyBusy = 15;
-const char kSessionActive[] = "/appdata/Tremory/zolt/session/active";
 const char kPrefsNew[] = "/user/prefState/new";
 const char kHintsNew[] = "/user/hintsState/new";
-const char kHostSettingsNew[] = "/appdata/Tremory/zolt/currentHost/settingsState/new";
-const char kVmnetSupported[] = "/appdata/Tremory/zolt/currentHost/vmnetState/supported";
-const char kVmnetNew[] = "/appdata/Tremory/zolt/currentHost/vmnetState/new";
-const char kCurrentObjPathField[] = "/appdata/Tremory/zolt/currentObj/path";
+const std::string kHostSettingsNew = std::string(cui::appdata::kCurrentHost) + "/settingsState/new";
+const std::string kVmnetSupported = std::string(cui::appdata::kCurrentHost) + "/vmnetState/supported";
+const std::string kVmnetNew = std::string(cui::appdata::kCurrentHost) + "/vmnetState/new";
+const std::string kCurrentObjPathField = std::string(cui::appdata::kCurrentObj) + "/path";
 const char kFavoriteItems[] = "/user/vmlistState/val/item/#";
 
 bool InRange(CommandId id, unsigned first, unsigned last)
@@ -48,63 +45,17 @@ bool InRange(CommandId id, unsigned first, unsigned last)
    return id >= first && id <= last;
 }
 
-MenuRule RuleFor(CommandId id)
-{
-   switch (id) {
-   case 449: case 618: case 40002: case 40003: case 40009: case 40043: case 40049: case 40084: case 40206:
-   case 40245: case 41400:
-      return MenuRule::File;
-   case 40018:
-      return MenuRule::Edit;
-   case 468: case 469: case 470: case 481: case 620: case 40030: case 40064: case 40065: case 40068: case 40077:
-      return MenuRule::View;
-   case 40063: case 40074: case 40199: case 40200:
-      return MenuRule::Host;
-   case 40033: case 40039: case 40041: case 41989:
-      return MenuRule::Help;
-   case 168: case 169: case 171: case 172: case 40062:
-      return MenuRule::Power;
-   case 40051: case 40059: case 40060: case 40067:
-      return MenuRule::Snapshot;
-   case 165: case 166: case 417: case 429: case 513: case 532: case 621: case 622: case 628: case 630: case 631:
-   case 632: case 40010: case 40058: case 40078: case 40203: case 40492: case 40721: case 40723: case 40730:
-   case 41960:
-      return MenuRule::VM;
-   case 431: case 528: case 613: case 40079: case 40722: case 41401: case 41406: case 41410:
-      return MenuRule::Team;
-   case 40714:
-      return MenuRule::TeamAdd;
-   case 430: case 436: case 437: case 446: case 450: case 455: case 476: case 40080: case 41899:
-      return MenuRule::Zephro;
-   case 347:
-      return MenuRule::HotFix;
-   default:
-      break;
-   }
-   if (InRange(id, 40217, 40220)) return MenuRule::Edit;
-   if (InRange(id, 40022, 40026) || InRange(id, 40193, 40196)) return MenuRule::View;
-   if (InRange(id, 40037, 40038) || InRange(id, 40052, 40054) || id == 40057 || InRange(id, 40190, 40192)) {
-      return MenuRule::Help;
-   }
-   if (InRange(id, 40019, 40021)) return MenuRule::Power;
-   if (InRange(id, IDM_VM_SNAPSHOT_RECENT_FIRST, IDM_VM_SNAPSHOT_RECENT_LAST)) return MenuRule::Snapshot;
-   if (InRange(id, 40046, 40048) || InRange(id, 40070, 40073)) return MenuRule::VM;
-   if (InRange(id, 41500, 41589) || InRange(id, 41598, 41689) || InRange(id, 41701, 41789)) return MenuRule::Team;
-   if (InRange(id, 41402, 41405)) return MenuRule::TeamPower;
-   if (InRange(id, 41407, 41409)) return MenuRule::TeamAdd;
-   if (InRange(id, 41902, 41904)) return MenuRule::Zephro;
-   if (InRange(id, 681, 683)) return MenuRule::Server;
-   // The Window menu's tabs end at their last id; the ids after it belong to other commands.
-   if (InRange(id, IDM_WINDOW_NEXT_TAB, IDM_WINDOW_LAST_TAB)) return MenuRule::Windows;
-   return MenuRule::None;
-}
-
 // Ids whose enabled and checked state the restricted interface of the current machine overrides.
 bool IsRestrictedCommand(CommandId id)
 {
-   static const CommandId ids[] = {168,   169,   171,   172,   513,   532,   40019, 40020, 40021,
-                                   40043, 40046, 40047, 40048, 40049, 40051, 40058, 40059, 40060,
-                                   40062, 40065, 40067, 40070, 40084, 40206, 40220, 40245, 41400};
+   static const CommandId ids[] = {
+      IDM_VM_SHUT_DOWN_GUEST, IDM_VM_SUSPEND_GUEST, IDM_VM_START_GUEST, IDM_VM_RESTART_GUEST, IDM_VM_CLONE,
+      IDM_VM_FORK, IDM_VM_POWER_OFF, IDM_VM_SUSPEND, IDM_VM_RESET, IDM_FILE_NEW_VM, IDM_VM_SETTINGS,
+      IDM_VM_CAPTURE_SCREEN, IDM_VM_CAPTURE_MOVIE, IDM_FILE_CLOSE, IDM_VM_SNAPSHOT_REVERT, IDM_VM_UPGRADE_HARDWARE,
+      IDM_VM_SNAPSHOT_TAKE, IDM_VM_SNAPSHOT_MANAGER, IDM_VM_POWER_ON, IDM_VIEW_SIDEBAR, IDM_VM_SNAPSHOT_DELETE,
+      IDM_VM_DEVICES_MENU, IDM_FILE_FAVORITES, IDM_FILE_NEW_WINDOW, IDM_EDIT_NETWORK_SETTINGS, IDM_FILE_MAP_DISKS,
+      IDM_FILE_NEW_TEAM,
+   };
    return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
 }
 
@@ -112,17 +63,6 @@ void SetItemState(HMENU menu, CommandId id, bool enabled, bool checked)
 {
    EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
    CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
-std::string Text(const _bstr_t &path)
-{
-   return zoltdb::Text(path);
-}
-
-bool SameText(const std::string &a, const std::string &b)
-{
-   return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
-                                                 b.c_str(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 bool IsOn(const cui::VM *vm)
@@ -175,7 +115,7 @@ bool CZOLTApp::UpdateMenuItemState(HMENU menu, CommandId id, CommandSource sourc
 {
    bool remove = false;
    try {
-      switch (RuleFor(id)) {
+      switch (MenuRuleOf(id)) {
       case MenuRule::File: remove = UpdateFileMenuItem(menu, id); break;
       case MenuRule::Edit: remove = UpdateEditMenuItem(menu, id); break;
       case MenuRule::View: remove = UpdateViewMenuItem(menu, id); break;
@@ -228,7 +168,7 @@ void CZOLTApp::UpdatePopupMenu(HMENU menu, CommandSource source, const _bstr_t &
 
 bool CZOLTApp::IsHostUsable()
 {
-   return !IsRemoteMode() || zoltdb::ReadFlag(ctx_, kSessionActive);
+   return !IsRemoteMode() || zoltdb::ReadFlag(ctx_, cui::appdata::kSessionActive);
 }
 
 bool CZOLTApp::IsFileInFavorites(const std::string &cfgPath)
@@ -243,7 +183,7 @@ bool CZOLTApp::IsFileInFavorites(const std::string &cfgPath)
       }
       std::string type = zoltdb::ReadText(ctx, item + "type");
       if ((type == "vm" || type == "team" || type == "mvmt") &&
-          SameText(zoltdb::ReadText(ctx, item + ("type/" + type + "/cfgPath").c_str()), cfgPath)) {
+          SameTextNoCase(zoltdb::ReadText(ctx, item + ("type/" + type + "/cfgPath").c_str()), cfgPath)) {
          return true;
       }
    }
@@ -267,22 +207,22 @@ void CZOLTApp::ApplyRestrictedState(HMENU menu, CommandId id, bool enabled, bool
 bool CZOLTApp::IsEditClipboardCommandEnabled(CommandId id)
 {
    HWND focus = GetFocus();
-   char className[1024] = "";
-   if (!focus || !GetClassNameA(focus, className, sizeof className) || lstrcmpiA(className, "EDIT") != 0) {
+   wchar_t className[1024] = L"";
+   if (!focus || !GetClassNameW(focus, className, 1024) || lstrcmpiW(className, L"EDIT") != 0) {
       return false;
    }
    if (id == IDM_EDIT_PASTE) {
       if (!OpenClipboard(nullptr)) {
          return false;
       }
-      // Only text can be pasted into an edit control.
-      bool text = IsClipboardFormatAvailable(CF_TEXT) != FALSE;
+      // Only text can be pasted into an edit control; the system offers every text in all its forms.
+      bool text = IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
       CloseClipboard();
       return text;
    }
    DWORD start = 0;
    DWORD end = 0;
-   SendMessageA(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+   SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
    return start < end;
 }
 
@@ -362,7 +302,8 @@ bool CZOLTApp::UpdateEditMenuItem(HMENU menu, CommandId id)
    bool remove = false;
    switch (id) {
    case IDM_EDIT_PREFERENCES:
-      enabled = !zoltdb::ReadFlag(ctx_, kPrefsNew) && (IsRemoteMode() || !zoltdb::ReadFlag(ctx_, kHostSettingsNew));
+      enabled = !zoltdb::ReadFlag(ctx_, kPrefsNew) &&
+                (IsRemoteMode() || !zoltdb::ReadFlag(ctx_, kHostSettingsNew.c_str()));
       break;
    case IDM_EDIT_CUT:
    case IDM_EDIT_COPY:
@@ -370,7 +311,7 @@ bool CZOLTApp::UpdateEditMenuItem(HMENU menu, CommandId id)
       enabled = IsEditClipboardCommandEnabled(id);
       break;
    case IDM_EDIT_NETWORK_SETTINGS:
-      enabled = zoltdb::ReadFlag(ctx_, kVmnetSupported) && !zoltdb::ReadFlag(ctx_, kVmnetNew);
+      enabled = zoltdb::ReadFlag(ctx_, kVmnetSupported.c_str()) && !zoltdb::ReadFlag(ctx_, kVmnetNew.c_str());
       remove = IsRemoteMode();
       break;
    default:
@@ -464,10 +405,11 @@ bool CZOLTApp::UpdateHostMenuItem(HMENU menu, CommandId id)
    bool remove = false;
    switch (id) {
    case IDM_HOST_NETWORK_SETTINGS:
-      enabled = IsHostUsable() && zoltdb::ReadFlag(ctx_, kVmnetSupported) && !zoltdb::ReadFlag(ctx_, kVmnetNew);
+      enabled = IsHostUsable() && zoltdb::ReadFlag(ctx_, kVmnetSupported.c_str()) &&
+                !zoltdb::ReadFlag(ctx_, kVmnetNew.c_str());
       break;
    case IDM_HOST_SETTINGS:
-      enabled = IsHostUsable() && host && host->CapEditSettings() && !zoltdb::ReadFlag(ctx_, kHostSettingsNew);
+      enabled = IsHostUsable() && host && host->CapEditSettings() && !zoltdb::ReadFlag(ctx_, kHostSettingsNew.c_str());
       break;
    case IDM_HOST_DISCONNECT:
       enabled = IsHostUsable();
@@ -659,16 +601,16 @@ bool CZOLTApp::UpdateVMMenuItem(HMENU menu, CommandId id, CommandSource source, 
 
 cui::Team *CZOLTApp::FindMenuTeam(CommandSource source, const _bstr_t &path)
 {
-   std::string cfgPath = Text(path);
+   std::string cfgPath = zoltdb::Text(path);
    if (cfgPath.empty() || source == kSourceMenuBar) {
-      cfgPath = zoltdb::ReadText(ctx_, kCurrentObjPathField);
+      cfgPath = zoltdb::ReadText(ctx_, kCurrentObjPathField.c_str());
    }
    return TeamByCfgPath(cfgPath);
 }
 
 bool CZOLTApp::UpdateTeamMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path)
 {
-   const std::string cfgPath = Text(path);
+   const std::string cfgPath = zoltdb::Text(path);
    wui::Team *team = dynamic_cast<wui::Team *>(TeamByCfgPath(cfgPath));
    const size_t vmCount = team ? team->GetVMs().size() : 0;
    bool enabled = true;
@@ -679,7 +621,8 @@ bool CZOLTApp::UpdateTeamMenuItem(HMENU menu, CommandId id, CommandSource source
    } else if (id == IDM_TEAM_RENAME) {
       enabled = team && !team->GetBusy();
       remove = source == kSourceTeamTab;
-   } else if (id == IDM_TEAM_CLOSE || id == IDM_TEAM_ADD_MENU || InRange(id, 41501, 41589)) {
+   } else if (id == IDM_TEAM_CLOSE || id == IDM_TEAM_ADD_MENU ||
+              InRange(id, IDM_TEAM_SWITCH_FIRST_VM, IDM_TEAM_SWITCH_LAST_VM)) {
       enabled = team != nullptr;
    } else if (id == IDM_TEAM_FAVORITES) {
       SetFavoritesMenuText(menu, id, team && !IsFileInFavorites(team->GetFilename()));
@@ -693,7 +636,8 @@ bool CZOLTApp::UpdateTeamMenuItem(HMENU menu, CommandId id, CommandSource source
       enabled = team && (vmCount > 0 || !team->GetNets().empty()) && team->GetCanAddRemove();
    } else if (id == IDM_TEAM_SETTINGS) {
       enabled = team && team->GetCanEditSettings();
-   } else if (InRange(id, 41601, 41689) || InRange(id, 41701, 41789)) {
+   } else if (InRange(id, IDM_TEAM_REMOVE_FIRST_VM, IDM_TEAM_REMOVE_LAST_VM) ||
+              InRange(id, IDM_TEAM_REMOVE_FIRST_LAN, IDM_TEAM_REMOVE_LAST_LAN)) {
       enabled = team && team->GetCanAddRemove();
    }
    ApplyRestrictedState(menu, id, enabled, false);
@@ -724,7 +668,7 @@ bool CZOLTApp::UpdateTeamAddMenuItem(HMENU menu, CommandId id, CommandSource sou
 
 bool CZOLTApp::UpdateZephroMenuItem(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path)
 {
-   const std::string text = Text(path);
+   const std::string text = zoltdb::Text(path);
    const bool byFile = source == kSourceTemplateEntry || source == kSourceTemplateEntryAlt;
    cui::MVMTemplate *mvmt = byFile ? TemplateByFilename(text) : TemplateByPath(text);
    const bool on = IsOn(mvmt);
@@ -766,7 +710,7 @@ bool CZOLTApp::UpdateZephroMenuItem(HMENU menu, CommandId id, CommandSource sour
 
 bool CZOLTApp::UpdateServerMenuItem(HMENU menu, CommandId id, const _bstr_t &path)
 {
-   const std::string text = Text(path);
+   const std::string text = zoltdb::Text(path);
    cui::ZephroServerMgr *servers = cui::ZephroServerMgrImpl::GetInstance();
    const bool exists = servers && !text.empty() && servers->GetServerByID(text);
    wui::Prefs *prefs = wui::GetPrefs();
@@ -784,7 +728,7 @@ bool CZOLTApp::UpdateServerMenuItem(HMENU menu, CommandId id, const _bstr_t &pat
 bool CZOLTApp::UpdateHotFixMenuItem(HMENU menu, CommandId id, const _bstr_t &path)
 {
    cui::HotFixMgr *hotFixes = cui::GetHotFixMgr();
-   const std::string text = Text(path);
+   const std::string text = zoltdb::Text(path);
    ApplyRestrictedState(menu, id, hotFixes && !text.empty() && hotFixes->GetRequestByHotFixPath(text), false);
    return false;
 }

@@ -7,6 +7,7 @@
 #include "zoltVmdbForms.h"
 
 #include "atl/ClassTable.h"
+#include "cui/AppDataPaths.h"
 #include "cui/cui.h"
 #include "res/resource.h"
 #include "tremapputil/TremAppUtil.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-const char kCurrentHost[] = "/appdata/Tremory/zolt/currentHost";
 const char kHostVMQueue[] = "util/vm/cmd/##/";
 const wchar_t kNwzProgId[] = L"tremhwcfg.Nwz.9";
 const wchar_t kNwzCompletedProgId[] = L"tremhwcfg.NwzCompleted.9";
@@ -83,7 +83,7 @@ void SetUpWizard(const ITremNwzPtr &nwz, VmdbCommand &cmd, cui::Host *host, bool
 // Deletes a configuration that this run's "createVMCfg" made, and nothing else.
 void DeleteCreatedVM(const IVmdbDatabasePtr &db, const _bstr_t &cfgFile)
 {
-   VmdbCommand cmd(db, kCurrentHost, kHostVMQueue, "deleteVM");
+   VmdbCommand cmd(db, cui::appdata::kCurrentHost, kHostVMQueue, "deleteVM");
    cmd.SetInput("cfgPath", _variant_t(cfgFile));
    cmd.Send();
    if (cmd.Failed()) {
@@ -106,7 +106,7 @@ int CZOLTApp::NewVM(_bstr_t &cfgFile, _bstr_t &userName, _bstr_t &password, bool
    const bool remoteMode = cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE;
    ITremNwzPtr nwz = CreateWizard();
 
-   VmdbCommand cmd(db_, kCurrentHost, kHostVMQueue, "createVMCfg");
+   VmdbCommand cmd(db_, cui::appdata::kCurrentHost, kHostVMQueue, "createVMCfg");
    SetUpWizard(nwz, cmd, host, option);
    short result = nwz->Run();
    // The wizard may have moved the context while it wrote the inputs.
@@ -208,7 +208,7 @@ void CZOLTApp::RunHostVMCommand()
       _com_issue_error(E_NOINTERFACE);
    }
 
-   VmdbCommand cmd(db_, kCurrentHost, kHostVMQueue, "createVMCfg");
+   VmdbCommand cmd(db_, cui::appdata::kCurrentHost, kHostVMQueue, "createVMCfg");
    SetUpWizard(nwz, cmd, host, true);
    templateNwz->SetMode(TREMNWZ_MODE_TEMPLATE);
    templateNwz->SetAppSignals(reinterpret_cast<INT_PTR>(&templateWizardSwitch_),

@@ -7,33 +7,24 @@
 #include "zoltGuard.h"
 #include "zoltResources.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/cui.h"
 #include "res/resource.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <commdlg.h>
 
-#include <algorithm>
-
 namespace {
 
-const char kSessionActive[] = "/appdata/Tremory/zolt/session/active";
 const DWORD kOpenVMFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-
-// A resource filter ("text|pattern|...||") in the form the file dialog takes.
-std::string DialogFilter(UINT stringId)
-{
-   std::string filter = LoadResString(stringId);
-   std::replace(filter.begin(), filter.end(), '|', '\0');
-   return filter;
-}
 
 // The open-file dialog; empty when the user cancelled.
 std::string AskFileToOpen(CZOLTApp &app, UINT filterId, DWORD flags)
 {
-   std::string filter = DialogFilter(filterId);
-   char file[MAX_PATH] = "";
-   OPENFILENAMEA ofn = {};
+   std::wstring filter = LoadDialogFilter(filterId);
+   wchar_t file[MAX_PATH] = L"";
+   OPENFILENAMEW ofn = {};
    ofn.lStructSize = sizeof ofn;
    ofn.hwndOwner = app.GetFrameWindow();
    ofn.lpstrFilter = filter.c_str();
@@ -42,9 +33,9 @@ std::string AskFileToOpen(CZOLTApp &app, UINT filterId, DWORD flags)
    ofn.Flags = flags;
    sigc::slot<void> restore;
    app.BeginModal(restore);
-   BOOL chosen = GetOpenFileNameA(&ofn);
+   BOOL chosen = GetOpenFileNameW(&ofn);
    Guard(restore);
-   return chosen ? std::string(file) : std::string();
+   return chosen ? Utf8FromWide(file) : std::string();
 }
 
 }  // namespace
@@ -86,7 +77,7 @@ bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool op
 
 void CZOLTApp::OnFileOpen()
 {
-   if (!ctx_->TestNode(kSessionActive)) {
+   if (!ctx_->TestNode(cui::appdata::kSessionActive)) {
       return;
    }
    const bool zephro = wui::util::HasZephroExtension();
@@ -103,7 +94,7 @@ void CZOLTApp::OnFileOpen()
 
 void CZOLTApp::OpenVMDialog()
 {
-   if (!ctx_->TestNode(kSessionActive)) {
+   if (!ctx_->TestNode(cui::appdata::kSessionActive)) {
       return;
    }
    if (cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {

@@ -1,4 +1,4 @@
-// Opened objects: one record per tab under "/appdata/Tremory/zolt/openedObj/#", the current and
+// Opened objects: one record per tab under cui::appdata::kOpenedObj, the current and
 // the transient tab, the per-type tab openers and the questions about the current object.
 #include "zoltApp.h"
 
@@ -74,7 +74,7 @@ _bstr_t CZOLTApp::OpenTabInt(const _bstr_t &type, const _bstr_t &path, const _bs
       ctx->WriteValue(record + "type", _variant_t(type));
       ctx->WriteValue(record + "path", _variant_t(path));
       record = ctx->FullPath(record);
-      Log("CZOLTApp::OpenTabInt: opened %s\n", static_cast<const char *>(record));
+      Log("CZOLTApp::OpenTabInt: opened %s\n", zoltdb::Text(record).c_str());
       if (transient) {
          prefs->SetTransientObj(zoltdb::Text(record));
       }

@@ -1,6 +1,7 @@
 // Opening what a command line names: the receiving side of a hand-off and the openers it
 // calls. The openers are the least that keeps the program sound until their own work lands.
 #include "zoltApp.h"
+#include "zoltAppDb.h"
 
 #include "cui/cui.h"
 #include "tremorybase/Log.h"
@@ -68,7 +69,7 @@ void CZOLTApp::CloseHotFixRequest(const std::string &path, bool)
 bool CZOLTApp::OpenTeam(_bstr_t path, bool, bool, bool, bool, sigc::slot<void, bool, cui::Error> onError,
                         sigc::slot<void>)
 {
-   openPath_ = static_cast<const char *>(path);
+   openPath_ = zoltdb::Text(path);
    Log("CZOLTApp::OpenTeam %s\n", openPath_.c_str());
    cui::CallSlot(onError, false, cui::Error("Teams cannot be opened in this build."));
    return false;
@@ -77,14 +78,14 @@ bool CZOLTApp::OpenTeam(_bstr_t path, bool, bool, bool, bool, sigc::slot<void, b
 void CZOLTApp::OpenMVMT(_bstr_t path, bool, bool, bool, bool, bool, sigc::slot<void, bool, cui::Error> onError,
                         sigc::slot<void>)
 {
-   openPath_ = static_cast<const char *>(path);
+   openPath_ = zoltdb::Text(path);
    Log("CZOLTApp::OpenMVMT %s\n", openPath_.c_str());
    cui::CallSlot(onError, false, cui::Error("Managed templates cannot be opened in this build."));
 }
 
 void CZOLTApp::CloseMVMT(const _bstr_t &path, cui::AbortSlot, cui::DoneSlot onDone)
 {
-   Log("CZOLTApp::CloseMVMT %s\n", static_cast<const char *>(path));
+   Log("CZOLTApp::CloseMVMT %s\n", zoltdb::Text(path).c_str());
    CloseObj(_bstr_t("mvmt"), path);
    cui::CallSlot(onDone);
 }
@@ -105,7 +106,7 @@ void CZOLTApp::FullScreen()
 
 void CZOLTApp::SetVMUser(cui::VM *vm, const _bstr_t &userName, const _bstr_t &)
 {
-   Log("CZOLTApp::SetVMUser %s %s\n", vm->GetVmPath().c_str(), userName.length() ? static_cast<const char *>(userName) : "");
+   Log("CZOLTApp::SetVMUser %s %s\n", vm->GetVmPath().c_str(), zoltdb::Text(userName).c_str());
 }
 
 void CZOLTApp::AddVMToFavorites(cui::VM *vm)

@@ -6,15 +6,14 @@
 #include "zoltFrame.h"
 #include "zoltGuard.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/cui.h"
 #include "tremapputil/TremAppUtil.h"
 #include "tremorybase/Log.h"
 
 namespace {
 
-const char kHomeRecord[] = "/appdata/Tremory/zolt/openedObj/#0000/";
 const char kHomepagePref[] = "/user/prefState/req/#ZOLT/val/zolt/view/homepage";
-const char kLastError[] = "/appdata/Tremory/zolt/session/cnxPath/lastError";
 
 typedef int(WINAPI *ShowNetPropertyPagesFn)(HWND owner, void *rawCtx, int startPage);
 
@@ -72,7 +71,7 @@ bool CZOLTApp::NewSession(bool remote, const _bstr_t &dest, const _bstr_t &user,
 
       IVmdbContextPtr ctx = db_->NewContext();
       ctx->OpenBatch();
-      ctx->ChangePath(zoltdb::kAppDataPath);
+      ctx->ChangePath(cui::appdata::kRoot);
       prefs->SetRemoteSession(remote);
       if (!cnxPath.empty()) {
          prefs->SetSessionPath(cnxPath);
@@ -134,7 +133,7 @@ bool CZOLTApp::ConnectToHost(_bstr_t &host, _bstr_t &user, _bstr_t &password, bo
 void CZOLTApp::OnCtxDisconnect(BSTR)
 {
    try {
-      _bstr_t value(ctx_->ReadValue(kLastError));
+      _bstr_t value(ctx_->ReadValue(cui::appdata::kSessionLastError));
       long lastError = value.length() > 0 ? wcstol(static_cast<const wchar_t *>(value), nullptr, 10) : 0;
       if (lastError != 0) {
          Log("CZOLTApp::OnCtxDisconnect: the connection was lost (%ld)\n", lastError);
@@ -150,16 +149,16 @@ void CZOLTApp::OnCtxDisconnect(BSTR)
 void CZOLTApp::OpenHomepage()
 {
    IVmdbContextPtr ctx = zoltdb::NewAppDataContext(db_);
-   ctx->WriteValue(_bstr_t(kHomeRecord) + "type", _variant_t("home"));
-   ctx->WriteValue(_bstr_t(kHomeRecord) + "path", _variant_t(""));
-   wui::GetPrefs()->SetCurrentObj(kHomeRecord);
+   ctx->WriteValue(_bstr_t(cui::appdata::kHomeObj) + "type", _variant_t("home"));
+   ctx->WriteValue(_bstr_t(cui::appdata::kHomeObj) + "path", _variant_t(""));
+   wui::GetPrefs()->SetCurrentObj(cui::appdata::kHomeObj);
    ctx->WriteValue(kHomepagePref, zoltdb::Flag(true));
 }
 
 _bstr_t CZOLTApp::GetUrl(const _bstr_t &name, bool serialNumberForm)
 {
    try {
-      IVmdbContextPtr ctx = zoltdb::NewContextAt(db_, "/appdata/Tremory/zolt/localHost");
+      IVmdbContextPtr ctx = zoltdb::NewContextAt(db_, cui::appdata::kLocalHost);
       const std::string wanted = zoltdb::Text(name);
       for (_bstr_t element = ctx->NextElement("setup/help/url/#"); element.length() > 0;
            element = ctx->NextElement(element)) {

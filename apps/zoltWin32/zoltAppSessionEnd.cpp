@@ -9,6 +9,7 @@
 #include "zoltMsg.h"
 #include "zoltResources.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/cui.h"
 #include "res/resource.h"
 #include "tremapputil/ResString.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-const char kSessionActive[] = "/appdata/Tremory/zolt/session/active";
 const char kPrefsRequest[] = "/user/prefState/req/#ZOLT/";
 const long kPrefsWaitMs = 15000;
 const int kBusyMask = 15;
@@ -74,7 +74,7 @@ bool CZOLTApp::CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::
    if (mode < CLOSE_NOW || mode > CLOSE_SUSPEND) {
       NOT_IMPLEMENTED();
    }
-   if (!ctx_->TestNode(kSessionActive)) {
+   if (!ctx_->TestNode(cui::appdata::kSessionActive)) {
       cui::CallSlot(onDone);
       return true;
    }
@@ -157,7 +157,7 @@ bool CZOLTApp::CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::
    ctx->WaitUntilChanged("status", _variant_t(""), VARIANT_FALSE, kPrefsWaitMs);
    ctx->RemoveNode(kPrefsRequest, VARIANT_TRUE);
 
-   ctx->ChangePath(zoltdb::kAppDataPath);
+   ctx->ChangePath(cui::appdata::kRoot);
    const std::string sessionPath = wui::GetPrefs()->GetSessionPath();
    if (!sessionPath.empty()) {
       cui::Host *host = wui::GetCurrentHost();
@@ -232,7 +232,7 @@ void CZOLTApp::OnCloseAllVMsAborted(bool, cui::Error, cui::AbortSlot onAbort)
 void CZOLTApp::OnAllVMsClosed(cui::DoneSlot onDone, unsigned session)
 {
    if (session == sessionNumber_) {
-      ctx_->WriteValue(kSessionActive, zoltdb::Flag(false));
+      ctx_->WriteValue(cui::appdata::kSessionActive, zoltdb::Flag(false));
    } else {
       Log("CZOLTApp::OnAllVMsClosed: a newer session has begun; it stays active\n");
    }

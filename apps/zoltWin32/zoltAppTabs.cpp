@@ -4,7 +4,9 @@
 
 #include "zoltAppDb.h"
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/cui.h"
 #include "res/resource.h"
 #include "tremorybase/Log.h"
@@ -14,10 +16,6 @@
 
 namespace {
 
-const char kOpenedObjArray[] = "/appdata/Tremory/zolt/openedObj/#";
-const char kSessionDest[] = "/appdata/Tremory/zolt/session/dest";
-const char kSessionUser[] = "/appdata/Tremory/zolt/session/user";
-const char kHomeRecord[] = "/appdata/Tremory/zolt/openedObj/#0000/";
 
 std::string SavedTabsPrefix()
 {
@@ -60,7 +58,7 @@ bool DescribeRecord(const IVmdbContextPtr &ctx, const std::string &type, const s
 
 bool SameDestination(const std::string &a, const std::string &b)
 {
-   return _stricmp(a.c_str(), b.c_str()) == 0;
+   return SameTextNoCase(a, b);
 }
 
 }  // namespace
@@ -90,7 +88,7 @@ void CZOLTApp::LoadOpenedObjs()
       }
       const std::string prefix = SavedTabsPrefix();
       const std::string savedCurrentPath = zoltdb::ReadText(ctx, (prefix + "/currentObj/path").c_str());
-      const std::string sessionDest = zoltdb::ReadText(ctx, kSessionDest);
+      const std::string sessionDest = zoltdb::ReadText(ctx, cui::appdata::kSessionDest);
 
       // Every open is started before any answer may end the restore: a failure reported at once
       // must not finish it while later tabs are still to come.
@@ -183,7 +181,7 @@ void CZOLTApp::FinishRestore()
    _bstr_t record;
    if (savedCurrentType_ == "home") {
       IVmdbContextPtr ctx = zoltdb::NewAppDataContext(db_);
-      record = ctx->TestNode(kHomeRecord) ? _bstr_t(kHomeRecord) : _bstr_t("");
+      record = ctx->TestNode(cui::appdata::kHomeObj) ? _bstr_t(cui::appdata::kHomeObj) : _bstr_t("");
    } else if (savedCurrentType_ == "vm") {
       wui::VMMgr *vmMgr = wui::GetVMMgr();
       cui::VM *vm = vmMgr ? vmMgr->GetVMByCfgPath(savedCurrentKey_) : nullptr;
@@ -204,13 +202,13 @@ void CZOLTApp::SaveOpenedObjs()
    }
    // Opened records in the order they were made: the home record first, then by name.
    std::set<std::string> records;
-   for (_bstr_t element = ctx->NextElement(kOpenedObjArray); element.length() > 0;
+   for (_bstr_t element = ctx->NextElement(cui::appdata::kOpenedObjElements); element.length() > 0;
         element = ctx->NextElement(element)) {
       records.insert(zoltdb::Text(element));
    }
    const std::string prefix = SavedTabsPrefix();
-   const std::string dest = zoltdb::ReadText(ctx, kSessionDest);
-   const std::string user = zoltdb::ReadText(ctx, kSessionUser);
+   const std::string dest = zoltdb::ReadText(ctx, cui::appdata::kSessionDest);
+   const std::string user = zoltdb::ReadText(ctx, cui::appdata::kSessionUser);
 
    // The saved tabs of this destination are rewritten in place and the ones left over are
    // marked gone, so the preferences hold one set per destination however often it is saved.

@@ -7,6 +7,7 @@
 #include "zoltGuard.h"
 #include "zoltMsg.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/cui.h"
 #include "res/resource.h"
 #include "tremapputil/ResString.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-const char kOpenedObjs[] = "/appdata/Tremory/zolt/openedObj/#";
 // An open is refused while this many records exist, the home tab's included.
 const int kMaxOpenedObjs = 28;
 const int kCloseBusyMask = 5;
@@ -90,7 +90,7 @@ bool OpenVMConfigFile(CZOLTApp &app, const std::string &path, int opensUnderWay,
                       const cui::DoneSlot &opened)
 {
    // Opens still under way have no record yet; they count too, so a burst of files cannot pass the limit.
-   int count = static_cast<int>(cui::GetNewVmdbCtx().Elements(kOpenedObjs).size()) + opensUnderWay;
+   int count = static_cast<int>(cui::GetNewVmdbCtx().Elements(cui::appdata::kOpenedObjElements).size()) + opensUnderWay;
    if (count >= kMaxOpenedObjs) {
       app.MessageBoxRes(IDS_TOO_MANY_OPENED_OBJS, MB_ICONEXCLAMATION);
       cui::CallSlot(onError, false, cui::Error(kOpenCfgError));
@@ -356,7 +356,7 @@ void CZOLTApp::OnRegisteredVMsChanged()
    // record is compared through its machine's file. A machine that is gone has closed its tab.
    std::vector<std::string> toClose;
    vmdb::Ctx ctx = cui::GetNewVmdbCtx();
-   for (const std::string &record : ctx.Elements(kOpenedObjs)) {
+   for (const std::string &record : ctx.Elements(cui::appdata::kOpenedObjElements)) {
       if (ctx.Get(record + "type") != "vm") {
          continue;
       }

@@ -3,26 +3,17 @@
 // movie, Settings shows the machine's settings window; every other command is logged only, the
 // least that keeps the program sound until the menus' commands land.
 #include "zoltApp.h"
+#include "zoltAppDb.h"
 
 #include "cui/VM.h"
 #include "res/resource.h"
 #include "tremorybase/Log.h"
 
-namespace {
-
-const CommandId kGrabInputCommand = 40072;
-
-const char *Text(const _bstr_t &text)
-{
-   return text.length() ? static_cast<const char *>(text) : "";
-}
-
-}  // namespace
-
 void CZOLTApp::OnVMCommand(CommandId id, _bstr_t &path, CommandSource source)
 {
-   Log("CZOLTApp::OnVMCommand %u %s %d\n", static_cast<unsigned>(id), Text(path), static_cast<int>(source));
-   if (id == kGrabInputCommand) {
+   Log("CZOLTApp::OnVMCommand %u %s %d\n", static_cast<unsigned>(id), zoltdb::Text(path).c_str(),
+       static_cast<int>(source));
+   if (id == IDM_VM_GRAB_INPUT) {
       GrabInput(ResolveCommandVM(source, path));
    } else if (id == IDM_VM_CLOSE) {
       if (cui::VM *vm = ResolveCommandVM(source, path)) {
@@ -51,5 +42,6 @@ void CZOLTApp::OnVMCommand(CommandId id, _bstr_t &path, CommandSource source)
 
 void CZOLTApp::OnZephroCommand(CommandId id, _bstr_t &path, CommandSource source)
 {
-   Log("CZOLTApp::OnZephroCommand %u %s %d\n", static_cast<unsigned>(id), Text(path), static_cast<int>(source));
+   Log("CZOLTApp::OnZephroCommand %u %s %d\n", static_cast<unsigned>(id), zoltdb::Text(path).c_str(),
+       static_cast<int>(source));
 }

@@ -2,25 +2,18 @@
 
 #include <commdlg.h>
 
-#include <algorithm>
-
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
 
 #include "res/resource.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
 const DWORD kSaveFlags = 0x88082e;   // explorer, hook, overwrite prompt, no read-only box,
                                      // no change of folder, path must exist, resizable
 const UINT kQualityStrings[] = {IDS_MOVIE_QUALITY_HIGH, IDS_MOVIE_QUALITY_MEDIUM, IDS_MOVIE_QUALITY_LOW};
-
-std::string DialogFilter(UINT stringId)
-{
-   std::string filter = LoadResString(stringId);
-   std::replace(filter.begin(), filter.end(), '|', '\0');
-   return filter;
-}
 
 }  // namespace
 
@@ -41,16 +34,22 @@ bool HasFileExtension(const std::string &path)
 
 void CZOLTCaptureFileDlg::SetInitialFile(const std::string &name, const std::string &dir)
 {
-   initialName_ = name.substr(0, MAX_PATH - 1);
-   initialDir_ = dir;
+   // The dialog's buffer counts characters: a long name is cut there, never inside a character.
+   initialName_ = WideFromUtf8(name).substr(0, MAX_PATH - 1);
+   initialDir_ = WideFromUtf8(dir);
+}
+
+std::string CZOLTCaptureFileDlg::GetInitialName() const
+{
+   return Utf8FromWide(initialName_);
 }
 
 bool CZOLTCaptureFileDlg::DoModal(HWND owner)
 {
-   std::string filter = DialogFilter(filterId_);
-   char file[MAX_PATH] = "";
+   std::wstring filter = LoadDialogFilter(filterId_);
+   wchar_t file[MAX_PATH] = L"";
    initialName_.copy(file, MAX_PATH - 1);
-   OPENFILENAMEA ofn = {};
+   OPENFILENAMEW ofn = {};
    ofn.lStructSize = sizeof ofn;
    ofn.hwndOwner = owner;
    ofn.hInstance = GetResourceInstance();
@@ -63,16 +62,16 @@ bool CZOLTCaptureFileDlg::DoModal(HWND owner)
    ofn.lpfnHook = &CZOLTCaptureFileDlg::HookProc;
    if (withQuality_) {
       ofn.Flags |= OFN_ENABLETEMPLATE;
-      ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_MOVIE_OPTIONS);
+      ofn.lpTemplateName = MAKEINTRESOURCEW(IDD_MOVIE_OPTIONS);
    }
-   if (!GetSaveFileNameA(&ofn)) {
+   if (!GetSaveFileNameW(&ofn)) {
       DWORD error = CommDlgExtendedError();
       if (error != 0) {
          Warning("CZOLTCaptureFileDlg::DoModal: the save dialog failed: 0x%lx\n", static_cast<unsigned long>(error));
       }
       return false;
    }
-   file_ = file;
+   file_ = Utf8FromWide(file);
    return true;
 }
 
@@ -81,16 +80,16 @@ UINT_PTR CALLBACK CZOLTCaptureFileDlg::HookProc(HWND hook, UINT msg, WPARAM, LPA
    // No exception may cross back into the system's dialog.
    try {
       if (msg == WM_INITDIALOG) {
-         auto *ofn = reinterpret_cast<OPENFILENAMEA *>(lParam);
+         auto *ofn = reinterpret_cast<OPENFILENAMEW *>(lParam);
          auto *dlg = reinterpret_cast<CZOLTCaptureFileDlg *>(ofn->lCustData);
-         SetWindowLongPtrA(hook, DWLP_USER, reinterpret_cast<LONG_PTR>(dlg));
+         SetWindowLongPtrW(hook, DWLP_USER, reinterpret_cast<LONG_PTR>(dlg));
          dlg->OnInitDialog(hook);
          return TRUE;
       }
-      auto *dlg = reinterpret_cast<CZOLTCaptureFileDlg *>(GetWindowLongPtrA(hook, DWLP_USER));
+      auto *dlg = reinterpret_cast<CZOLTCaptureFileDlg *>(GetWindowLongPtrW(hook, DWLP_USER));
       if (dlg && msg == WM_NOTIFY && reinterpret_cast<NMHDR *>(lParam)->code == CDN_FILEOK) {
          bool accept = dlg->OnFileOk(hook);
-         SetWindowLongPtrA(hook, DWLP_MSGRESULT, accept ? 0 : 1);
+         SetWindowLongPtrW(hook, DWLP_MSGRESULT, accept ? 0 : 1);
          return accept ? 0 : 1;
       }
    } catch (const std::exception &e) {
@@ -108,24 +107,23 @@ void CZOLTCaptureFileDlg::OnInitDialog(HWND hook)
    }
    HWND box = GetDlgItem(hook, IDC_MOVIE_QUALITY);
    for (UINT id : kQualityStrings) {
-      SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadResString(id).c_str()));
+      SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(LoadResString(id)).c_str()));
    }
    int count = static_cast<int>(sizeof kQualityStrings / sizeof kQualityStrings[0]);
-   SendMessageA(box, CB_SETCURSEL, quality_ >= 0 && quality_ < count ? quality_ : 0, 0);
+   SendMessageW(box, CB_SETCURSEL, quality_ >= 0 && quality_ < count ? quality_ : 0, 0);
 }
 
 bool CZOLTCaptureFileDlg::OnFileOk(HWND hook)
 {
    HWND dialog = GetParent(hook);
-   char path[MAX_PATH] = "";
-   SendMessageA(dialog, CDM_GETFILEPATH, MAX_PATH, reinterpret_cast<LPARAM>(path));
-   if (!HasFileExtension(path)) {
-      std::string title = LoadAppTitle();
-      MessageBoxA(dialog, LoadResString(IDS_FILE_NAME_INVALID).c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
+   wchar_t path[MAX_PATH] = L"";
+   SendMessageW(dialog, CDM_GETFILEPATH, MAX_PATH, reinterpret_cast<LPARAM>(path));
+   if (!HasFileExtension(Utf8FromWide(path))) {
+      MessageBoxUtf8(dialog, LoadResString(IDS_FILE_NAME_INVALID), LoadAppTitle(), MB_OK | MB_ICONEXCLAMATION);
       return false;
    }
    if (withQuality_) {
-      LRESULT chosen = SendDlgItemMessageA(hook, IDC_MOVIE_QUALITY, CB_GETCURSEL, 0, 0);
+      LRESULT chosen = SendDlgItemMessageW(hook, IDC_MOVIE_QUALITY, CB_GETCURSEL, 0, 0);
       if (chosen != CB_ERR) {
          quality_ = static_cast<int>(chosen);
       }

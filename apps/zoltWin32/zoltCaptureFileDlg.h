@@ -15,7 +15,10 @@ public:
    // `filterId`: a resource filter ("text|pattern||"). `withQuality` adds the movie's quality box.
    CZOLTCaptureFileDlg(UINT filterId, bool withQuality) : filterId_(filterId), withQuality_(withQuality) {}
 
+   // The file name the dialog starts with (cut to the dialog's MAX_PATH - 1 characters) and the
+   // folder it shows.
    void SetInitialFile(const std::string &name, const std::string &dir);
+   std::string GetInitialName() const;
    // The quality box's choice (cui::Movie::Quality): preselected, and what the user chose.
    void SetQuality(int quality) { quality_ = quality; }
    int GetQuality() const { return quality_; }
@@ -33,7 +36,7 @@ private:
    UINT filterId_;
    bool withQuality_;
    int quality_ = 0;
-   std::string initialName_;
-   std::string initialDir_;
+   std::wstring initialName_;
+   std::wstring initialDir_;
    std::string file_;
 };

@@ -2,6 +2,7 @@
 
 #include "resource.h"
 #include "zoltApp.h"
+#include "zoltAppDb.h"
 #include "zoltResources.h"
 
 #include "cui/Error.h"
@@ -79,10 +80,10 @@ std::vector<int> CZOLTCmdbar::GetBandIds() const
    std::vector<int> ids;
    int count = rebar_ ? static_cast<int>(::SendMessage(rebar_, RB_GETBANDCOUNT, 0, 0)) : 0;
    for (int i = 0; i < count; ++i) {
-      REBARBANDINFOA band = {};
+      REBARBANDINFOW band = {};
       band.cbSize = sizeof band;
       band.fMask = RBBIM_ID;
-      ::SendMessage(rebar_, RB_GETBANDINFOA, i, reinterpret_cast<LPARAM>(&band));
+      ::SendMessageW(rebar_, RB_GETBANDINFOW, i, reinterpret_cast<LPARAM>(&band));
       ids.push_back(static_cast<int>(band.wID));
    }
    return ids;
@@ -95,19 +96,19 @@ int CZOLTCmdbar::BandIndex(int id) const
 
 bool CZOLTCmdbar::BandHasBreak(int index) const
 {
-   REBARBANDINFOA band = {};
+   REBARBANDINFOW band = {};
    band.cbSize = sizeof band;
    band.fMask = RBBIM_STYLE;
-   ::SendMessage(rebar_, RB_GETBANDINFOA, index, reinterpret_cast<LPARAM>(&band));
+   ::SendMessageW(rebar_, RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
    return (band.fStyle & RBBS_BREAK) != 0;
 }
 
 bool CZOLTCmdbar::BandHidden(int index) const
 {
-   REBARBANDINFOA band = {};
+   REBARBANDINFOW band = {};
    band.cbSize = sizeof band;
    band.fMask = RBBIM_STYLE;
-   ::SendMessage(rebar_, RB_GETBANDINFOA, index, reinterpret_cast<LPARAM>(&band));
+   ::SendMessageW(rebar_, RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
    return (band.fStyle & RBBS_HIDDEN) != 0;
 }
 
@@ -128,7 +129,7 @@ LRESULT CZOLTCmdbar::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
 {
    RECT client = {};
    GetClientRect(&client);
-   rebar_ = CreateWindowExA(WS_EX_TOOLWINDOW, REBARCLASSNAMEA, nullptr, kRebarStyle, 0, 0, client.right,
+   rebar_ = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, kRebarStyle, 0, 0, client.right,
                             client.bottom, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kRebarId)),
                             GetResourceInstance(), nullptr);
    if (!rebar_) {
@@ -195,7 +196,7 @@ void CZOLTCmdbar::InsertMenuBand()
    if (menu) {
       ::SendMessage(menu, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
    }
-   REBARBANDINFOA band = {};
+   REBARBANDINFOW band = {};
    band.cbSize = sizeof band;
    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_ID;
    band.fStyle = RBBS_CHILDEDGE | RBBS_VARIABLEHEIGHT | RBBS_GRIPPERALWAYS;
@@ -208,7 +209,7 @@ void CZOLTCmdbar::InsertMenuBand()
    band.cyMaxChild = size.cy;
    band.cyIntegral = 1;
    band.wID = 0;
-   ::SendMessage(rebar_, RB_INSERTBANDA, FindBandPosition(0), reinterpret_cast<LPARAM>(&band));
+   ::SendMessageW(rebar_, RB_INSERTBANDW, FindBandPosition(0), reinterpret_cast<LPARAM>(&band));
 }
 
 void CZOLTCmdbar::InsertToolbarBand(CToolbarBaseCtl &toolbar, bool zephro)
@@ -224,7 +225,7 @@ void CZOLTCmdbar::InsertToolbarBand(CToolbarBaseCtl &toolbar, bool zephro)
       // First run: the menu bar alone on the first row, the toolbars on the second.
       rowBreak = type == 2 || (type == 1 && !zephro);
    }
-   REBARBANDINFOA band = {};
+   REBARBANDINFOW band = {};
    band.cbSize = sizeof band;
    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_ID;
    band.fStyle = rowBreak ? RBBS_BREAK : 0;
@@ -236,7 +237,7 @@ void CZOLTCmdbar::InsertToolbarBand(CToolbarBaseCtl &toolbar, bool zephro)
    band.cyMaxChild = CToolbarBaseCtl::kBandHeight;
    band.cyIntegral = 1;
    band.wID = type;
-   ::SendMessage(rebar_, RB_INSERTBANDA, FindBandPosition(type), reinterpret_cast<LPARAM>(&band));
+   ::SendMessageW(rebar_, RB_INSERTBANDW, FindBandPosition(type), reinterpret_cast<LPARAM>(&band));
 }
 
 void CZOLTCmdbar::ApplyToolbarShow()
@@ -277,7 +278,7 @@ void CZOLTCmdbar::ShowQuickSwitchBand(bool on)
          break;
       }
    }
-   REBARBANDINFOA band = {};
+   REBARBANDINFOW band = {};
    band.cbSize = sizeof band;
    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_ID;
    band.fStyle = RBBS_NOGRIPPER;
@@ -286,7 +287,7 @@ void CZOLTCmdbar::ShowQuickSwitchBand(bool on)
    band.cyMinChild = CToolbarBaseCtl::kBandHeight;
    band.cx = kQuickSwitchBandWidth;
    band.wID = 5;
-   ::SendMessage(rebar_, RB_INSERTBANDA, position, reinterpret_cast<LPARAM>(&band));
+   ::SendMessageW(rebar_, RB_INSERTBANDW, position, reinterpret_cast<LPARAM>(&band));
 }
 
 void CZOLTCmdbar::MaximizeRowEnds()
@@ -335,12 +336,12 @@ void CZOLTCmdbar::KeepRowBreak(int type)
          return;
       }
       // Hiding the first toolbar of a row must not join the row to the one above.
-      REBARBANDINFOA band = {};
+      REBARBANDINFOW band = {};
       band.cbSize = sizeof band;
       band.fMask = RBBIM_STYLE;
-      ::SendMessage(rebar_, RB_GETBANDINFOA, index + 1, reinterpret_cast<LPARAM>(&band));
+      ::SendMessageW(rebar_, RB_GETBANDINFOW, index + 1, reinterpret_cast<LPARAM>(&band));
       band.fStyle |= RBBS_BREAK;
-      ::SendMessage(rebar_, RB_SETBANDINFOA, index + 1, reinterpret_cast<LPARAM>(&band));
+      ::SendMessageW(rebar_, RB_SETBANDINFOW, index + 1, reinterpret_cast<LPARAM>(&band));
       prefs->SetToolbarNewLine(next, true);
    } catch (const cui::Error &error) {
       Warning("Failed to check toolbar for new line: %s\n", error.what());
@@ -375,10 +376,10 @@ void CZOLTCmdbar::SaveToolbarPositions()
          if (id == 5) {
             continue;
          }
-         REBARBANDINFOA band = {};
+         REBARBANDINFOW band = {};
          band.cbSize = sizeof band;
          band.fMask = RBBIM_STYLE | RBBIM_SIZE;
-         ::SendMessage(rebar_, RB_GETBANDINFOA, i, reinterpret_cast<LPARAM>(&band));
+         ::SendMessageW(rebar_, RB_GETBANDINFOW, i, reinterpret_cast<LPARAM>(&band));
          bool newLine = (band.fStyle & RBBS_BREAK) != 0;
          if (prefs->GetToolbarIndex(id) != static_cast<int>(i)) {
             prefs->SetToolbarIndex(id, static_cast<int>(i));
@@ -462,9 +463,15 @@ LRESULT CZOLTCmdbar::OnLayoutChanged(int, LPNMHDR, BOOL &)
    return 0;
 }
 
+LRESULT CZOLTCmdbar::OnNotifyFormat(UINT, WPARAM, LPARAM, BOOL &)
+{
+   // The rebar and the toolbars in it send their notifications in their wide forms.
+   return NFR_UNICODE;
+}
+
 LRESULT CZOLTCmdbar::OnToolTipText(int, LPNMHDR header, BOOL &bHandled)
 {
-   auto *info = reinterpret_cast<NMTTDISPINFOA *>(header);
+   auto *info = reinterpret_cast<NMTTDISPINFOW *>(header);
    for (int type : {1, 2, 3, 4, 5, 7}) {
       CToolbarBaseCtl *toolbar = GetToolbar(type);
       if (toolbar && toolbar->m_hWnd && toolbar->FillTooltip(info)) {
@@ -513,7 +520,7 @@ void CZOLTCmdbar::ShowContextMenu(POINT point)
             Warning("UpdateMenuItemState failed for item %d: %s\n", static_cast<int>(id), error.what());
          } catch (const _com_error &error) {
             Warning("UpdateMenuItemState failed for item %d: %s\n", static_cast<int>(id),
-                    static_cast<const char *>(_bstr_t(error.ErrorMessage())));
+                    zoltdb::ComText(error).c_str());
          }
       }
    }

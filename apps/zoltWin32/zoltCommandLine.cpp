@@ -1,8 +1,29 @@
 #include "zoltCommandLine.h"
 
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
+
+#include "tremorybase/Text.h"
 
 #include <windows.h>
+
+std::string ArgumentsOfCommandLine(const std::string &commandLine)
+{
+   // Bytes of UTF-8 past ASCII are never blanks: compared unsigned.
+   auto blankOrEnd = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+   size_t i = 0;
+   bool quoted = false;
+   while (i < commandLine.size() && commandLine[i] != '\0' && (!blankOrEnd(commandLine[i]) || quoted)) {
+      if (commandLine[i] == '"') {
+         quoted = !quoted;
+      }
+      ++i;
+   }
+   while (i < commandLine.size() && commandLine[i] != '\0' && blankOrEnd(commandLine[i])) {
+      ++i;
+   }
+   return commandLine.substr(i);
+}
 
 int ParseCommandLine(const char *text, bool showErrors, CommandLineOptions &options)
 {
@@ -33,12 +54,12 @@ void ShowStartupBox(const StartupBox &box)
    if (box.text.empty()) {
       return;
    }
-   MessageBoxA(nullptr, box.text.c_str(), LoadAppTitle().c_str(), box.icon);
+   MessageBoxUtf8(nullptr, box.text, LoadAppTitle(), box.icon);
 }
 
 std::string GetProgramPath()
 {
-   char path[MAX_PATH + 1] = "";
-   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-   return std::string(path, length < MAX_PATH ? length : MAX_PATH);
+   wchar_t path[MAX_PATH + 1] = L"";
+   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+   return Utf8FromWide(std::wstring_view(path, length < MAX_PATH ? length : MAX_PATH));
 }

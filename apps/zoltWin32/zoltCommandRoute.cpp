@@ -1,9 +1,12 @@
 #include "zoltCommandRoute.h"
+#include "zoltAppDb.h"
+
+#include "res/resource.h"
 
 #include "cui/MVMTMgr.h"
-#include "tremorybase/Log.h"
 #include "cui/Team.h"
 #include "cui/VM.h"
+#include "tremorybase/Log.h"
 
 #include <windows.h>
 #include <comdef.h>
@@ -14,88 +17,129 @@
 
 namespace {
 
-struct RouteRange {
+struct CommandRow {
    CommandId first;
    CommandId last;
    CommandGroup group;
+   MenuRule rule;
 };
 
-// Every fixed id the dispatcher hands on, in ascending order; ids between the ranges go nowhere.
-const RouteRange kRoutes[] = {
-   {165, 166, CommandGroup::VM},            // remove from the inventory, close the machine
-   {168, 169, CommandGroup::Power},         // guest shut down, guest suspend
-   {171, 172, CommandGroup::Power},         // guest start up, guest restart
-   {347, 347, CommandGroup::HotFix},        // close the hot-fix request tab
-   {429, 429, CommandGroup::VM},            // open the machine
-   {430, 430, CommandGroup::Zephro},        // open the managed template
-   {431, 431, CommandGroup::Team},          // open the team
-   {436, 437, CommandGroup::Zephro},        // rename the template, policies
-   {446, 446, CommandGroup::Zephro},        // close the managed template
-   {449, 449, CommandGroup::File},          // new Zephro template
-   {450, 450, CommandGroup::Zephro},        // new package
-   {455, 455, CommandGroup::Zephro},        // new portable package
-   {468, 470, CommandGroup::View},          // Zephro, power and view toolbars
-   {476, 476, CommandGroup::Zephro},        // preview the template
-   {481, 481, CommandGroup::View},          // snapshot toolbar
-   {513, 513, CommandGroup::VM},            // clone
-   {532, 532, CommandGroup::VM},            // fork clones
-   {613, 613, CommandGroup::Team},          // close the team
-   {617, 617, CommandGroup::Home},          // close the home tab
-   {618, 618, CommandGroup::File},          // import
-   {620, 620, CommandGroup::View},          // replay toolbar
-   {621, 624, CommandGroup::VM},            // record and replay (625 is not one of them)
-   {626, 631, CommandGroup::VM},
-   {681, 683, CommandGroup::Server},        // connect to, close, forget a Zephro server
-   {40002, 40003, CommandGroup::File},      // exit, connect to a Zephro server
-   {40009, 40009, CommandGroup::File},      // open
-   {40010, 40010, CommandGroup::VM},        // guest tools
-   {40018, 40018, CommandGroup::Edit},      // preferences
-   {40019, 40021, CommandGroup::Power},     // power off, suspend, reset
-   {40022, 40026, CommandGroup::View},      // full screen, autofit and fit
-   {40028, 40028, CommandGroup::View},      // home tab
-   {40030, 40030, CommandGroup::View},      // status bar
-   {40033, 40033, CommandGroup::Help},      // help topics
-   {40037, 40039, CommandGroup::Help},      // hints, tip of the day
-   {40041, 40041, CommandGroup::Help},      // about
-   {40043, 40043, CommandGroup::File},      // new virtual machine
-   {40046, 40048, CommandGroup::VM},        // settings, capture the screen, capture a movie
-   {40049, 40049, CommandGroup::File},      // close the current tab
-   {40051, 40051, CommandGroup::Snapshot},  // revert
-   {40052, 40054, CommandGroup::Help},      // web links
-   {40057, 40057, CommandGroup::Help},
-   {40058, 40058, CommandGroup::VM},        // upgrade the virtual hardware
-   {40059, 40060, CommandGroup::Snapshot},  // take a snapshot, snapshot manager
-   {40062, 40062, CommandGroup::Power},     // power on or resume
-   {40063, 40063, CommandGroup::Host},      // virtual network settings
-   {40064, 40065, CommandGroup::View},      // database viewer, sidebar
-   {40067, 40067, CommandGroup::Snapshot},  // remove the snapshot
-   {40068, 40068, CommandGroup::View},      // quick switch
-   {40070, 40072, CommandGroup::VM},        // (no item), Ctrl+Alt+Del, grab input
-   {40074, 40074, CommandGroup::Host},      // host settings
-   {40077, 40077, CommandGroup::View},      // tabs
-   {40078, 40078, CommandGroup::VM},        // favourites: machine
-   {40079, 40079, CommandGroup::Team},      // favourites: team
-   {40080, 40080, CommandGroup::Zephro},    // favourites: template
-   {40084, 40084, CommandGroup::File},      // favourites: the current object
-   {40190, 40192, CommandGroup::Help},      // manuals, check for updates
-   {40194, 40196, CommandGroup::View},      // summary, appliance and console view
-   {40199, 40200, CommandGroup::Host},      // switch host, disconnect
-   {40203, 40203, CommandGroup::VM},        // connected users
-   {40206, 40206, CommandGroup::File},      // new window
-   {40217, 40220, CommandGroup::Edit},      // cut, copy, paste, virtual network settings
-   {40245, 40245, CommandGroup::File},      // virtual disks
-   {40721, 40721, CommandGroup::VM},        // delete the machine from disk
-   {40722, 40722, CommandGroup::Team},      // delete the team from disk
-   {40723, 40723, CommandGroup::VM},        // remove the machine from its team
-   {40730, 40730, CommandGroup::VM},        // message log
-   {41400, 41400, CommandGroup::File},      // new team
-   {41402, 41405, CommandGroup::Team},      // team power
-   {41410, 41410, CommandGroup::Team},      // team settings
-   {41899, 41899, CommandGroup::Zephro},    // package settings
-   {41902, 41904, CommandGroup::Zephro},    // Zephro server, clone and delete the template
-   {41960, 41960, CommandGroup::VM},        // clone to a Zephro template
-   {41989, 41989, CommandGroup::Help},      // manual
+// Every fixed command id: where the dispatcher hands it and which rule sets its menu item, in
+// ascending order. Ids between the rows go nowhere and keep their state.
+constexpr CommandRow kCommands[] = {
+   {IDM_VM_REMOVE, IDM_VM_CLOSE, CommandGroup::VM, MenuRule::VM},
+   {IDM_VM_SHUT_DOWN_GUEST, IDM_VM_SUSPEND_GUEST, CommandGroup::Power, MenuRule::Power},
+   {IDM_VM_START_GUEST, IDM_VM_RESTART_GUEST, CommandGroup::Power, MenuRule::Power},
+   {IDM_HOTFIX_CLOSE, IDM_HOTFIX_CLOSE, CommandGroup::HotFix, MenuRule::HotFix},
+   {IDM_VM_RENAME, IDM_VM_RENAME, CommandGroup::None, MenuRule::VM},
+   {IDM_VM_OPEN, IDM_VM_OPEN, CommandGroup::VM, MenuRule::VM},
+   {IDM_MVMT_OPEN, IDM_MVMT_OPEN, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_TEAM_OPEN, IDM_TEAM_OPEN, CommandGroup::Team, MenuRule::Team},
+   {IDM_MVMT_RENAME, IDM_ZEPHRO_POLICIES, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_MVMT_CLOSE, IDM_MVMT_CLOSE, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_FILE_NEW_ZEPHRO_TEMPLATE, IDM_FILE_NEW_ZEPHRO_TEMPLATE, CommandGroup::File, MenuRule::File},
+   {IDM_ZEPHRO_NEW_PACKAGE, IDM_ZEPHRO_NEW_PACKAGE, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_ZEPHRO_NEW_PORTABLE_PACKAGE, IDM_ZEPHRO_NEW_PORTABLE_PACKAGE, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_VIEW_TOOLBAR_ZEPHRO, IDM_VIEW_TOOLBAR_VIEW, CommandGroup::View, MenuRule::View},
+   {IDM_ZEPHRO_PREVIEW, IDM_ZEPHRO_PREVIEW, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_VIEW_TOOLBAR_SNAPSHOT, IDM_VIEW_TOOLBAR_SNAPSHOT, CommandGroup::View, MenuRule::View},
+   {IDM_VM_CLONE, IDM_VM_CLONE, CommandGroup::VM, MenuRule::VM},
+   {IDM_TEAM_RENAME, IDM_TEAM_RENAME, CommandGroup::None, MenuRule::Team},
+   {IDM_VM_FORK, IDM_VM_FORK, CommandGroup::VM, MenuRule::VM},
+   {IDM_TEAM_CLOSE, IDM_TEAM_CLOSE, CommandGroup::Team, MenuRule::Team},
+   {IDM_HOME_CLOSE, IDM_HOME_CLOSE, CommandGroup::Home, MenuRule::None},
+   {IDM_FILE_IMPORT, IDM_FILE_IMPORT, CommandGroup::File, MenuRule::File},
+   {IDM_VIEW_TOOLBAR_REPLAY, IDM_VIEW_TOOLBAR_REPLAY, CommandGroup::View, MenuRule::View},
+   {IDM_VM_REPLAY_OPTIONS, IDM_VM_REPLAY_PLAY, CommandGroup::VM, MenuRule::VM},
+   // Record and replay ids without an item of their own (625 is none of them).
+   {623, 624, CommandGroup::VM, MenuRule::None},
+   {626, 627, CommandGroup::VM, MenuRule::None},
+   {IDM_VM_REPLAY_RECORD, IDM_VM_REPLAY_RECORD, CommandGroup::VM, MenuRule::VM},
+   {629, 629, CommandGroup::VM, MenuRule::None},
+   {IDM_VM_REPLAY_GO_LIVE, IDM_VM_REPLAY_STOP, CommandGroup::VM, MenuRule::VM},
+   {IDM_VM_REPLAY_MENU, IDM_VM_REPLAY_MENU, CommandGroup::None, MenuRule::VM},
+   {IDM_SERVER_CONNECT, IDM_SERVER_FORGET, CommandGroup::Server, MenuRule::Server},
+   {IDM_FILE_EXIT, IDM_FILE_CONNECT_ZEPHRO_SERVER, CommandGroup::File, MenuRule::File},
+   {IDM_FILE_OPEN, IDM_FILE_OPEN, CommandGroup::File, MenuRule::File},
+   {IDM_VM_TOOLS, IDM_VM_TOOLS, CommandGroup::VM, MenuRule::VM},
+   {IDM_EDIT_PREFERENCES, IDM_EDIT_PREFERENCES, CommandGroup::Edit, MenuRule::Edit},
+   {IDM_VM_POWER_OFF, IDM_VM_RESET, CommandGroup::Power, MenuRule::Power},
+   {IDM_VIEW_FULL_SCREEN, IDM_VIEW_FIT_GUEST, CommandGroup::View, MenuRule::View},
+   {IDM_VIEW_HOME, IDM_VIEW_HOME, CommandGroup::View, MenuRule::None},
+   {IDM_VIEW_STATUS_BAR, IDM_VIEW_STATUS_BAR, CommandGroup::View, MenuRule::View},
+   {IDM_HELP_TOPICS, IDM_HELP_TOPICS, CommandGroup::Help, MenuRule::Help},
+   {IDM_HELP_ENABLE_ALL_HINTS, IDM_HELP_TIP_OF_THE_DAY, CommandGroup::Help, MenuRule::Help},
+   {IDM_HELP_ABOUT, IDM_HELP_ABOUT, CommandGroup::Help, MenuRule::Help},
+   {IDM_FILE_NEW_VM, IDM_FILE_NEW_VM, CommandGroup::File, MenuRule::File},
+   {IDM_VM_SETTINGS, IDM_VM_CAPTURE_MOVIE, CommandGroup::VM, MenuRule::VM},
+   {IDM_FILE_CLOSE, IDM_FILE_CLOSE, CommandGroup::File, MenuRule::File},
+   {IDM_VM_SNAPSHOT_REVERT, IDM_VM_SNAPSHOT_REVERT, CommandGroup::Snapshot, MenuRule::Snapshot},
+   {IDM_HELP_HOME_PAGE, IDM_HELP_PRODUCTS, CommandGroup::Help, MenuRule::Help},
+   {IDM_HELP_REPORT, IDM_HELP_REPORT, CommandGroup::Help, MenuRule::Help},
+   {IDM_VM_UPGRADE_HARDWARE, IDM_VM_UPGRADE_HARDWARE, CommandGroup::VM, MenuRule::VM},
+   {IDM_VM_SNAPSHOT_TAKE, IDM_VM_SNAPSHOT_MANAGER, CommandGroup::Snapshot, MenuRule::Snapshot},
+   {IDM_VM_POWER_ON, IDM_VM_POWER_ON, CommandGroup::Power, MenuRule::Power},
+   {IDM_HOST_NETWORK_SETTINGS, IDM_HOST_NETWORK_SETTINGS, CommandGroup::Host, MenuRule::Host},
+   {IDM_VIEW_DATABASE_VIEWER, IDM_VIEW_SIDEBAR, CommandGroup::View, MenuRule::View},
+   {IDM_VM_SNAPSHOT_DELETE, IDM_VM_SNAPSHOT_DELETE, CommandGroup::Snapshot, MenuRule::Snapshot},
+   {IDM_VIEW_QUICK_SWITCH, IDM_VIEW_QUICK_SWITCH, CommandGroup::View, MenuRule::View},
+   {IDM_VM_DEVICES_MENU, IDM_VM_GRAB_INPUT, CommandGroup::VM, MenuRule::VM},
+   {IDM_VM_POWER_MENU, IDM_VM_POWER_MENU, CommandGroup::None, MenuRule::VM},
+   {IDM_HOST_SETTINGS, IDM_HOST_SETTINGS, CommandGroup::Host, MenuRule::Host},
+   {IDM_VIEW_TABS, IDM_VIEW_TABS, CommandGroup::View, MenuRule::View},
+   {IDM_VM_FAVORITES, IDM_VM_FAVORITES, CommandGroup::VM, MenuRule::VM},
+   {IDM_TEAM_FAVORITES, IDM_TEAM_FAVORITES, CommandGroup::Team, MenuRule::Team},
+   {IDM_MVMT_FAVORITES, IDM_MVMT_FAVORITES, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_FILE_FAVORITES, IDM_FILE_FAVORITES, CommandGroup::File, MenuRule::File},
+   {IDM_WINDOW_NEXT_TAB, IDM_WINDOW_LAST_TAB, CommandGroup::None, MenuRule::Windows},
+   {IDM_HELP_GUIDE, IDM_HELP_CHECK_UPDATES, CommandGroup::Help, MenuRule::Help},
+   {IDM_VIEW_CURRENT_MENU, IDM_VIEW_CURRENT_MENU, CommandGroup::None, MenuRule::View},
+   {IDM_VIEW_SUMMARY, IDM_VIEW_CONSOLE, CommandGroup::View, MenuRule::View},
+   {IDM_HOST_SWITCH, IDM_HOST_DISCONNECT, CommandGroup::Host, MenuRule::Host},
+   {IDM_VM_CONNECTED_USERS, IDM_VM_CONNECTED_USERS, CommandGroup::VM, MenuRule::VM},
+   {IDM_FILE_NEW_WINDOW, IDM_FILE_NEW_WINDOW, CommandGroup::File, MenuRule::File},
+   {IDM_EDIT_CUT, IDM_EDIT_NETWORK_SETTINGS, CommandGroup::Edit, MenuRule::Edit},
+   {IDM_FILE_MAP_DISKS, IDM_FILE_MAP_DISKS, CommandGroup::File, MenuRule::File},
+   {IDM_VM_SNAPSHOT_MENU, IDM_VM_SNAPSHOT_MENU, CommandGroup::None, MenuRule::VM},
+   {IDM_VM_SNAPSHOT_RECENT_FIRST, IDM_VM_SNAPSHOT_RECENT_LAST, CommandGroup::None, MenuRule::Snapshot},
+   {IDM_TEAM_ADD_CLONE, IDM_TEAM_ADD_CLONE, CommandGroup::None, MenuRule::TeamAdd},
+   {IDM_VM_DELETE, IDM_VM_DELETE, CommandGroup::VM, MenuRule::VM},
+   {IDM_TEAM_DELETE, IDM_TEAM_DELETE, CommandGroup::Team, MenuRule::Team},
+   {IDM_VM_REMOVE_FROM_TEAM, IDM_VM_REMOVE_FROM_TEAM, CommandGroup::VM, MenuRule::VM},
+   {IDM_VM_MESSAGE_LOG, IDM_VM_MESSAGE_LOG, CommandGroup::VM, MenuRule::VM},
+   {IDM_FILE_NEW_TEAM, IDM_FILE_NEW_TEAM, CommandGroup::File, MenuRule::File},
+   {IDM_TEAM_POWER_MENU, IDM_TEAM_POWER_MENU, CommandGroup::None, MenuRule::Team},
+   {IDM_TEAM_POWER_ON, IDM_TEAM_RESET, CommandGroup::Team, MenuRule::TeamPower},
+   {IDM_TEAM_ADD_MENU, IDM_TEAM_ADD_MENU, CommandGroup::None, MenuRule::Team},
+   {IDM_TEAM_ADD_NEW_VM, IDM_TEAM_ADD_LAN, CommandGroup::None, MenuRule::TeamAdd},
+   {IDM_TEAM_SETTINGS, IDM_TEAM_SETTINGS, CommandGroup::Team, MenuRule::Team},
+   {IDM_TEAM_SWITCH_MENU, IDM_TEAM_SWITCH_LAST_VM, CommandGroup::None, MenuRule::Team},
+   {IDM_TEAM_NEXT_VM, IDM_TEAM_REMOVE_LAST_VM, CommandGroup::None, MenuRule::Team},
+   {IDM_TEAM_REMOVE_FIRST_LAN, IDM_TEAM_REMOVE_LAST_LAN, CommandGroup::None, MenuRule::Team},
+   {IDM_ZEPHRO_PACKAGE_SETTINGS, IDM_ZEPHRO_PACKAGE_SETTINGS, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_ZEPHRO_SERVER, IDM_ZEPHRO_DELETE, CommandGroup::Zephro, MenuRule::Zephro},
+   {IDM_VM_CLONE_TO_ZEPHRO, IDM_VM_CLONE_TO_ZEPHRO, CommandGroup::VM, MenuRule::VM},
+   {IDM_HELP_ZEPHRO_GUIDE, IDM_HELP_ZEPHRO_GUIDE, CommandGroup::Help, MenuRule::Help},
 };
+
+// The rows are searched by halves: a renumbered resource id must not leave them out of order.
+constexpr bool RowsAscend()
+{
+   for (size_t i = 0; i < sizeof kCommands / sizeof kCommands[0]; ++i) {
+      if (kCommands[i].first > kCommands[i].last || (i > 0 && kCommands[i - 1].last >= kCommands[i].first)) {
+         return false;
+      }
+   }
+   return true;
+}
+static_assert(RowsAscend(), "the command rows must ascend without overlapping");
+
+const CommandRow *FindRow(CommandId id)
+{
+   auto row = std::lower_bound(std::begin(kCommands), std::end(kCommands), id,
+                               [](const CommandRow &r, CommandId value) { return r.last < value; });
+   return row != std::end(kCommands) && row->first <= id ? &*row : nullptr;
+}
 
 // The object a source names by its path, before it is narrowed to a machine.
 struct Found {
@@ -112,9 +156,14 @@ Found TeamAndItsCurrentVM(cui::Team *team)
 
 CommandGroup RouteCommand(CommandId id)
 {
-   auto range = std::lower_bound(std::begin(kRoutes), std::end(kRoutes), id,
-                                 [](const RouteRange &r, CommandId value) { return r.last < value; });
-   return range != std::end(kRoutes) && range->first <= id ? range->group : CommandGroup::None;
+   const CommandRow *row = FindRow(id);
+   return row ? row->group : CommandGroup::None;
+}
+
+MenuRule MenuRuleOf(CommandId id)
+{
+   const CommandRow *row = FindRow(id);
+   return row ? row->rule : MenuRule::None;
 }
 
 const char *CommandGroupName(CommandGroup group)
@@ -198,8 +247,8 @@ bool RunCommandGuarded(const std::function<void()> &command)
       command();
       return true;
    } catch (const _com_error &e) {
-      _bstr_t description = e.Description();
-      Warning(format, description.length() ? static_cast<const char *>(description) : e.ErrorMessage());
+      std::string description = zoltdb::Text(e.Description());
+      Warning(format, description.empty() ? e.ErrorMessage() : description.c_str());
    } catch (const std::exception &e) {
       Warning(format, e.what());
    } catch (...) {

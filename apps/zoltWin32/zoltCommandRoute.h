@@ -1,5 +1,6 @@
-// Where a command goes: the handler group of each fixed command id, and the machine (and team) a
-// command from a given source is aimed at. Pure logic: no windows, the managers behind an interface.
+// Where a command goes: the handler group of each fixed command id, the rule that sets its menu
+// item's state, and the machine (and team) a command from a given source is aimed at. One table
+// holds both answers for every id. Pure logic: no windows, the managers behind an interface.
 #pragma once
 
 #include "zoltCommandId.h"
@@ -36,7 +37,29 @@ enum class CommandGroup {
    HotFix,
 };
 
+// The rules of the menu item state (CZOLTApp::UpdateMenuItemState), one per menu; None for ids
+// whose items keep the state they have.
+enum class MenuRule {
+   None,
+   File,
+   Edit,
+   View,
+   Host,
+   Help,
+   Power,
+   Snapshot,
+   VM,
+   Team,
+   TeamPower,
+   TeamAdd,
+   Zephro,
+   Server,
+   HotFix,
+   Windows,
+};
+
 CommandGroup RouteCommand(CommandId id);
+MenuRule MenuRuleOf(CommandId id);
 const char *CommandGroupName(CommandGroup group);
 
 // What the resolution of a command's target looks up; each answers null when nothing matches.

@@ -2,8 +2,10 @@
 
 #include "zoltApp.h"
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
 
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <algorithm>
 
@@ -57,16 +59,12 @@ int CVMDlg::ShowDialog(HWND owner, const std::string &text, const std::string &t
 
 _bstr_t CVMDlg::GetPasswordText() const
 {
-   char buffer[1024] = "";
-   ::GetDlgItemTextA(m_hWnd, IDC_VMDLG_PASSWORD, buffer, sizeof(buffer));
-   return _bstr_t(buffer);
+   return _bstr_t(GetDlgItemTextUtf8(m_hWnd, IDC_VMDLG_PASSWORD).c_str());
 }
 
 _bstr_t CVMDlg::GetConfirmText() const
 {
-   char buffer[1024] = "";
-   ::GetDlgItemTextA(m_hWnd, IDC_VMDLG_CONFIRM, buffer, sizeof(buffer));
-   return _bstr_t(buffer);
+   return _bstr_t(GetDlgItemTextUtf8(m_hWnd, IDC_VMDLG_CONFIRM).c_str());
 }
 
 void CVMDlg::OnClicked(int)
@@ -130,8 +128,8 @@ LRESULT CVMDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
       choiceButtons_[i].SubclassWindow(GetDlgItem(IDC_VMDLG_CHOICE_FIRST + static_cast<int>(i)));
    }
    check_ = GetDlgItem(IDC_VMDLG_CHECK);
-   ::SetWindowTextA(m_hWnd, title_.c_str());
-   ::SetDlgItemTextA(m_hWnd, IDC_VMDLG_TEXT, text_.c_str());
+   SetWindowTextUtf8(m_hWnd, title_);
+   SetDlgItemTextUtf8(m_hWnd, IDC_VMDLG_TEXT, text_);
 
    if (plan_.set == "password") {
       for (int id : {IDC_VMDLG_PASSWORD, IDC_VMDLG_CONFIRM, IDC_VMDLG_PASSWORD_LABEL, IDC_VMDLG_CONFIRM_LABEL}) {
@@ -140,7 +138,7 @@ LRESULT CVMDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
    }
    HWND buttons[2] = {first_, second_};
    for (int i = 0; i < 2; ++i) {
-      ::SetWindowTextA(buttons[i], plan_.buttons[i].text.c_str());
+      SetWindowTextUtf8(buttons[i], plan_.buttons[i].text);
       ::ShowWindow(buttons[i], plan_.buttons[i].visible);
       ::EnableWindow(buttons[i], plan_.buttons[i].enabled);
    }
@@ -164,7 +162,7 @@ LRESULT CVMDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
    }
    for (size_t i = 0; i < plan_.choices.size() && i < kMaxChoiceButtons; ++i) {
       HWND button = choiceButtons_[i].m_hWnd;
-      ::SetWindowTextA(button, plan_.choices[i].text.c_str());
+      SetWindowTextUtf8(button, plan_.choices[i].text);
       ::ShowWindow(button, plan_.choices[i].visible > 0 ? SW_SHOW : SW_HIDE);
       ::EnableWindow(button, plan_.choices[i].enabled);
    }
@@ -174,7 +172,7 @@ LRESULT CVMDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
       ::SendMessageA(choiceButtons_[checked].m_hWnd, BM_SETCHECK, BST_CHECKED, 0);
       ::SetFocus(choiceButtons_[checked].m_hWnd);
    }
-   ::SetWindowTextA(check_, plan_.checkBox.text.c_str());
+   SetWindowTextUtf8(check_, plan_.checkBox.text);
    ::ShowWindow(check_, plan_.checkBox.visible);
    ::EnableWindow(check_, plan_.checkBox.enabled);
    LayoutText();
@@ -190,7 +188,7 @@ int CVMDlg::MeasureText(HWND text) const
    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(text, WM_GETFONT, 0, 0)));
    ::SetTextAlign(dc, 0);
    RECT calc = {0, 0, client.right, 0};
-   ::DrawTextA(dc, text_.c_str(), -1, &calc, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+   DrawTextUtf8(dc, text_, &calc, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
    ::SelectObject(dc, old);
    ::ReleaseDC(text, dc);
    return calc.bottom - calc.top;
@@ -208,12 +206,11 @@ RECT ChildRect(HWND dlg, HWND child)
 
 int LabelWidth(HWND button)
 {
-   char label[256] = "";
-   ::GetWindowTextA(button, label, sizeof(label));
+   std::wstring label = WideFromUtf8(GetWindowTextUtf8(button));
    HDC dc = ::GetDC(button);
-   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(button, WM_GETFONT, 0, 0)));
+   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(button, WM_GETFONT, 0, 0)));
    SIZE size = {0, 0};
-   ::GetTextExtentPoint32A(dc, label, lstrlenA(label), &size);
+   ::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
    ::SelectObject(dc, old);
    ::ReleaseDC(button, dc);
    return size.cx;

@@ -1,5 +1,5 @@
 // CVMDlg: the message dialog behind every question, warning, error, hint and password prompt of
-// the model library. One template (502) whose look is decided at run time by the text, title,
+// the model library. One template (IDD_VMDLG) whose look is decided at run time by the text, title,
 // kind ("info", "warning", "error", "hint", "question", "hintQuestion"), button set ("ok",
 // "okCancel", "retryAbort", "retryCancel", "yesNo", "custom", "password") and the choices.
 #pragma once

@@ -150,7 +150,7 @@ public:
    bool PreTranslate(MSG *msg)
    {
       HWND self = this->m_hWnd;
-      return self && ::IsWindow(self) && ::GetActiveWindow() == self && ::IsDialogMessageA(self, msg);
+      return self && ::IsWindow(self) && ::GetActiveWindow() == self && ::IsDialogMessageW(self, msg);
    }
 
    // Destroys the window; the owner comes back only when no other dialog of it is left.

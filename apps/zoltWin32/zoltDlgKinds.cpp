@@ -1,7 +1,11 @@
 #include "zoltDlgKinds.h"
 
+#include "zoltAppDb.h"
+#include "zoltWndUtil.h"
+
 #include "cui/LocalizedString.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -128,12 +132,12 @@ bool DlgSuppress::IsSuppressed() const
 
 std::string DlgPassword::GetPassword() const
 {
-   return static_cast<const char *>(GetPasswordText());
+   return zoltdb::Text(GetPasswordText());
 }
 
 std::string DlgPassword::GetConfirmation() const
 {
-   return static_cast<const char *>(GetConfirmText());
+   return zoltdb::Text(GetConfirmText());
 }
 
 std::string DlgPassword::GetUser() const
@@ -182,7 +186,7 @@ void DlgProgress::SetText(const std::string &text)
    if (text == text_) {
       return;
    }
-   ::SetDlgItemTextA(m_hWnd, IDC_PROGRESS_TEXT, text.c_str());
+   SetDlgItemTextUtf8(m_hWnd, IDC_PROGRESS_TEXT, text);
    text_ = text;
 }
 
@@ -249,21 +253,24 @@ int DlgFileBrowser::GetFilterIndex() const
 
 void DlgFileBrowser::Run()
 {
-   char file[MAX_PATH] = "";
-   lstrcpynA(file, initialFile_.c_str(), MAX_PATH);
-   const std::string filter = BuildFilterText();
-   OPENFILENAMEA ofn = {};
+   // The buffer counts characters: a long initial name is cut there, never inside a character.
+   wchar_t file[MAX_PATH] = L"";
+   lstrcpynW(file, WideFromUtf8(initialFile_).c_str(), MAX_PATH);
+   const std::wstring filter = WideFromUtf8(BuildFilterText());
+   const std::wstring title = WideFromUtf8(title_);
+   const std::wstring initialDir = WideFromUtf8(initialDir_);
+   OPENFILENAMEW ofn = {};
    ofn.lStructSize = sizeof(ofn);
    ofn.hwndOwner = owner_;
    ofn.lpstrFile = file;
    ofn.nMaxFile = MAX_PATH;
-   ofn.lpstrTitle = title_.c_str();
-   ofn.lpstrInitialDir = initialDir_.empty() ? nullptr : initialDir_.c_str();
+   ofn.lpstrTitle = title.c_str();
+   ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
    ofn.lpstrFilter = filter.c_str();
    ofn.nFilterIndex = static_cast<DWORD>(GetFilterIndex());
    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST;
-   if (::GetOpenFileNameA(&ofn)) {
-      path_ = file;
+   if (::GetOpenFileNameW(&ofn)) {
+      path_ = Utf8FromWide(file);
       cancelled_ = false;
    } else {
       // A cancelled choice answers no path at all, never the box's title.

@@ -1,5 +1,6 @@
 #include "zoltDlgMgr.h"
 
+#include "zoltAppDb.h"
 #include "zoltDlgKinds.h"
 
 #include "cui/Registry.h"
@@ -39,8 +40,7 @@ DlgMgr::~DlgMgr()
 
 void DlgMgr::SetDefaultTitle(const _bstr_t &title)
 {
-   const char *text = static_cast<const char *>(title);
-   title_ = text ? text : "";
+   title_ = zoltdb::Text(title);
 }
 
 std::string DlgMgr::FormatTitle(const std::string &title) const
@@ -178,7 +178,7 @@ void DlgMgr::AddDlg(cui::Dlg *dlg)
    }
    if (dlgs_.size() == 1) {
       if (!g_DlgMgrMsgHook) {
-         g_DlgMgrMsgHook = ::SetWindowsHookExA(WH_GETMESSAGE, DlgMgrMsgHookProc, nullptr, ::GetCurrentThreadId());
+         g_DlgMgrMsgHook = ::SetWindowsHookExW(WH_GETMESSAGE, DlgMgrMsgHookProc, nullptr, ::GetCurrentThreadId());
          g_hookMgr = this;
       } else {
          Log("DlgMgr::AddDlg: g_DlgMgrMsgHook != NULL!\n");
@@ -213,7 +213,7 @@ bool DlgMgr::PreTranslate(MSG *msg)
 {
    for (const Entry &entry : dlgs_) {
       HWND window = entry.dlg->GetDlgWindow();
-      if (window && ::IsWindow(window) && ::GetActiveWindow() == window && ::IsDialogMessageA(window, msg)) {
+      if (window && ::IsWindow(window) && ::GetActiveWindow() == window && ::IsDialogMessageW(window, msg)) {
          return true;
       }
    }

@@ -7,32 +7,35 @@
 #include "zoltMonitors.h"
 #include "zoltMsg.h"
 #include "zoltResources.h"
-
-#include "resource.h"
-#include "zoltMsg.h"
 #include "zoltWndUtil.h"
 
+#include "resource.h"
+
 #include "atl/AxHost.h"
+#include "cui/AppDataPaths.h"
 #include "cui/NotificationMgr.h"
 #include "cui/ToolTipWnd.h"
 #include "cui/cui.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
+#include "tremorybase/ScopeGuard.h"
+#include "tremorybase/Text.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
 const char kPlacement[] = "val/zolt/placement/";
 const char kNavbarWidth[] = "val/zolt/view/navBar/width";
-const char kCurrentObjLink[] = "/appdata/Tremory/zolt/currentObj";
-const char kCurrentHostLink[] = "/appdata/Tremory/zolt/currentHost";
-const char kSessionActive[] = "/appdata/Tremory/zolt/session/active";
 const char kStatusBarControl[] = "tremappsdk.VMStatusbarCtl.9";
 const int kMinNavbarWidth = 100;
+
+// WM_SYSCOMMAND leaves the low four bits of its command to the system: the item's id keeps them clear.
+static_assert((CZOLTFrame::kSysToggleChrome & 0xF) == 0, "a system-menu command's low four bits must be 0");
 
 const char kOneMachineRunning[] =
    ZOLT_MSG("msg.zoltFrame.qes.vmrunning", "A virtual machine is in use. Close it before you end the session.");
@@ -62,10 +65,7 @@ bool SetShutdownBlockReason(HWND wnd, const std::string &reason)
    if (!create) {
       return false;
    }
-   int count = MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, nullptr, 0);
-   std::wstring wide(count > 0 ? count : 1, L'\0');
-   MultiByteToWideChar(CP_ACP, 0, reason.c_str(), -1, &wide[0], count);
-   return create(wnd, wide.c_str()) != FALSE;
+   return create(wnd, WideFromUtf8(reason).c_str()) != FALSE;
 }
 
 void ClearShutdownBlockReason(HWND wnd)
@@ -230,8 +230,13 @@ CZOLTFrame::~CZOLTFrame()
 
 HWND CZOLTFrame::CreateFrame(const char *title)
 {
-   // The layer's default rectangle gives CW_USEDEFAULT for position and size.
-   return Create(nullptr, &CWindow::rcDefault, title, kStyle, 0);
+   // The layer's default rectangle gives CW_USEDEFAULT for position and size. The title is set
+   // once the window is there, through the wide call, so any name shows as written.
+   if (!Create(nullptr, &CWindow::rcDefault, nullptr, kStyle, 0)) {
+      return nullptr;
+   }
+   SetWindowTextUtf8(m_hWnd, title ? title : "");
+   return m_hWnd;
 }
 
 bool CZOLTFrame::HasOtherFrame() const
@@ -361,7 +366,7 @@ void CZOLTFrame::SetWindowMode(int mode, bool apply)
    bool maximized = IsZoomed() != FALSE;
    canFitWindow_ = !maximized && mode != MODE_QUICK_SWITCH && mode != MODE_FULL_SCREEN;
    // The status bar shows its size grip only while the window can be sized.
-   IUnknown *control = nullptr;
+   CComPtr<IUnknown> control;
    if (statusHost_ && SUCCEEDED(atl::AtlAxGetControl(statusHost_, &control)) && control) {
       IVMStatusbarCtlPtr bar;
       if (SUCCEEDED(control->QueryInterface(__uuidof(IVMStatusbarCtl), reinterpret_cast<void **>(&bar))) && bar) {
@@ -369,7 +374,6 @@ void CZOLTFrame::SetWindowMode(int mode, bool apply)
             bar->PutCanFitWindow(canFitWindow_ ? VARIANT_TRUE : VARIANT_FALSE);
          }
       }
-      control->Release();
    }
    if (old == mode) {
       return;
@@ -456,7 +460,7 @@ void CZOLTFrame::UpdateTitle()
    std::string part;
    wui::Prefs *prefs = wui::GetPrefs();
    if (prefs && prefs->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {
-      if (ctx_.IsValid() && ctx_.GetBool(kSessionActive, false)) {
+      if (ctx_.IsValid() && ctx_.GetBool(cui::appdata::kSessionActive, false)) {
          cui::Host *host = wui::GetCurrentHost();
          part = prefs->GetRemoteSession() && host ? host->GetPath() : LoadResString(IDS_LOCAL_HOST);
       } else if (!prefs->GetSessionPath().empty()) {
@@ -477,7 +481,7 @@ void CZOLTFrame::UpdateTitle()
    }
    std::string app = gApp ? gApp->GetWindowTitle() : CZOLTApp::GetAppTitle();
    std::string title = part.empty() ? app : part + " - " + app;
-   ::SetWindowTextA(m_hWnd, title.c_str());
+   SetWindowTextUtf8(m_hWnd, title);
 }
 
 void CZOLTFrame::RegisterOnCtxCurrentObj()
@@ -512,16 +516,15 @@ void CZOLTFrame::CreateStatusBarHost()
       Warning("CZOLTFrame::OnCreate: no status bar host\n");
       return;
    }
-   IUnknown *control = nullptr;
+   CComPtr<IUnknown> control;
    if (SUCCEEDED(atl::AtlAxGetControl(statusHost_, &control)) && control) {
       StatusbarSink::DispEventAdvise(control);
-      control->Release();
    }
 }
 
 void __stdcall CZOLTFrame::OnStatusbarCaptureMovie(BSTR vmPath)
 {
-   std::string path = vmPath && SysStringLen(vmPath) > 0 ? static_cast<const char *>(_bstr_t(vmPath)) : "";
+   std::string path = Utf8FromBstr(vmPath);
    cui::VMMgr *vmMgr = cui::GetVMMgr();
    cui::VM *vm = vmMgr && !path.empty() ? vmMgr->GetVMByVMPath(path) : nullptr;
    Log("CZOLTFrame::OnStatusbarCaptureMovie: %s\n", path.c_str());
@@ -601,9 +604,9 @@ void CZOLTFrame::AddSystemMenuItem()
          break;
       }
    }
-   std::string text = LoadResString(IDS_HIDE_CHROME);
-   InsertMenuA(menu, lastSeparator, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-   InsertMenuA(menu, lastSeparator + 1, MF_BYPOSITION | MF_STRING, kSysToggleChrome, text.c_str());
+   std::wstring text = WideFromUtf8(LoadResString(IDS_HIDE_CHROME));
+   InsertMenuW(menu, lastSeparator, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+   InsertMenuW(menu, lastSeparator + 1, MF_BYPOSITION | MF_STRING, kSysToggleChrome, text.c_str());
 }
 
 void CZOLTFrame::WatchPreferences()
@@ -621,9 +624,9 @@ void CZOLTFrame::WatchPreferences()
       RecalcLayout(false, true);
    }));
    if (ctx_.IsValid()) {
-      connections_.push_back(ctx_.Watch(kCurrentHostLink, vmdb::Ctx::kWatchNode,
+      connections_.push_back(ctx_.Watch(cui::appdata::kCurrentHost, vmdb::Ctx::kWatchNode,
                                         [this](const std::string &) { UpdateTitle(); }));
-      connections_.push_back(ctx_.Watch(kSessionActive, vmdb::Ctx::kWatchNode,
+      connections_.push_back(ctx_.Watch(cui::appdata::kSessionActive, vmdb::Ctx::kWatchNode,
                                         [this](const std::string &) { UpdateTitle(); }));
    }
    if (cui::VMMgr *vmMgr = cui::GetVMMgr()) {
@@ -812,8 +815,8 @@ LRESULT CZOLTFrame::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM lParam, BOOL &bH
    }
    wui::Prefs *prefs = wui::GetPrefs();
    bool chrome = !prefs || prefs->GetShowChrome();
-   std::string text = LoadResString(chrome ? IDS_HIDE_CHROME : IDS_SHOW_CHROME);
-   ModifyMenuA(reinterpret_cast<HMENU>(wParam), kSysToggleChrome, MF_BYCOMMAND | MF_STRING, kSysToggleChrome,
+   std::wstring text = WideFromUtf8(LoadResString(chrome ? IDS_HIDE_CHROME : IDS_SHOW_CHROME));
+   ModifyMenuW(reinterpret_cast<HMENU>(wParam), kSysToggleChrome, MF_BYCOMMAND | MF_STRING, kSysToggleChrome,
                text.c_str());
    return 0;
 }
@@ -871,14 +874,9 @@ LRESULT CZOLTFrame::OnPollStep(UINT, WPARAM, LPARAM, BOOL &)
       return 0;
    }
    inPollStep_ = true;
-   try {
-      // Inside another loop: run what is due without sleeping.
-      Poll_Step(0);
-   } catch (...) {
-      inPollStep_ = false;
-      throw;
-   }
-   inPollStep_ = false;
+   ScopeGuard leave([this]() { inPollStep_ = false; });
+   // Inside another loop: run what is due without sleeping.
+   Poll_Step(0);
    return 0;
 }
 
@@ -899,24 +897,24 @@ void CZOLTFrame::ShowSizingTooltip()
    RECT window = {};
    GetWindowRect(&window);
    if (sizingTooltip_) {
-      ::SendMessage(sizingTooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(window.right, window.bottom));
+      ::SendMessageW(sizingTooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(window.right, window.bottom));
       return;
    }
-   sizingTooltip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+   sizingTooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
    view_.SetConsoleVisible(false);
    if (!sizingTooltip_) {
       return;
    }
-   TOOLINFOA tool = {};
+   TOOLINFOW tool = {};
    tool.cbSize = sizeof tool;
    tool.uFlags = TTF_TRACK;
    tool.hwnd = m_hWnd;
    tool.uId = 0;
-   tool.lpszText = LPSTR_TEXTCALLBACKA;
-   ::SendMessage(sizingTooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-   ::SendMessage(sizingTooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(window.right, window.bottom));
-   ::SendMessage(sizingTooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+   tool.lpszText = LPSTR_TEXTCALLBACKW;
+   ::SendMessageW(sizingTooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+   ::SendMessageW(sizingTooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(window.right, window.bottom));
+   ::SendMessageW(sizingTooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 
 void CZOLTFrame::DestroySizingTooltip()
@@ -964,19 +962,25 @@ LRESULT CZOLTFrame::OnExitSizeMove(UINT message, WPARAM, LPARAM, BOOL &)
    return 0;
 }
 
+LRESULT CZOLTFrame::OnNotifyFormat(UINT, WPARAM, LPARAM, BOOL &)
+{
+   // The controls of this window send their text notifications in their wide forms.
+   return NFR_UNICODE;
+}
+
 LRESULT CZOLTFrame::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHandled)
 {
    auto *header = reinterpret_cast<NMHDR *>(lParam);
-   if (header->hwndFrom != sizingTooltip_ || !sizingTooltip_ || header->code != TTN_GETDISPINFOA) {
+   if (header->hwndFrom != sizingTooltip_ || !sizingTooltip_ || header->code != TTN_GETDISPINFOW) {
       bHandled = FALSE;
       return 0;
    }
-   auto *info = reinterpret_cast<NMTTDISPINFOA *>(lParam);
+   auto *info = reinterpret_cast<NMTTDISPINFOW *>(lParam);
    RECT console = {};
    view_.GetConsoleClientRect(&console);
    int width = std::max<int>(1, console.right - console.left);
    int height = std::max<int>(1, console.bottom - console.top);
-   snprintf(info->szText, sizeof info->szText, "(%d x %d)", width, height);
+   swprintf(info->szText, sizeof info->szText / sizeof info->szText[0], L"(%d x %d)", width, height);
    info->lpszText = info->szText;
    return 0;
 }

@@ -9,6 +9,9 @@
 #include "zoltCmdbar.h"
 #include "zoltCtxEvents.h"
 #include "zoltView.h"
+#include "zoltWindowMessages.h"
+
+#include "resource.h"
 
 #include "cui/Error.h"
 #include "cui/VmdbCtx.h"
@@ -63,7 +66,7 @@ int ClampNavbarWidth(long stored, int clientWidth);
 // The block reason for `running` machines in use (empty for none).
 std::string RunningMachinesReason(int running);
 
-// What a file import hands the frame with WM_USER+500: the frame takes the record over and
+// What a file import hands the frame with WM_FILE_IMPORT_DONE: the frame takes the record over and
 // deletes it. Only records made by NewFileImportRecord are taken: anything else in lParam (from
 // another process, or stale) is refused.
 struct FileImportRecord {
@@ -86,11 +89,11 @@ class CZOLTFrame : public CWindowImpl<CZOLTFrame, CWindow, CZOLTFrameTraits>,
 public:
    typedef CTremappsdk_IDispEventImpl<1, CZOLTFrame, &DIID__IVMStatusbarCtlEvents> StatusbarSink;
    static constexpr DWORD kStyle = 0x02CF0000;   // overlapped window with clip-children
-   static constexpr UINT WM_RELAYOUT = WM_USER + 1;
-   static constexpr UINT WM_BEGIN_USER_SIZING = WM_USER + 2;
-   static constexpr UINT WM_END_USER_SIZING = WM_USER + 3;
-   static constexpr UINT WM_FILE_IMPORT_DONE = WM_USER + 500;
-   static constexpr UINT WM_POLL_STEP = WM_APP + 1;
+   static constexpr UINT WM_RELAYOUT = WM_ZOLT_RELAYOUT;
+   static constexpr UINT WM_BEGIN_USER_SIZING = WM_ZOLT_BEGIN_USER_SIZING;
+   static constexpr UINT WM_END_USER_SIZING = WM_ZOLT_END_USER_SIZING;
+   static constexpr UINT WM_FILE_IMPORT_DONE = WM_ZOLT_FILE_IMPORT_DONE;
+   static constexpr UINT WM_POLL_STEP = WM_ZOLT_POLL_STEP;
    static constexpr UINT_PTR kPollTimer = 2;
    static constexpr UINT kPollTimerMs = 300;
    static constexpr UINT_PTR kKeepOnTopTimer = 3;
@@ -98,7 +101,7 @@ public:
    static constexpr int kKeepOnTopTicks = 50;
    static constexpr int kDefaultNavbarWidth = 270;
    static constexpr int kStatusBarHeight = 22;
-   static constexpr UINT kSysToggleChrome = 0xC340;
+   static constexpr UINT kSysToggleChrome = IDM_SYS_TOGGLE_CHROME;
    static constexpr DWORD kStatusHostStyle = 0x56000000;
    // A session end waits at most this long for the session's machines.
    static constexpr long kEndSessionWaitMs = 60000;
@@ -166,6 +169,7 @@ public:
       MESSAGE_HANDLER(WM_BEGIN_USER_SIZING, OnEnterSizeMove)
       MESSAGE_HANDLER(WM_EXITSIZEMOVE, OnExitSizeMove)
       MESSAGE_HANDLER(WM_END_USER_SIZING, OnExitSizeMove)
+      MESSAGE_HANDLER(WM_NOTIFYFORMAT, OnNotifyFormat)
       MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
       MESSAGE_HANDLER(WM_RELAYOUT, OnRelayout)
       MESSAGE_HANDLER(WM_FILE_IMPORT_DONE, OnFileImportDone)
@@ -200,6 +204,7 @@ private:
    LRESULT OnSizing(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnEnterSizeMove(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnExitSizeMove(UINT message, WPARAM, LPARAM, BOOL &);
+   LRESULT OnNotifyFormat(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHandled);
    LRESULT OnRelayout(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnFileImportDone(UINT, WPARAM, LPARAM lParam, BOOL &);
@@ -254,8 +259,9 @@ private:
    std::vector<int> shownNotifications_;
 };
 
-// The text of a WM_COPYDATA: only data whose size is given by cbData and that holds a
-// terminating zero within it. False for anything else.
+// The text of a WM_COPYDATA (a handed-over command line: UTF-8 with its terminating zero): only
+// data whose size is given by cbData and that holds a terminating zero within it. False for
+// anything else.
 bool ReadCopyDataText(const COPYDATASTRUCT *data, std::string &text);
 // The answer to a handed-over command line: dwData 0 asks, 1 hands over, anything else is refused.
 LRESULT AnswerHandOff(ULONG_PTR dwData, const std::string &commandLine);

@@ -4,7 +4,7 @@
 
 namespace {
 
-const char kFrameClass[] = "ZOLTFrame";
+const wchar_t kFrameClass[] = L"ZOLTFrame";
 
 // The window's answer; a hung or vanished window answers 0.
 LRESULT Offer(HWND window, ULONG_PTR kind, const char *commandLine)
@@ -15,7 +15,7 @@ LRESULT Offer(HWND window, ULONG_PTR kind, const char *commandLine)
    data.lpData = const_cast<char *>(commandLine);
    DWORD_PTR answer = 0;
    // A hung instance must not hang this one: no answer in time is a refusal.
-   if (!SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+   if (!SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
                             kHandOffTimeoutMs, &answer)) {
       return 0;
    }
@@ -29,8 +29,8 @@ bool HandOffCommandLine(const char *commandLine)
    if (!commandLine || !*commandLine) {
       return false;
    }
-   for (HWND window = FindWindowExA(nullptr, nullptr, kFrameClass, nullptr); window;
-        window = FindWindowExA(nullptr, window, kFrameClass, nullptr)) {
+   for (HWND window = FindWindowExW(nullptr, nullptr, kFrameClass, nullptr); window;
+        window = FindWindowExW(nullptr, window, kFrameClass, nullptr)) {
       if (Offer(window, 0, commandLine) == 0) {
          continue;
       }

@@ -6,6 +6,7 @@
 // How long a running instance may take to answer before it counts as refusing.
 const UINT kHandOffTimeoutMs = 5000;
 
-// Offers `commandLine` to each running "ZOLTFrame" window in turn. True when one took it; that
-// window has then been restored and brought to the front. An empty command line is never offered.
+// Offers `commandLine` (UTF-8; it goes with its terminating zero) to each running "ZOLTFrame"
+// window in turn. True when one took it; that window has then been restored and brought to the
+// front. An empty command line is never offered.
 bool HandOffCommandLine(const char *commandLine);

@@ -5,6 +5,7 @@
 #include "zoltHandOff.h"
 #include "zoltKeyLocator.h"
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
 
 #include "atl/Atl.h"
 #include "cui/Util.h"
@@ -13,12 +14,14 @@
 #include "tremhwcfg/TremHwCfg.h"
 #include "tremorybase/Base.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 #include "vmdb/Classes.h"
 #include "vmdb/ClientClasses.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -53,7 +56,9 @@ bool RunApplication(const CommandLineOptions &options)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+// zolt run with the arguments of a command line (UTF-8, without the program's name); the
+// benchmarks run it inside their own process this way.
+int ZoltMain(HINSTANCE instance, const char *commandLine)
 {
    setvbuf(stderr, nullptr, _IONBF, 0);
    if (HandOffCommandLine(commandLine)) {
@@ -63,7 +68,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
    CryptoLib_SetLogFunctions(Log, Warning, Panic);
    if (!CryptoLib_EnableFIPSMode()) {
       Warning("%s", kFipsFailed);
-      MessageBoxA(nullptr, kFipsFailed, LoadAppTitle().c_str(), MB_ICONERROR);
+      MessageBoxUtf8(nullptr, kFipsFailed, LoadAppTitle(), MB_ICONERROR);
       return 1;
    }
 
@@ -79,7 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 
    if (!StartKeyLocator()) {
       Warning("%s\n", kKeyLocatorFailed);
-      MessageBoxA(nullptr, kKeyLocatorFailed, LoadAppTitle().c_str(), MB_ICONERROR);
+      MessageBoxUtf8(nullptr, kKeyLocatorFailed, LoadAppTitle(), MB_ICONERROR);
       return 1;
    }
    Base_Init();
@@ -111,4 +116,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
    Base_Exit();
    StopKeyLocator();
    return normal ? 0 : -1;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+   // The narrow argument holds the command line in the system's code page, in which most names
+   // cannot be written: the wide one, in UTF-8, is the one used.
+   const std::string arguments = ArgumentsOfCommandLine(Utf8FromWide(GetCommandLineW()));
+   return ZoltMain(instance, arguments.c_str());
 }

@@ -2,11 +2,13 @@
 
 #include "resource.h"
 #include "zoltApp.h"
+#include "zoltAppDb.h"
 #include "zoltFrame.h"
 #include "zoltMenuUtil.h"
 #include "zoltResources.h"
 #include "zoltWndUtil.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/Error.h"
 #include "cui/Host.h"
 #include "cui/LocalizedString.h"
@@ -18,33 +20,71 @@
 #include "cui/VMMgr.h"
 #include "cui/WuiPrefs.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-const char kOpenedObj[] = "/appdata/Tremory/zolt/openedObj/#";
-const char kCurrentObj[] = "/appdata/Tremory/zolt/currentObj";
 const char kTabKeyEvent[] = "/vm/#/mks/tabKeyEvent";
 
+// The menu bar's team lists take one id more than the dispatcher's ranges (IDM_*_LAST_*).
+constexpr UINT kTeamSwitchListLast = IDM_TEAM_SWITCH_LAST_VM + 1;
+constexpr UINT kTeamRemoveVMListLast = IDM_TEAM_REMOVE_LAST_VM + 1;
+constexpr UINT kTeamRemoveLanListLast = IDM_TEAM_REMOVE_LAST_LAN + 1;
+static_assert(kTeamSwitchListLast - IDM_TEAM_SWITCH_FIRST_VM + 1 == CZOLTMenubar::kMaxListItems &&
+                 kTeamRemoveVMListLast - IDM_TEAM_REMOVE_FIRST_VM + 1 == CZOLTMenubar::kMaxListItems &&
+                 kTeamRemoveLanListLast - IDM_TEAM_REMOVE_FIRST_LAN + 1 == CZOLTMenubar::kMaxListItems,
+              "a team list holds kMaxListItems machines");
+static_assert(kTeamSwitchListLast < IDM_TEAM_NEXT_VM && kTeamRemoveVMListLast < IDM_TEAM_REMOVE_FIRST_LAN,
+              "the team lists end before the ids that follow them");
+static_assert(IDM_WINDOW_LAST_TAB < IDM_HELP_GUIDE, "the Window menu's tabs end before the next command");
+static_assert(IDM_VM_USB_FIRST == IDM_VM_DEVICE_LAST + 1, "the USB list follows the removable devices");
+
 const PopupIdPair kPopupIds[] = {
-   {40073, IDM_VM_POWER_ON},        {40070, IDM_VM_DEVICE_FIRST},  {40492, IDM_VM_SNAPSHOT_TAKE},
-   {632, IDM_VM_REPLAY_PLAY},       {41401, IDM_TEAM_POWER_ON},    {41500, IDM_TEAM_NEXT_VM},
-   {41406, IDM_TEAM_ADD_NEW_VM},    {41600, IDM_TEAM_REMOVE_FIRST_VM}, {40193, IDM_VIEW_SUMMARY},
+   {IDM_VM_POWER_MENU, IDM_VM_POWER_ON},
+   {IDM_VM_DEVICES_MENU, IDM_VM_DEVICE_FIRST},
+   {IDM_VM_SNAPSHOT_MENU, IDM_VM_SNAPSHOT_TAKE},
+   {IDM_VM_REPLAY_MENU, IDM_VM_REPLAY_PLAY},
+   {IDM_TEAM_POWER_MENU, IDM_TEAM_POWER_ON},
+   {IDM_TEAM_SWITCH_MENU, IDM_TEAM_NEXT_VM},
+   {IDM_TEAM_ADD_MENU, IDM_TEAM_ADD_NEW_VM},
+   {IDM_TEAM_REMOVE_MENU, IDM_TEAM_REMOVE_FIRST_VM},
+   {IDM_VIEW_CURRENT_MENU, IDM_VIEW_SUMMARY},
    {0, 0},
 };
 
-const CommandId kGlobalIds[] = {449,   453,   468,   469,   470,   481,   618,   620,   40002, 40003, 40009,
-                                40018, 40022, 40023, 40024, 40025, 40026, 40028, 40030, 40033, 40037, 40038,
-                                40039, 40041, 40043, 40049, 40052, 40053, 40054, 40057, 40063, 40064, 40065,
-                                40068, 40074, 40077, 40084, 40190, 40191, 40192, 40194, 40195, 40196, 40199,
-                                40200, 40206, 40217, 40218, 40219, 40220, 40245, 41400, 41989};
-const CommandId kObjectIds[] = {165,   168,   169,   171,   172,   513,   532,   40010, 40019,
-                                40020, 40021, 40046, 40047, 40048, 40051, 40058, 40059, 40060,
-                                40062, 40067, 40070, 40071, 40072, 40203, 40721, 40730, 41960};
-const CommandId kCurrentObjectIds[] = {437,   450,   455,   476,   621,   622,   628,   630,   631,  40722,
-                                       41402, 41403, 41404, 41405, 41410, 41899, 41902, 41903, 41904};
+// Commands the menu bar hands on with an empty path; 453 has no item of its own.
+const CommandId kGlobalIds[] = {
+   IDM_FILE_NEW_ZEPHRO_TEMPLATE, 453, IDM_VIEW_TOOLBAR_ZEPHRO, IDM_VIEW_TOOLBAR_POWER, IDM_VIEW_TOOLBAR_VIEW,
+   IDM_VIEW_TOOLBAR_SNAPSHOT, IDM_FILE_IMPORT, IDM_VIEW_TOOLBAR_REPLAY, IDM_FILE_EXIT,
+   IDM_FILE_CONNECT_ZEPHRO_SERVER, IDM_FILE_OPEN, IDM_EDIT_PREFERENCES, IDM_VIEW_FULL_SCREEN,
+   IDM_VIEW_AUTOFIT_WINDOW, IDM_VIEW_AUTOFIT_GUEST, IDM_VIEW_FIT_WINDOW, IDM_VIEW_FIT_GUEST, IDM_VIEW_HOME,
+   IDM_VIEW_STATUS_BAR, IDM_HELP_TOPICS, IDM_HELP_ENABLE_ALL_HINTS, IDM_HELP_SHOW_ENABLED_HINTS,
+   IDM_HELP_TIP_OF_THE_DAY, IDM_HELP_ABOUT, IDM_FILE_NEW_VM, IDM_FILE_CLOSE, IDM_HELP_HOME_PAGE, IDM_HELP_SUPPORT,
+   IDM_HELP_PRODUCTS, IDM_HELP_REPORT, IDM_HOST_NETWORK_SETTINGS, IDM_VIEW_DATABASE_VIEWER, IDM_VIEW_SIDEBAR,
+   IDM_VIEW_QUICK_SWITCH, IDM_HOST_SETTINGS, IDM_VIEW_TABS, IDM_FILE_FAVORITES, IDM_HELP_GUIDE, IDM_HELP_MANUAL,
+   IDM_HELP_CHECK_UPDATES, IDM_VIEW_SUMMARY, IDM_VIEW_APPLIANCE, IDM_VIEW_CONSOLE, IDM_HOST_SWITCH,
+   IDM_HOST_DISCONNECT, IDM_FILE_NEW_WINDOW, IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_PASTE,
+   IDM_EDIT_NETWORK_SETTINGS, IDM_FILE_MAP_DISKS, IDM_FILE_NEW_TEAM, IDM_HELP_ZEPHRO_GUIDE,
+};
+// Commands aimed at the application's current object.
+const CommandId kObjectIds[] = {
+   IDM_VM_REMOVE, IDM_VM_SHUT_DOWN_GUEST, IDM_VM_SUSPEND_GUEST, IDM_VM_START_GUEST, IDM_VM_RESTART_GUEST,
+   IDM_VM_CLONE, IDM_VM_FORK, IDM_VM_TOOLS, IDM_VM_POWER_OFF, IDM_VM_SUSPEND, IDM_VM_RESET, IDM_VM_SETTINGS,
+   IDM_VM_CAPTURE_SCREEN, IDM_VM_CAPTURE_MOVIE, IDM_VM_SNAPSHOT_REVERT, IDM_VM_UPGRADE_HARDWARE,
+   IDM_VM_SNAPSHOT_TAKE, IDM_VM_SNAPSHOT_MANAGER, IDM_VM_POWER_ON, IDM_VM_SNAPSHOT_DELETE, IDM_VM_DEVICES_MENU,
+   IDM_VM_CTRL_ALT_DEL, IDM_VM_GRAB_INPUT, IDM_VM_CONNECTED_USERS, IDM_VM_DELETE, IDM_VM_MESSAGE_LOG,
+   IDM_VM_CLONE_TO_ZEPHRO,
+};
+// Commands aimed at the preferences' current object.
+const CommandId kCurrentObjectIds[] = {
+   IDM_ZEPHRO_POLICIES, IDM_ZEPHRO_NEW_PACKAGE, IDM_ZEPHRO_NEW_PORTABLE_PACKAGE, IDM_ZEPHRO_PREVIEW,
+   IDM_VM_REPLAY_OPTIONS, IDM_VM_REPLAY_PLAY, IDM_VM_REPLAY_RECORD, IDM_VM_REPLAY_GO_LIVE, IDM_VM_REPLAY_STOP,
+   IDM_TEAM_DELETE, IDM_TEAM_POWER_ON, IDM_TEAM_POWER_OFF, IDM_TEAM_SUSPEND, IDM_TEAM_RESET, IDM_TEAM_SETTINGS,
+   IDM_ZEPHRO_PACKAGE_SETTINGS, IDM_ZEPHRO_SERVER, IDM_ZEPHRO_CLONE, IDM_ZEPHRO_DELETE,
+};
 
 template <size_t n>
 bool Contains(const CommandId (&ids)[n], CommandId id)
@@ -58,22 +98,12 @@ bool ConsoleKeysHeld()
    return (GetKeyState(VK_CONTROL) & 0x8000) && (GetKeyState(VK_MENU) & 0x8000) && !(GetKeyState(VK_SHIFT) & 0x8000);
 }
 
-std::wstring Widen(const std::string &text)
-{
-   int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-   std::wstring wide(count > 0 ? count - 1 : 0, L'\0');
-   if (count > 1) {
-      MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], count);
-   }
-   return wide;
-}
-
 UINT MenuItemId(HMENU menu, int position)
 {
-   MENUITEMINFOA info = {};
+   MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
    info.fMask = MIIM_ID;
-   return GetMenuItemInfoA(menu, position, TRUE, &info) ? info.wID : 0;
+   return GetMenuItemInfoW(menu, position, TRUE, &info) ? info.wID : 0;
 }
 
 CZOLTMenubar *gTrackingMenubar = nullptr;
@@ -116,27 +146,29 @@ MenuRoute MenuBarRouteOf(CommandId id)
    if (Contains(kCurrentObjectIds, id)) {
       return MenuRoute::CurrentObject;
    }
-   if ((id >= IDM_TEAM_SWITCH_FIRST_VM && id <= 41590) || id == IDM_TEAM_NEXT_VM || id == IDM_TEAM_PREVIOUS_VM) {
+   if ((id >= IDM_TEAM_SWITCH_FIRST_VM && id <= kTeamSwitchListLast) || id == IDM_TEAM_NEXT_VM ||
+       id == IDM_TEAM_PREVIOUS_VM) {
       return MenuRoute::TeamSwitch;
    }
    if (id == IDM_TEAM_ADD_NEW_VM || id == IDM_TEAM_ADD_EXISTING_VM || id == IDM_TEAM_ADD_CLONE ||
        id == IDM_TEAM_ADD_LAN) {
       return MenuRoute::TeamAdd;
    }
-   if ((id >= IDM_TEAM_REMOVE_FIRST_VM && id <= 41690) || (id >= 41701 && id <= 41790)) {
+   if ((id >= IDM_TEAM_REMOVE_FIRST_VM && id <= kTeamRemoveVMListLast) ||
+       (id >= IDM_TEAM_REMOVE_FIRST_LAN && id <= kTeamRemoveLanListLast)) {
       return MenuRoute::TeamRemove;
    }
-   if (id >= 50001 && id <= 50199) {
+   if (id >= IDM_VM_DEVICE_FIRST && id <= IDM_VM_USB_LAST) {
       return MenuRoute::Devices;
    }
-   if (id >= 40493 && id <= 40502) {
+   if (id >= IDM_VM_SNAPSHOT_RECENT_FIRST && id <= IDM_VM_SNAPSHOT_RECENT_LAST) {
       return MenuRoute::RecentSnapshots;
    }
    if (id == IDM_WINDOW_NEXT_TAB || id == IDM_WINDOW_PREVIOUS_TAB) {
       return MenuRoute::Tabs;
    }
-   // The Window menu's tabs end at 40188: 40190 and up are other commands.
-   if (id >= 40089 && id <= IDM_WINDOW_LAST_TAB) {
+   // The Window menu's tabs end at their last id; the ids after it are other commands.
+   if (id >= IDM_WINDOW_FIRST_TAB && id <= IDM_WINDOW_LAST_TAB) {
       return MenuRoute::WindowMenu;
    }
    return MenuRoute::None;
@@ -168,7 +200,7 @@ std::vector<cui::VM *> SortedTeamVMs(const cui::Team &team)
 {
    std::vector<cui::VM *> vms = team.GetVMs();
    std::stable_sort(vms.begin(), vms.end(), [](const cui::VM *a, const cui::VM *b) {
-      return lstrcmpiA(a->GetName().c_str(), b->GetName().c_str()) < 0;
+      return lstrcmpiW(WideFromUtf8(a->GetName()).c_str(), WideFromUtf8(b->GetName()).c_str()) < 0;
    });
    return vms;
 }
@@ -184,7 +216,7 @@ CZOLTMenubar::~CZOLTMenubar()
 
 HWND CZOLTMenubar::Create(HWND rebar)
 {
-   HWND toolbar = CreateWindowExA(CZOLTMenubarTraits::GetWndExStyle(0), TOOLBARCLASSNAMEA, nullptr,
+   HWND toolbar = CreateWindowExW(CZOLTMenubarTraits::GetWndExStyle(0), TOOLBARCLASSNAMEW, nullptr,
                                   CZOLTMenubarTraits::GetWndStyle(0), 0, 0, 0, 0, rebar, nullptr,
                                   GetResourceInstance(), nullptr);
    if (!toolbar || !SubclassWindow(toolbar)) {
@@ -223,20 +255,21 @@ HWND CZOLTMenubar::Create(HWND rebar)
    }
    int count = GetMenuItemCount(menu_);
    std::vector<TBBUTTON> buttons(count);
-   std::vector<std::string> texts(count);
+   std::vector<std::wstring> texts(count);
    for (int i = 0; i < count; ++i) {
-      char text[128] = {};
-      GetMenuStringA(menu_, i, text, sizeof text - 1, MF_BYPOSITION);
-      texts[i] = std::string(text) + '\0';
+      wchar_t text[128] = {};
+      GetMenuStringW(menu_, i, text, 127, MF_BYPOSITION);
+      // TB_ADDSTRING takes a list ended by two zeros.
+      texts[i] = std::wstring(text) + L'\0';
       TBBUTTON &button = buttons[i];
       button.iBitmap = I_IMAGENONE;
       button.idCommand = i;
       button.fsState = (GetMenuState(menu_, i, MF_BYPOSITION) & MF_GRAYED) ? 0 : TBSTATE_ENABLED;
       button.fsStyle = BTNS_AUTOSIZE | BTNS_DROPDOWN;
-      button.iString = SendMessage(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(texts[i].c_str()));
+      button.iString = SendMessage(TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(texts[i].c_str()));
    }
    if (count > 0) {
-      SendMessage(TB_ADDBUTTONSA, count, reinterpret_cast<LPARAM>(buttons.data()));
+      SendMessage(TB_ADDBUTTONSW, count, reinterpret_cast<LPARAM>(buttons.data()));
    }
    AssignPopupIds(menu_, kPopupIds);
    RebuildWindowsMenu();
@@ -335,7 +368,7 @@ void CZOLTMenubar::TrackMenu(int index)
       }
       GetCursorPos(&lastMouse_);
       gTrackingMenubar = this;
-      gMenuHook = SetWindowsHookExA(WH_MSGFILTER, MenuHookProc, nullptr, GetCurrentThreadId());
+      gMenuHook = SetWindowsHookExW(WH_MSGFILTER, MenuHookProc, nullptr, GetCurrentThreadId());
       TrackPopupMenuEx(popup, TPM_VERTICAL | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, m_hWnd, &params);
       if (gMenuHook) {
          UnhookWindowsHookEx(gMenuHook);
@@ -440,7 +473,7 @@ LRESULT CZOLTMenubar::OnReflectedNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHand
 {
    auto *header = reinterpret_cast<NMHDR *>(lParam);
    if (header->code == TBN_DROPDOWN) {
-      PostMessage(WM_TRACK_MENU, reinterpret_cast<NMTOOLBARA *>(lParam)->iItem);
+      PostMessage(WM_TRACK_MENU, reinterpret_cast<NMTOOLBARW *>(lParam)->iItem);
       return TBDDRET_DEFAULT;
    }
    bHandled = FALSE;
@@ -487,7 +520,7 @@ BOOL CZOLTMenubar::PreTranslateMessage(MSG *msg)
    }
    if ((alt || mode_ == MODE_KEYBOARD) && ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) {
       UINT id = 0;
-      if (SendMessage(TB_MAPACCELERATORA, static_cast<WPARAM>(key), reinterpret_cast<LPARAM>(&id))) {
+      if (SendMessage(TB_MAPACCELERATORW, static_cast<WPARAM>(key), reinterpret_cast<LPARAM>(&id))) {
          PostMessage(WM_TRACK_MENU, id);
          return TRUE;
       }
@@ -526,9 +559,9 @@ LRESULT CZOLTMenubar::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM, BOOL &)
       for (int i = 0, count = GetMenuItemCount(popup); i < count; ++i) {
          HMENU sub = GetSubMenu(popup, i);
          UINT id = MenuItemId(popup, i);
-         if (sub && id == 41500) {
+         if (sub && id == IDM_TEAM_SWITCH_MENU) {
             RebuildTeamSwitchMenu(sub);
-         } else if (sub && id == 41600) {
+         } else if (sub && id == IDM_TEAM_REMOVE_MENU) {
             RebuildTeamRemoveMenu(sub);
          }
       }
@@ -555,7 +588,7 @@ LRESULT CZOLTMenubar::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM, BOOL &)
          Warning("UpdateMenuItemState failed for item %d: %s\n", static_cast<int>(id), error.what());
       } catch (const _com_error &error) {
          Warning("UpdateMenuItemState failed for item %d: %s\n", static_cast<int>(id),
-                 static_cast<const char *>(_bstr_t(error.ErrorMessage())));
+                 zoltdb::ComText(error).c_str());
       }
    }
    return 0;
@@ -574,10 +607,10 @@ cui::Team *CZOLTMenubar::GetCurrentTeam() const
 void CZOLTMenubar::FreeListData(HMENU popup)
 {
    for (int i = GetMenuItemCount(popup) - 1; i >= 0; --i) {
-      MENUITEMINFOA info = {};
+      MENUITEMINFOW info = {};
       info.cbSize = sizeof info;
       info.fMask = MIIM_DATA;
-      if (GetMenuItemInfoA(popup, i, TRUE, &info) && info.dwItemData) {
+      if (GetMenuItemInfoW(popup, i, TRUE, &info) && info.dwItemData) {
          RemoveMenuItemWithData(popup, i);
       }
    }
@@ -602,10 +635,10 @@ void CZOLTMenubar::RebuildTeamSwitchMenu(HMENU popup)
             break;
          }
          UINT id = IDM_TEAM_SWITCH_FIRST_VM + static_cast<UINT>(i);
-         InsertNumberedMenuItem(popup, Widen(EscapeAmpersands(vms[i]->GetName())), 0, static_cast<unsigned>(i),
+         InsertNumberedMenuItem(popup, WideFromUtf8(EscapeAmpersands(vms[i]->GetName())), 0, static_cast<unsigned>(i),
                                 vms[i]->GetVmPath().c_str(), id, false);
          if (current && current->GetVmPath() == vms[i]->GetVmPath()) {
-            CheckMenuRadioItem(popup, IDM_TEAM_SWITCH_FIRST_VM, 41590, id, MF_BYCOMMAND);
+            CheckMenuRadioItem(popup, IDM_TEAM_SWITCH_FIRST_VM, kTeamSwitchListLast, id, MF_BYCOMMAND);
          }
       }
    }
@@ -635,7 +668,7 @@ void CZOLTMenubar::RebuildTeamRemoveMenu(HMENU popup)
              "IDM_TEAM_REMOVE_LAST_VM.\n");
          break;
       }
-      InsertNumberedMenuItem(popup, Widen(EscapeAmpersands(vms[i]->GetName())), 0, static_cast<unsigned>(i),
+      InsertNumberedMenuItem(popup, WideFromUtf8(EscapeAmpersands(vms[i]->GetName())), 0, static_cast<unsigned>(i),
                              vms[i]->GetVmPath().c_str(), IDM_TEAM_REMOVE_FIRST_VM + static_cast<UINT>(i), false);
    }
 }
@@ -653,12 +686,12 @@ void CZOLTMenubar::RebuildWindowsMenu()
    }
    cui::VMMgr *vmMgr = cui::GetVMMgr();
    cui::TeamMgr *teamMgr = cui::GetTeamMgr();
-   std::vector<std::string> records = ctx_.Elements(kOpenedObj);
+   std::vector<std::string> records = ctx_.Elements(cui::appdata::kOpenedObjElements);
    UINT base = 0;
    for (size_t i = 0; i < records.size(); ++i) {
-      UINT id = 40089 + static_cast<UINT>(i);
+      UINT id = IDM_WINDOW_FIRST_TAB + static_cast<UINT>(i);
       if (id > IDM_WINDOW_LAST_TAB) {
-         // Past 40188 the ids belong to other commands.
+         // Past the last tab the ids belong to other commands.
          break;
       }
       const std::string &record = records[i];
@@ -676,7 +709,7 @@ void CZOLTMenubar::RebuildWindowsMenu()
       } else {
          name = path;
       }
-      InsertNumberedMenuItem(windowMenu_, Widen(EscapeAmpersands(name)), base, static_cast<unsigned>(i),
+      InsertNumberedMenuItem(windowMenu_, WideFromUtf8(EscapeAmpersands(name)), base, static_cast<unsigned>(i),
                              record.c_str(), id, false);
    }
 }
@@ -685,7 +718,7 @@ void CZOLTMenubar::OnWindowsMenu(CommandId id)
 {
    std::string record = GetMenuItemPath(windowMenu_, id, false);
    if (!record.empty() && ctx_.IsValid()) {
-      ctx_.Set(kCurrentObj, record);
+      ctx_.Set(cui::appdata::kCurrentObj, record);
    }
 }
 
@@ -715,7 +748,7 @@ void CZOLTMenubar::SwitchWindow(bool next)
          RequestGrab(vmPath, "ungrabbedHard");
       }
    }
-   std::vector<std::string> records = ctx_.Elements(kOpenedObj);
+   std::vector<std::string> records = ctx_.Elements(cui::appdata::kOpenedObjElements);
    if (records.empty()) {
       return;
    }
@@ -723,7 +756,7 @@ void CZOLTMenubar::SwitchWindow(bool next)
    int index = found == records.end() ? -1 : static_cast<int>(found - records.begin());
    int count = static_cast<int>(records.size());
    int target = index < 0 ? 0 : (next ? (index + 1) % count : (index + count - 1) % count);
-   ctx_.Set(kCurrentObj, records[target]);
+   ctx_.Set(cui::appdata::kCurrentObj, records[target]);
    if (grabbed && ctx_.Get(records[target] + "type") == "vm") {
       std::string vmPath = ctx_.Get(records[target] + "path");
       if (ctx_.Get(vmPath + "vmx/execState/val") == "poweredOn") {

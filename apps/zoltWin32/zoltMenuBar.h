@@ -8,6 +8,7 @@
 
 #include "cui/VmdbCtx.h"
 #include "zoltCommandId.h"
+#include "zoltWindowMessages.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -54,7 +55,7 @@ typedef CWinTraits<0x5600184D, WS_EX_TOOLWINDOW> CZOLTMenubarTraits;
 class CZOLTMenubar : public CWindowImpl<CZOLTMenubar, CWindow, CZOLTMenubarTraits>, public sigc::trackable {
 public:
    enum Mode { MODE_IDLE = 0, MODE_KEYBOARD = 1, MODE_TRACKING = 2 };
-   static constexpr UINT WM_TRACK_MENU = WM_USER + 123;
+   static constexpr UINT WM_TRACK_MENU = WM_ZOLT_TRACK_MENU;
    static constexpr int kMaxListItems = 90;
 
    CZOLTMenubar();

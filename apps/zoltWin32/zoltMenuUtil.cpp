@@ -1,30 +1,17 @@
 #include "zoltMenuUtil.h"
 
+#include "tremorybase/Text.h"
+
 #include <vector>
 
 namespace {
 
-// The ANSI text of a wide label ("" for an empty one).
-std::string ToAnsi(const std::wstring &text)
-{
-   if (text.empty()) {
-      return std::string();
-   }
-   int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-   if (size <= 0) {
-      return std::string();
-   }
-   std::string out(static_cast<size_t>(size), '\0');
-   WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-   return out;
-}
-
 const std::string *ItemPathData(HMENU menu, UINT item, bool byPosition)
 {
-   MENUITEMINFOA info = {};
+   MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
    info.fMask = MIIM_DATA;
-   if (!GetMenuItemInfoA(menu, item, byPosition, &info)) {
+   if (!GetMenuItemInfoW(menu, item, byPosition, &info)) {
       return nullptr;
    }
    return reinterpret_cast<const std::string *>(info.dwItemData);
@@ -34,11 +21,11 @@ const std::string *ItemPathData(HMENU menu, UINT item, bool byPosition)
 
 BOOL InsertMenuSeparator(HMENU menu, UINT position)
 {
-   MENUITEMINFOA info = {};
+   MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
    info.fMask = MIIM_FTYPE;
    info.fType = MFT_SEPARATOR;
-   return InsertMenuItemA(menu, position, TRUE, &info);
+   return InsertMenuItemW(menu, position, TRUE, &info);
 }
 
 HMENU FindMenuHoldingItem(UINT id, HMENU menu, bool recurse)
@@ -83,24 +70,24 @@ void AssignPopupIds(HMENU menu, const PopupIdPair *table)
             break;
          }
       }
-      MENUITEMINFOA info = {};
+      MENUITEMINFOW info = {};
       info.cbSize = sizeof info;
       info.fMask = MIIM_ID;
       info.wID = popupId;
-      SetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &info);
+      SetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &info);
       AssignPopupIds(sub, table);
    }
 }
 
 BOOL RemoveMenuItemWithData(HMENU menu, UINT position)
 {
-   MENUITEMINFOA info = {};
+   MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
    info.fMask = MIIM_DATA;
-   if (GetMenuItemInfoA(menu, position, TRUE, &info) && info.dwItemData) {
+   if (GetMenuItemInfoW(menu, position, TRUE, &info) && info.dwItemData) {
       delete reinterpret_cast<std::string *>(info.dwItemData);
       info.dwItemData = 0;
-      SetMenuItemInfoA(menu, position, TRUE, &info);
+      SetMenuItemInfoW(menu, position, TRUE, &info);
    }
    return RemoveMenu(menu, position, MF_BYPOSITION);
 }
@@ -129,9 +116,9 @@ std::wstring MakeNumberedLabel(const std::wstring &text, unsigned index, bool le
 
 BOOL InsertMenuItemWithPath(HMENU menu, const std::wstring &label, UINT position, const char *path, UINT id)
 {
-   std::string text = ToAnsi(label);
+   std::wstring text = label;
    std::string *data = new std::string(path ? path : "");
-   MENUITEMINFOA info = {};
+   MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
    info.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_ID | MIIM_DATA;
    info.fType = MFT_STRING;
@@ -139,7 +126,7 @@ BOOL InsertMenuItemWithPath(HMENU menu, const std::wstring &label, UINT position
    info.dwItemData = reinterpret_cast<ULONG_PTR>(data);
    info.dwTypeData = &text[0];
    info.cch = static_cast<UINT>(text.size());
-   BOOL ok = InsertMenuItemA(menu, position, TRUE, &info);
+   BOOL ok = InsertMenuItemW(menu, position, TRUE, &info);
    if (!ok) {
       delete data;
    }
@@ -160,20 +147,20 @@ bool IsMenuSeparatorAt(HMENU menu, int position)
    if (position < 0 || position >= GetMenuItemCount(menu)) {
       return false;
    }
-   MENUITEMINFOA info = {};
+   MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
    info.fMask = MIIM_FTYPE;
-   return GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info) && (info.fType & MFT_SEPARATOR);
+   return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info) && (info.fType & MFT_SEPARATOR);
 }
 
 int FindMenuItemPosition(HMENU menu, UINT id)
 {
    int count = GetMenuItemCount(menu);
    for (int pos = 0; pos < count; ++pos) {
-      MENUITEMINFOA info = {};
+      MENUITEMINFOW info = {};
       info.cbSize = sizeof info;
       info.fMask = MIIM_ID | MIIM_FTYPE;
-      if (GetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &info) && !(info.fType & MFT_SEPARATOR) &&
+      if (GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &info) && !(info.fType & MFT_SEPARATOR) &&
           info.wID == id) {
          return pos;
       }
@@ -208,29 +195,28 @@ bool RemoveMenuItemAndSeparator(HMENU menu, UINT id)
 
 BOOL SetMenuItemText(HMENU menu, UINT id, const std::string &text)
 {
-   std::vector<char> buffer(text.begin(), text.end());
-   buffer.push_back('\0');
-   MENUITEMINFOA info = {};
+   std::wstring wide = WideFromUtf8(text);
+   MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
    info.fMask = MIIM_STRING;
-   info.dwTypeData = buffer.data();
-   info.cch = static_cast<UINT>(text.size());
-   return SetMenuItemInfoA(menu, id, FALSE, &info);
+   info.dwTypeData = &wide[0];
+   info.cch = static_cast<UINT>(wide.size());
+   return SetMenuItemInfoW(menu, id, FALSE, &info);
 }
 
 std::string GetMenuItemText(HMENU menu, UINT id)
 {
-   MENUITEMINFOA info = {};
+   MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
    info.fMask = MIIM_STRING;
-   if (!GetMenuItemInfoA(menu, id, FALSE, &info)) {
+   if (!GetMenuItemInfoW(menu, id, FALSE, &info)) {
       return std::string();
    }
-   std::vector<char> buffer(info.cch + 1, '\0');
+   std::vector<wchar_t> buffer(info.cch + 1, L'\0');
    info.dwTypeData = buffer.data();
    info.cch = static_cast<UINT>(buffer.size());
-   if (!GetMenuItemInfoA(menu, id, FALSE, &info)) {
+   if (!GetMenuItemInfoW(menu, id, FALSE, &info)) {
       return std::string();
    }
-   return std::string(buffer.data());
+   return Utf8FromWide(buffer.data());
 }

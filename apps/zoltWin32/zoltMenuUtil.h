@@ -21,7 +21,7 @@ struct PopupIdPair {
 // The id a popup item gets when no row of the table names an item it holds.
 const UINT kNoPopupId = static_cast<UINT>(-1);
 
-// Inserts a separator at `position`; the result of InsertMenuItemA.
+// Inserts a separator at `position`; the result of InsertMenuItemW.
 BOOL InsertMenuSeparator(HMENU menu, UINT position);
 
 // The menu in which an item with `id` lies (looking into submenus when `recurse`), or null.
@@ -41,8 +41,7 @@ std::string GetMenuItemPath(HMENU menu, UINT item, bool byPosition);
 // letters, "&1   " ... "&9   " for index 0 to 8 without; the text alone beyond.
 std::wstring MakeNumberedLabel(const std::wstring &text, unsigned index, bool letters);
 
-// Inserts a string item (its label in the ANSI code page, id the low 16 bits of `id`) that
-// carries a copy of `path` ("" when null).
+// Inserts a string item (id the low 16 bits of `id`) that carries a copy of `path` ("" when null).
 BOOL InsertMenuItemWithPath(HMENU menu, const std::wstring &label, UINT position, const char *path, UINT id);
 
 // Inserts item `index` of a numbered list that starts at `base`; the first item also puts a
@@ -61,7 +60,7 @@ int FindMenuItemPosition(HMENU menu, UINT id);
 // last or followed by a separator. True when the item itself was removed.
 bool RemoveMenuItemAndSeparator(HMENU menu, UINT id);
 
-// Sets an item's text by id, keeping its id, state and data.
+// Sets an item's text (UTF-8) by id, keeping its id, state and data.
 BOOL SetMenuItemText(HMENU menu, UINT id, const std::string &text);
-// An item's text by id ("" when there is no such item).
+// An item's text by id, in UTF-8 ("" when there is no such item).
 std::string GetMenuItemText(HMENU menu, UINT id);

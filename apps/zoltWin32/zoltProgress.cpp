@@ -1,5 +1,7 @@
 #include "zoltProgress.h"
 
+#include "zoltWndUtil.h"
+
 CVMProgress::~CVMProgress()
 {
    DestroyDialog();
@@ -10,7 +12,7 @@ int CVMProgress::ShowDialog(HWND owner, const std::string &title, bool disableOw
    disableOwner_ = disableOwner;
    int shown = PopupDialog(owner);
    if (shown) {
-      ::SetWindowTextA(m_hWnd, title.c_str());
+      SetWindowTextUtf8(m_hWnd, title);
    }
    return shown;
 }

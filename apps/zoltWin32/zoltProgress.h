@@ -1,4 +1,4 @@
-// CVMProgress: the progress window of a long operation (template 607): a text, a bar and a
+// CVMProgress: the progress window of a long operation (IDD_VMPROGRESS): a text, a bar and a
 // Cancel button that shows only when the operation can be cancelled. It has no close box.
 #pragma once
 

@@ -3,7 +3,9 @@
 #include "resource.h"
 
 #include "cui/Util.h"
+#include "tremorybase/Text.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -27,10 +29,18 @@ HINSTANCE GetResourceInstance()
 
 std::string LoadResString(unsigned int id)
 {
-   // A string-table entry holds at most 4095 characters.
-   char text[4096];
-   int length = LoadStringA(GetResourceInstance(), id, text, sizeof text);
-   return length > 0 ? std::string(text, length) : std::string();
+   // With no buffer LoadStringW hands out the resource's own text, which holds its length: no
+   // limit, and no code page on the way.
+   const wchar_t *text = nullptr;
+   int length = LoadStringW(GetResourceInstance(), id, reinterpret_cast<wchar_t *>(&text), 0);
+   return length > 0 && text ? Utf8FromWide(std::wstring_view(text, static_cast<size_t>(length))) : std::string();
+}
+
+std::wstring LoadDialogFilter(unsigned int id)
+{
+   std::wstring filter = WideFromUtf8(LoadResString(id));
+   std::replace(filter.begin(), filter.end(), L'|', L'\0');
+   return filter;
 }
 
 std::string LoadAppTitle()

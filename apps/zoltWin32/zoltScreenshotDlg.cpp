@@ -1,5 +1,7 @@
 #include "zoltScreenshotDlg.h"
 
+#include "zoltWndUtil.h"
+
 RECT ScreenshotWindowRect(int width, int height, DWORD style, DWORD exStyle, bool hasMenu)
 {
    RECT rect = {0, 0, width, height};
@@ -19,7 +21,7 @@ LRESULT CZOLTScreenshot::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
    HWND picture = ::GetDlgItem(m_hWnd, kPictureId);
    ::SetWindowPos(picture, nullptr, 0, 0, info.bmWidth, info.bmHeight, SWP_NOZORDER);
    ::SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_));
-   ::SetWindowTextA(m_hWnd, caption_.c_str());
+   SetWindowTextUtf8(m_hWnd, caption_);
    return TRUE;
 }
 

@@ -3,12 +3,13 @@
 #pragma once
 
 #include "atl/Atl.h"
+#include "resource.h"
 
 #include <string>
 
 class CZOLTScreenshot : public CDialogImpl<CZOLTScreenshot> {
 public:
-   enum { IDD = 139 };
+   enum { IDD = IDD_SCREENSHOT };
    static constexpr int kPictureId = 4027;
 
    // The bitmap stays the caller's.

@@ -2,6 +2,7 @@
 
 #include "zoltApp.h"
 #include "zoltCommandId.h"
+#include "zoltWndUtil.h"
 #include "resource.h"
 
 #include "cui/MVMTMgr.h"
@@ -9,6 +10,7 @@
 #include "cui/VMMgr.h"
 #include "cui/WuiPrefs.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <algorithm>
 #include <vector>
@@ -162,12 +164,13 @@ void SetTextAndFit(HWND window, const std::string &text)
       return;
    }
    HDC dc = ::GetDC(window);
-   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0)));
+   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
    SIZE size = {};
-   ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+   const std::wstring wide = WideFromUtf8(text);
+   ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
    ::SelectObject(dc, old);
    ::ReleaseDC(window, dc);
-   ::SetWindowTextA(window, text.c_str());
+   ::SetWindowTextW(window, wide.c_str());
    ::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -179,12 +182,12 @@ void SetWrappedText(HWND window, const std::string &text)
    RECT client = {};
    ::GetClientRect(window, &client);
    HDC dc = ::GetDC(window);
-   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0)));
+   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
    RECT bounds = {0, 0, client.right, 0};
-   ::DrawTextA(dc, text.c_str(), -1, &bounds, DT_WORDBREAK | DT_CALCRECT | DT_EDITCONTROL);
+   DrawTextUtf8(dc, text, &bounds, DT_WORDBREAK | DT_CALCRECT | DT_EDITCONTROL);
    ::SelectObject(dc, old);
    ::ReleaseDC(window, dc);
-   ::SetWindowTextA(window, text.c_str());
+   SetWindowTextUtf8(window, text);
    ::SetWindowPos(window, nullptr, 0, 0, 450, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -132,7 +132,7 @@ public:
       if (!msg || statuspage::IsKeyLeftToControl(*msg)) {
          return false;
       }
-      return ::IsDialogMessageA(this->m_hWnd, msg) != FALSE;
+      return ::IsDialogMessageW(this->m_hWnd, msg) != FALSE;
    }
 
    // Every child, visible or not, widens the extent to its right and bottom edges; it never
@@ -222,18 +222,19 @@ private:
    void CreateFonts()
    {
       HFONT dialogFont = reinterpret_cast<HFONT>(::SendMessageA(this->m_hWnd, WM_GETFONT, 0, 0));
-      LOGFONTA font = {};
-      if (!dialogFont || !::GetObjectA(dialogFont, sizeof(font), &font)) {
-         ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+      // The wide forms: a face name is text, and the code page cannot hold every one.
+      LOGFONTW font = {};
+      if (!dialogFont || !::GetObjectW(dialogFont, sizeof(font), &font)) {
+         ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
       }
       statuspage::FontHeights heights = statuspage::BoldFontHeights(font.lfHeight);
       font.lfWeight = FW_BOLD;
       font.lfHeight = heights.plain;
-      boldFont_ = ::CreateFontIndirectA(&font);
+      boldFont_ = ::CreateFontIndirectW(&font);
       font.lfHeight = heights.large;
-      largeFont_ = ::CreateFontIndirectA(&font);
+      largeFont_ = ::CreateFontIndirectW(&font);
       font.lfHeight = heights.medium;
-      mediumFont_ = ::CreateFontIndirectA(&font);
+      mediumFont_ = ::CreateFontIndirectW(&font);
    }
    static void SendFont(HWND window, HFONT font)
    {

@@ -2,6 +2,7 @@
 
 #include "zoltResources.h"
 #include "zoltStatusBase.h"
+#include "zoltWndUtil.h"
 
 namespace {
 
@@ -98,14 +99,13 @@ LRESULT CZOLTStatusBtn::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL &)
    if (icon) {
       ::DrawIconEx(item->hDC, rc.left + layout.icon.x, rc.top + layout.icon.y, icon, 0, 0, 0, nullptr, DI_NORMAL);
    }
-   char text[1024] = "";
-   ::GetWindowTextA(m_hWnd, text, sizeof(text));
+   const std::string text = GetWindowTextUtf8(m_hWnd);
    RECT textRect = layout.text;
    ::OffsetRect(&textRect, rc.left, rc.top);
    HGDIOBJ oldFont = ::SelectObject(item->hDC, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
    ::SetBkMode(item->hDC, TRANSPARENT);
    ::SetTextColor(item->hDC, disabled ? statuspage::kDisabledColor : statuspage::kLinkColor);
-   ::DrawTextA(item->hDC, text, -1, &textRect, layout.format);
+   DrawTextUtf8(item->hDC, text, &textRect, layout.format);
    ::SelectObject(item->hDC, oldFont);
    return TRUE;
 }

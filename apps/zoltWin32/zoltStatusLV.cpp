@@ -1,5 +1,7 @@
 #include "zoltStatusLV.h"
 
+#include "zoltWndUtil.h"
+
 int StretchedLastColumnWidth(int columnWidth, int itemRight, int clientRight)
 {
    return static_cast<short>(columnWidth - itemRight + clientRight);
@@ -70,18 +72,18 @@ void CZOLTStatusLV::SetSortArrows(HBITMAP ascending, HBITMAP descending)
 
 int CZOLTStatusLV::InsertColumn(const std::string &title, int index, int width, int value)
 {
-   LVCOLUMNA column = {};
+   LVCOLUMNW column = {};
    column.mask = LVCF_WIDTH;
    column.cx = width;
-   int inserted = static_cast<int>(::SendMessageA(m_hWnd, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
+   int inserted = static_cast<int>(::SendMessageW(m_hWnd, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column)));
    if (inserted < 0) {
       return -1;
    }
-   HDITEMA item = {};
+   HDITEMW item = {};
    item.mask = HDI_FORMAT | HDI_LPARAM;
    item.fmt = HDF_OWNERDRAW;
    item.lParam = reinterpret_cast<LPARAM>(new Column{title, value});
-   ::SendMessageA(Header(), HDM_SETITEMA, inserted, reinterpret_cast<LPARAM>(&item));
+   ::SendMessageW(Header(), HDM_SETITEMW, inserted, reinterpret_cast<LPARAM>(&item));
    return inserted;
 }
 
@@ -100,15 +102,15 @@ LRESULT CZOLTStatusLV::OnDrawHeaderItem(UINT, WPARAM, LPARAM lParam, BOOL &bHand
    } else if (headerBrush_) {
       ::FillRect(draw->hDC, &rc, headerBrush_);
    }
-   HDITEMA item = {};
+   HDITEMW item = {};
    item.mask = HDI_LPARAM;
-   ::SendMessageA(Header(), HDM_GETITEMA, draw->itemID, reinterpret_cast<LPARAM>(&item));
+   ::SendMessageW(Header(), HDM_GETITEMW, draw->itemID, reinterpret_cast<LPARAM>(&item));
    const Column *column = reinterpret_cast<const Column *>(item.lParam);
    if (column && !column->title.empty()) {
       RECT text = rc;
       text.left += 5;
       ::SetBkMode(draw->hDC, TRANSPARENT);
-      ::DrawTextA(draw->hDC, column->title.c_str(), -1, &text, DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+      DrawTextUtf8(draw->hDC, column->title, &text, DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
    }
    if (static_cast<int>(draw->itemID) == sortColumn_) {
       const Picture &arrow = sortDescending_ ? descending_ : ascending_;
@@ -145,7 +147,7 @@ LRESULT CZOLTStatusLV::OnSize(UINT, WPARAM, LPARAM, BOOL &bHandled)
 LRESULT CZOLTStatusLV::OnScrollingInput(UINT, WPARAM, LPARAM, BOOL &bHandled)
 {
    // Posted, so the owner hears of it once the list has moved.
-   ::PostMessageA(m_hWnd, WM_APP + 1, 0, 0);
+   ::PostMessageA(m_hWnd, WM_ZOLT_LIST_SCROLLED, 0, 0);
    bHandled = FALSE;
    return 0;
 }
@@ -158,7 +160,7 @@ LRESULT CZOLTStatusLV::OnScrolled(UINT, WPARAM, LPARAM, BOOL &)
 
 LRESULT CZOLTStatusLV::OnHeaderNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHandled)
 {
-   const NMHEADERA *header = reinterpret_cast<const NMHEADERA *>(lParam);
+   const NMHEADERW *header = reinterpret_cast<const NMHEADERW *>(lParam);
    if (header->hdr.hwndFrom != Header()) {
       bHandled = FALSE;
       return 0;
@@ -184,7 +186,7 @@ LRESULT CZOLTStatusLV::OnHeaderNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHandle
    return 0;
 }
 
-LRESULT CZOLTStatusLV::OnHeaderItemChanged(const NMHEADERA *header)
+LRESULT CZOLTStatusLV::OnHeaderItemChanged(const NMHEADERW *header)
 {
    UINT mask = header->pitem ? header->pitem->mask : 0;
    if ((mask & HDI_ORDER) || ((mask & HDI_WIDTH) && !trackingDivider_)) {
@@ -194,7 +196,7 @@ LRESULT CZOLTStatusLV::OnHeaderItemChanged(const NMHEADERA *header)
    return DefWindowProc();
 }
 
-LRESULT CZOLTStatusLV::OnHeaderEndDrag(const NMHEADERA *header)
+LRESULT CZOLTStatusLV::OnHeaderEndDrag(const NMHEADERW *header)
 {
    int width = static_cast<int>(::SendMessageA(m_hWnd, LVM_GETCOLUMNWIDTH, 0, 0));
    ::PostMessageA(m_hWnd, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0));
@@ -206,9 +208,9 @@ LRESULT CZOLTStatusLV::OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled)
 {
    HWND header = Header();
    while (::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) > 0) {
-      HDITEMA item = {};
+      HDITEMW item = {};
       item.mask = HDI_LPARAM;
-      ::SendMessageA(header, HDM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      ::SendMessageW(header, HDM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
       // The column records are ours: freed with their columns.
       delete reinterpret_cast<Column *>(item.lParam);
       if (!::SendMessageA(m_hWnd, LVM_DELETECOLUMN, 0, 0)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "atl/Atl.h"
+#include "zoltWindowMessages.h"
 
 #include <commctrl.h>
 
@@ -28,7 +29,7 @@ public:
       MESSAGE_HANDLER(WM_KEYDOWN, OnScrollingInput)
       MESSAGE_HANDLER(WM_VSCROLL, OnScrollingInput)
       MESSAGE_HANDLER(WM_MOUSEWHEEL, OnScrollingInput)
-      MESSAGE_HANDLER(WM_APP + 1, OnScrolled)
+      MESSAGE_HANDLER(WM_ZOLT_LIST_SCROLLED, OnScrolled)
       MESSAGE_HANDLER(WM_NOTIFY, OnHeaderNotify)
       MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
       DEFAULT_REFLECTION_HANDLER()
@@ -75,8 +76,8 @@ private:
    LRESULT OnScrollingInput(UINT, WPARAM, LPARAM, BOOL &bHandled);
    LRESULT OnScrolled(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnHeaderNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHandled);
-   LRESULT OnHeaderItemChanged(const NMHEADERA *header);
-   LRESULT OnHeaderEndDrag(const NMHEADERA *header);
+   LRESULT OnHeaderItemChanged(const NMHEADERW *header);
+   LRESULT OnHeaderEndDrag(const NMHEADERW *header);
    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled);
    HWND Header() const;
 

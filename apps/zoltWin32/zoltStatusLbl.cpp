@@ -1,6 +1,7 @@
 #include "zoltStatusLbl.h"
 
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
 
 CZOLTStatusLbl::~CZOLTStatusLbl()
 {
@@ -50,13 +51,12 @@ LRESULT CZOLTStatusLbl::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL &)
    } else if (brush_) {
       ::FillRect(item->hDC, &rc, brush_);
    }
-   char text[1024] = "";
-   ::GetWindowTextA(m_hWnd, text, sizeof(text));
-   if (text[0]) {
+   const std::string text = GetWindowTextUtf8(m_hWnd);
+   if (!text.empty()) {
       HGDIOBJ oldFont = ::SelectObject(item->hDC, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
       ::SetBkMode(item->hDC, TRANSPARENT);
       rc.left += 5;
-      ::DrawTextA(item->hDC, text, -1, &rc, DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+      DrawTextUtf8(item->hDC, text, &rc, DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
       ::SelectObject(item->hDC, oldFont);
    }
    return TRUE;

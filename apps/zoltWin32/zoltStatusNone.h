@@ -2,10 +2,11 @@
 #pragma once
 
 #include "zoltStatusBase.h"
+#include "resource.h"
 
-class CZOLTStatusNone : public CZOLTStatusBase<CZOLTStatusNone, 182> {
+class CZOLTStatusNone : public CZOLTStatusBase<CZOLTStatusNone, IDD_STATUS_NONE> {
 public:
-   typedef CZOLTStatusBase<CZOLTStatusNone, 182> Base;
+   typedef CZOLTStatusBase<CZOLTStatusNone, IDD_STATUS_NONE> Base;
 
    BEGIN_MSG_MAP(CZOLTStatusNone)
       CHAIN_MSG_MAP(Base)

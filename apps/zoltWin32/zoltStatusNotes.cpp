@@ -2,6 +2,8 @@
 
 #include "zoltAppDb.h"
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
+#include "resource.h"
 
 #include "cui/Error.h"
 #include "cui/Registry.h"
@@ -27,16 +29,7 @@ bool ShouldSave(bool changed, bool hasContext, const std::string &objectPath, co
 
 namespace {
 
-constexpr UINT kNotesCaption = 40335;
 constexpr int kCaptionBand = 15;
-
-std::string WindowText(HWND window)
-{
-   int length = ::GetWindowTextLengthA(window);
-   std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-   ::GetWindowTextA(window, text.data(), length + 1);
-   return std::string(text.data());
-}
 
 }  // namespace
 
@@ -82,7 +75,7 @@ void CZOLTStatusNotes::ShowNotes(const std::string &notes)
 
 std::string CZOLTStatusNotes::GetNotes() const
 {
-   return m_hWnd ? statusnotes::NotesOf(WindowText(m_hWnd), invitation_) : std::string();
+   return m_hWnd ? statusnotes::NotesOf(GetWindowTextUtf8(m_hWnd), invitation_) : std::string();
 }
 
 void CZOLTStatusNotes::SetTextQuietly(const std::string &text)
@@ -91,11 +84,11 @@ void CZOLTStatusNotes::SetTextQuietly(const std::string &text)
       return;
    }
    // Setting an edit control's text costs a full re-layout of its lines, even when it is the same.
-   if (WindowText(m_hWnd) == text) {
+   if (GetWindowTextUtf8(m_hWnd) == text) {
       return;
    }
    settingText_ = true;
-   ::SetWindowTextA(m_hWnd, text.c_str());
+   SetWindowTextUtf8(m_hWnd, text);
    settingText_ = false;
 }
 
@@ -176,8 +169,8 @@ LRESULT CZOLTStatusNotes::OnNcPaint(UINT, WPARAM, LPARAM, BOOL &bHandled)
    HGDIOBJ oldFont = captionFont_ ? ::SelectObject(dc, captionFont_) : nullptr;
    ::SetBkMode(dc, TRANSPARENT);
    ::SetTextColor(dc, RGB(255, 255, 255));
-   std::string caption = LoadResString(kNotesCaption);
-   ::DrawTextA(dc, caption.c_str(), -1, &rect, DT_SINGLELINE | DT_END_ELLIPSIS);
+   std::string caption = LoadResString(IDS_NOTES_CAPTION);
+   DrawTextUtf8(dc, caption, &rect, DT_SINGLELINE | DT_END_ELLIPSIS);
    if (oldFont) {
       ::SelectObject(dc, oldFont);
    }
@@ -188,7 +181,7 @@ LRESULT CZOLTStatusNotes::OnNcPaint(UINT, WPARAM, LPARAM, BOOL &bHandled)
 LRESULT CZOLTStatusNotes::OnSetFocus(UINT, WPARAM, LPARAM, BOOL &bHandled)
 {
    // The invitation makes way for typing.
-   if (!invitation_.empty() && WindowText(m_hWnd) == invitation_) {
+   if (!invitation_.empty() && GetWindowTextUtf8(m_hWnd) == invitation_) {
       SetTextQuietly("");
    }
    bHandled = FALSE;
@@ -205,7 +198,7 @@ LRESULT CZOLTStatusNotes::OnReflectedCommand(UINT, WPARAM wParam, LPARAM, BOOL &
       return 0;
    case EN_KILLFOCUS:
       SaveNotes();
-      if (::GetWindowTextLengthA(m_hWnd) == 0) {
+      if (::GetWindowTextLengthW(m_hWnd) == 0) {
          SetTextQuietly(invitation_);
       }
       return 0;

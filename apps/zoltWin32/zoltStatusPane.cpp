@@ -5,6 +5,7 @@
 #include "zoltStatusNone.h"
 #include "zoltStatusVM.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/Prefs.h"
 #include "cui/Registry.h"
 #include "cui/Util.h"
@@ -176,8 +177,8 @@ LRESULT CZOLTStatusPane::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
       }
    }
    std::string prefsRequest = prefs ? prefs->GetRequestPath() : std::string(cui::kPrefsRequestPath);
-   CtxWatch("/appdata/Tremory/zolt/session", 1, &CZOLTStatusPane::UpdatePage);
-   CtxWatch("/appdata/Tremory/zolt/currentObj", 0, &CZOLTStatusPane::UpdatePage);
+   CtxWatch(cui::appdata::kSession, 1, &CZOLTStatusPane::UpdatePage);
+   CtxWatch(cui::appdata::kCurrentObj, 0, &CZOLTStatusPane::UpdatePage);
    CtxWatch("/vm/#/vmx/execState/val", 0, &CZOLTStatusPane::UpdatePage);
    CtxWatch("/vm/#/cfgStatus", 1, &CZOLTStatusPane::UpdatePage);
    CtxWatch((prefsRequest + "val/zolt/view/homepage").c_str(), 0, &CZOLTStatusPane::UpdatePage);
@@ -213,7 +214,7 @@ void CZOLTStatusPane::UpdatePage(BSTR)
       if (!ctx_) {
          _com_issue_error(E_POINTER);
       }
-      inputs.sessionActive = zoltdb::ReadFlag(ctx_, "/appdata/Tremory/zolt/session/active");
+      inputs.sessionActive = zoltdb::ReadFlag(ctx_, cui::appdata::kSessionActive);
    }
    std::optional<StatusPageKind> kind = statuspane::ChoosePage(inputs);
    if (kind) {

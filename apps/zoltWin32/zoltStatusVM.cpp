@@ -90,10 +90,6 @@ using namespace statusvm;
 
 namespace {
 
-constexpr UINT kNotesInvitation = 14;
-constexpr UINT kScreenshotTitle = 220;
-constexpr UINT kNoScreenshot = 40689;
-constexpr UINT kLabelBitmap = 125;
 constexpr LONG kHardwareHostStyle = 0x56010000;
 
 // The row step of the optional rows, measured once per process from the template.
@@ -102,7 +98,7 @@ int gRowStep = 0;
 void SetText(HWND window, const std::string &text)
 {
    if (window) {
-      ::SetWindowTextA(window, text.c_str());
+      SetWindowTextUtf8(window, text);
    }
 }
 
@@ -162,10 +158,10 @@ LRESULT CZOLTStatusVM::OnInitDialog(UINT uMsg, WPARAM wParam, LPARAM lParam, BOO
    ::ShowWindow(Item(kCloneZephroButton), wui::util::HasZephroExtension() ? SW_SHOW : SW_HIDE);
    screenshotButton_.Attach(Item(kScreenshotButton), 0, 0, nullptr, IDC_HAND);
 
-   commandsLabel_.Attach(Item(kCommandsLabel), kLabelBitmap, greyBrush_, false);
-   hardwareLabel_.Attach(Item(kHardwareLabel), kLabelBitmap, greyBrush_, false);
-   detailsLabel_.Attach(Item(kDetailsLabel), kLabelBitmap, greyBrush_, false);
-   screenshotLabel_.Attach(Item(kScreenshotLabel), kLabelBitmap, greyBrush_, false);
+   commandsLabel_.Attach(Item(kCommandsLabel), IDB_STATUS_BAND, greyBrush_, false);
+   hardwareLabel_.Attach(Item(kHardwareLabel), IDB_STATUS_BAND, greyBrush_, false);
+   detailsLabel_.Attach(Item(kDetailsLabel), IDB_STATUS_BAND, greyBrush_, false);
+   screenshotLabel_.Attach(Item(kScreenshotLabel), IDB_STATUS_BAND, greyBrush_, false);
    separator_.Attach(Item(kSeparator), 0, slateBrush_, true);
 
    notes_.Attach(Item(kNotes), GetPageContext());
@@ -190,7 +186,7 @@ LRESULT CZOLTStatusVM::OnInitDialog(UINT uMsg, WPARAM wParam, LPARAM lParam, BOO
       ::SetWindowLongA(Item(id), GWL_STYLE, ::GetWindowLongA(Item(id), GWL_STYLE) | BS_RIGHT);
    }
 
-   notesText_ = LoadResString(kNotesInvitation);
+   notesText_ = LoadResString(IDS_NOTES_INVITATION);
    notes_.SetInvitation(notesText_);
    request_.Forget();
    ComputeExtent();
@@ -421,13 +417,13 @@ void CZOLTStatusVM::SetScreenshot(HBITMAP bitmap)
    HWND button = Item(kScreenshotButton);
    LONG style = ::GetWindowLongA(button, GWL_STYLE);
    if (bitmap) {
-      ::SetWindowTextA(button, "");
+      ::SetWindowTextW(button, L"");
       ::SetWindowLongA(button, GWL_STYLE, style | BS_BITMAP);
       ::EnableWindow(button, TRUE);
    } else {
       ::SetWindowLongA(button, GWL_STYLE, style & ~BS_BITMAP);
       ::EnableWindow(button, FALSE);
-      ::SetWindowTextA(button, LoadResString(kNoScreenshot).c_str());
+      SetWindowTextUtf8(button, LoadResString(IDS_NO_SCREENSHOT));
       ::InvalidateRect(button, nullptr, TRUE);
    }
    PlaceThumbnail();
@@ -484,7 +480,7 @@ LRESULT CZOLTStatusVM::OnScreenshotClicked(WORD, WORD, HWND, BOOL &)
    if (vmPath_.empty() || !screenshot_) {
       return 0;
    }
-   std::string caption = tremapputil::ResString(kScreenshotTitle).Format({vm ? vm->GetFilename() : std::string()});
+   std::string caption = tremapputil::ResString(IDS_SCREENSHOT_TITLE).Format({vm ? vm->GetFilename() : std::string()});
    CZOLTScreenshot dialog(screenshot_, caption);
    dialog.DoModal(::GetActiveWindow());
    return 0;
@@ -607,8 +603,8 @@ LRESULT CZOLTStatusVM::OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL &
    notify_callbacks();
    currentObjConnection_.disconnect();
    DisconnectAll(connections_);
+   // The hardware list's sink goes here; the database sink of the page base goes with the page.
    DispEventUnadvise();
-   m_dwEventCookie = 0xfefefefe;
    hardware_ = nullptr;
    DeleteScreenshots();
    if (greyBrush_) {

@@ -8,6 +8,7 @@
 #include "zoltStatusBtn.h"
 #include "zoltStatusLbl.h"
 #include "zoltStatusNotes.h"
+#include "resource.h"
 
 #include "tremappsdk/TremAppSdk.h"
 
@@ -23,7 +24,7 @@ class VM;
 
 namespace statusvm {
 
-// Control ids of template 179.
+// Control ids of template IDD_STATUS_VM.
 enum {
    kTitle = 1060,
    kStateValue = 1053,
@@ -108,11 +109,11 @@ private:
 
 }  // namespace statusvm
 
-class CZOLTStatusVM : public CZOLTStatusBase<CZOLTStatusVM, 179>,
+class CZOLTStatusVM : public CZOLTStatusBase<CZOLTStatusVM, IDD_STATUS_VM>,
                       public CTremappsdk_IDispEventImpl<1, CZOLTStatusVM, &DIID__IHardwareCtlEvents>,
                       public sigc::trackable {
 public:
-   typedef CZOLTStatusBase<CZOLTStatusVM, 179> Base;
+   typedef CZOLTStatusBase<CZOLTStatusVM, IDD_STATUS_VM> Base;
 
    CZOLTStatusVM();
    ~CZOLTStatusVM() override;

@@ -1,4 +1,4 @@
-// The schema of the application's own subtree of the state database, "/appdata/Tremory/zolt/".
+// The schema of the application's own subtree of the state database, cui::appdata::kRoot.
 #pragma once
 
 #include "vmdb/VmdbInterfaces.h"

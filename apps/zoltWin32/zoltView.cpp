@@ -5,22 +5,23 @@
 #include "zoltGuard.h"
 #include "zoltModelOps.h"
 #include "zoltResources.h"
+#include "zoltWindowMessages.h"
 
 #include "resource.h"
 
 #include "atl/AxHost.h"
+#include "cui/AppDataPaths.h"
 #include "cui/ApplianceView.h"
 #include "cui/cui.h"
 #include "tremapputil/ResString.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/ScopeGuard.h"
+#include "tremorybase/Text.h"
 
 #include <algorithm>
 
 namespace {
 
-const char kCurrentObjLink[] = "/appdata/Tremory/zolt/currentObj";
-const char kOpenedObjArray[] = "/appdata/Tremory/zolt/openedObj";
-const char kOpenedObjElements[] = "/appdata/Tremory/zolt/openedObj/#";
 const wchar_t kConsoleProgId[] = L"tremappsdk.MksCtl.9";
 const wchar_t kSwitchProgId[] = L"tremappsdk.VMSwitchCtl.9";
 
@@ -32,17 +33,12 @@ std::string WithSlash(std::string path)
    return path;
 }
 
-_bstr_t Bstr(const std::string &utf8)
-{
-   return _bstr_t(tremapputil::WideFromUtf8(utf8).c_str());
-}
-
 // The machine a team shows when none is current: the first by name.
 cui::VM *FirstSortedVM(const cui::Team *team)
 {
    const std::vector<cui::VM *> &vms = team->GetVMs();
    auto first = std::min_element(vms.begin(), vms.end(), [](const cui::VM *a, const cui::VM *b) {
-      return _stricmp(a->GetName().c_str(), b->GetName().c_str()) < 0;
+      return lstrcmpiW(WideFromUtf8(a->GetName()).c_str(), WideFromUtf8(b->GetName()).c_str()) < 0;
    });
    return first == vms.end() ? nullptr : *first;
 }
@@ -184,7 +180,7 @@ HWND CZOLTView::CreateControlHost(const wchar_t *progId)
    HRESULT hr = atl::AtlAxCreateControl(progId, host, nullptr, nullptr);
    if (FAILED(hr)) {
       // The host stays, empty: every call on its control then fails as a missing interface.
-      Warning("CZOLTView::OnCreate: cannot create %s: 0x%08lx\n", tremapputil::Utf8FromWide(progId).c_str(),
+      Warning("CZOLTView::OnCreate: cannot create %s: 0x%08lx\n", Utf8FromWide(progId).c_str(),
               static_cast<unsigned long>(hr));
    }
    return host;
@@ -196,7 +192,7 @@ void CZOLTView::CreateConsole()
    IMksCtlPtr console;
    if (consoleHost_ && SUCCEEDED(atl::CAxWindow(consoleHost_).QueryControl(&console))) {
       console->PutContext(NewContext());
-      console->PutLinkPath(kCurrentObjLink);
+      console->PutLinkPath(cui::appdata::kCurrentObj);
    }
 }
 
@@ -206,8 +202,8 @@ void CZOLTView::CreateTabStrip()
    IVMSwitchCtlPtr tabs;
    if (switchHost_ && SUCCEEDED(atl::CAxWindow(switchHost_).QueryControl(&tabs))) {
       tabs->PutContext(NewContext());
-      tabs->PutLinkPath(kCurrentObjLink);
-      tabs->PutArrayPath(kOpenedObjArray);
+      tabs->PutLinkPath(cui::appdata::kCurrentObj);
+      tabs->PutArrayPath(cui::appdata::kOpenedObj);
    }
 }
 
@@ -226,24 +222,22 @@ LRESULT CZOLTView::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    SetEventSource(ctx_);
    cui::Prefs *prefs = cui::GetPrefs();
    std::string zolt = (prefs ? prefs->GetRequestPath() : std::string(cui::kPrefsRequestPath)) + "val/zolt";
-   ctx_->ChangePath(Bstr(zolt));
+   ctx_->ChangePath(_bstr_t(zolt.c_str()));
    // The tab strip's place depends on these two preferences.
    layoutWatchRoot_ = zolt + "/view/";
-   CtxWatch(Bstr(layoutWatchRoot_ + "tabs"), 0, &CZOLTView::OnLayoutPrefWatch);
-   CtxWatch(Bstr(layoutWatchRoot_ + "fullScreen"), 0, &CZOLTView::OnLayoutPrefWatch);
+   CtxWatch(_bstr_t((layoutWatchRoot_ + "tabs").c_str()), 0, &CZOLTView::OnLayoutPrefWatch);
+   CtxWatch(_bstr_t((layoutWatchRoot_ + "fullScreen").c_str()), 0, &CZOLTView::OnLayoutPrefWatch);
    if (wui::Prefs *wuiPrefs = wui::GetPrefs()) {
       wuiPrefs->currentObjChanged.connect(sigc::mem_fun(*this, &CZOLTView::OnCurrentObjChanged));
    }
 
-   IUnknown *control = nullptr;
-   if (switchHost_ && SUCCEEDED(atl::AtlAxGetControl(switchHost_, &control))) {
-      SwitchSink::DispEventAdvise(control);
-      control->Release();
+   CComPtr<IUnknown> tabControl;
+   if (switchHost_ && SUCCEEDED(atl::AtlAxGetControl(switchHost_, &tabControl))) {
+      SwitchSink::DispEventAdvise(tabControl);
    }
-   control = nullptr;
-   if (consoleHost_ && SUCCEEDED(atl::AtlAxGetControl(consoleHost_, &control))) {
-      MksSink::DispEventAdvise(control);
-      control->Release();
+   CComPtr<IUnknown> consoleControl;
+   if (consoleHost_ && SUCCEEDED(atl::AtlAxGetControl(consoleHost_, &consoleControl))) {
+      MksSink::DispEventAdvise(consoleControl);
    }
 
    ConnectModelSignals();
@@ -406,7 +400,7 @@ void CZOLTView::CallConsoleCtl()
 void CZOLTView::OnCurrentObjChanged()
 {
    wui::Prefs *prefs = wui::GetPrefs();
-   _bstr_t record = Bstr(prefs ? WithSlash(prefs->GetCurrentObj()) : std::string());
+   _bstr_t record((prefs ? WithSlash(prefs->GetCurrentObj()) : std::string()).c_str());
    if (record == currentRecord_) {
       return;
    }
@@ -443,7 +437,7 @@ void CZOLTView::UpdateView()
       if (!team) {
          // The record outlived its team.
          if (gApp) {
-            gApp->CloseObj(_bstr_t("team"), Bstr(path));
+            gApp->CloseObj(_bstr_t("team"), _bstr_t(path.c_str()));
          }
          return;
       }
@@ -487,19 +481,19 @@ void CZOLTView::ShowChild(HWND child, bool show)
 void CZOLTView::ConnectConsole(const std::string &vmPath)
 {
    IMksCtlPtr console = GetConsole();
-   console->PutMessageText(Bstr(LoadResString(IDS_CONSOLE_CONNECTING)));
+   console->PutMessageText(_bstr_t(LoadResString(IDS_CONSOLE_CONNECTING).c_str()));
    try {
       IVMClientPtr client = gApp ? gApp->GetClient() : nullptr;
       if (!client) {
          _com_issue_error(E_POINTER);
       }
-      client->ConnectMks(Bstr(vmPath));
+      client->ConnectMks(_bstr_t(vmPath.c_str()));
    } catch (const _com_error &error) {
       std::string text =
          tremapputil::ResString(IDS_CONSOLE_FAILED, GetResourceInstance()).Format({zoltdb::ComText(error)});
       Warning("%s\n", text.c_str());
       // The failure stays over the console, so the user sees why it is empty.
-      console->PutMessageText(Bstr(text));
+      console->PutMessageText(_bstr_t(text.c_str()));
       return;
    }
    console->PutMessageText(_bstr_t(""));
@@ -511,12 +505,12 @@ std::vector<zoltview::OpenedRecord> CZOLTView::ReadOpenedRecords()
    if (!ctx_) {
       _com_issue_error(E_POINTER);
    }
-   for (_bstr_t element = ctx_->NextElement(kOpenedObjElements); element.length() > 0;
+   for (_bstr_t element = ctx_->NextElement(cui::appdata::kOpenedObjElements); element.length() > 0;
         element = ctx_->NextElement(element)) {
       zoltview::OpenedRecord record;
       record.recordPath = WithSlash(zoltdb::Text(ctx_->FullPath(element)));
-      record.type = zoltdb::ReadText(ctx_, Bstr(record.recordPath + "type"));
-      record.path = zoltdb::ReadText(ctx_, Bstr(record.recordPath + "path"));
+      record.type = zoltdb::ReadText(ctx_, _bstr_t((record.recordPath + "type").c_str()));
+      record.path = zoltdb::ReadText(ctx_, _bstr_t((record.recordPath + "path").c_str()));
       records.push_back(record);
    }
    return records;
@@ -547,7 +541,7 @@ void CZOLTView::OnPowerStateChanged(cui::VM *vm)
    bool toConsole = false;
    if (isTeam) {
       cui::Team *team = FindTeam(record.path);
-      std::string viewType = zoltdb::ReadText(ctx_, Bstr(record.recordPath + "viewType"));
+      std::string viewType = zoltdb::ReadText(ctx_, _bstr_t((record.recordPath + "viewType").c_str()));
       toConsole = team && zoltview::TeamGoesToConsole(team->GetPowerState(), lastTeamPowerState_, viewType);
    } else {
       try {
@@ -565,7 +559,7 @@ void CZOLTView::OnPowerStateChanged(cui::VM *vm)
          kind = "appliance";
       }
    }
-   ctx_->WriteValue(Bstr(record.recordPath + "viewType"), _variant_t(toConsole ? kind : "summary"));
+   ctx_->WriteValue(_bstr_t((record.recordPath + "viewType").c_str()), _variant_t(toConsole ? kind : "summary"));
 }
 
 void CZOLTView::OnTeamChanged(cui::Team *team)
@@ -575,7 +569,7 @@ void CZOLTView::OnTeamChanged(cui::Team *team)
    }
    for (const zoltview::OpenedRecord &record : ReadOpenedRecords()) {
       if (record.type == "team" && record.path == team->GetFilename()) {
-         ctx_->WriteValue(Bstr(record.recordPath + "viewType"), _variant_t("summary"));
+         ctx_->WriteValue(_bstr_t((record.recordPath + "viewType").c_str()), _variant_t("summary"));
          return;
       }
    }
@@ -605,10 +599,12 @@ void CZOLTView::BuildContextMenu(long x, long y, const _bstr_t &path, long tabKi
       Warning("CZOLTView::BuildContextMenu: no menu %u\n", menuId);
       return;
    }
-   HMENU popup = ::GetSubMenu(menu, 0);
+   UINT chosen = 0;
    _bstr_t object = path.length() > 0 ? path : _bstr_t("");
    CommandSource source = static_cast<CommandSource>(tabKind);
-   try {
+   {
+      ScopeGuard destroyMenu([menu]() { ::DestroyMenu(menu); });
+      HMENU popup = ::GetSubMenu(menu, 0);
       for (int i = 0; popup && i < ::GetMenuItemCount(popup);) {
          UINT id = ::GetMenuItemID(popup, i);
          // Separators and submenus carry no command.
@@ -618,31 +614,24 @@ void CZOLTView::BuildContextMenu(long x, long y, const _bstr_t &path, long tabKi
             ++i;
          }
       }
-      UINT chosen = popup ? static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD, x, y, 0, m_hWnd, nullptr)) : 0;
-      ::DestroyMenu(menu);
-      menu = nullptr;
-      gApp->MenuButtonClicked(static_cast<CommandId>(chosen), object, source);
-   } catch (...) {
-      if (menu) {
-         ::DestroyMenu(menu);
-      }
-      throw;
+      chosen = popup ? static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD, x, y, 0, m_hWnd, nullptr)) : 0;
    }
+   gApp->MenuButtonClicked(static_cast<CommandId>(chosen), object, source);
 }
 
 void __stdcall CZOLTView::OnConsoleRelayout()
 {
-   ::SendMessageA(GetParent(), WM_USER + 1, 0, 0);
+   ::SendMessageW(GetParent(), WM_ZOLT_RELAYOUT, 0, 0);
 }
 
 void __stdcall CZOLTView::OnConsoleBeginResize()
 {
-   ::SendMessageA(GetParent(), WM_USER + 2, 0, 0);
+   ::SendMessageW(GetParent(), WM_ZOLT_BEGIN_USER_SIZING, 0, 0);
 }
 
 void __stdcall CZOLTView::OnConsoleEndResize()
 {
-   ::SendMessageA(GetParent(), WM_USER + 3, 0, 0);
+   ::SendMessageW(GetParent(), WM_ZOLT_END_USER_SIZING, 0, 0);
 }
 
 void __stdcall CZOLTView::OnConsoleGrab(short grabbed)
@@ -655,26 +644,21 @@ void __stdcall CZOLTView::OnConsoleMessage(BSTR text, BSTR buttonSet, BSTR kind,
 {
    IMksCtlPtr console = GetConsole();
    console->PutMessageActive(VARIANT_TRUE);
-   try {
-      std::string name;
-      wui::Prefs *prefs = wui::GetPrefs();
-      if (prefs && !prefs->GetCurrentObj().empty() && prefs->GetCurrentObjType() == "vm") {
-         cui::VMMgr *vms = cui::GetVMMgr();
-         cui::VM *vm = vms ? vms->GetVMByVMPath(prefs->GetCurrentObjPath()) : nullptr;
-         name = vm ? vm->GetName() : std::string();
-      }
-      IVMMsgPtr msg = gApp ? gApp->GetVMMsg() : nullptr;
-      if (!msg) {
-         _com_issue_error(E_POINTER);
-      }
-      long result = msg->MachineMessage(_bstr_t(text), Bstr(name), _bstr_t(buttonSet), _bstr_t(kind), defaultAnswer,
-                                        reserved1, reserved2, reserved3);
-      if (answer) {
-         *answer = result;
-      }
-   } catch (...) {
-      console->PutMessageActive(VARIANT_FALSE);
-      throw;
+   ScopeGuard inactive([&console]() { console->PutMessageActive(VARIANT_FALSE); });
+   std::string name;
+   wui::Prefs *prefs = wui::GetPrefs();
+   if (prefs && !prefs->GetCurrentObj().empty() && prefs->GetCurrentObjType() == "vm") {
+      cui::VMMgr *vms = cui::GetVMMgr();
+      cui::VM *vm = vms ? vms->GetVMByVMPath(prefs->GetCurrentObjPath()) : nullptr;
+      name = vm ? vm->GetName() : std::string();
    }
-   console->PutMessageActive(VARIANT_FALSE);
+   IVMMsgPtr msg = gApp ? gApp->GetVMMsg() : nullptr;
+   if (!msg) {
+      _com_issue_error(E_POINTER);
+   }
+   long result = msg->MachineMessage(_bstr_t(text), _bstr_t(name.c_str()), _bstr_t(buttonSet), _bstr_t(kind),
+                                     defaultAnswer, reserved1, reserved2, reserved3);
+   if (answer) {
+      *answer = result;
+   }
 }

@@ -2,7 +2,8 @@
 // the console of the current machine, the status pane with the summary pages and the appliance
 // view, and shows exactly one of the last three, as the current record's "viewType" says. It moves
 // a tab to its console when the tab's machine or team powers on and back to the summary when it
-// stops, and turns the controls' events into commands and into the frame's private messages.
+// stops, and turns the controls' events into commands and into the frame's private messages
+// (zoltWindowMessages.h).
 #pragma once
 
 #include "atl/Atl.h"
@@ -11,6 +12,8 @@
 #include "zoltCtxEvents.h"
 #include "zoltGuard.h"
 #include "zoltStatusPane.h"
+
+#include "resource.h"
 
 #include "vmdb/VmdbInterfaces.h"
 
@@ -87,7 +90,7 @@ public:
    typedef CTremappsdk_IDispEventImpl<2, CZOLTView, &DIID__IMksCtlEvents> MksSink;
 
    static constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-   static constexpr UINT kCloseTabCommand = 40049;
+   static constexpr UINT kCloseTabCommand = IDM_FILE_CLOSE;
 
    DECLARE_WND_CLASS_EX("ZOLTView", CS_DBLCLKS, -1)
 

@@ -1,25 +1,22 @@
 #include "zoltVmdbForms.h"
 
 #include "zoltApp.h"
+#include "zoltAppDb.h"
 
 #include "cui/Registry.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/ScopeGuard.h"
 
 namespace {
-
-std::string Text(const _bstr_t &text)
-{
-   return text.length() ? static_cast<const char *>(text) : "";
-}
 
 // `path` below `base`, with exactly one slash between them.
 _bstr_t Join(const _bstr_t &base, const _bstr_t &path)
 {
-   std::string joined = Text(base);
+   std::string joined = zoltdb::Text(base);
    if (!joined.empty() && joined.back() != '/') {
       joined += '/';
    }
-   return _bstr_t((joined + Text(path)).c_str());
+   return _bstr_t((joined + zoltdb::Text(path)).c_str());
 }
 
 IVmdbContextPtr NewContextOf(const IVmdbDatabasePtr &db)
@@ -53,19 +50,15 @@ VmdbCommand::VmdbCommand(const IVmdbDatabasePtr &db, const _bstr_t &owner, const
    element_ = ctx_->CurrentPath();
    ctx_->OpenBatch();
    batchOpen_ = true;
-   try {
-      ctx_->WriteValue(L"op", _variant_t(op));
-      ctx_->ChangePath(_bstr_t(L"op/") + op);
-      opPath_ = ctx_->CurrentPath();
-   } catch (...) {
-      // The destructor does not run for a half-built command: drop the element here.
-      try {
-         ctx_->RemoveNode(element_, VARIANT_TRUE);
-         ctx_->CloseBatch(-1);
-      } catch (const _com_error &) {
-      }
-      throw;
-   }
+   // The destructor does not run for a half-built command: drop the element here.
+   ScopeGuard dropHalfBuilt([this]() {
+      ctx_->RemoveNode(element_, VARIANT_TRUE);
+      ctx_->CloseBatch(-1);
+   });
+   ctx_->WriteValue(L"op", _variant_t(op));
+   ctx_->ChangePath(_bstr_t(L"op/") + op);
+   opPath_ = ctx_->CurrentPath();
+   dropHalfBuilt.Dismiss();
 }
 
 VmdbCommand::~VmdbCommand()
@@ -73,8 +66,8 @@ VmdbCommand::~VmdbCommand()
    try {
       Finish();
    } catch (const _com_error &e) {
-      Warning("VmdbCommand: could not remove the command %s: %s\n", Text(opPath_).c_str(),
-              Text(e.Description()).c_str());
+      Warning("VmdbCommand: could not remove the command %s: %s\n", zoltdb::Text(opPath_).c_str(),
+              zoltdb::Text(e.Description()).c_str());
    }
 }
 
@@ -97,7 +90,7 @@ _bstr_t VmdbCommand::Send()
    // node was removed), which a wait on the status alone would never notice.
    while (ctx_->WaitUntilChanged(L"../../status", _variant_t(L""), VARIANT_FALSE, kOwnerCheckMs) == VARIANT_FALSE) {
       if (ctx_->TestNode(L"../..") == VARIANT_FALSE) {
-         Warning("VmdbCommand: %s went away before it was answered\n", Text(opPath_).c_str());
+         Warning("VmdbCommand: %s went away before it was answered\n", zoltdb::Text(opPath_).c_str());
          break;
       }
    }
@@ -107,7 +100,7 @@ _bstr_t VmdbCommand::Send()
 
 bool VmdbCommand::Failed() const
 {
-   std::string status = Text(status_);
+   std::string status = zoltdb::Text(status_);
    return status.empty() || status == "error";
 }
 
@@ -171,21 +164,17 @@ void VmdbRequest::SetValue(const _bstr_t &key, const _variant_t &value)
 bool VmdbRequest::Submit()
 {
    ctx_->OpenBatch();
-   try {
+   {
+      ScopeGuard closeBatch([this]() { ctx_->CloseBatch(-1); });
       // Tested inside the batch, so no other submission can slip in between the test and ours.
       if (ctx_->TestNode(L"../../new") != VARIANT_FALSE) {
-         ctx_->CloseBatch(-1);
          return false;
       }
       for (const auto &value : values_) {
          ctx_->WriteValue(value.first, value.second);
       }
       ctx_->WriteValue(L"../../new", _variant_t(element_));
-   } catch (...) {
-      ctx_->CloseBatch(-1);
-      throw;
    }
-   ctx_->CloseBatch(-1);
    submitted_ = true;
    return true;
 }
@@ -195,7 +184,7 @@ bool VmdbRequest::SubmitOrRefuse(UINT refusedId)
    if (Submit()) {
       return true;
    }
-   Log("VmdbRequest: %s refused, another change is pending\n", Text(element_).c_str());
+   Log("VmdbRequest: %s refused, another change is pending\n", zoltdb::Text(element_).c_str());
    if (gApp) {
       gApp->MessageBoxRes(refusedId, MB_OK | MB_ICONEXCLAMATION);
    }

@@ -4,11 +4,11 @@
 // through the model library's request manager (SendVmdbCmd, SendVmdbReq).
 //
 // Blocking command, e.g. a host's "createVMCfg":
-//    VmdbCommand cmd(db, "/appdata/Tremory/zolt/currentHost", "util/vm/cmd/##/", "createVMCfg");
+//    VmdbCommand cmd(db, cui::appdata::kCurrentHost, "util/vm/cmd/##/", "createVMCfg");
 //    cmd.SetInput("file", path);
-//    cmd.Send();                      // waits until the host sets the status
-//    cmd.ReportFailure(28, name);     // the error box when the status is "error"
-//    cmd.Finish();                    // removes the element
+//    cmd.Send();                                  // waits until the host sets the status
+//    cmd.ReportFailure(IDS_NEW_VM_FAILED, name);  // the error box when the status is "error"
+//    cmd.Finish();                                // removes the element
 //
 // Blocking request, e.g. a device's connection:
 //    VmdbRequest req(db, devicePath, "connectState");
@@ -33,7 +33,7 @@
 // writes "op"; nothing is visible to the queue's owner before Send closes the batch.
 class VmdbCommand {
 public:
-   // `owner` is the node that holds the queue (a link is followed: "/appdata/Tremory/zolt/currentHost");
+   // `owner` is the node that holds the queue (a link is followed: cui::appdata::kCurrentHost);
    // `queue` its command queue ("util/vm/cmd/##/", "cmd/##", "user/cmd/##/"). Raises _com_error.
    VmdbCommand(const IVmdbDatabasePtr &db, const _bstr_t &owner, const _bstr_t &queue, const _bstr_t &op);
    // A command never sent is dropped unseen; a sent one is removed as by Finish. Never throws.

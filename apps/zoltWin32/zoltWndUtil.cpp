@@ -4,16 +4,63 @@
 #include "zoltResources.h"
 
 #include "cui/VM.h"
+#include "tremorybase/Text.h"
 
 #include <algorithm>
 #include <vector>
+
+std::string GetWindowTextUtf8(HWND window)
+{
+   if (!window) {
+      return std::string();
+   }
+   int length = ::GetWindowTextLengthW(window);
+   std::vector<wchar_t> text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+   int copied = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+   return Utf8FromWide(std::wstring_view(text.data(), copied > 0 ? static_cast<size_t>(copied) : 0));
+}
+
+BOOL SetWindowTextUtf8(HWND window, const std::string &text)
+{
+   return ::SetWindowTextW(window, WideFromUtf8(text).c_str());
+}
+
+std::string GetDlgItemTextUtf8(HWND dialog, int id)
+{
+   return GetWindowTextUtf8(::GetDlgItem(dialog, id));
+}
+
+BOOL SetDlgItemTextUtf8(HWND dialog, int id, const std::string &text)
+{
+   return ::SetDlgItemTextW(dialog, id, WideFromUtf8(text).c_str());
+}
+
+int MessageBoxUtf8(HWND owner, const std::string &text, const std::string &caption, UINT flags)
+{
+   return ::MessageBoxW(owner, WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), flags);
+}
+
+int DrawTextUtf8(HDC dc, const std::string &text, RECT *rect, UINT format)
+{
+   std::wstring wide = WideFromUtf8(text);
+   return ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), rect, format);
+}
+
+bool SameTextNoCase(const std::string &a, const std::string &b)
+{
+   std::wstring wideA = WideFromUtf8(a);
+   std::wstring wideB = WideFromUtf8(b);
+   return ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, wideA.c_str(), static_cast<int>(wideA.size()),
+                           wideB.c_str(), static_cast<int>(wideB.size())) == CSTR_EQUAL;
+}
 
 HBITMAP LoadBitmapFile(const std::string &path)
 {
    if (path.empty()) {
       return nullptr;
    }
-   return static_cast<HBITMAP>(::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+   return static_cast<HBITMAP>(
+      ::LoadImageW(nullptr, WideFromUtf8(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
 SIZE FitSize(int pictureWidth, int pictureHeight, int width, int height)
@@ -125,29 +172,30 @@ void WaitCursor::Restore()
    active_ = false;
 }
 
-void TooltipText::SetText(NMTTDISPINFOA *request, const std::string &text)
+void TooltipText::SetText(NMTTDISPINFOW *request, const std::string &text)
 {
-   if (text != text_) {
+   if (text != text_ || wide_.empty()) {
       text_ = text;
+      wide_ = WideFromUtf8(text_);
    }
-   request->lpszText = const_cast<char *>(text_.c_str());
+   request->lpszText = const_cast<wchar_t *>(wide_.c_str());
 }
 
 bool CreateTooltipWindow(HWND &tooltip, HWND parent, DWORD style)
 {
-   tooltip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+   tooltip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                CW_USEDEFAULT, parent, nullptr, GetResourceInstance(), nullptr);
    if (!tooltip) {
       return false;
    }
    ::SetWindowPos(tooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-   TOOLINFOA tool = {};
+   TOOLINFOW tool = {};
    tool.cbSize = sizeof(tool);
    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
    tool.hwnd = parent;
    tool.uId = reinterpret_cast<UINT_PTR>(parent);
-   tool.lpszText = LPSTR_TEXTCALLBACKA;
-   ::SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+   tool.lpszText = LPSTR_TEXTCALLBACKW;
+   ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
    ::SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, ::GetSystemMetrics(SM_CXSCREEN));
    return true;
 }
@@ -168,7 +216,7 @@ void Tooltip::Deactivate()
 
 bool CreateStatusBar(HWND &statusBar, HWND parent, UINT id)
 {
-   statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, 0x50000103, CW_USEDEFAULT, CW_USEDEFAULT,
+   statusBar = ::CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, 0x50000103, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                                  GetResourceInstance(), nullptr);
    return statusBar != nullptr;

@@ -1,6 +1,7 @@
-// Small window helpers every window of the program shares: scaled bitmaps, labels shown
-// literally, the wait cursor, tooltips, the status bar, placing a dialog item against an area,
-// icon image lists, and a few list helpers. The resource module handle lives in zoltResources.
+// Small window helpers every window of the program shares: window texts, scaled bitmaps, labels
+// shown literally, the wait cursor, tooltips, the status bar, placing a dialog item against an
+// area, icon image lists, and a few list helpers. The resource module handle lives in
+// zoltResources.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,18 @@
 namespace cui {
 class VM;
 }
+
+// Window, dialog-item and message-box texts in the program's UTF-8, through the wide calls, so
+// any name a user wrote shows and reads back as written. A missing window reads as "".
+std::string GetWindowTextUtf8(HWND window);
+BOOL SetWindowTextUtf8(HWND window, const std::string &text);
+std::string GetDlgItemTextUtf8(HWND dialog, int id);
+BOOL SetDlgItemTextUtf8(HWND dialog, int id, const std::string &text);
+int MessageBoxUtf8(HWND owner, const std::string &text, const std::string &caption, UINT flags);
+// Draws `text` with DrawTextW; the result of DrawTextW.
+int DrawTextUtf8(HDC dc, const std::string &text, RECT *rect, UINT format);
+// Whether two UTF-8 texts are the same but for case, in any script (paths, host names).
+bool SameTextNoCase(const std::string &a, const std::string &b);
 
 // 0 for an empty path or a file that is no bitmap.
 HBITMAP LoadBitmapFile(const std::string &path);
@@ -46,11 +59,12 @@ private:
 // Keeps the text a tooltip request points at for as long as the holder lives.
 class TooltipText {
 public:
-   void SetText(NMTTDISPINFOA *request, const std::string &text);
+   void SetText(NMTTDISPINFOW *request, const std::string &text);
    const std::string &GetText() const { return text_; }
 
 private:
    std::string text_;
+   std::wstring wide_;
 };
 
 // A topmost tooltip window owned by `parent` with one tool for the whole parent, whose text is

@@ -1,13 +1,17 @@
 #include "ZoltInProcess.h"
 
+#include "e2e/Files.h"
 #include "tremorybase/Poll.h"
+#include "tremorybase/Text.h"
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <cwchar>
+#include <string>
 
-// zolt's own entry point, compiled into this program from the program's sources.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+// zolt's own entry point, compiled into this program from the program's sources: what its
+// WinMain runs with the arguments of the command line, in UTF-8.
+int ZoltMain(HINSTANCE instance, const char *commandLine);
 
 namespace bench {
 
@@ -17,15 +21,6 @@ ZoltDriver *gDriver = nullptr;
 HWND gFrame = nullptr;
 HHOOK gShowHook = nullptr;
 bool gDriverDone = false;
-
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
 
 void Tick()
 {
@@ -81,15 +76,16 @@ DWORD WINAPI WatchRun(void *param)
 }
 
 struct TextSearch {
-   const char *text;
+   std::wstring text;
    bool found;
 };
 
 BOOL CALLBACK FindVisibleText(HWND window, LPARAM param)
 {
    TextSearch *search = reinterpret_cast<TextSearch *>(param);
-   char text[512] = "";
-   if (IsWindowVisible(window) && GetWindowTextA(window, text, sizeof text) > 0 && strstr(text, search->text)) {
+   WCHAR text[512] = L"";
+   if (IsWindowVisible(window) && GetWindowTextW(window, text, ARRAYSIZE(text)) > 0 &&
+       wcsstr(text, search->text.c_str())) {
       search->found = true;
       return FALSE;
    }
@@ -100,11 +96,11 @@ BOOL CALLBACK FindVisibleText(HWND window, LPARAM param)
 
 bool ConfigureZolt(const e2e::TestFolder &folder)
 {
-   std::string config = folder.WriteFile("config", "ui.log.filename = " + Quoted(folder.PathOf("zolt.log")) + "\n" +
-                                                      "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
-                                                      "test.comFailure.silent = \"true\"\n" +
-                                                      "test.vmmsg.answer = \"0\"\n");
-   return !config.empty() && SetEnvironmentVariableA("TREMORY_CONFIG", config.c_str());
+   std::string config =
+      folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(folder.PathOf("zolt.log")) + "\n" +
+                                    "vmdb.userFile = " + e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
+                                    "test.comFailure.silent = \"true\"\n" + "test.vmmsg.answer = \"0\"\n");
+   return !config.empty() && SetEnvironmentVariableW(L"TREMORY_CONFIG", WideFromUtf8(config).c_str());
 }
 
 std::string WriteMachine(const e2e::TestFolder &folder, const std::string &name)
@@ -114,12 +110,12 @@ std::string WriteMachine(const e2e::TestFolder &folder, const std::string &name)
    }
    return folder.WriteFile(name + ".vmx", "configVersion = \"8\"\n"
                                           "hardwareVersion = \"4\"\n"
-                                          "displayName = \"" + name + "\"\n"
+                                          "displayName = " + e2e::QuoteValue(name) + "\n"
                                           "guestOS = \"winxp\"\n"
                                           "memoryMB = \"256\"\n"
                                           "cpuCount = \"1\"\n"
                                           "disk0.present = \"TRUE\"\n"
-                                          "disk0.fileName = \"" + name + "-disk1.img\"\n"
+                                          "disk0.fileName = " + e2e::QuoteValue(name + "-disk1.img") + "\n"
                                           "disk0.sizeMB = \"8192\"\n"
                                           "cdrom0.present = \"TRUE\"\n"
                                           "net0.present = \"TRUE\"\n"
@@ -141,9 +137,7 @@ bool RunZolt(const std::string &arguments, ZoltDriver &driver, DWORD timeoutMs)
    Watchdog watchdog{CreateEventA(nullptr, TRUE, FALSE, nullptr), timeoutMs};
    HANDLE watcher = CreateThread(nullptr, 0, WatchRun, &watchdog, 0, nullptr);
 
-   std::vector<char> commandLine(arguments.begin(), arguments.end());
-   commandLine.push_back('\0');
-   int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
+   int exitCode = ZoltMain(GetModuleHandleW(nullptr), arguments.c_str());
 
    SetEvent(watchdog.finished);
    if (watcher) {
@@ -177,7 +171,7 @@ bool ShowsSummaryOf(HWND frame, const std::string &name)
    if (!pane || !IsWindowVisible(pane)) {
       return false;
    }
-   TextSearch search{name.c_str(), false};
+   TextSearch search{WideFromUtf8(name), false};
    EnumChildWindows(pane, FindVisibleText, reinterpret_cast<LPARAM>(&search));
    return search.found;
 }

@@ -1,4 +1,4 @@
-// Runs zolt inside the benchmark's own process, through the program's own WinMain, so a
+// Runs zolt inside the benchmark's own process, through the program's own entry point, so a
 // benchmark can time what happens between two moments no outside observer sees exactly. A
 // driver learns when the frame is first shown, then runs once per pass of zolt's main loop
 // until it is done; the frame is then closed as the user would close it.
@@ -31,8 +31,9 @@ bool ConfigureZolt(const e2e::TestFolder &folder);
 // disk, a CD drive, a network card, sound and USB); answers its configuration file's path.
 std::string WriteMachine(const e2e::TestFolder &folder, const std::string &name);
 
-// Runs WinMain with `arguments` and `driver`. True when the driver finished without failing
-// and zolt ended with 0; a run that takes longer than `timeoutMs` ends the process with 1.
+// Runs zolt with `arguments` (UTF-8, as its command line would give them) and `driver`. True
+// when the driver finished without failing and zolt ended with 0; a run that takes longer than
+// `timeoutMs` ends the process with 1.
 bool RunZolt(const std::string &arguments, ZoltDriver &driver, DWORD timeoutMs = 60000);
 
 // Whether the frame's shown page is the summary of a machine named `name`: a visible window of

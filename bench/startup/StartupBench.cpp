@@ -70,15 +70,6 @@ double TimeOneStart(const Target &target)
    return ms;
 }
 
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
@@ -86,9 +77,10 @@ int main(int argc, char **argv)
    int pairs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
    // zolt writes its log and user data into a folder of its own, not the user's.
    e2e::TestFolder folder;
-   std::string config = folder.WriteFile("config", "ui.log.filename = " + Quoted(folder.PathOf("zolt.log")) + "\n" +
-                                                      "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
-                                                      "test.comFailure.silent = \"true\"\n");
+   std::string config =
+      folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(folder.PathOf("zolt.log")) + "\n" +
+                                    "vmdb.userFile = " + e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
+                                    "test.comFailure.silent = \"true\"\n");
    if (config.empty()) {
       fprintf(stderr, "startupbench: %s\n", e2e::LastFailure().c_str());
       return 1;

@@ -61,12 +61,20 @@ std::string TextOf(HWND wnd)
    return text;
 }
 
+std::wstring WideTextOf(HWND wnd)
+{
+   wchar_t text[512] = L"";
+   GetWindowTextW(wnd, text, 512);
+   return text;
+}
+
 // What a message box looked like when it came up, and the button that answers it.
 struct SeenBox {
    bool seen = false;
    HWND owner = nullptr;
    std::string caption;
    std::string text;
+   std::wstring wideText;
    int modalDepth = -1;
 };
 SeenBox gSeen;
@@ -84,6 +92,7 @@ LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam)
          gSeen.owner = GetWindow(box, GW_OWNER);
          gSeen.caption = TextOf(box);
          gSeen.text = TextOf(GetDlgItem(box, 0xFFFF));
+         gSeen.wideText = WideTextOf(GetDlgItem(box, 0xFFFF));
          gSeen.modalDepth = TremAppUtil_GetModalDepth();
          PostMessageA(box, WM_COMMAND, MAKEWPARAM(gAnswer, BN_CLICKED), 0);
       }
@@ -255,6 +264,36 @@ TEST_F(AppDialogs, AFileThatCannotBeOpenedIsReportedThroughTheDialogFactory)
    Pump();
    EXPECT_EQ(mgr->GetDlgCount(), 0u);
    EXPECT_EQ(TremAppUtil_GetModalDepth(), depth_);
+}
+
+TEST_F(AppDialogs, BoxesAndDialogFieldsShowAndReadTextsOutsideAscii)
+{
+   gAnswer = IDOK;
+   EXPECT_EQ(app_->MessageBox(u8"\u0394\u03b9\u03b1\u03b3\u03c1\u03b1\u03c6\u03ae; \u0423\u0434\u0430\u043b\u0438\u0442\u044c?", MB_OK),
+             IDOK);
+   ASSERT_TRUE(gSeen.seen);
+   EXPECT_EQ(gSeen.wideText, L"\u0394\u03b9\u03b1\u03b3\u03c1\u03b1\u03c6\u03ae; \u0423\u0434\u0430\u043b\u0438\u0442\u044c?");
+
+   // The message dialog names the file as the user named it.
+   OnOpenFileDone(false, cui::Error("ignored"), u8"C:\\M\u00e1quinas virtuales\\\u4eee\u60f3.txt");
+   HWND box = nullptr;
+   EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&box));
+   ASSERT_TRUE(box);
+   EXPECT_EQ(WideTextOf(GetDlgItem(box, IDC_VMDLG_TEXT)),
+             L"Cannot open the file \"C:\\M\u00e1quinas virtuales\\\u4eee\u60f3.txt\": its format is unknown.");
+   SendMessageW(box, WM_CLOSE, 0, 0);
+   Pump();
+
+   // What is typed into a password field is read back whole.
+   cui::DlgPassword *password = app_->GetDlgMgr()->NewPassword("Password?");
+   ASSERT_TRUE(password);
+   HWND dialog = password->GetDlgWindow();
+   SetDlgItemTextW(dialog, IDC_VMDLG_PASSWORD, L"p\u00e4ss \u03c9\u03c1\u03b1 \u5bc6\u7801 \U0001f511");
+   SetDlgItemTextW(dialog, IDC_VMDLG_CONFIRM, L"\u041f\u0430\u0440\u043e\u043b\u044c");
+   EXPECT_EQ(password->GetPassword(), u8"p\u00e4ss \u03c9\u03c1\u03b1 \u5bc6\u7801 \U0001f511");
+   EXPECT_EQ(password->GetConfirmation(), u8"\u041f\u0430\u0440\u043e\u043b\u044c");
+   password->DeleteDlg();
+   Pump();
 }
 
 TEST_F(AppDialogs, ErrorBoxesAreLoggedThenShownThroughTheMessageObject)

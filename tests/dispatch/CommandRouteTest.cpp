@@ -87,6 +87,72 @@ TEST(CommandRoute, EveryRoutedIdReachesItsGroupAndNoOtherIdReachesAny)
    EXPECT_EQ(static_cast<int>(expected.size()), routed);
 }
 
+namespace {
+
+struct RuleRange {
+   CommandId first;
+   CommandId last;
+   MenuRule rule;
+};
+
+// The rule that sets each item's state, as the menus document it.
+const RuleRange kExpectedRules[] = {
+   {449, 449, MenuRule::File},          {618, 618, MenuRule::File},          {40002, 40003, MenuRule::File},
+   {40009, 40009, MenuRule::File},      {40043, 40043, MenuRule::File},      {40049, 40049, MenuRule::File},
+   {40084, 40084, MenuRule::File},      {40206, 40206, MenuRule::File},      {40245, 40245, MenuRule::File},
+   {41400, 41400, MenuRule::File},      {40018, 40018, MenuRule::Edit},      {40217, 40220, MenuRule::Edit},
+   {468, 470, MenuRule::View},          {481, 481, MenuRule::View},          {620, 620, MenuRule::View},
+   {40022, 40026, MenuRule::View},      {40030, 40030, MenuRule::View},      {40064, 40065, MenuRule::View},
+   {40068, 40068, MenuRule::View},      {40077, 40077, MenuRule::View},      {40193, 40196, MenuRule::View},
+   {40063, 40063, MenuRule::Host},      {40074, 40074, MenuRule::Host},      {40199, 40200, MenuRule::Host},
+   {40033, 40033, MenuRule::Help},      {40037, 40039, MenuRule::Help},      {40041, 40041, MenuRule::Help},
+   {40052, 40054, MenuRule::Help},      {40057, 40057, MenuRule::Help},      {40190, 40192, MenuRule::Help},
+   {41989, 41989, MenuRule::Help},      {168, 169, MenuRule::Power},         {171, 172, MenuRule::Power},
+   {40019, 40021, MenuRule::Power},     {40062, 40062, MenuRule::Power},     {40051, 40051, MenuRule::Snapshot},
+   {40059, 40060, MenuRule::Snapshot},  {40067, 40067, MenuRule::Snapshot},  {40493, 40502, MenuRule::Snapshot},
+   {165, 166, MenuRule::VM},            {417, 417, MenuRule::VM},            {429, 429, MenuRule::VM},
+   {513, 513, MenuRule::VM},            {532, 532, MenuRule::VM},            {621, 622, MenuRule::VM},
+   {628, 628, MenuRule::VM},            {630, 632, MenuRule::VM},            {40010, 40010, MenuRule::VM},
+   {40046, 40048, MenuRule::VM},        {40058, 40058, MenuRule::VM},        {40070, 40073, MenuRule::VM},
+   {40078, 40078, MenuRule::VM},        {40203, 40203, MenuRule::VM},        {40492, 40492, MenuRule::VM},
+   {40721, 40721, MenuRule::VM},        {40723, 40723, MenuRule::VM},        {40730, 40730, MenuRule::VM},
+   {41960, 41960, MenuRule::VM},        {431, 431, MenuRule::Team},          {528, 528, MenuRule::Team},
+   {613, 613, MenuRule::Team},          {40079, 40079, MenuRule::Team},      {40722, 40722, MenuRule::Team},
+   {41401, 41401, MenuRule::Team},      {41406, 41406, MenuRule::Team},      {41410, 41410, MenuRule::Team},
+   {41500, 41589, MenuRule::Team},      {41598, 41689, MenuRule::Team},      {41701, 41789, MenuRule::Team},
+   {41402, 41405, MenuRule::TeamPower}, {40714, 40714, MenuRule::TeamAdd},   {41407, 41409, MenuRule::TeamAdd},
+   {430, 430, MenuRule::Zephro},        {436, 437, MenuRule::Zephro},        {446, 446, MenuRule::Zephro},
+   {450, 450, MenuRule::Zephro},        {455, 455, MenuRule::Zephro},        {476, 476, MenuRule::Zephro},
+   {40080, 40080, MenuRule::Zephro},    {41899, 41899, MenuRule::Zephro},    {41902, 41904, MenuRule::Zephro},
+   {681, 683, MenuRule::Server},        {347, 347, MenuRule::HotFix},        {40087, 40188, MenuRule::Windows},
+};
+
+}  // namespace
+
+TEST(CommandRoute, EveryIdHasTheMenuRuleOfItsMenuAndNoOtherIdHasOne)
+{
+   std::map<CommandId, MenuRule> expected;
+   for (const RuleRange &range : kExpectedRules) {
+      for (unsigned id = range.first; id <= range.last; id++) {
+         EXPECT_TRUE(expected.emplace(static_cast<CommandId>(id), range.rule).second) << "listed twice: " << id;
+      }
+   }
+   // The one table answers both questions: a routed id whose rule went missing shows here too.
+   int ruled = 0;
+   for (unsigned id = 0; id <= 0xFFFF; id++) {
+      auto it = expected.find(static_cast<CommandId>(id));
+      MenuRule want = it == expected.end() ? MenuRule::None : it->second;
+      MenuRule got = MenuRuleOf(static_cast<CommandId>(id));
+      if (got != want) {
+         ADD_FAILURE() << "id " << id << " has rule " << static_cast<int>(got) << ", not " << static_cast<int>(want);
+      }
+      ruled += got != MenuRule::None;
+   }
+   EXPECT_EQ(static_cast<int>(expected.size()), ruled);
+   EXPECT_EQ(MenuRuleOf(617), MenuRule::None) << "the home tab's close item keeps its state";
+   EXPECT_EQ(RouteCommand(617), CommandGroup::Home);
+}
+
 TEST(CommandRoute, ItemsServedByTheirOwnersReachNoGroup)
 {
    // Next and previous tab, the Windows menu, recent snapshots, the Favorites and Inventory

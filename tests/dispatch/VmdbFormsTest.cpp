@@ -3,6 +3,7 @@
 #include "zoltUiSchema.h"
 #include "zoltVmdbForms.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/Registry.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/Poll.h"
@@ -32,7 +33,7 @@ protected:
       BuildUiSchema(db_);
       ctx_ = db_->NewContext();
       ctx_->WriteValue(L"/host2/#0000/product", _variant_t(L"host"));
-      ctx_->WriteValue(L"/appdata/Tremory/zolt/currentHost", _variant_t(L"/host2/#0000/"));
+      ctx_->WriteValue(cui::appdata::kCurrentHost, _variant_t(L"/host2/#0000/"));
       // The model context starts the simulated host on this database.
       cui::SetVmdbCtx(vmdb::Ctx(ctx_->GetRawHandle(), true, vmdb::Ctx::kAll));
    }
@@ -108,7 +109,7 @@ TEST_F(VmdbFormsTest, FailedCommandsCarryTheOwnersErrorText)
    EXPECT_EQ("", Read("/vm/#0001/user/username"));
 
    // A host command sent through the current-host link lands in that host's queue.
-   VmdbCommand cmd(db_, L"/appdata/Tremory/zolt/currentHost", L"util/vm/cmd/##/", L"powerWash");
+   VmdbCommand cmd(db_, cui::appdata::kCurrentHost, L"util/vm/cmd/##/", L"powerWash");
    EXPECT_EQ(0u, Text(cmd.GetOpPath()).find("/host2/#0000/util/vm/cmd/#")) << Text(cmd.GetOpPath());
    cmd.Send();
    EXPECT_TRUE(cmd.Failed());
@@ -140,7 +141,7 @@ TEST_F(VmdbFormsTest, UnsentCommandsAreDroppedUnseenAndAVanishedOwnerEndsTheWait
 TEST_F(VmdbFormsTest, RequestsAreSubmittedOrRefusedWhileAnotherIsPending)
 {
    ctx_->WriteValue(L"/host2/#0000/settingsState/val/memory/max", _variant_t(L"512"));
-   VmdbRequest first(db_, L"/appdata/Tremory/zolt/currentHost", L"settingsState");
+   VmdbRequest first(db_, cui::appdata::kCurrentHost, L"settingsState");
    EXPECT_EQ("/host2/#0000/settingsState/req/#0001/", Text(first.GetElement()));
    first.SetValue(L"val/memory/max", _variant_t(L"2048"));
    ASSERT_TRUE(first.Submit());

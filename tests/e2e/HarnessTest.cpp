@@ -2,11 +2,15 @@
 #include "e2e/Harness.h"
 
 #include "FixtureIds.h"
+#include "tremorybase/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -224,6 +228,98 @@ TEST(Harness, ProgramGetsEnvironmentFolderAndArgumentsAndItsOutputIsRead)
    EXPECT_FALSE(e2e::ReadTextFile(folder.PathOf("missing.txt")));
 }
 
+TEST(Harness, NonEnglishArgumentsEnvironmentAndFolderReachTheProgramIntact)
+{
+   e2e::TestFolder folder;
+   const std::string place = folder.MakeFolder("Máquinas virtuales");
+   ASSERT_FALSE(place.empty()) << e2e::LastFailure();
+   e2e::Process printer;
+   e2e::ProcessOptions options;
+   options.arguments = "--print " + e2e::QuoteArgument("Prüfung Δοκιμή") + " --print Проверка_日本語" +
+                       " --print-env E2E_PLACE --print-cwd";
+   options.environment = {{"E2E_PLACE", place + "\\Ωμέγα"}};
+   options.workingDirectory = place;
+   options.captureOutput = true;
+   ASSERT_TRUE(printer.Start(E2EFIXTURE_EXE, options)) << e2e::LastFailure();
+   ASSERT_TRUE(printer.WaitForExit(10000)) << e2e::LastFailure();
+   EXPECT_EQ(printer.ExitCode(), 0) << printer.Output();
+   EXPECT_EQ(printer.Output(), "Prüfung Δοκιμή\r\nПроверка_日本語\r\n" + place + "\\Ωμέγα\r\n" + place + "\r\n");
+}
+
+TEST(Harness, FilesAndFoldersWithNonEnglishNamesAreWrittenListedReadAndRemoved)
+{
+   e2e::TestFolder folder;
+   const std::string place = folder.MakeFolder("Máquinas virtuales");
+   ASSERT_FALSE(place.empty()) << e2e::LastFailure();
+   ASSERT_FALSE(folder.MakeFolder("Máquinas virtuales/Εικονικές").empty()) << e2e::LastFailure();
+   // Missing folders above are made; folders already there are kept.
+   const std::string deep = folder.MakeFolder("Documents/Виртуальные машины/Проверка");
+   EXPECT_EQ(deep, folder.Path() + "\\Documents\\Виртуальные машины\\Проверка") << e2e::LastFailure();
+   EXPECT_TRUE(e2e::PathExists(deep));
+   EXPECT_EQ(folder.MakeFolder("Documents/Виртуальные машины"), folder.PathOf("Documents\\Виртуальные машины"))
+      << e2e::LastFailure();
+   EXPECT_TRUE(e2e::PathExists(deep)) << "an existing folder is left as it is";
+   const std::string file = folder.WriteFile("Máquinas virtuales/Prüfung.vmx", "displayName = \"Prüfung\"\n");
+   EXPECT_EQ(file, place + "\\Prüfung.vmx") << e2e::LastFailure();
+   EXPECT_TRUE(e2e::PathExists(file));
+   EXPECT_TRUE(folder.MakeFolder("Máquinas virtuales/Prüfung.vmx").empty()) << "a file is in the way";
+   EXPECT_EQ(e2e::ReadTextFile(file), std::optional<std::string>("displayName = \"Prüfung\"\n"));
+   EXPECT_EQ(e2e::ListFolder(place), std::optional<std::vector<std::string>>({"Prüfung.vmx", "Εικονικές"}));
+   // Windows knows the file by the name the user reads, not by its UTF-8 bytes taken as a code page.
+   WIN32_FIND_DATAW found;
+   HANDLE search = FindFirstFileW(WideFromUtf8(place + "\\*.vmx").c_str(), &found);
+   ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no machine file in " << place;
+   EXPECT_EQ(std::wstring(found.cFileName), std::wstring(L"Pr\u00fcfung.vmx"));
+   FindClose(search);
+
+   EXPECT_EQ(e2e::QuoteValue("C:\\Máquinas \"Ω\"\t1\n"), "\"C:\\\\Máquinas \\\"Ω\\\"\\t1\\n\"")
+      << "UTF-8 bytes are not escapes";
+   EXPECT_TRUE(e2e::RemovePath(place)) << e2e::LastFailure();
+   EXPECT_FALSE(e2e::PathExists(place));
+   EXPECT_EQ(e2e::ListFolder(folder.Path()), std::optional<std::vector<std::string>>({"Documents"}));
+   EXPECT_FALSE(e2e::ListFolder(place));
+   EXPECT_NE(e2e::LastFailure().find("Máquinas virtuales"), std::string::npos) << e2e::LastFailure();
+}
+
+TEST(Harness, WindowsWithNonEnglishTextsAreFoundReadTypedIntoAndTheirMenusRead)
+{
+   e2e::TestFolder folder;
+   const std::string record = folder.PathOf("Prüfung.txt");
+   const std::string title = "Fixture Δοκιμή Prüfung";
+   e2e::Process fixture;
+   HWND frame = StartFixture(fixture, "E2E.Unicode",
+                             "--title " + e2e::QuoteArgument(title) + " --menu-item " +
+                                e2e::QuoteArgument("&Übersicht Ωμέγα") + " --record " + e2e::QuoteArgument(record));
+   ASSERT_TRUE(frame);
+   EXPECT_EQ(e2e::WaitForWindow({"", title, false, fixture.Id()}), frame) << e2e::LastFailure();
+   EXPECT_EQ(e2e::WaitForWindow({"", "Δοκιμή", true, 0}), frame) << e2e::LastFailure();
+   EXPECT_EQ(e2e::ReadText(frame), std::optional<std::string>(title));
+
+   // Typed as a user types: click into the edit, then the keys.
+   HWND edit = e2e::WaitForChild(frame, IDC_FIXTURE_EDIT);
+   ASSERT_TRUE(edit) << e2e::LastFailure();
+   ASSERT_TRUE(e2e::Click(edit, 5, 5)) << e2e::LastFailure();
+   const std::string typed = "Ñandú Ωμέγα Жук 日本";
+   ASSERT_TRUE(e2e::TypeText(edit, typed)) << e2e::LastFailure();
+   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ReadText(edit) == std::optional<std::string>(typed); }, 5000))
+      << "edit holds \"" << e2e::ReadText(edit).value_or("<no answer>") << "\"";
+   ASSERT_TRUE(e2e::PostChars(edit, " ÿ€"));
+   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ReadText(edit) == std::optional<std::string>(typed + " ÿ€"); }, 5000))
+      << "edit holds \"" << e2e::ReadText(edit).value_or("<no answer>") << "\"";
+   ASSERT_TRUE(e2e::SetText(edit, "Проверка")) << e2e::LastFailure();
+   EXPECT_EQ(e2e::ReadText(edit), std::optional<std::string>("Проверка"));
+   // Keys go to the focus only: the frame does not have it.
+   EXPECT_FALSE(e2e::TypeText(frame, "x"));
+   EXPECT_NE(e2e::LastFailure().find("keyboard focus"), std::string::npos) << e2e::LastFailure();
+
+   auto item = e2e::FindMenuItem(frame, ID_FIXTURE_EXTRA);
+   ASSERT_TRUE(item) << e2e::LastFailure();
+   EXPECT_EQ(item->text, "&Übersicht Ωμέγα");
+
+   EXPECT_EQ(e2e::SendCopyDataText(frame, 0, "yes Máquinas virtuales\\Prüfung.vmx"), std::optional<LRESULT>(1));
+   EXPECT_TRUE(e2e::WaitForFileText(record, "0 yes Máquinas virtuales\\Prüfung.vmx\n", 5000)) << e2e::LastFailure();
+}
+
 TEST(Harness, TestFolderAndPathsOfTheBuild)
 {
    std::string path;
@@ -237,13 +333,60 @@ TEST(Harness, TestFolderAndPathsOfTheBuild)
       e2e::TestFolder other;
       EXPECT_NE(other.Path(), path);
    }
-   EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path << " was left behind";
+   EXPECT_EQ(GetFileAttributesW(WideFromUtf8(path).c_str()), INVALID_FILE_ATTRIBUTES) << path << " was left behind";
 
    std::string fixture = e2e::ToWindowsPath(E2EFIXTURE_EXE);
-   EXPECT_NE(GetFileAttributesA(fixture.c_str()), INVALID_FILE_ATTRIBUTES) << fixture;
+   EXPECT_NE(GetFileAttributesW(WideFromUtf8(fixture).c_str()), INVALID_FILE_ATTRIBUTES) << fixture;
    EXPECT_EQ(e2e::ToWindowsPath("C:/a/b.txt"), "C:\\a\\b.txt");
    EXPECT_EQ(e2e::TestProgramFolder(), fixture.substr(0, fixture.find("\\fixture\\")))
       << "the fixture is built below the test program's folder";
+}
+
+TEST(Harness, AClickReachesOnlyAPointNoOtherWindowCovers)
+{
+   e2e::Process fixture;
+   HWND frame = StartFixture(fixture, "E2E.Covered");
+   ASSERT_TRUE(frame);
+   HWND edit = e2e::WaitForChild(frame, IDC_FIXTURE_EDIT);
+   ASSERT_TRUE(edit) << e2e::LastFailure();
+   // A topmost window of this process over the edit stays above it when the fixture comes forward
+   // (SS_NOTIFY: a plain static lets the mouse through).
+   RECT rect = {};
+   GetWindowRect(edit, &rect);
+   HWND cover = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"Ωmega", WS_POPUP | WS_VISIBLE | SS_NOTIFY,
+                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                nullptr, nullptr);
+   ASSERT_TRUE(cover);
+   EXPECT_FALSE(e2e::Click(edit, 5, 5, false, kShortMs));
+   EXPECT_NE(e2e::LastFailure().find("covered by"), std::string::npos) << e2e::LastFailure();
+
+   // Once the cover is gone the point is the edit's, and a click gives it the keyboard.
+   DestroyWindow(cover);
+   ASSERT_TRUE(e2e::Click(edit, 5, 5)) << e2e::LastFailure();
+   ASSERT_TRUE(e2e::TypeText(edit, "Ünder")) << e2e::LastFailure();
+   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ReadText(edit) == std::optional<std::string>("Ünder"); }, 5000))
+      << "edit holds \"" << e2e::ReadText(edit).value_or("<no answer>") << "\"";
+}
+
+TEST(Harness, AFileReplacedWhileWaitedForIsReadOnceItChanged)
+{
+   // A program saves as the stand-ins do: a temporary file renamed over the old one. The rename
+   // fails while anyone holds the file open, so the wait must not keep reading an unchanged file.
+   e2e::TestFolder folder;
+   const std::string path = folder.WriteFile("Máquina.vmx", "annotation = \"state 1\"\n");
+   ASSERT_FALSE(path.empty()) << e2e::LastFailure();
+   DWORD renameError = ERROR_SUCCESS;
+   std::thread writer([&] {
+      Sleep(300);
+      const std::string temporary = path + ".tmp";
+      if (!e2e::WriteTextFile(temporary, "annotation = \"state 2\"\n") ||
+          !MoveFileExW(WideFromUtf8(temporary).c_str(), WideFromUtf8(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+         renameError = GetLastError();
+      }
+   });
+   EXPECT_TRUE(e2e::WaitForFileText(path, "state 2", 5000)) << e2e::LastFailure();
+   writer.join();
+   EXPECT_EQ(renameError, static_cast<DWORD>(ERROR_SUCCESS)) << "the wait held the file open";
 }
 
 TEST(Harness, WaitsGiveUpWithinTheirBound)

@@ -1,7 +1,8 @@
 #include "ScreenImage.h"
 
+#include "e2e/Files.h"
+
 #include <algorithm>
-#include <cstdio>
 
 namespace e2e {
 
@@ -164,12 +165,7 @@ bool SavePng(const ScreenImage &image, const std::string &path)
    PutChunk(png, "IHDR", header);
    PutChunk(png, "IDAT", Stored(raw));
    PutChunk(png, "IEND", "");
-   FILE *file = fopen(path.c_str(), "wb");
-   if (!file) {
-      return false;
-   }
-   const bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
-   return fclose(file) == 0 && written;
+   return WriteTextFile(path, png);
 }
 
 }  // namespace e2e

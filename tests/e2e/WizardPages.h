@@ -57,7 +57,7 @@ inline HWND OpenNewMachineWizard(HWND frame, const e2e::Process &process)
 
 inline void SetPageText(HWND sheet, int controlId, const std::string &text)
 {
-   SendMessageA(GetDlgItem(CurrentPage(sheet), controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+   EXPECT_TRUE(e2e::SetText(GetDlgItem(CurrentPage(sheet), controlId), text)) << e2e::LastFailure();
 }
 
 }  // namespace zoltrun

@@ -6,10 +6,12 @@
 
 #include "MediaFiles.h"
 #include "res/resource.h"
+#include "tremorybase/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -95,16 +97,11 @@ HWND WaitForOtherDialog(DWORD processId, HWND except)
 // zolt shares with this test under the same prefix).
 size_t TemporaryScreenshots()
 {
-   char temp[MAX_PATH] = "";
-   GetTempPathA(MAX_PATH, temp);
    size_t count = 0;
-   WIN32_FIND_DATAA found;
-   HANDLE find = FindFirstFileA((std::string(temp) + "bmp*.tmp").c_str(), &found);
-   if (find != INVALID_HANDLE_VALUE) {
-      do {
+   for (const std::string &name : e2e::ListFolder(e2e::TemporaryFolder()).value_or(std::vector<std::string>())) {
+      if (name.compare(0, 3, "bmp") == 0 && name.size() > 7 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
          ++count;
-      } while (FindNextFileA(find, &found));
-      FindClose(find);
+      }
    }
    return count;
 }
@@ -123,8 +120,7 @@ bool ChooseFile(HWND dialog, const std::string &path)
       ADD_FAILURE() << "no file name box in the save dialog";
       return false;
    }
-   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-   return e2e::ClickButton(dialog, IDOK);
+   return e2e::SetText(name, path) && e2e::ClickButton(dialog, IDOK);
 }
 
 }  // namespace
@@ -171,7 +167,8 @@ TEST(ZoltCapture, AScreenshotThatCannotBeMovedIsReportedAndItsTemporaryFileDelet
    CaptureRun run(folder);
    std::string locked = folder.WriteFile("locked.bmp", "old");
    // Held open without sharing: the picture cannot replace it.
-   HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+   HANDLE held =
+      CreateFileW(WideFromUtf8(locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
    ASSERT_NE(INVALID_HANDLE_VALUE, held);
    size_t tempsBefore = TemporaryScreenshots();
    e2e::Process zolt;

@@ -10,15 +10,6 @@ namespace {
 
 const DWORD kExitMs = 20000;
 
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
 }  // namespace
 
 // The command bar: the window the accelerators are translated on, which hands menu commands on.
@@ -39,8 +30,9 @@ TEST(ZoltCommands, MenuCommandsReachTheDispatcherAndTheProgramRunsOn)
    e2e::TestFolder folder;
    const std::string log = folder.PathOf("zolt.log");
    const std::string config =
-      folder.WriteFile("config", "ui.log.filename = " + Quoted(log) + "\n" + "vmdb.userFile = " +
-                                    Quoted(folder.PathOf("user.vmdb")) + "\n" + "test.comFailure.silent = \"true\"\n");
+      folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(log) + "\n" + "vmdb.userFile = " +
+                                    e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
+                                    "test.comFailure.silent = \"true\"\n");
    e2e::Process zolt;
    e2e::ProcessOptions options;
    options.environment = {{"TREMORY_CONFIG", config}};

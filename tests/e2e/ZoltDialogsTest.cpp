@@ -3,6 +3,7 @@
 #include "ScreenImage.h"
 
 #include "e2e/Harness.h"
+#include "tremorybase/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,24 +15,15 @@ namespace {
 
 const DWORD kExitMs = 20000;
 
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
 class ZoltWithScript {
 public:
    ZoltWithScript(const e2e::TestFolder &folder, const std::string &script) : log_(folder.PathOf("zolt.log"))
    {
       std::string scriptPath = folder.WriteFile("dialogs.txt", script);
-      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" +
-                                              "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
+      config_ = folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(log_) + "\n" +
+                                              "vmdb.userFile = " + e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
                                               "test.comFailure.silent = \"true\"\n" +
-                                              "test.dlgScript = " + Quoted(scriptPath) + "\n");
+                                              "test.dlgScript = " + e2e::QuoteValue(scriptPath) + "\n");
    }
 
    bool Start(e2e::Process &process) const
@@ -165,8 +157,8 @@ TEST(ZoltDialogs, PasswordHintAndProgressAnswerWhatTheUserDid)
    ASSERT_TRUE(field && confirm);
    EXPECT_TRUE(IsWindowVisible(field));
    EXPECT_TRUE(GetWindowLongA(field, GWL_STYLE) & ES_PASSWORD);
-   SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("s3cret"));
-   SendMessageA(confirm, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("s3cret"));
+   ASSERT_TRUE(e2e::SetText(field, "s3cret")) << e2e::LastFailure();
+   ASSERT_TRUE(e2e::SetText(confirm, "s3cret")) << e2e::LastFailure();
    EXPECT_TRUE(e2e::ClickButton(password, 1241)) << e2e::LastFailure();
    EXPECT_TRUE(run.WaitForLog("DlgScript: 1 password replied choice=0 password=\"s3cret\" confirmation=\"s3cret\""))
       << run.Log();
@@ -269,7 +261,7 @@ TEST(ZoltDialogs, MainFormsAreDrawnCentredOnTheFrameAndPictured)
    e2e::TestFolder folder;
    ZoltWithScript run(folder, script);
    const std::string pictures = e2e::TestProgramFolder() + "\\screenshots";
-   CreateDirectoryA(pictures.c_str(), nullptr);
+   CreateDirectoryW(WideFromUtf8(pictures).c_str(), nullptr);
 
    e2e::Process zolt;
    ASSERT_TRUE(run.Start(zolt)) << e2e::LastFailure();

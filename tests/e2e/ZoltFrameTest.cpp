@@ -19,15 +19,6 @@ namespace {
 
 const DWORD kExitMs = 20000;
 
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
 const char kMachine[] =
    "configVersion = \"8\"\nhardwareVersion = \"4\"\ndisplayName = \"Frame Test Machine\"\nguestOS = \"winxp\"\n"
    "memoryMB = \"256\"\ncpuCount = \"1\"\n";
@@ -36,8 +27,8 @@ class ZoltFrame {
 public:
    explicit ZoltFrame(const e2e::TestFolder &folder) : folder_(folder), log_(folder.PathOf("zolt.log"))
    {
-      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" + "vmdb.userFile = " +
-                                              Quoted(folder.PathOf("user.vmdb")) + "\n" +
+      config_ = folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(log_) + "\n" + "vmdb.userFile = " +
+                                              e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
                                               "test.comFailure.silent = \"true\"\n");
    }
 
@@ -380,7 +371,7 @@ TEST(ZoltFrame, OpenMachineMenusToolbarAndAcceleratorsFollowItsPower)
    HWND name = GetDlgItem(save, 0x47c) ? GetDlgItem(save, 0x47c) : GetDlgItem(save, 0x480);
    ASSERT_TRUE(name);
    std::string movie = folder.PathOf("frame.avi");
-   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(movie.c_str()));
+   ASSERT_TRUE(e2e::SetText(name, movie)) << e2e::LastFailure();
    ASSERT_TRUE(e2e::ClickButton(save, IDOK));
    ASSERT_TRUE(e2e::WaitForWindowGone(save));
    ASSERT_TRUE(zolt.WaitForLog("capturing a movie to")) << zolt.Log();

@@ -71,7 +71,7 @@ public:
    explicit MachineRun(const e2e::TestFolder &folder, bool answerMessages = true,
                        const std::vector<std::string> &registered = {})
       : ZoltRun(folder,
-                "vmdb.dump = " + zoltrun::Quoted(folder.PathOf("dump.vmdb")) + "\n" +
+                "vmdb.dump = " + e2e::QuoteValue(folder.PathOf("dump.vmdb")) + "\n" +
                    zoltrun::RegisteredMachinesConfig(folder, registered),
                 answerMessages),
         dump_(folder.PathOf("dump.vmdb"))
@@ -82,7 +82,7 @@ public:
    // over a connection to the local host.
    HWND Start(e2e::Process &process, const std::string &arguments, bool desktop = true)
    {
-      DeleteFileA(dump_.c_str());
+      e2e::RemovePath(dump_);
       return ZoltRun::Start(process, (desktop ? "-H " : "") + arguments);
    }
    // A second instance that hands its command line over and ends.

@@ -2,14 +2,33 @@
 
 #include "ScreenImage.h"
 
+#include "tremorybase/Text.h"
+
 #include <commctrl.h>
 
 namespace zoltpage {
 
 std::string VmxText(const std::string &name, int memoryMB, const std::string &extra)
 {
-   return "configVersion = \"8\"\nhardwareVersion = \"4\"\ndisplayName = \"" + name +
-          "\"\nguestOS = \"winxp\"\nmemoryMB = \"" + std::to_string(memoryMB) + "\"\ncpuCount = \"1\"\n" + extra;
+   return "configVersion = \"8\"\nhardwareVersion = \"4\"\ndisplayName = " + e2e::QuoteValue(name) +
+          "\nguestOS = \"winxp\"\nmemoryMB = \"" + std::to_string(memoryMB) + "\"\ncpuCount = \"1\"\n" + extra;
+}
+
+HWND WaitForMachinePage(HWND frame)
+{
+   HWND page = nullptr;
+   e2e::WaitUntil(
+      [&]() {
+         for (const e2e::ChildWindow &child : e2e::ListChildren(frame)) {
+            HWND parent = GetParent(child.window);
+            if (child.id == 1070 && child.className == "Edit" && (GetWindowLongW(parent, GWL_STYLE) & WS_VISIBLE)) {
+               page = parent;
+            }
+         }
+         return page != nullptr;
+      },
+      e2e::kStartTimeoutMs);
+   return page;
 }
 
 void KeepScreenshot(const e2e::TestFolder &folder, HWND window, const std::string &name)
@@ -28,30 +47,30 @@ std::vector<std::string> ListViewRows(HWND list)
    if (!process) {
       return rows;
    }
-   // The list writes its texts into memory of its own process.
+   // The list writes its texts (UTF-16) into memory of its own process.
    const int kTextSize = 256;
-   char *remote = static_cast<char *>(
-      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+   char *remote = static_cast<char *>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kTextSize * sizeof(WCHAR),
+                                                     MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
    int columns = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
    int count = remote ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
    for (int row = 0; row < count; ++row) {
       std::string line;
       for (int column = 0; column < columns; ++column) {
-         LVITEMA item = {};
+         LVITEMW item = {};
          item.iSubItem = column;
          item.cchTextMax = kTextSize;
-         item.pszText = remote + sizeof(LVITEMA);
-         char text[kTextSize] = "";
+         item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+         WCHAR text[kTextSize] = L"";
          SIZE_T done = 0;
          if (!WriteProcessMemory(process, remote, &item, sizeof(item), &done) ||
-             !WriteProcessMemory(process, remote + sizeof(LVITEMA), text, 1, &done)) {
+             !WriteProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(WCHAR), &done)) {
             break;
          }
-         SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
-         ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kTextSize - 1, &done);
-         text[kTextSize - 1] = '\0';
-         line += (column ? " | " : "") + std::string(text);
+         SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+         ReadProcessMemory(process, remote + sizeof(LVITEMW), text, (kTextSize - 1) * sizeof(WCHAR), &done);
+         text[kTextSize - 1] = L'\0';
+         line += (column ? " | " : "") + Utf8FromWide(text);
       }
       rows.push_back(line);
    }
@@ -119,16 +138,16 @@ std::vector<std::string> ToolTextsOf(HWND window)
       return texts;
    }
    const int kTextSize = 256;
-   char *remote = static_cast<char *>(
-      VirtualAllocEx(process, nullptr, sizeof(TOOLINFOA) + kTextSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+   char *remote = static_cast<char *>(VirtualAllocEx(process, nullptr, sizeof(TOOLINFOW) + kTextSize * sizeof(WCHAR),
+                                                     MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
    for (HWND tips : search.tips) {
-      int count = remote ? static_cast<int>(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+      int count = remote ? static_cast<int>(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0)) : 0;
       for (int i = 0; i < count; ++i) {
-         TOOLINFOA tool = {};
-         tool.cbSize = TTTOOLINFOA_V1_SIZE;
+         TOOLINFOW tool = {};
+         tool.cbSize = TTTOOLINFOW_V1_SIZE;
          SIZE_T done = 0;
          WriteProcessMemory(process, remote, &tool, sizeof(tool), &done);
-         if (!SendMessageA(tips, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote))) {
+         if (!SendMessageW(tips, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote))) {
             break;
          }
          ReadProcessMemory(process, remote, &tool, sizeof(tool), &done);
@@ -136,14 +155,14 @@ std::vector<std::string> ToolTextsOf(HWND window)
             continue;
          }
          // The enumerated tool names itself; its text is asked for separately.
-         char text[kTextSize] = "";
-         tool.lpszText = remote + sizeof(TOOLINFOA);
+         WCHAR text[kTextSize] = L"";
+         tool.lpszText = reinterpret_cast<LPWSTR>(remote + sizeof(TOOLINFOW));
          WriteProcessMemory(process, remote, &tool, sizeof(tool), &done);
-         WriteProcessMemory(process, remote + sizeof(TOOLINFOA), text, 1, &done);
-         SendMessageA(tips, TTM_GETTEXTA, static_cast<WPARAM>(kTextSize), reinterpret_cast<LPARAM>(remote));
-         ReadProcessMemory(process, remote + sizeof(TOOLINFOA), text, kTextSize - 1, &done);
-         text[kTextSize - 1] = '\0';
-         texts.push_back(text);
+         WriteProcessMemory(process, remote + sizeof(TOOLINFOW), text, sizeof(WCHAR), &done);
+         SendMessageW(tips, TTM_GETTEXTW, static_cast<WPARAM>(kTextSize), reinterpret_cast<LPARAM>(remote));
+         ReadProcessMemory(process, remote + sizeof(TOOLINFOW), text, (kTextSize - 1) * sizeof(WCHAR), &done);
+         text[kTextSize - 1] = L'\0';
+         texts.push_back(Utf8FromWide(text));
       }
    }
    if (remote) {

@@ -12,12 +12,15 @@
 
 namespace zoltpage {
 
-using zoltrun::Quoted;
 using zoltrun::WriteConfig;
 
 // A machine configuration of version 8 with hardware version 4, a Windows XP guest, one
 // processor and `memoryMB`; `extra` lines ("key = \"value\"\n") are added as they are.
 std::string VmxText(const std::string &name, int memoryMB = 384, const std::string &extra = "");
+
+// The machine page of zolt's window: the shown page that holds the notes editor; null when none
+// shows within the start bound.
+HWND WaitForMachinePage(HWND frame);
 
 // Saves the window's client area as the user sees it, in the folder and beside the test program.
 void KeepScreenshot(const e2e::TestFolder &folder, HWND window, const std::string &name);

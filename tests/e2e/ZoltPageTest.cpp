@@ -19,8 +19,6 @@ namespace {
 
 const DWORD kPowerMs = 20000;
 
-HWND WaitForMachinePage(HWND frame);
-
 class PageRun : public zoltrun::ZoltRun {
 public:
    explicit PageRun(const e2e::TestFolder &folder) : ZoltRun(folder), folder_(folder) {}
@@ -34,7 +32,7 @@ public:
    HWND StartAtPage(e2e::Process &process, const std::string &vmx, HWND &frame)
    {
       frame = Start(process, vmx);
-      return frame ? WaitForMachinePage(frame) : nullptr;
+      return frame ? zoltpage::WaitForMachinePage(frame) : nullptr;
    }
    // A second instance that hands the machine over and ends.
    bool HandOver(const std::string &vmx) { return ZoltRun::HandOver("-H -t " + e2e::QuoteArgument(vmx)); }
@@ -75,23 +73,6 @@ std::string BitmapFile(int width, int height)
 bool IsShown(HWND window)
 {
    return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-// The machine page of the program: the shown page that holds the notes editor.
-HWND WaitForMachinePage(HWND frame)
-{
-   HWND page = nullptr;
-   e2e::WaitUntil(
-      [&]() {
-         for (const e2e::ChildWindow &child : e2e::ListChildren(frame)) {
-            if (child.id == 1070 && child.className == "Edit" && IsShown(GetParent(child.window))) {
-               page = GetParent(child.window);
-            }
-         }
-         return page != nullptr;
-      },
-      e2e::kStartTimeoutMs);
-   return page;
 }
 
 std::string Text(HWND page, int id)
@@ -262,13 +243,8 @@ TEST(ZoltPage, NotesTypedOnThePageAreKeptInTheConfigurationFile)
       EXPECT_TRUE(WaitForText(page, 1060, "Other Box")) << Text(page, 1060);
       // The editor still has the focus, so it is left empty for typing rather than inviting.
       EXPECT_TRUE(WaitForText(page, 1070, "")) << Text(page, 1070);
-      EXPECT_TRUE(e2e::WaitUntil(
-         [&]() {
-            return e2e::ReadTextFile(vmx).value_or("").find("annotation = \"Snapshot before upgrading\"") !=
-                   std::string::npos;
-         },
-         kPowerMs, 100))
-         << e2e::ReadTextFile(vmx).value_or("");
+      EXPECT_TRUE(e2e::WaitForFileText(vmx, "annotation = \"Snapshot before upgrading\"", kPowerMs))
+         << e2e::LastFailure();
       run.Close(zolt, frame);
    }
    std::string file = e2e::ReadTextFile(vmx).value_or("");

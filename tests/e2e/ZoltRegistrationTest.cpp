@@ -10,21 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace {
 
+using zoltrun::LowerAscii;
 using zoltrun::NextPageWith;
-using zoltrun::Quoted;
 using zoltrun::SetPageText;
-
-std::string Lower(std::string text)
-{
-   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-   return text;
-}
 
 // One run after another on the same user data; no "-H" and no "deskmoorMode" preference, so
 // zolt starts in its remote-host mode with the local host.
@@ -33,7 +25,8 @@ public:
    explicit RegistrationRun(const e2e::TestFolder &folder)
       : ZoltRun(folder,
                 "vmdb.preload = " +
-                   Quoted(folder.WriteFile("preload.vmdb", "/user/prefState/val/zolt/saveOpenedObjs = \"1\"\n")) +
+                   e2e::QuoteValue(
+                      folder.WriteFile("preload.vmdb", "/user/prefState/val/zolt/saveOpenedObjs = \"1\"\n")) +
                    "\n"),
         hostsList_(folder.PathOf("Hosts\\localhost.vms"))
    {
@@ -42,11 +35,11 @@ public:
    // Each run starts with an empty log.
    HWND Start(e2e::Process &process, const std::string &arguments)
    {
-      DeleteFileA(LogPath().c_str());
+      e2e::RemovePath(LogPath());
       return ZoltRun::Start(process, arguments);
    }
    // The host's list file, in lower case (the host may write another letter case of the path).
-   std::string HostsList() const { return Lower(e2e::ReadTextFile(hostsList_).value_or("")); }
+   std::string HostsList() const { return LowerAscii(e2e::ReadTextFile(hostsList_).value_or("")); }
 
 private:
    std::string hostsList_;
@@ -65,7 +58,7 @@ TEST(ZoltRegistration, ACommandLineMachineIsRegisteredOpenedAndReopenedAtTheNext
       ASSERT_TRUE(frame);
       ASSERT_TRUE(run.WaitForLog("Listed.vmx as /vm/#0001/ (poweredOff)")) << run.Log();
       EXPECT_TRUE(run.WaitForLog("CZOLTApp::OpenTabInt: opened /appdata/Tremory/zolt/openedObj/#0001/")) << run.Log();
-      EXPECT_EQ(run.HostsList(), Lower(vmx) + "\r\n") << "registered once, on the local host";
+      EXPECT_EQ(run.HostsList(), LowerAscii(vmx) + "\r\n") << "registered once, on the local host";
       run.Close(zolt, frame);
    }
    {
@@ -84,7 +77,7 @@ TEST(ZoltRegistration, ACommandLineMachineIsRegisteredOpenedAndReopenedAtTheNext
       HWND frame = run.Start(zolt, e2e::QuoteArgument(vmx));
       ASSERT_TRUE(frame);
       ASSERT_TRUE(run.WaitForLog("Listed.vmx as /vm/#0001/ (poweredOff)")) << run.Log();
-      EXPECT_EQ(run.HostsList(), Lower(vmx) + "\r\n");
+      EXPECT_EQ(run.HostsList(), LowerAscii(vmx) + "\r\n");
       run.Close(zolt, frame);
    }
 }
@@ -117,7 +110,7 @@ TEST(ZoltRegistration, TheWizardsNewMachineIsRegisteredAndOpened)
    const std::string vmx = folder.PathOf("Registered Box.vmx");
    EXPECT_TRUE(run.WaitForLog("Registered Box.vmx as /vm/#0001/ (poweredOff)")) << run.Log();
    EXPECT_TRUE(run.WaitForLog("CZOLTApp::OpenTabInt: opened /appdata/Tremory/zolt/openedObj/#0001/")) << run.Log();
-   EXPECT_EQ(run.HostsList(), Lower(vmx) + "\r\n");
+   EXPECT_EQ(run.HostsList(), LowerAscii(vmx) + "\r\n");
    EXPECT_EQ(run.Log().find("Error opening a VM"), std::string::npos) << run.Log();
    run.Close(zolt, frame);
 }

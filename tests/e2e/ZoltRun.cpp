@@ -6,20 +6,11 @@
 
 namespace zoltrun {
 
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
 std::string WriteConfig(const e2e::TestFolder &folder, const std::string &log, const std::string &extra,
                         bool answerMessages)
 {
-   return folder.WriteFile("config", "ui.log.filename = " + Quoted(log) + "\n" + "vmdb.userFile = " +
-                                        Quoted(folder.PathOf("user.vmdb")) + "\n" +
+   return folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(log) + "\n" + "vmdb.userFile = " +
+                                        e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
                                         "test.comFailure.silent = \"true\"\n" +
                                         (answerMessages ? "test.vmmsg.answer = \"0\"\n" : "") + extra);
 }
@@ -29,9 +20,9 @@ std::string RegisteredMachinesConfig(const e2e::TestFolder &folder, const std::v
    std::string preload;
    for (size_t i = 0; i < machines.size(); ++i) {
       preload += "/host2/%230000/vms/registeredvms/%23000" + std::to_string(i + 1) +
-                 "/cfgPath = " + Quoted(e2e::ToWindowsPath(machines[i])) + "\n";
+                 "/cfgPath = " + e2e::QuoteValue(e2e::ToWindowsPath(machines[i])) + "\n";
    }
-   return "vmdb.preload = " + Quoted(folder.WriteFile("preload", preload)) + "\n";
+   return "vmdb.preload = " + e2e::QuoteValue(folder.WriteFile("preload", preload)) + "\n";
 }
 
 size_t Count(const std::string &text, const std::string &part)
@@ -43,9 +34,20 @@ size_t Count(const std::string &text, const std::string &part)
    return count;
 }
 
+std::string LowerAscii(std::string text)
+{
+   for (char &c : text) {
+      if (c >= 'A' && c <= 'Z') {
+         c = static_cast<char>(c - 'A' + 'a');
+      }
+   }
+   return text;
+}
+
 std::string MachineVmx(const std::string &name, const std::string &extra)
 {
-   return "configVersion = \"8\"\ndisplayName = \"" + name + "\"\nguestOS = \"winxp\"\nmemoryMB = \"256\"\n" + extra;
+   return "configVersion = \"8\"\ndisplayName = " + e2e::QuoteValue(name) +
+          "\nguestOS = \"winxp\"\nmemoryMB = \"256\"\n" + extra;
 }
 
 bool Command(HWND frame, WORD id)

@@ -16,9 +16,6 @@ const DWORD kHostMs = 20000;
 // Bound for zolt to end once asked.
 const DWORD kExitMs = 30000;
 
-// `text` as a quoted configuration value.
-std::string Quoted(const std::string &text);
-
 // Writes the configuration of a run into the folder and returns its path: the log at `log`, the
 // user's data in the folder, silent COM failures, message boxes answered 0 (when
 // `answerMessages`), and `extra` lines.
@@ -31,6 +28,10 @@ std::string RegisteredMachinesConfig(const e2e::TestFolder &folder, const std::v
 
 // How often `part` stands in `text`.
 size_t Count(const std::string &text, const std::string &part);
+
+// `text` with its ASCII letters in lower case and every other byte as it is: paths compared as
+// the host compares them, which may write a path it was given in another letter case.
+std::string LowerAscii(std::string text);
 
 // A machine configuration of version 8 with a Windows XP guest and 256 MB of memory; `extra`
 // lines ("key = \"value\"\n") are added as they are.

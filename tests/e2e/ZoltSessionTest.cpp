@@ -12,15 +12,6 @@ namespace {
 
 const DWORD kExitMs = 30000;
 
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
 class SessionRun {
 public:
    // `preload` holds database lines ("path = \"value\"") loaded at every start.
@@ -28,10 +19,10 @@ public:
       : log_(folder.PathOf("zolt.log")), dump_(folder.PathOf("dump.vmdb"))
    {
       std::string preloadFile = folder.WriteFile("preload.vmdb", preload);
-      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" +
-                                              "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
-                                              "vmdb.preload = " + Quoted(preloadFile) + "\n" +
-                                              "vmdb.dump = " + Quoted(dump_) + "\n" +
+      config_ = folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(log_) + "\n" +
+                                              "vmdb.userFile = " + e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
+                                              "vmdb.preload = " + e2e::QuoteValue(preloadFile) + "\n" +
+                                              "vmdb.dump = " + e2e::QuoteValue(dump_) + "\n" +
                                               "test.comFailure.silent = \"true\"\n" +
                                               "test.vmmsg.answer = \"0\"\n" + extraConfig);
    }
@@ -40,7 +31,7 @@ public:
    // returns the dump of its database.
    std::string RunAndClose(const std::string &arguments = "")
    {
-      DeleteFileA(dump_.c_str());
+      e2e::RemovePath(dump_);
       e2e::Process zolt;
       e2e::ProcessOptions options;
       options.arguments = arguments;
@@ -109,7 +100,8 @@ TEST(ZoltSession, TabsAreSavedAtExitAndReopenedWithTheCurrentOneSelected)
                              "/user/prefState/val/zolt/savedTabs/openedObj/%230001/present = \"1\"\n" +
                              "/user/prefState/val/zolt/savedTabs/openedObj/%230001/type = \"vm\"\n" +
                              "/user/prefState/val/zolt/savedTabs/openedObj/%230001/path = \"/vm/#0001/\"\n" +
-                             "/user/prefState/val/zolt/savedTabs/openedObj/%230001/file = " + Quoted(missing) + "\n");
+                             "/user/prefState/val/zolt/savedTabs/openedObj/%230001/file = " +
+                             e2e::QuoteValue(missing) + "\n");
 
    std::string first = run.RunAndClose();
    EXPECT_NE(run.Log().find("Open object error: "), std::string::npos) << "the missing file was tried";

@@ -16,24 +16,6 @@ namespace {
 
 const DWORD kHostMs = 20000;
 
-// The machine page: the shown page that holds the notes editor.
-HWND WaitForMachinePage(HWND frame)
-{
-   HWND page = nullptr;
-   e2e::WaitUntil(
-      [&]() {
-         for (const e2e::ChildWindow &child : e2e::ListChildren(frame)) {
-            HWND parent = GetParent(child.window);
-            if (child.id == 1070 && child.className == "Edit" && (GetWindowLongA(parent, GWL_STYLE) & WS_VISIBLE)) {
-               page = parent;
-            }
-         }
-         return page != nullptr;
-      },
-      e2e::kStartTimeoutMs);
-   return page;
-}
-
 // The first row of the page's device list: the machine's memory.
 std::string MemoryRow(HWND page)
 {
@@ -61,7 +43,7 @@ TEST(ZoltSettings, VMSettingsChangesTheMemoryInTheFileAndOnThePage)
    e2e::Process zolt;
    HWND frame = run.Start(zolt, "-H " + e2e::QuoteArgument(vmx));
    ASSERT_TRUE(frame);
-   HWND page = WaitForMachinePage(frame);
+   HWND page = zoltpage::WaitForMachinePage(frame);
    ASSERT_TRUE(page) << "no machine page";
    ASSERT_TRUE(e2e::WaitUntil([&]() { return MemoryRow(page) == "Memory | 384 MB"; }, kHostMs, 100))
       << MemoryRow(page);

@@ -15,24 +15,14 @@ namespace {
 
 const DWORD kExitMs = 20000;
 
-// A value of the configuration file syntax: backslashes escaped.
-std::string Quoted(const std::string &text)
-{
-   std::string quoted = "\"";
-   for (char c : text) {
-      quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
-   }
-   return quoted + "\"";
-}
-
 class ZoltRun {
 public:
    // `extraConfig` adds configuration lines (test switches of the stand-ins).
    explicit ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig = "")
       : log_(folder.PathOf("zolt.log"))
    {
-      config_ = folder.WriteFile("config", "ui.log.filename = " + Quoted(log_) + "\n" +
-                                              "vmdb.userFile = " + Quoted(folder.PathOf("user.vmdb")) + "\n" +
+      config_ = folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(log_) + "\n" +
+                                              "vmdb.userFile = " + e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
                                               "test.comFailure.silent = \"true\"\n" + extraConfig);
    }
 

@@ -143,18 +143,36 @@ TEST(CmdbarTooltips, TheToolbarOwningTheCommandFillsTheText)
    FrameTestEnv env;
    CZOLTFrame frame;
    ASSERT_TRUE(frame.CreateFrame("command bar test"));
-   NMTTDISPINFOA info = {};
+   NMTTDISPINFOW info = {};
    info.hdr.hwndFrom = frame.m_hWnd;
    info.hdr.idFrom = IDM_VM_SNAPSHOT_TAKE;
-   info.hdr.code = TTN_GETDISPINFOA;
-   SendMessageA(frame.GetCmdbar().m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-   EXPECT_STREQ(info.lpszText, "Take a snapshot of this virtual machine");
+   info.hdr.code = TTN_GETDISPINFOW;
+   SendMessageW(frame.GetCmdbar().m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+   EXPECT_STREQ(info.lpszText, L"Take a snapshot of this virtual machine");
    info = {};
    info.hdr.hwndFrom = frame.m_hWnd;
    info.hdr.idFrom = IDM_VM_POWER_OFF;
-   info.hdr.code = TTN_GETDISPINFOA;
-   SendMessageA(frame.GetCmdbar().m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-   EXPECT_STREQ(info.lpszText, "Power off this virtual machine");
+   info.hdr.code = TTN_GETDISPINFOW;
+   SendMessageW(frame.GetCmdbar().m_hWnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+   EXPECT_STREQ(info.lpszText, L"Power off this virtual machine");
+
+   // The toolbars and the rebar were told to notify in the wide form, so a button's own tooltip
+   // asks the command bar for its text and gets it.
+   CToolbarBaseCtl *snapshot = frame.GetCmdbar().GetToolbar(3);
+   ASSERT_TRUE(snapshot && snapshot->m_hWnd);
+   EXPECT_EQ(SendMessageW(frame.GetCmdbar().GetRebar(), WM_NOTIFYFORMAT,
+                          reinterpret_cast<WPARAM>(frame.GetCmdbar().GetRebar()), NF_REQUERY),
+             NFR_UNICODE);
+   HWND tips = reinterpret_cast<HWND>(SendMessageW(snapshot->m_hWnd, TB_GETTOOLTIPS, 0, 0));
+   ASSERT_TRUE(tips);
+   wchar_t tip[128] = {};
+   TTTOOLINFOW tool = {};
+   tool.cbSize = sizeof tool;
+   tool.hwnd = snapshot->m_hWnd;
+   tool.uId = IDM_VM_SNAPSHOT_TAKE;
+   tool.lpszText = tip;
+   SendMessageW(tips, TTM_GETTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+   EXPECT_STREQ(tip, L"Take a snapshot of this virtual machine");
    frame.DestroyWindow();
 }
 

@@ -2,10 +2,15 @@
 // trusts, the system menu's window-controls item and the session-end answer.
 #include "FrameTestEnv.h"
 #include "resource.h"
+#include "zoltCommandLine.h"
 #include "zoltFrame.h"
+#include "zoltHandOff.h"
 
 #include "cui/NotificationMgr.h"
 #include "cui/ToolTipWnd.h"
+#include "tremorybase/Text.h"
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -312,6 +317,57 @@ TEST(FrameSession, SessionMayEndWhenNoMachineRuns)
    frame.OnMenuTracking(false);
    frame.OnMenuTracking(false);
    EXPECT_EQ(frame.GetOpenMenuCount(), 0) << "an extra close never takes the count below zero";
+   frame.DestroyWindow();
+}
+
+// Stands in for the running instance's answer: keeps the text a hand-off brings, read as the frame
+// reads it, and takes it.
+LRESULT CALLBACK KeepHandedOffText(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR kept)
+{
+   if (msg != WM_COPYDATA) {
+      return DefSubclassProc(wnd, msg, wParam, lParam);
+   }
+   std::string text;
+   if (!ReadCopyDataText(reinterpret_cast<const COPYDATASTRUCT *>(lParam), text)) {
+      return 0;
+   }
+   *reinterpret_cast<std::string *>(kept) = text;
+   return 1;
+}
+
+TEST(FrameHandOff, ACommandLineOutsideAsciiArrivesAsTheSameUtf8Path)
+{
+   const std::wstring path = L"C:\\M\u00e1quinas virtuales\\Pr\u00fcfung.vmx";
+   const std::string utf8Path = u8"C:\\M\u00e1quinas virtuales\\Pr\u00fcfung.vmx";
+   // The whole command line the system gives the second instance, its own name first.
+   const std::string arguments =
+      ArgumentsOfCommandLine(Utf8FromWide(L"\"C:\\Program Files\\Tremory\\zolt.exe\"  -x \"" + path + L"\""));
+   EXPECT_EQ(arguments, "-x \"" + utf8Path + "\"");
+
+   FrameTestEnv env;
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("hand-off test"));
+   std::string kept;
+   ASSERT_TRUE(SetWindowSubclass(frame.m_hWnd, KeepHandedOffText, 1, reinterpret_cast<DWORD_PTR>(&kept)));
+   EXPECT_TRUE(HandOffCommandLine(arguments.c_str()));
+   EXPECT_EQ(kept, arguments) << "UTF-8, with its terminating zero inside the data";
+   CommandLineOptions options;
+   ASSERT_EQ(ParseCommandLine(kept.c_str(), false, options), PARSE_GO_ON);
+   ASSERT_EQ(options.files.size(), 1u);
+   EXPECT_EQ(options.files[0], utf8Path);
+   EXPECT_TRUE(options.powerOn);
+   RemoveWindowSubclass(frame.m_hWnd, KeepHandedOffText, 1);
+   frame.DestroyWindow();
+}
+
+TEST(FrameWindow, TheCaptionShowsAnyScriptAsWritten)
+{
+   FrameTestEnv env;
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame(u8"\u0395\u03b9\u03ba\u03bf\u03bd\u03b9\u03ba\u03ad\u03c2 \u4eee\u60f3\u30de\u30b7\u30f3"));
+   wchar_t caption[64] = L"";
+   GetWindowTextW(frame.m_hWnd, caption, 64);
+   EXPECT_STREQ(caption, L"\u0395\u03b9\u03ba\u03bf\u03bd\u03b9\u03ba\u03ad\u03c2 \u4eee\u60f3\u30de\u30b7\u30f3");
    frame.DestroyWindow();
 }
 

@@ -5,6 +5,8 @@
 #include "zoltFrame.h"
 #include "zoltMenuUtil.h"
 
+#include "cui/AppDataPaths.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,12 +15,9 @@
 
 namespace {
 
-const char kOpenedObj[] = "/appdata/Tremory/zolt/openedObj/#";
-const char kCurrentObj[] = "/appdata/Tremory/zolt/currentObj";
-
 std::string AddRecord(vmdb::Ctx &ctx, const std::string &type, const std::string &path)
 {
-   std::string record = ctx.Append(kOpenedObj);
+   std::string record = ctx.Append(cui::appdata::kOpenedObjElements);
    ctx.Set(record + "type", type);
    ctx.Set(record + "path", path);
    return record;
@@ -117,6 +116,27 @@ TEST(MenuBarMenus, WindowMenuListsTheTabsWithNumbersAndEndsAtItsLastId)
    frame.DestroyWindow();
 }
 
+TEST(MenuBarMenus, WindowMenuShowsTabNamesInAnyScript)
+{
+   FrameTestEnv env;
+   const std::string greek = u8"C:\\\u0395\u03b9\u03ba\u03bf\u03bd\u03b9\u03ba\u03ad\u03c2\\\u0394\u03bf\u03ba\u03b9\u03bc\u03ae.vmtm";
+   const std::string cjk = u8"D:\\\u4eee\u60f3\u30de\u30b7\u30f3 & \u30c6\u30b9\u30c8.vmtm";
+   AddRecord(env.ctx, "team", greek);
+   std::string second = AddRecord(env.ctx, "team", cjk);
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("menu bar test"));
+   HMENU window = frame.GetCmdbar().GetMenubar().GetWindowMenu();
+   ASSERT_TRUE(window);
+   wchar_t shown[256] = L"";
+   GetMenuStringW(window, 40089, shown, 256, MF_BYCOMMAND);
+   EXPECT_STREQ(shown, L"&1   C:\\\u0395\u03b9\u03ba\u03bf\u03bd\u03b9\u03ba\u03ad\u03c2\\\u0394\u03bf\u03ba\u03b9\u03bc\u03ae.vmtm");
+   GetMenuStringW(window, 40090, shown, 256, MF_BYCOMMAND);
+   EXPECT_STREQ(shown, L"&2   D:\\\u4eee\u60f3\u30de\u30b7\u30f3 && \u30c6\u30b9\u30c8.vmtm");
+   EXPECT_EQ(GetMenuItemText(window, 40090), u8"&2   D:\\\u4eee\u60f3\u30de\u30b7\u30f3 && \u30c6\u30b9\u30c8.vmtm");
+   EXPECT_EQ(GetMenuItemPath(window, 40090, false), second);
+   frame.DestroyWindow();
+}
+
 TEST(MenuBarTabs, NextAndPreviousTabWrapThroughTheOpenedObjects)
 {
    FrameTestEnv env;
@@ -124,7 +144,7 @@ TEST(MenuBarTabs, NextAndPreviousTabWrapThroughTheOpenedObjects)
    ASSERT_TRUE(frame.CreateFrame("menu bar test"));
    CZOLTMenubar &menubar = frame.GetCmdbar().GetMenubar();
    menubar.SwitchWindow(true);   // nothing opened: nothing happens
-   EXPECT_EQ(env.ctx.Get(kCurrentObj), "");
+   EXPECT_EQ(env.ctx.Get(cui::appdata::kCurrentObj), "");
 
    std::string first = AddRecord(env.ctx, "home", "");
    AddRecord(env.ctx, "team", "a.vmtm");

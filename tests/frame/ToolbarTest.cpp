@@ -10,7 +10,7 @@
 
 #include <commctrl.h>
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -75,17 +75,22 @@ TEST(ToolbarItems, PreferencesKeepTheListAndDropWhatIsNoNumber)
    EXPECT_EQ(items, (std::vector<int>{3, 2}));
 }
 
-TEST(ToolbarItems, TextsAreCutToLeaveRoomForTheTerminator)
+TEST(ToolbarItems, TextsAreCutToLeaveRoomForTheTerminatorAndNeverSplitACharacter)
 {
-   char buffer[8];
-   memset(buffer, 'x', sizeof buffer);
-   CopyTruncated(buffer, sizeof buffer, "0123456789");
-   EXPECT_STREQ(buffer, "0123456");
-   CopyTruncated(buffer, sizeof buffer, "abc");
-   EXPECT_STREQ(buffer, "abc");
-   ToolbarButton record;
-   CopyTruncated(record.text, sizeof record.text, std::string(400, 'a'));
-   EXPECT_EQ(strlen(record.text), sizeof record.text - 1);
+   wchar_t buffer[8];
+   wmemset(buffer, L'x', 8);
+   CopyTruncated(buffer, 8, "0123456789");
+   EXPECT_STREQ(buffer, L"0123456");
+   CopyTruncated(buffer, 8, "abc");
+   EXPECT_STREQ(buffer, L"abc");
+   // The buffer counts characters, not the bytes of UTF-8.
+   CopyTruncated(buffer, 8, u8"\u041f\u0440\u043e\u0432\u0435\u0440\u043a\u0430");
+   EXPECT_STREQ(buffer, L"\u041f\u0440\u043e\u0432\u0435\u0440\u043a");
+   // A character past the 16-bit plane takes two; it goes whole or not at all.
+   CopyTruncated(buffer, 8, u8"\u4eee\u60f3\u30de\u30b7\u30f3 \U0001d11e");
+   EXPECT_STREQ(buffer, L"\u4eee\u60f3\u30de\u30b7\u30f3 ");
+   CopyTruncated(buffer, 8, u8"\u4eee\u60f3\u30de\u30b7\u30f3\U0001d11e");
+   EXPECT_STREQ(buffer, L"\u4eee\u60f3\u30de\u30b7\u30f3\U0001d11e");
 }
 
 TEST(ToolbarWindow, AStoredLayoutNamingItemsTwiceOrUnknownItemsIsRepaired)
@@ -132,20 +137,63 @@ TEST(ToolbarWindow, ResetGivesTheDefaultsAndCustomizingDefersSaving)
    EXPECT_EQ(env.Pref("val/zolt/toolbar/4/items"), "16,17,18,1,19,20,21");
 
    // The customization dialog's enumeration ends past the last record.
-   char text[64] = {};
-   NMTOOLBARA info = {};
-   info.hdr = {view.m_hWnd, 0, static_cast<UINT>(TBN_GETBUTTONINFOA)};
+   wchar_t text[64] = {};
+   NMTOOLBARW info = {};
+   info.hdr = {view.m_hWnd, 0, static_cast<UINT>(TBN_GETBUTTONINFOW)};
    info.pszText = text;
    info.cchText = 4;
    info.iItem = 0;
    EXPECT_TRUE(SendMessageA(view.m_hWnd, OCM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info)));
    EXPECT_EQ(info.tbButton.idCommand, IDM_VIEW_SIDEBAR);
-   EXPECT_STREQ(text, "Sid") << "the text is cut to the dialog's buffer";
+   EXPECT_STREQ(text, L"Sid") << "the text is cut to the dialog's buffer";
    info.iItem = 6;
    EXPECT_FALSE(SendMessageA(view.m_hWnd, OCM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info)));
    info.iItem = -1;
    EXPECT_FALSE(SendMessageA(view.m_hWnd, OCM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info)));
    view.DestroyWindow();
+}
+
+// A toolbar whose buttons carry texts given by the test.
+class NamedButtonsToolbar : public CToolbarBaseCtl {
+public:
+   HWND Init(HWND rebar) override
+   {
+      const std::vector<int> defaults = {2, 3};
+      return CreateWithItems(rebar, kCommonStyle, nullptr, nullptr, nullptr, 0, defaults);
+   }
+   void UpdateButtons() override {}
+   int GetToolbarType() const override { return 6; }
+
+protected:
+   void AddButtons() override
+   {
+      AddButton(IDM_VM_POWER_ON, 2, 0, u8"\u0395\u03ba\u03ba\u03af\u03bd\u03b7\u03c3\u03b7", BTNS_SHOWTEXT);
+      AddButton(IDM_VM_POWER_OFF, 3, 1, u8"\u505c\u6b62 \u0421\u0442\u043e\u043f", BTNS_SHOWTEXT);
+   }
+};
+
+TEST(ToolbarWindow, ButtonTextsAndTheCustomizeListShowTextsOutsideAscii)
+{
+   FrameTestEnv env;
+   RebarHost host;
+   NamedButtonsToolbar toolbar;
+   ASSERT_TRUE(toolbar.Init(host.rebar));
+   wchar_t shown[64] = {};
+   ASSERT_GT(SendMessageW(toolbar.m_hWnd, TB_GETBUTTONTEXTW, IDM_VM_POWER_ON, reinterpret_cast<LPARAM>(shown)), 0);
+   EXPECT_STREQ(shown, L"\u0395\u03ba\u03ba\u03af\u03bd\u03b7\u03c3\u03b7");
+   ASSERT_GT(SendMessageW(toolbar.m_hWnd, TB_GETBUTTONTEXTW, IDM_VM_POWER_OFF, reinterpret_cast<LPARAM>(shown)), 0);
+   EXPECT_STREQ(shown, L"\u505c\u6b62 \u0421\u0442\u043e\u043f");
+
+   // The customization dialog's list asks for each row.
+   wchar_t row[64] = {};
+   NMTOOLBARW info = {};
+   info.hdr = {toolbar.m_hWnd, 0, static_cast<UINT>(TBN_GETBUTTONINFOW)};
+   info.pszText = row;
+   info.cchText = 64;
+   info.iItem = 1;
+   ASSERT_TRUE(SendMessageW(toolbar.m_hWnd, OCM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info)));
+   EXPECT_STREQ(row, L"\u505c\u6b62 \u0421\u0442\u043e\u043f");
+   toolbar.DestroyWindow();
 }
 
 TEST(ToolbarWindow, ViewToolbarHasNoQuickSwitchButtonWhenQuickSwitchIsDisabled)

@@ -89,8 +89,6 @@ void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR id, DWORD)
    self->answer_(search.found);
 }
 
-const char MachineCmds::kOpenedObjs[] = "/appdata/Tremory/zolt/openedObj/#";
-const char MachineCmds::kHome[] = "/appdata/Tremory/zolt/openedObj/#0000/";
 
 void MachineCmds::SetUp()
 {
@@ -121,19 +119,23 @@ bool MachineCmds::OpenThroughApp(const std::string &file, bool newTab, bool open
    return handed;
 }
 
+const char *const MachineCmds::kOpenedObjs = cui::appdata::kOpenedObjElements;
+const char *const MachineCmds::kHome = cui::appdata::kHomeObj;
+
 void MachineCmds::FillRecordsTo(int count)
 {
    for (int i = RecordCount(); i < count; ++i) {
-      char record[64];
-      snprintf(record, sizeof record, "/appdata/Tremory/zolt/openedObj/#f%03x/", i);
-      Write(std::string(record) + "type", "hotfix");
-      Write(std::string(record) + "path", "filler" + std::to_string(i));
+      char name[8];
+      snprintf(name, sizeof name, "f%03x", i);
+      const std::string record = Record(name);
+      Write(record + "type", "hotfix");
+      Write(record + "path", "filler" + std::to_string(i));
    }
 }
 
 std::string MachineCmds::RecordOf(cui::VM *vm) const
 {
-   for (const std::string &record : cui::GetVmdbCtx().Elements(kOpenedObjs)) {
+   for (const std::string &record : cui::GetVmdbCtx().Elements(cui::appdata::kOpenedObjElements)) {
       if (Read(record + "type") == "vm" && Read(record + "path") == vm->GetVmPath()) {
          return record;
       }

@@ -4,6 +4,8 @@
 
 #include "SessionFixture.h"
 
+#include "cui/AppDataPaths.h"
+
 #include <functional>
 #include <string>
 
@@ -45,7 +47,7 @@ protected:
    bool OpenThroughApp(const std::string &file, bool newTab, bool openTab, bool makeCurrent, Outcome &outcome);
    // Adds opened-object records of another kind until `count` exist.
    void FillRecordsTo(int count);
-   int RecordCount() const { return CountElements(kOpenedObjs); }
+   int RecordCount() const { return CountElements(cui::appdata::kOpenedObjElements); }
    // The record of a machine's tab; empty when it has none.
    std::string RecordOf(cui::VM *vm) const;
    // Powers the machine on (or to another state) and waits for it.
@@ -54,6 +56,12 @@ protected:
 
    static void Press(HWND dlg, int id);
 
-   static const char kOpenedObjs[];
-   static const char kHome[];
+   static const char *const kOpenedObjs;   // cui::appdata::kOpenedObjElements
+   static const char *const kHome;         // cui::appdata::kHomeObj
+
+   // The opened-object record named `name` ("0100" for "#0100/").
+   static std::string Record(const std::string &name)
+   {
+      return cui::appdata::kOpenedObjElements + name + "/";
+   }
 };

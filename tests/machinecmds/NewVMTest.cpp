@@ -53,7 +53,7 @@ protected:
    }
    int CommandsLeft() const
    {
-      return CountElements(Read("/appdata/Tremory/zolt/currentHost") + "util/vm/cmd/#");
+      return CountElements(Read(cui::appdata::kCurrentHost) + "util/vm/cmd/#");
    }
 };
 

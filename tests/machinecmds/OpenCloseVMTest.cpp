@@ -12,7 +12,7 @@ class OpenVM : public MachineCmds {};
 TEST_F(OpenVM, FlagsDecideTheTabItsSelectionAndWhetherItIsTransient)
 {
    wui::Prefs *prefs = wui::GetPrefs();
-   ASSERT_EQ(Current(), kHome);
+   ASSERT_EQ(Current(), cui::appdata::kHomeObj);
 
    // Open tab, not current: a tab of its own, the home tab stays current.
    Outcome quiet;
@@ -21,7 +21,7 @@ TEST_F(OpenVM, FlagsDecideTheTabItsSelectionAndWhetherItIsTransient)
    cui::VM *quietVm = wui::GetVMMgr()->GetVMByCfgPath(WriteVmx("quiet"));
    ASSERT_TRUE(quietVm);
    EXPECT_NE(RecordOf(quietVm), "");
-   EXPECT_EQ(Current(), kHome);
+   EXPECT_EQ(Current(), cui::appdata::kHomeObj);
 
    // No tab: the machine is open, no record is made.
    Outcome hidden;
@@ -66,7 +66,7 @@ TEST_F(OpenVM, EmptyPathAndMissingFileFailThroughTheErrorSlot)
    EXPECT_NE(missing.error, "");
    EXPECT_EQ(missing.dones, 0);
    EXPECT_EQ(RecordCount(), before);
-   EXPECT_EQ(Current(), kHome);
+   EXPECT_EQ(Current(), cui::appdata::kHomeObj);
 }
 
 TEST_F(OpenVM, TheTwentyNinthRecordIsRefusedWithItsMessage)
@@ -103,15 +103,15 @@ TEST_F(OpenVM, ARefusedOpenLeavesNoPathToMakeCurrent)
    }
    // With room again, a transient open that is not to be made current takes a tab only when it
    // is the open the user asked for last; the refused one is not.
-   cui::GetVmdbCtx().Remove("/appdata/Tremory/zolt/openedObj/#f001/");
-   cui::GetVmdbCtx().Remove("/appdata/Tremory/zolt/openedObj/#f002/");
+   cui::GetVmdbCtx().Remove(Record("f001"));
+   cui::GetVmdbCtx().Remove(Record("f002"));
    Outcome later;
    ASSERT_TRUE(OpenThroughApp(file, true, true, false, later));
    ASSERT_EQ(later.dones, 1) << later.error;
    cui::VM *vm = wui::GetVMMgr()->GetVMByCfgPath(file);
    ASSERT_TRUE(vm);
    EXPECT_EQ(RecordOf(vm), "") << "a stale path made the later open take a tab";
-   EXPECT_EQ(Current(), kHome);
+   EXPECT_EQ(Current(), cui::appdata::kHomeObj);
 }
 
 TEST_F(OpenVM, ReopeningReplacesTheRemovalConnectionOnce)
@@ -147,20 +147,20 @@ TEST_F(CloseVMTab, AMachineThatGoesAwayClosesItsOwnTab)
    std::string vmPath = vm->GetVmPath();
    Outcome closed;
    wui::GetVMMgr()->CloseVM(vm, closed.Abort(), closed.Done());
-   ASSERT_TRUE(PollUntil([&]() { return CountElements(kOpenedObjs) == 1; }));
-   EXPECT_EQ(Current(), kHome);
+   ASSERT_TRUE(PollUntil([&]() { return CountElements(cui::appdata::kOpenedObjElements) == 1; }));
+   EXPECT_EQ(Current(), cui::appdata::kHomeObj);
    EXPECT_EQ(wui::GetVMMgr()->GetVMByVMPath(vmPath), nullptr);
 }
 
 TEST_F(CloseVMTab, ARecordWhoseMachineIsGoneIsClosedWithoutIt)
 {
-   Write("/appdata/Tremory/zolt/openedObj/#0100/type", "vm");
-   Write("/appdata/Tremory/zolt/openedObj/#0100/path", "/vm/#0099/");
+   Write(Record("0100") + "type", "vm");
+   Write(Record("0100") + "path", "/vm/#0099/");
    Outcome outcome;
    app_->CloseVMTab("/vm/#0099/", true, outcome.Abort(), outcome.Done());
    EXPECT_EQ(outcome.dones, 1);
    EXPECT_EQ(outcome.aborts, 0);
-   EXPECT_FALSE(Exists("/appdata/Tremory/zolt/openedObj/#0100/"));
+   EXPECT_FALSE(Exists(Record("0100")));
 }
 
 TEST_F(CloseVMTab, APoweredOffMachineClosesWithoutAQuestion)
@@ -268,8 +268,8 @@ TEST_F(CloseVMTab, TheRegisteredMachinesCheckClosesOnlyUnregisteredMachineTabs)
    }
    Write(hostPath + "vms/registeredvms/#0001/cfgPath", keptFile);
    // A record of another kind whose path is no registered machine either.
-   Write("/appdata/Tremory/zolt/openedObj/#0200/type", "hotfix");
-   Write("/appdata/Tremory/zolt/openedObj/#0200/path", "C:\\fix\\request.vmhr");
+   Write(Record("0200") + "type", "hotfix");
+   Write(Record("0200") + "path", "C:\\fix\\request.vmhr");
    std::string droppedRecord = RecordOf(dropped);
    wui::GetPrefs()->SetCurrentObj(RecordOf(kept));
 
@@ -277,6 +277,6 @@ TEST_F(CloseVMTab, TheRegisteredMachinesCheckClosesOnlyUnregisteredMachineTabs)
    Poll(100);
    EXPECT_NE(RecordOf(kept), "");
    EXPECT_FALSE(Exists(droppedRecord));
-   EXPECT_TRUE(Exists("/appdata/Tremory/zolt/openedObj/#0200/"));
-   EXPECT_TRUE(Exists(kHome));
+   EXPECT_TRUE(Exists(Record("0200")));
+   EXPECT_TRUE(Exists(cui::appdata::kHomeObj));
 }

@@ -8,6 +8,7 @@
 
 #include "atl/Atl.h"
 #include "atl/ClassTable.h"
+#include "cui/AppDataPaths.h"
 #include "cui/Prefs.h"
 #include "cui/Registry.h"
 #include "cui/Team.h"
@@ -52,7 +53,7 @@ public:
 
 ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
-const char kRecord[] = "/appdata/Tremory/zolt/openedObj/#menuTest/";
+const std::string kRecord = std::string(cui::appdata::kOpenedObjElements) + "menuTest/";
 
 // A team manager that takes teams from the test.
 class TestTeamMgr : public wui::TeamMgr {
@@ -90,8 +91,8 @@ protected:
          vms_.reset();
       }
       ctx_->RemoveNode("/vm/#menuTest", VARIANT_TRUE);
-      ctx_->RemoveNode("/appdata/Tremory/zolt/openedObj/#menuTest", VARIANT_TRUE);
-      ctx_->RemoveNode("/appdata/Tremory/zolt/session/active", VARIANT_TRUE);
+      ctx_->RemoveNode(kRecord.c_str(), VARIANT_TRUE);
+      ctx_->RemoveNode(cui::appdata::kSessionActive, VARIANT_TRUE);
       ctx_->RemoveNode("/user/vmlistState/val/item/#menuTest", VARIANT_TRUE);
    }
 
@@ -137,8 +138,8 @@ protected:
    }
    void MakeCurrent(const char *type, const char *path)
    {
-      ctx_->WriteValue((std::string(kRecord) + "type").c_str(), _variant_t(type));
-      ctx_->WriteValue((std::string(kRecord) + "path").c_str(), _variant_t(path));
+      ctx_->WriteValue((kRecord + "type").c_str(), _variant_t(type));
+      ctx_->WriteValue((kRecord + "path").c_str(), _variant_t(path));
       wui::GetPrefs()->SetCurrentObj(kRecord);
    }
 
@@ -258,7 +259,7 @@ TEST_F(MenuState, RemoteModeWithoutSessionGreysHostWork)
    EXPECT_EQ(GetMenuItemText(Walk(2), IDM_VIEW_SIDEBAR), "&Inventory\tF9");
    EXPECT_TRUE(Has(Walk(6), IDM_VM_REMOVE));
 
-   ctx_->WriteValue("/appdata/Tremory/zolt/session/active", _variant_t(static_cast<short>(1)));
+   ctx_->WriteValue(cui::appdata::kSessionActive, _variant_t(static_cast<short>(1)));
    DestroyMenu(main_);
    main_ = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAIN_MENU));
    file = Walk(0);
@@ -328,8 +329,9 @@ TEST_F(MenuState, WindowMenuMarksTheCurrentTabAndStopsAtItsLastId)
 {
    MakeCurrent("home", "");
    HMENU menu = CreatePopupMenu();
-   InsertMenuItemWithPath(menu, L"Home", 0, "/appdata/Tremory/zolt/openedObj/#other/", IDM_WINDOW_FIRST_TAB);
-   InsertMenuItemWithPath(menu, L"Current", 1, kRecord, IDM_WINDOW_LAST_TAB);
+   const std::string other = std::string(cui::appdata::kOpenedObjElements) + "other/";
+   InsertMenuItemWithPath(menu, L"Home", 0, other.c_str(), IDM_WINDOW_FIRST_TAB);
+   InsertMenuItemWithPath(menu, L"Current", 1, kRecord.c_str(), IDM_WINDOW_LAST_TAB);
    AppendMenuA(menu, MF_STRING | MF_GRAYED, IDM_WINDOW_LAST_TAB + 1, "Not a tab");
    AppendMenuA(menu, MF_STRING | MF_GRAYED, IDM_WINDOW_NEXT_TAB, "Next");
    gApp->UpdatePopupMenu(menu, kSourceMenuBar, _bstr_t(""));

@@ -3,6 +3,9 @@
 
 #include "res/resource.h"
 
+#include "cui/AppDataPaths.h"
+#include "tremorybase/Text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,6 +37,19 @@ std::vector<UINT> Ids(HMENU menu)
    return ids;
 }
 
+// A text in Latin-1, Greek, Cyrillic, CJK and beyond the 16-bit plane: in UTF-8, as the program
+// holds it, and wide, as the system does.
+struct WorldText {
+   const char *utf8;
+   const wchar_t *wide;
+};
+const WorldText kWorldTexts[] = {
+   {u8"M\u00e1quinas virtuales", L"M\u00e1quinas virtuales"},
+   {u8"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac", L"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac"},
+   {u8"\u041f\u0440\u043e\u0432\u0435\u0440\u043a\u0430", L"\u041f\u0440\u043e\u0432\u0435\u0440\u043a\u0430"},
+   {u8"\u4eee\u60f3\u30de\u30b7\u30f3 \U0001d11e", L"\u4eee\u60f3\u30de\u30b7\u30f3 \U0001d11e"},
+};
+
 std::wstring Label(HMENU menu, int pos)
 {
    wchar_t text[256] = L"";
@@ -54,7 +70,8 @@ TEST(MenuUtil, NumberedLabelsStopAfterNineDigitsOrTwentySixLetters)
 TEST(MenuUtil, NumberedListIsPartedFromKeptItemsAndCarriesPaths)
 {
    HMENU menu = MakeMenu({IDM_WINDOW_NEXT_TAB, IDM_WINDOW_PREVIOUS_TAB});
-   const char *paths[] = {"/appdata/Tremory/zolt/openedObj/#0000/", "/appdata/Tremory/zolt/openedObj/#0001/"};
+   const std::string second = std::string(cui::appdata::kOpenedObjElements) + "0001/";
+   const char *paths[] = {cui::appdata::kHomeObj, second.c_str()};
    ASSERT_TRUE(InsertNumberedMenuItem(menu, L"Home", 0, 0, paths[0], IDM_WINDOW_FIRST_TAB, false));
    ASSERT_TRUE(InsertNumberedMenuItem(menu, L"A & B", 0, 1, paths[1], 0x10000 + IDM_WINDOW_FIRST_TAB + 1, false));
 
@@ -142,6 +159,24 @@ TEST(MenuUtil, ItemTextsAreSetByIdAndKeepTheItem)
    EXPECT_EQ(GetMenuItemText(menu, 20), "Remove from &Favorites");
    EXPECT_EQ(GetMenuItemID(menu, 1), 20u);
    EXPECT_EQ(GetMenuItemText(menu, 30), "");
+   DestroyMenu(menu);
+}
+
+TEST(MenuUtil, TextsOutsideAsciiReachTheMenuAndComeBackAsWritten)
+{
+   HMENU menu = MakeMenu({10, 20});
+   for (const WorldText &text : kWorldTexts) {
+      ASSERT_TRUE(SetMenuItemText(menu, 20, text.utf8));
+      EXPECT_EQ(Label(menu, 1), text.wide) << "what the menu shows";
+      ASSERT_TRUE(ModifyMenuW(menu, 10, MF_BYCOMMAND | MF_STRING, 10, text.wide));
+      EXPECT_EQ(GetMenuItemText(menu, 10), text.utf8) << "what the program reads of a text the system holds";
+   }
+   const std::string path = std::string(u8"C:\\M\u00e1quinas virtuales\\Pr\u00fcfung.vmx");
+   ASSERT_TRUE(InsertNumberedMenuItem(menu, WideFromUtf8(kWorldTexts[3].utf8), 0, 0, path.c_str(),
+                                      IDM_WINDOW_FIRST_TAB, false));
+   EXPECT_EQ(Label(menu, 0), std::wstring(L"&1   ") + kWorldTexts[3].wide);
+   EXPECT_EQ(GetMenuItemPath(menu, IDM_WINDOW_FIRST_TAB, false), path) << "the item's path is kept as bytes";
+   RemoveMenuItemWithData(menu, 0);
    DestroyMenu(menu);
 }
 

@@ -1,9 +1,15 @@
 // Opened-object records: names, search by type and path, the current and the transient tab.
 #include "SessionFixture.h"
 
+#include "cui/AppDataPaths.h"
+
 namespace {
 
-const char kOpenedObj[] = "/appdata/Tremory/zolt/openedObj/#";
+// The path of the opened-object record named `name`.
+std::string Record(const char *name)
+{
+   return std::string(cui::appdata::kOpenedObjElements) + name + "/";
+}
 
 std::string S(const _bstr_t &text)
 {
@@ -33,19 +39,19 @@ TEST_F(OpenedObj, RecordsAreNamedInOrderAndFoundByTypeAndPath)
 {
    bool existed = true;
    std::string vm = Open("vm", "/vm/#0009/", "a.vmx", false, true, &existed);
-   EXPECT_EQ(vm, "/appdata/Tremory/zolt/openedObj/#0001/");
+   EXPECT_EQ(vm, Record("0001"));
    EXPECT_FALSE(existed);
    EXPECT_EQ(Current(), vm) << "the first tab takes the selection while none is current";
    EXPECT_EQ(Read(vm + "type"), "vm");
    EXPECT_EQ(Read(vm + "path"), "/vm/#0009/");
 
    std::string team = Open("team", "t.vmtm", "t.vmtm", false, true, &existed);
-   EXPECT_EQ(team, "/appdata/Tremory/zolt/openedObj/#0002/");
+   EXPECT_EQ(team, Record("0002"));
    EXPECT_EQ(Current(), vm) << "a tab the user did not ask for leaves the selection";
 
    EXPECT_EQ(Open("vm", "/vm/#0009/", "a.vmx", false, false, &existed), vm);
    EXPECT_TRUE(existed) << "a second open finds the record";
-   EXPECT_EQ(CountElements(kOpenedObj), 2);
+   EXPECT_EQ(CountElements(cui::appdata::kOpenedObjElements), 2);
    EXPECT_EQ(Open("team", "t.vmtm", "t.vmtm", false, true, &existed), team);
    EXPECT_EQ(Current(), team) << "an existing record takes the selection when asked";
 
@@ -75,9 +81,9 @@ TEST_F(OpenedObj, ClosingTheCurrentTabSelectsTheNextThenTheFirst)
    EXPECT_TRUE(app_->CloseObj(_bstr_t("vm"), _bstr_t("/vm/#0099/"))) << "nothing to close is no failure";
    app_->CloseObj(_bstr_t("vm"), _bstr_t("/vm/#0003/"));
    EXPECT_EQ(Current(), "");
-   EXPECT_FALSE(Exists("/appdata/Tremory/zolt/currentObj")) << "no record left: the link goes";
+   EXPECT_FALSE(Exists(cui::appdata::kCurrentObj)) << "no record left: the link goes";
 
-   EXPECT_EQ(Open("vm", "/vm/#0005/", "e", false, false), "/appdata/Tremory/zolt/openedObj/#0005/")
+   EXPECT_EQ(Open("vm", "/vm/#0005/", "e", false, false), Record("0005"))
       << "names are never reused in a run";
 }
 
@@ -85,7 +91,7 @@ TEST_F(OpenedObj, TransientTabIsTakenOverAndAStaleOpenTakesNone)
 {
    Request("wanted.vmx");
    EXPECT_EQ(Open("vm", "/vm/#0007/", "other.vmx", true, true), "") << "an open the user replaced";
-   EXPECT_EQ(CountElements(kOpenedObj), 0);
+   EXPECT_EQ(CountElements(cui::appdata::kOpenedObjElements), 0);
 
    std::string record = Open("vm", "/vm/#0007/", "wanted.vmx", true, true);
    ASSERT_NE(record, "");
@@ -97,7 +103,7 @@ TEST_F(OpenedObj, TransientTabIsTakenOverAndAStaleOpenTakesNone)
    Request("next.vmx");
    EXPECT_EQ(Open("vm", "/vm/#0008/", "next.vmx", true, true), record);
    EXPECT_EQ(Read(record + "path"), "/vm/#0008/");
-   EXPECT_EQ(CountElements(kOpenedObj), 1);
+   EXPECT_EQ(CountElements(cui::appdata::kOpenedObjElements), 1);
 
    Open("team", "x.vmtm", "x.vmtm", false, false);
    EXPECT_EQ(wui::GetPrefs()->GetTransientObj(), "") << "a tab opened for good ends the transient state";

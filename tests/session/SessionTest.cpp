@@ -2,6 +2,7 @@
 #include "SessionFixture.h"
 
 #include "res/resource.h"
+#include "cui/AppDataPaths.h"
 #include "tremorybase/Config.h"
 #include "zoltDlgMgr.h"
 #include "zoltFrame.h"
@@ -10,11 +11,8 @@
 
 namespace {
 
-const char kZolt[] = "/appdata/Tremory/zolt/";
-const char kActive[] = "/appdata/Tremory/zolt/session/active";
 const char kSaveTabs[] = "/user/prefState/req/#ZOLT/val/zolt/saveOpenedObjs";
 const char kSavedTabs[] = "/user/prefState/req/#ZOLT/val/zolt/savedTabs/openedObj/#";
-const char kHome[] = "/appdata/Tremory/zolt/openedObj/#0000/";
 
 struct Outcome {
    int aborts = 0;
@@ -71,15 +69,15 @@ protected:
 TEST_F(Session, LocalSessionWritesItsRecordAndOpensHome)
 {
    ASSERT_TRUE(NewLocalSession());
-   EXPECT_EQ(Read(kActive), "1");
-   EXPECT_EQ(Read(std::string(kZolt) + "session/dest"), "");
-   EXPECT_EQ(Read(std::string(kZolt) + "session/user"), "");
-   EXPECT_FALSE(Exists(std::string(kZolt) + "session/cnxPath"));
+   EXPECT_EQ(Read(cui::appdata::kSessionActive), "1");
+   EXPECT_EQ(Read(cui::appdata::kSessionDest), "");
+   EXPECT_EQ(Read(cui::appdata::kSessionUser), "");
+   EXPECT_FALSE(Exists(cui::appdata::kSessionCnxPath));
    ASSERT_TRUE(wui::GetCurrentHost());
-   EXPECT_EQ(wui::GetCurrentHost()->GetPath(), Read(std::string(kZolt) + "currentHost"));
+   EXPECT_EQ(wui::GetCurrentHost()->GetPath(), Read(cui::appdata::kCurrentHost));
    EXPECT_NE(wui::GetCurrentHost(), cui::GetClientHost()) << "the session's host is its own object";
-   EXPECT_EQ(Current(), kHome) << "nothing saved: the home tab";
-   EXPECT_EQ(Read(std::string(kHome) + "type"), "home");
+   EXPECT_EQ(Current(), cui::appdata::kHomeObj) << "nothing saved: the home tab";
+   EXPECT_EQ(Read(std::string(cui::appdata::kHomeObj) + "type"), "home");
 }
 
 TEST_F(Session, EachNewSessionReplacesItsHostOnceAndStaysActive)
@@ -93,7 +91,7 @@ TEST_F(Session, EachNewSessionReplacesItsHostOnceAndStaysActive)
    EXPECT_NE(wui::GetCurrentHost(), first);
    // The old session's machines close from a later poll step; that end belongs to the old one.
    Poll(300);
-   EXPECT_EQ(Read(kActive), "1") << "the late end of the old session leaves the new one active";
+   EXPECT_EQ(Read(cui::appdata::kSessionActive), "1") << "the late end of the old session leaves the new one active";
 }
 
 TEST_F(Session, RemoteSessionOverAConnectionEndsWhenTheConnectionIsLost)
@@ -105,11 +103,11 @@ TEST_F(Session, RemoteSessionOverAConnectionEndsWhenTheConnectionIsLost)
       << static_cast<const char *>(error);
    std::string cnx = wui::GetPrefs()->GetSessionPath();
    ASSERT_NE(cnx, "");
-   EXPECT_EQ(Read(std::string(kZolt) + "session/dest"), "farhost");
-   EXPECT_EQ(Read(std::string(kZolt) + "session/user"), "joe");
+   EXPECT_EQ(Read(cui::appdata::kSessionDest), "farhost");
+   EXPECT_EQ(Read(cui::appdata::kSessionUser), "joe");
    cui::Host *host = wui::GetCurrentHost();
    ASSERT_TRUE(host);
-   EXPECT_NE(host->GetPath(), Read(std::string(kZolt) + "localHost")) << "the remote host's own node";
+   EXPECT_NE(host->GetPath(), Read(cui::appdata::kLocalHost)) << "the remote host's own node";
    EXPECT_FALSE(host->registeredVMsChanged.empty()) << "the machines check follows the new host";
 
    EXPECT_FALSE(app_->NewSession(true, _bstr_t("nowhere"), _bstr_t("joe"), _bstr_t("pw"), &error));
@@ -117,9 +115,9 @@ TEST_F(Session, RemoteSessionOverAConnectionEndsWhenTheConnectionIsLost)
    EXPECT_EQ(wui::GetPrefs()->GetSessionPath(), cnx) << "a refused destination leaves the session";
 
    Write(cnx + "lastError", "5");
-   EXPECT_TRUE(PollUntil([&]() { return Read(kActive) == "0"; })) << "a lost connection ends the session";
+   EXPECT_TRUE(PollUntil([&]() { return Read(cui::appdata::kSessionActive) == "0"; })) << "a lost connection ends the session";
    EXPECT_FALSE(Exists(cnx)) << "and its connection";
-   EXPECT_FALSE(Exists(std::string(kZolt) + "currentHost"));
+   EXPECT_FALSE(Exists(cui::appdata::kCurrentHost));
 }
 
 class SessionEnd : public Session {};
@@ -139,7 +137,7 @@ TEST_F(SessionEnd, EndingNowHandsOverThePreferencesAndMarksTheSessionInactive)
    Outcome outcome;
    EXPECT_TRUE(app_->CloseSession(CZOLTApp::CLOSE_NOW, outcome.Abort(), outcome.Done()));
    ASSERT_TRUE(PollUntil([&]() { return outcome.dones == 1; }));
-   EXPECT_EQ(Read(kActive), "0");
+   EXPECT_EQ(Read(cui::appdata::kSessionActive), "0");
    EXPECT_EQ(Read("/user/prefState/val/zolt/marker"), "7") << "the preference request was submitted";
    EXPECT_EQ(outcome.aborts, 0);
 }
@@ -165,7 +163,7 @@ TEST_F(SessionEnd, AskingWhileTheQuestionIsUpRaisesNoSecondAndCancelKeepsTheSess
    EXPECT_EQ(outcome.aborts, 1);
    EXPECT_TRUE(outcome.cancelled) << "Cancel is a cancel, not a failure";
    EXPECT_EQ(outcome.dones, 0);
-   EXPECT_EQ(Read(kActive), "1");
+   EXPECT_EQ(Read(cui::appdata::kSessionActive), "1");
    EXPECT_EQ(app_->GetDlgMgr()->GetDlgCount(), 0u);
 }
 
@@ -179,7 +177,7 @@ TEST_F(SessionEnd, PowerOffModeStopsTheMachinesThenEnds)
    Outcome outcome;
    EXPECT_FALSE(app_->CloseSession(CZOLTApp::CLOSE_POWER_OFF, outcome.Abort(), outcome.Done()));
    ASSERT_TRUE(PollUntil([&]() { return outcome.dones == 1; }, 10000)) << "the next pass ends the session";
-   EXPECT_EQ(Read(kActive), "0");
+   EXPECT_EQ(Read(cui::appdata::kSessionActive), "0");
    EXPECT_EQ(outcome.aborts, 0);
    EXPECT_EQ(wui::GetVMMgr()->GetVMByCfgPath(aFile), nullptr) << "the session's machines are closed";
 }
@@ -229,9 +227,9 @@ TEST_F(SavedTabs, OnlyTheFirstSessionOpensTheCommandLineFiles)
 {
    MakeApp(false, {folder_ + "\\given.vmx"});
    ASSERT_TRUE(NewLocalSession());
-   EXPECT_NE(Current(), kHome) << "the command line's file stands in for the saved tabs";
+   EXPECT_NE(Current(), cui::appdata::kHomeObj) << "the command line's file stands in for the saved tabs";
    ASSERT_TRUE(NewLocalSession());
-   EXPECT_EQ(Current(), kHome) << "a later session restores its tabs instead";
+   EXPECT_EQ(Current(), cui::appdata::kHomeObj) << "a later session restores its tabs instead";
 }
 
 TEST_F(SavedTabs, RestoreWhereEveryOpenFailsAtOnceEndsOnTheHomeTab)
@@ -249,13 +247,13 @@ TEST_F(SavedTabs, RestoreWhereEveryOpenFailsAtOnceEndsOnTheHomeTab)
    Write("/user/prefState/req/#ZOLT/val/zolt/savedTabs/currentObj/path", "/vm/#0003/");
    ASSERT_TRUE(NewLocalSession());
    Poll(500);
-   EXPECT_EQ(Current(), kHome);
-   EXPECT_EQ(CountElements("/appdata/Tremory/zolt/openedObj/#"), 1) << "only the home tab";
+   EXPECT_EQ(Current(), cui::appdata::kHomeObj);
+   EXPECT_EQ(CountElements(cui::appdata::kOpenedObjElements), 1) << "only the home tab";
 }
 
 TEST_F(Session, HelpLinksComeFromTheLocalHostFirstNameWins)
 {
-   const std::string urls = Read(std::string(kZolt) + "localHost") + "setup/help/url/";
+   const std::string urls = Read(cui::appdata::kLocalHost) + "setup/help/url/";
    Write(urls + "#0001/name", "support");
    Write(urls + "#0001/address", "http://first.example/");
    Write(urls + "#0001/addressSerialNb", "http://first.example/?sn");

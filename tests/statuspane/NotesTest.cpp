@@ -73,6 +73,20 @@ protected:
          SendMessageA(notes_.m_hWnd, WM_CHAR, static_cast<unsigned char>(*c), 0);
       }
    }
+   // Typing as a Unicode keyboard delivers it: one UTF-16 unit per character message.
+   void TypeWide(const wchar_t *text)
+   {
+      SendMessageW(notes_.m_hWnd, EM_SETSEL, 0, -1);
+      for (const wchar_t *c = text; *c; ++c) {
+         SendMessageW(notes_.m_hWnd, WM_CHAR, *c, 0);
+      }
+   }
+   std::wstring ShownWide()
+   {
+      wchar_t text[256] = L"";
+      GetWindowTextW(notes_.m_hWnd, text, 256);
+      return text;
+   }
    std::string Shown()
    {
       char text[256] = "";
@@ -187,4 +201,19 @@ TEST_F(NotesTest, RequestFormWritesTheValueUnderItsKey)
    EXPECT_EQ(Text(_bstr_t(ctx_->ReadValue((Text(element) + "val/notes").c_str()))), "Template notes");
    EXPECT_EQ(Text(_bstr_t(ctx_->ReadValue(L"/vm/#0001/mvmt/new"))), Text(element));
    EXPECT_FALSE(notes_.IsChanged());
+}
+
+TEST_F(NotesTest, NotesInAnyScriptShowAndSaveAsWritten)
+{
+   notes_.SetTarget("/vm/#0001/", kKey, true, "setCfgState");
+   notes_.ShowNotes(u8"Caf\u00e9 \u2014 \u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac");
+   EXPECT_EQ(ShownWide(), L"Caf\u00e9 \u2014 \u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac");
+   EXPECT_FALSE(notes_.IsChanged()) << "shown, not typed";
+
+   TypeWide(L"\u041f\u0440\u043e\u0432\u0435\u0440\u043a\u0430 \u4eee\u60f3\u30de\u30b7\u30f3");
+   EXPECT_TRUE(notes_.IsChanged());
+   EXPECT_EQ(notes_.GetNotes(), u8"\u041f\u0440\u043e\u0432\u0435\u0440\u043a\u0430 \u4eee\u60f3\u30de\u30b7\u30f3");
+   notes_.SaveNotes();
+   EXPECT_EQ(Sent("/vm/#0001/"),
+             std::vector<std::string>{u8"\u041f\u0440\u043e\u0432\u0435\u0440\u043a\u0430 \u4eee\u60f3\u30de\u30b7\u30f3@3"});
 }

@@ -1,6 +1,7 @@
 // The application's subtree declared into a real database by BuildUiSchema.
 #include "zoltUiSchema.h"
 
+#include "cui/AppDataPaths.h"
 #include "vmdb/Classes.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,7 @@ protected:
 
 TEST_F(UiSchemaTest, FreshOpenedObjectRecordReadsItsDefaults)
 {
-   std::string record = static_cast<const char *>(ctx_->AppendElement("/appdata/Tremory/zolt/openedObj/#"));
+   std::string record = static_cast<const char *>(ctx_->AppendElement(cui::appdata::kOpenedObjElements));
    ASSERT_FALSE(record.empty());
    EXPECT_EQ(Read(record + "type"), "home");
    EXPECT_EQ(Read(record + "viewType"), "summary");
@@ -45,24 +46,25 @@ TEST_F(UiSchemaTest, FreshOpenedObjectRecordReadsItsDefaults)
 
    // currentObj is a link: a path through it reaches the record.
    ctx_->WriteValue((record + "path").c_str(), _variant_t("C:\\vms\\a.vmx"));
-   ctx_->WriteValue("/appdata/Tremory/zolt/currentObj", _variant_t(record.c_str()));
-   EXPECT_EQ(Read("/appdata/Tremory/zolt/currentObj/path"), "C:\\vms\\a.vmx");
+   ctx_->WriteValue(cui::appdata::kCurrentObj, _variant_t(record.c_str()));
+   EXPECT_EQ(Read(std::string(cui::appdata::kCurrentObj) + "/path"), "C:\\vms\\a.vmx");
 }
 
 TEST_F(UiSchemaTest, SessionUpdateCheckAndModeStartFromTheirDefaults)
 {
-   EXPECT_EQ(Read("/appdata/Tremory/zolt/webUpdate/updateAvailable"), "no");
-   EXPECT_FALSE(ctx_->TestNode("/appdata/Tremory/zolt/session/active"));
-   EXPECT_FALSE(ctx_->TestNode("/appdata/Tremory/zolt/session/remote"));
-   EXPECT_FALSE(ctx_->TestNode("/appdata/Tremory/zolt/deskmoorMode"));
+   const std::string updateAvailable = std::string(cui::appdata::kWebUpdate) + "/updateAvailable";
+   EXPECT_EQ(Read(updateAvailable), "no");
+   EXPECT_FALSE(ctx_->TestNode(cui::appdata::kSessionActive));
+   EXPECT_FALSE(ctx_->TestNode((std::string(cui::appdata::kSession) + "/remote").c_str()));
+   EXPECT_FALSE(ctx_->TestNode(cui::appdata::kDeskmoorMode));
 
-   ctx_->WriteValue("/appdata/Tremory/zolt/webUpdate/updateAvailable", _variant_t("yes"));
-   EXPECT_EQ(Read("/appdata/Tremory/zolt/webUpdate/updateAvailable"), "yes");
+   ctx_->WriteValue(updateAvailable.c_str(), _variant_t("yes"));
+   EXPECT_EQ(Read(updateAvailable), "yes");
 }
 
 TEST_F(UiSchemaTest, EnumerationsRefuseValuesOutsideTheirList)
 {
-   std::string record = static_cast<const char *>(ctx_->AppendElement("/appdata/Tremory/zolt/openedObj/#"));
+   std::string record = static_cast<const char *>(ctx_->AppendElement(cui::appdata::kOpenedObjElements));
    EXPECT_TRUE(FAILED(ctx_->raw_WriteValue(_bstr_t((record + "viewType").c_str()), _variant_t("sideways"))));
    EXPECT_TRUE(SUCCEEDED(ctx_->raw_WriteValue(_bstr_t((record + "viewType").c_str()), _variant_t("console"))));
    EXPECT_EQ(Read(record + "viewType"), "console");

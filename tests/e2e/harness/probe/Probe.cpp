@@ -18,13 +18,13 @@ void AnswerMenuRequest(HWND window, DWORD harnessProcessId)
       block->count = count;
       for (int i = 0; i < count && i < e2e::kProbeMaxItems; ++i) {
          e2e::ProbeMenuItem &item = block->items[i];
-         MENUITEMINFOA info = {};
+         MENUITEMINFOW info = {};
          info.cbSize = sizeof info;
          info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU | MIIM_STRING;
          info.dwTypeData = item.text;
          info.cch = e2e::kProbeTextSize - 1;
-         item.text[0] = '\0';
-         if (GetMenuItemInfoA(menu, i, TRUE, &info)) {
+         item.text[0] = L'\0';
+         if (GetMenuItemInfoW(menu, i, TRUE, &info)) {
             item.id = info.wID;
             item.state = info.fState;
             item.type = info.fType;

@@ -2,6 +2,8 @@
 
 #include "FailureText.h"
 
+#include "tremorybase/Text.h"
+
 #include <cstdio>
 
 namespace e2e {
@@ -28,10 +30,10 @@ bool Fail(const std::string &reason)
 
 bool FailWithSystemError(const std::string &reason, DWORD error)
 {
-   char text[256] = "";
-   FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                  text, sizeof text, nullptr);
-   std::string message = reason + " (error " + std::to_string(error) + ": " + text;
+   WCHAR text[256] = L"";
+   FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                  text, ARRAYSIZE(text), nullptr);
+   std::string message = reason + " (error " + std::to_string(error) + ": " + Utf8FromWide(text);
    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
       message.pop_back();
    }
@@ -40,11 +42,11 @@ bool FailWithSystemError(const std::string &reason, DWORD error)
 
 std::string DescribeWindow(HWND window)
 {
-   char className[128] = "";
-   GetClassNameA(window, className, sizeof className);
+   WCHAR className[256] = L"";
+   GetClassNameW(window, className, ARRAYSIZE(className));
    char text[64];
    std::snprintf(text, sizeof text, "window %p", static_cast<void *>(window));
-   return std::string(text) + " of class \"" + className + "\"";
+   return std::string(text) + " of class \"" + Utf8FromWide(className) + "\"";
 }
 
 } // namespace e2e

@@ -4,6 +4,8 @@
 
 #include "FailureText.h"
 
+#include "tremorybase/Text.h"
+
 #include <vector>
 
 namespace e2e {
@@ -12,7 +14,8 @@ namespace {
 
 bool Post(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, const char *what)
 {
-   if (!PostMessageA(window, msg, wParam, lParam)) {
+   // The W form: a character posted as WM_CHAR is a UTF-16 unit.
+   if (!PostMessageW(window, msg, wParam, lParam)) {
       return FailWithSystemError(std::string(what) + ": cannot post to " + DescribeWindow(window));
    }
    return true;
@@ -30,12 +33,23 @@ bool IsExtendedKey(UINT vk)
    return false;
 }
 
+// A key of the character itself rather than of a key on the keyboard, as an input method or
+// the on-screen keyboard types it: the program receives the character as WM_CHAR.
+INPUT CharacterInput(wchar_t unit, bool up)
+{
+   INPUT input = {};
+   input.type = INPUT_KEYBOARD;
+   input.ki.wScan = static_cast<WORD>(unit);
+   input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+   return input;
+}
+
 INPUT KeyInput(UINT vk, bool up)
 {
    INPUT input = {};
    input.type = INPUT_KEYBOARD;
    input.ki.wVk = static_cast<WORD>(vk);
-   input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+   input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
    return input;
 }
@@ -52,6 +66,41 @@ std::string WithoutMnemonics(const std::string &text)
    return plain;
 }
 
+// Makes the window's top-level window the foreground window, so real input goes to it.
+bool BringToForeground(HWND window, const char *what, DWORD timeoutMs, HWND *root)
+{
+   *root = GetAncestor(window, GA_ROOT);
+   if (!*root) {
+      return Fail(std::string(what) + ": the window is gone");
+   }
+   if (!WaitUntil([&] {
+          if (GetForegroundWindow() != *root) {
+             SetForegroundWindow(*root);
+          }
+          return GetForegroundWindow() == *root;
+       }, timeoutMs, 50)) {
+      return Fail(std::string(what) + ": " + DescribeWindow(*root) + " did not come to the foreground");
+   }
+   return true;
+}
+
+bool Send(std::vector<INPUT> &inputs, const char *what)
+{
+   UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+   if (sent != inputs.size()) {
+      return FailWithSystemError(std::string(what) + ": the input was refused");
+   }
+   return true;
+}
+
+// The window that has the keyboard focus in the thread of `window`; null when none has.
+HWND FocusOfThreadOf(HWND window)
+{
+   GUITHREADINFO info = {};
+   info.cbSize = sizeof info;
+   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 } // namespace
 
 bool PostCommand(HWND window, WORD commandId, WORD notification)
@@ -63,7 +112,7 @@ bool PostCommand(HWND window, WORD commandId, WORD notification)
 bool PostKey(HWND window, UINT virtualKey)
 {
    ClearFailure();
-   LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+   LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
    LPARAM extended = IsExtendedKey(virtualKey) ? (1 << 24) : 0;
    // lParam: repeat count 1; key up adds "previously down" and "being released".
    return Post(window, WM_KEYDOWN, virtualKey, 1 | scan | extended, "PostKey") &&
@@ -73,8 +122,8 @@ bool PostKey(HWND window, UINT virtualKey)
 bool PostChars(HWND window, const std::string &text)
 {
    ClearFailure();
-   for (unsigned char c : text) {
-      if (!Post(window, WM_CHAR, c, 1, "PostChars")) {
+   for (wchar_t unit : WideFromUtf8(text)) {
+      if (!Post(window, WM_CHAR, unit, 1, "PostChars")) {
          return false;
       }
    }
@@ -84,17 +133,9 @@ bool PostChars(HWND window, const std::string &text)
 bool PressKey(HWND window, UINT virtualKey, unsigned modifiers, DWORD timeoutMs)
 {
    ClearFailure();
-   HWND root = GetAncestor(window, GA_ROOT);
-   if (!root) {
-      return Fail("PressKey: the window is gone");
-   }
-   if (!WaitUntil([&] {
-          if (GetForegroundWindow() != root) {
-             SetForegroundWindow(root);
-          }
-          return GetForegroundWindow() == root;
-       }, timeoutMs, 50)) {
-      return Fail("PressKey: " + DescribeWindow(root) + " did not come to the foreground");
+   HWND root = nullptr;
+   if (!BringToForeground(window, "PressKey", timeoutMs, &root)) {
+      return false;
    }
    const UINT order[] = {VK_CONTROL, VK_SHIFT, VK_MENU};
    const unsigned flags[] = {kControl, kShift, kAlt};
@@ -111,11 +152,56 @@ bool PressKey(HWND window, UINT virtualKey, unsigned modifiers, DWORD timeoutMs)
          inputs.push_back(KeyInput(order[i], true));
       }
    }
-   UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-   if (sent != inputs.size()) {
-      return FailWithSystemError("PressKey: the input was refused");
+   return Send(inputs, "PressKey");
+}
+
+bool TypeText(HWND control, const std::string &text, DWORD timeoutMs)
+{
+   ClearFailure();
+   HWND root = nullptr;
+   if (!BringToForeground(control, "TypeText", timeoutMs, &root)) {
+      return false;
    }
-   return true;
+   if (!WaitUntil([&] { return FocusOfThreadOf(control) == control; }, timeoutMs, 20)) {
+      HWND focus = FocusOfThreadOf(control);
+      return Fail("TypeText: " + DescribeWindow(control) + " does not have the keyboard focus (" +
+                  (focus ? DescribeWindow(focus) + " has it" : std::string("no window has it")) + ")");
+   }
+   std::vector<INPUT> inputs;
+   for (wchar_t unit : WideFromUtf8(text)) {
+      inputs.push_back(CharacterInput(unit, false));
+      inputs.push_back(CharacterInput(unit, true));
+   }
+   return inputs.empty() || Send(inputs, "TypeText");
+}
+
+bool Click(HWND window, int x, int y, bool right, DWORD timeoutMs)
+{
+   ClearFailure();
+   HWND root = nullptr;
+   if (!BringToForeground(window, "Click", timeoutMs, &root)) {
+      return false;
+   }
+   // A window just shown may still be placed or covered for a moment.
+   POINT point = {};
+   HWND hit = nullptr;
+   if (!WaitUntil([&] {
+          point = {x, y};
+          ClientToScreen(window, &point);
+          hit = WindowFromPoint(point);
+          return hit == window || IsChild(window, hit);
+       }, timeoutMs, 20)) {
+      return Fail("Click: the point (" + std::to_string(x) + ", " + std::to_string(y) + ") of " +
+                  DescribeWindow(window) + " is covered by " + DescribeWindow(hit));
+   }
+   if (!SetCursorPos(point.x, point.y)) {
+      return FailWithSystemError("Click: cannot move the mouse");
+   }
+   std::vector<INPUT> inputs(2);
+   inputs[0].type = inputs[1].type = INPUT_MOUSE;
+   inputs[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+   inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+   return Send(inputs, "Click");
 }
 
 bool ClickButton(HWND dialog, int id)

@@ -6,7 +6,10 @@
 #include "FailureText.h"
 #include "ProbeProtocol.h"
 
+#include "tremorybase/Text.h"
+
 #include <cstring>
+#include <cwchar>
 
 namespace e2e {
 
@@ -15,7 +18,7 @@ namespace {
 // The probe DLL is built beside the harness; CMake gives its build path.
 HOOKPROC ProbeHook(HMODULE *module)
 {
-   static HMODULE probe = LoadLibraryA(ToWindowsPath(E2E_PROBE_DLL).c_str());
+   static HMODULE probe = LoadLibraryW(WideFromUtf8(ToWindowsPath(E2E_PROBE_DLL)).c_str());
    *module = probe;
    return probe ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
                      GetProcAddress(probe, E2E_PROBE_HOOK)))
@@ -56,7 +59,7 @@ MenuItem ToMenuItem(const ProbeMenuItem &item)
 {
    MenuItem result;
    result.id = item.id;
-   result.text.assign(item.text, strnlen(item.text, kProbeTextSize));
+   result.text = Utf8FromWide(std::wstring_view(item.text, wcsnlen(item.text, kProbeTextSize)));
    result.enabled = (item.state & (MF_GRAYED | MF_DISABLED)) == 0;
    result.checked = (item.state & MFS_CHECKED) != 0;
    result.separator = (item.type & MFT_SEPARATOR) != 0;

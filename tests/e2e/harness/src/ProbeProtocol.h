@@ -23,7 +23,7 @@ struct ProbeMenuItem {
    uint32_t type;
    uint32_t reserved;
    uint64_t submenu;
-   char text[kProbeTextSize];
+   wchar_t text[kProbeTextSize]; // UTF-16, as the menu holds it
 };
 
 struct ProbeBlock {

@@ -5,6 +5,8 @@
 
 #include "FailureText.h"
 
+#include "tremorybase/Text.h"
+
 #include <map>
 #include <utility>
 #include <vector>
@@ -14,38 +16,39 @@ namespace e2e {
 namespace {
 
 struct NoCaseLess {
-   bool operator()(const std::string &a, const std::string &b) const
+   bool operator()(const std::wstring &a, const std::wstring &b) const
    {
-      return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+      return lstrcmpiW(a.c_str(), b.c_str()) < 0;
    }
 };
 
-// Our environment with the extra variables set, as the block CreateProcessA wants: sorted
-// "name=value" texts, each ending in a zero, and one more zero at the end.
-std::vector<char> BuildEnvironment(const std::vector<std::pair<std::string, std::string>> &extra)
+// Our environment with the extra (UTF-8) variables set, as the block CreateProcessW wants with
+// CREATE_UNICODE_ENVIRONMENT: sorted "name=value" texts, each ending in a zero, and one more
+// zero at the end.
+std::vector<wchar_t> BuildEnvironment(const std::vector<std::pair<std::string, std::string>> &extra)
 {
-   std::map<std::string, std::string, NoCaseLess> vars;
-   if (char *block = GetEnvironmentStringsA()) {
-      for (const char *p = block; *p; p += lstrlenA(p) + 1) {
-         std::string entry(p);
+   std::map<std::wstring, std::wstring, NoCaseLess> vars;
+   if (wchar_t *block = GetEnvironmentStringsW()) {
+      for (const wchar_t *p = block; *p; p += lstrlenW(p) + 1) {
+         std::wstring entry(p);
          // Names of the hidden per-drive entries ("=C:=C:\...") begin with '='.
-         size_t eq = entry.find('=', 1);
-         if (eq != std::string::npos) {
+         size_t eq = entry.find(L'=', 1);
+         if (eq != std::wstring::npos) {
             vars[entry.substr(0, eq)] = entry.substr(eq + 1);
          }
       }
-      FreeEnvironmentStringsA(block);
+      FreeEnvironmentStringsW(block);
    }
    for (const auto &var : extra) {
-      vars[var.first] = var.second;
+      vars[WideFromUtf8(var.first)] = WideFromUtf8(var.second);
    }
-   std::vector<char> block;
+   std::vector<wchar_t> block;
    for (const auto &var : vars) {
-      std::string entry = var.first + "=" + var.second;
+      std::wstring entry = var.first + L"=" + var.second;
       block.insert(block.end(), entry.begin(), entry.end());
-      block.push_back('\0');
+      block.push_back(L'\0');
    }
-   block.push_back('\0');
+   block.push_back(L'\0');
    return block;
 }
 
@@ -111,26 +114,26 @@ void Process::Release()
    if (output_) {
       CloseHandle(output_);
       output_ = nullptr;
-      DeleteFileA(outputPath_.c_str());
+      DeleteFileW(WideFromUtf8(outputPath_).c_str());
    }
    id_ = 0;
 }
 
 bool Process::OpenOutputFile()
 {
-   char folder[MAX_PATH];
-   char path[MAX_PATH];
-   if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "e2e", 0, path)) {
+   WCHAR path[MAX_PATH];
+   std::string folder = TemporaryFolder();
+   if (folder.empty() || !GetTempFileNameW(WideFromUtf8(folder).c_str(), L"e2e", 0, path)) {
       return FailWithSystemError("Process::Start: no temporary file for the output");
    }
    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-   output_ = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+   output_ = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
    if (output_ == INVALID_HANDLE_VALUE) {
       output_ = nullptr;
-      return FailWithSystemError(std::string("Process::Start: cannot create ") + path);
+      return FailWithSystemError("Process::Start: cannot create " + Utf8FromWide(path));
    }
-   outputPath_ = path;
+   outputPath_ = Utf8FromWide(path);
    return true;
 }
 
@@ -146,7 +149,7 @@ bool Process::Start(const std::string &program, const ProcessOptions &options)
       commandLine_ += " " + options.arguments;
    }
 
-   STARTUPINFOA si = {};
+   STARTUPINFOW si = {};
    si.cb = sizeof si;
    if (options.captureOutput) {
       if (!OpenOutputFile()) {
@@ -156,13 +159,14 @@ bool Process::Start(const std::string &program, const ProcessOptions &options)
       si.hStdOutput = output_;
       si.hStdError = output_;
    }
-   std::vector<char> environment = BuildEnvironment(options.environment);
-   std::vector<char> commandLine(commandLine_.begin(), commandLine_.end());
-   commandLine.push_back('\0');
-   std::string folder = ToWindowsPath(options.workingDirectory);
+   std::vector<wchar_t> environment = BuildEnvironment(options.environment);
+   // CreateProcessW may write into the command line.
+   std::wstring commandLine = WideFromUtf8(commandLine_);
+   std::wstring folder = WideFromUtf8(ToWindowsPath(options.workingDirectory));
    PROCESS_INFORMATION pi = {};
-   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, options.captureOutput, 0,
-                       environment.data(), folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+   if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, options.captureOutput,
+                       CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.empty() ? nullptr : folder.c_str(),
+                       &si, &pi)) {
       return FailWithSystemError("Process::Start: cannot start " + commandLine_);
    }
    CloseHandle(pi.hThread);

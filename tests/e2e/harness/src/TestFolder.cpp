@@ -1,65 +1,43 @@
 #include "e2e/TestFolder.h"
 
+#include "e2e/Failure.h"
 #include "e2e/Files.h"
 
 #include "FailureText.h"
+
+#include "tremorybase/Text.h"
 
 #include <windows.h>
 
 namespace e2e {
 
-namespace {
-
-void RemoveTree(const std::string &folder)
-{
-   WIN32_FIND_DATAA found;
-   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-   if (search != INVALID_HANDLE_VALUE) {
-      do {
-         std::string name = found.cFileName;
-         if (name == "." || name == "..") {
-            continue;
-         }
-         std::string path = folder + "\\" + name;
-         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveTree(path);
-         } else {
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
-         }
-      } while (FindNextFileA(search, &found));
-      FindClose(search);
-   }
-   RemoveDirectoryA(folder.c_str());
-}
-
-} // namespace
-
 TestFolder::TestFolder()
 {
    ClearFailure();
-   char temp[MAX_PATH];
-   DWORD n = GetTempPathA(sizeof temp, temp);
-   if (n == 0 || n >= sizeof temp) {
+   std::string temp = TemporaryFolder();
+   if (temp.empty()) {
       FailWithSystemError("TestFolder: no temporary folder");
       return;
    }
    static LONG counter = 0;
    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string path = std::string(temp) + "e2e-" + std::to_string(GetCurrentProcessId()) +
-                         "-" + std::to_string(InterlockedIncrement(&counter));
-      if (CreateDirectoryA(path.c_str(), nullptr)) {
+      std::string path = temp + "e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(InterlockedIncrement(&counter));
+      if (CreateDirectoryW(WideFromUtf8(path).c_str(), nullptr)) {
          path_ = path;
          return;
       }
    }
-   FailWithSystemError("TestFolder: cannot create a folder in " + std::string(temp));
+   FailWithSystemError("TestFolder: cannot create a folder in " + temp);
 }
 
 TestFolder::~TestFolder()
 {
-   if (!path_.empty() && GetEnvironmentVariableA("E2E_KEEP_FILES", nullptr, 0) == 0) {
-      RemoveTree(path_);
+   if (!path_.empty() && GetEnvironmentVariableW(L"E2E_KEEP_FILES", nullptr, 0) == 0) {
+      // A test may still report the failure it met before its folder goes.
+      std::string kept = LastFailure();
+      RemovePath(path_);
+      Fail(kept);
    }
 }
 
@@ -78,9 +56,20 @@ std::string TestFolder::MakeFolder(const std::string &name) const
 {
    ClearFailure();
    std::string path = PathOf(name);
-   if (!CreateDirectoryA(path.c_str(), nullptr)) {
-      FailWithSystemError("TestFolder::MakeFolder: cannot create " + path);
-      return std::string();
+   // Each folder from the top down, those that are there already left as they are.
+   for (size_t at = path_.size() + 1; at != std::string::npos;) {
+      at = path.find('\\', at + 1);
+      const std::wstring folder = WideFromUtf8(path.substr(0, at));
+      if (CreateDirectoryW(folder.c_str(), nullptr)) {
+         continue;
+      }
+      DWORD error = GetLastError();
+      DWORD attributes = GetFileAttributesW(folder.c_str());
+      if (error != ERROR_ALREADY_EXISTS || attributes == INVALID_FILE_ATTRIBUTES ||
+          !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+         FailWithSystemError("TestFolder::MakeFolder: cannot create " + path.substr(0, at), error);
+         return std::string();
+      }
    }
    return path;
 }

@@ -7,9 +7,9 @@ namespace {
 void PumpMessages()
 {
    MSG msg;
-   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
    }
 }
 

@@ -2,24 +2,26 @@
 
 #include "FailureText.h"
 
+#include "tremorybase/Text.h"
+
 namespace e2e {
 
 namespace {
 
-std::string ClassOf(HWND window)
+std::wstring ClassOf(HWND window)
 {
-   char name[256] = "";
-   GetClassNameA(window, name, sizeof name);
+   WCHAR name[256] = L"";
+   GetClassNameW(window, name, ARRAYSIZE(name));
    return name;
 }
 
-// GetWindowTextA does not send messages to another process's window, so a hung program
+// GetWindowTextW does not send messages to another process's window, so a hung program
 // cannot stall the search.
 std::string TitleOf(HWND window)
 {
-   char title[512] = "";
-   GetWindowTextA(window, title, sizeof title);
-   return title;
+   WCHAR title[1024] = L"";
+   GetWindowTextW(window, title, ARRAYSIZE(title));
+   return Utf8FromWide(title);
 }
 
 bool Matches(HWND window, const WindowQuery &query)
@@ -34,7 +36,8 @@ bool Matches(HWND window, const WindowQuery &query)
          return false;
       }
    }
-   if (!query.className.empty() && lstrcmpiA(ClassOf(window).c_str(), query.className.c_str()) != 0) {
+   if (!query.className.empty() &&
+       lstrcmpiW(ClassOf(window).c_str(), WideFromUtf8(query.className).c_str()) != 0) {
       return false;
    }
    if (!query.title.empty()) {

@@ -2,6 +2,8 @@
 
 #include "FailureText.h"
 
+#include "tremorybase/Text.h"
+
 namespace e2e {
 
 namespace {
@@ -30,12 +32,23 @@ std::optional<std::string> ReadText(HWND window, DWORD timeoutMs)
       return std::nullopt;
    }
    text.resize(copied < text.size() ? copied : text.size() - 1);
-   int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                               nullptr, nullptr);
-   std::string narrow(n, '\0');
-   WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], n,
-                       nullptr, nullptr);
-   return narrow;
+   return Utf8FromWide(text);
+}
+
+bool SetText(HWND window, const std::string &text, DWORD timeoutMs)
+{
+   ClearFailure();
+   const std::wstring wide = WideFromUtf8(text);
+   DWORD_PTR done = 0;
+   if (!IsWindow(window) ||
+       !SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                            SMTO_ABORTIFHUNG, timeoutMs, &done)) {
+      return FailWithSystemError("SetText: no answer from " + DescribeWindow(window));
+   }
+   if (!done) {
+      return Fail("SetText: " + DescribeWindow(window) + " refused the text");
+   }
+   return true;
 }
 
 std::vector<ChildWindow> ListChildren(HWND parent)
@@ -44,9 +57,9 @@ std::vector<ChildWindow> ListChildren(HWND parent)
    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&windows));
    std::vector<ChildWindow> children;
    for (HWND window : windows) {
-      char className[256] = "";
-      GetClassNameA(window, className, sizeof className);
-      children.push_back({window, GetDlgCtrlID(window), className, ReadText(window).value_or(""),
+      WCHAR className[256] = L"";
+      GetClassNameW(window, className, ARRAYSIZE(className));
+      children.push_back({window, GetDlgCtrlID(window), Utf8FromWide(className), ReadText(window).value_or(""),
                           IsWindowVisible(window) != FALSE, IsWindowEnabled(window) != FALSE});
    }
    return children;

@@ -14,7 +14,7 @@ namespace e2e {
 
 struct MenuItem {
    UINT id;
-   std::string text; // with its '&' and "\t" accelerator part
+   std::string text; // UTF-8, with its '&' and "\t" accelerator part
    bool enabled;
    bool checked;
    bool separator;

@@ -1,4 +1,6 @@
-// A program started for one test, ended at the latest when the test's scope ends.
+// A program started for one test, ended at the latest when the test's scope ends. Its command
+// line, environment and folder are UTF-8 and reach it in UTF-16 (CreateProcessW), so paths and
+// names in any language arrive intact.
 #pragma once
 
 #include <windows.h>

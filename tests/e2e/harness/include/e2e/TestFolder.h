@@ -19,7 +19,8 @@ public:
    std::string PathOf(const std::string &name) const;
    // Writes a file inside the folder and returns its full path; empty on failure.
    std::string WriteFile(const std::string &name, const std::string &text) const;
-   // Creates a subfolder and returns its full path; empty on failure.
+   // Creates a subfolder, with the folders above it that are missing, and returns its full
+   // path; a folder already there is fine. Empty on failure.
    std::string MakeFolder(const std::string &name) const;
 
 private:
