@@ -247,8 +247,7 @@ bool RunCommandGuarded(const std::function<void()> &command)
       command();
       return true;
    } catch (const _com_error &e) {
-      std::string description = zoltdb::Text(e.Description());
-      Warning(format, description.empty() ? e.ErrorMessage() : description.c_str());
+      Warning(format, zoltdb::ComText(e).c_str());
    } catch (const std::exception &e) {
       Warning(format, e.what());
    } catch (...) {
