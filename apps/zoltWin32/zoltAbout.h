@@ -1,7 +1,9 @@
-// The about box: the application's icon, title and version.
+// The about box: the edition's icon and title, the legal notice, and the about page over its
+// frame.
 #pragma once
 
 #include "atl/Atl.h"
+#include "zoltStatusAbout.h"
 
 #include "resource.h"
 
@@ -9,18 +11,24 @@ class CZOLTAbout : public CDialogImpl<CZOLTAbout> {
 public:
    enum { IDD = IDD_ABOUT };
 
+   CZOLTAbout() = default;
+   ~CZOLTAbout() override;
+
    BEGIN_MSG_MAP(CZOLTAbout)
       MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-      MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
       COMMAND_ID_HANDLER(IDOK, OnClose)
       COMMAND_ID_HANDLER(IDCANCEL, OnClose)
    END_MSG_MAP()
 
+   HWND GetPageWindow() const { return page_.m_hWnd; }
+
 private:
    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL &);
-   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnClose(WORD, WORD id, HWND, BOOL &);
 
-   HICON large_ = nullptr;
-   HICON small_ = nullptr;
+   CZOLTStatusAbout page_;
+   HWND frame_ = nullptr;
+   HWND notice_[4] = {};
+   HICON icon_ = nullptr;
+   HMODULE resLib_ = nullptr;
 };

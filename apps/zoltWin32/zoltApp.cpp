@@ -1,6 +1,7 @@
 #include "zoltApp.h"
 
 #include "zoltAbout.h"
+#include "zoltTips.h"
 #include "zoltAppContext.h"
 #include "zoltAppDb.h"
 #include "zoltComObjects.h"
@@ -311,8 +312,9 @@ void CZOLTApp::Run()
    cmdbarWnd_ = frame_->GetCmdbarWindow();
 
    OpenSession();
-   if (cui::GetPrefs()->GetBool("val/zolt/tip/startup", false)) {
-      Log("CZOLTApp::Run: the tip of the day is not available in this build\n");
+   if (cui::GetPrefs()->GetBool(CZOLTTips::kStartupPref, false)) {
+      CZOLTTips tips;
+      tips.DoModal(frame_->m_hWnd);
    }
    StartWebUpdateCheck(false);
    ::SetTimer(frame_->m_hWnd, kWebUpdateTimer, kWebUpdatePeriodMs, &CZOLTApp::OnWebUpdateTimer);

@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <sigc++/sigc++.h>
 
@@ -220,6 +221,17 @@ public:
    void FullScreen();
    void SetVMUser(cui::VM *vm, const _bstr_t &userName, const _bstr_t &password);
    void AddVMToFavorites(cui::VM *vm);
+   // The favourites list "/user/vmlistState/": the present item of a file (empty when none), the
+   // adds (nothing for a listed file), the remove (asked first unless confirmed), the next free id.
+   void FindCfgPathInFavorites(_bstr_t &itemPath, const _bstr_t &cfgPath);
+   bool IsVMInFavorites(cui::VM *vm);
+   bool IsTeamInFavorites(cui::Team *team);
+   bool IsMVMTInFavorites(cui::MVMTemplate *mvmt);
+   void AddVmListItem(cui::VM *vm);
+   void AddTeamToVMList(cui::Team *team);
+   void AddMVMTToVMList(cui::MVMTemplate *mvmt);
+   void RemoveFromVMList(_bstr_t &cfgPath, bool confirmed);
+   int NewFavoriteId();
    void ClearTransientObjIfSame(const std::string &path);
    void CloneToZephroMaster(cui::VM *vm, HWND owner, bool open, bool edit, bool withSignals);
    void RegisterVM(_bstr_t cfgPath, cui::AbortSlot onAbort, cui::DoneSlot onDone);
@@ -245,6 +257,7 @@ public:
    CZOLTFrame *GetFrame() const { return frame_; }
    HWND GetFrameWindow() const;
    IVmdbContextPtr GetContext() const { return ctx_; }
+   IVmdbDatabasePtr GetDatabase() const { return db_; }
    const vmdb::Ctx &GetModelCtx() const { return modelCtx_; }
    ::DlgMgr *GetDlgMgr() const { return dlgMgr_; }
    const std::string &GetWindowTitle() const { return windowTitle_; }
@@ -295,6 +308,12 @@ private:
    // Inputs several rules share.
    bool IsHostUsable();
    bool IsFileInFavorites(const std::string &cfgPath);
+   // Favourites: the lookup by file, one item written and submitted, its presence request.
+   typedef std::vector<std::pair<const char *, _variant_t>> FavoriteFields;
+   bool IsInFavorites(const std::string &cfgPath);
+   void AddFavoriteItem(const std::string &type, const std::string &cfgPath, const FavoriteFields &fields);
+   void SubmitFavoritePresence(const std::string &element, bool present, int resends);
+   void RemoveFromVMListConfirmed(std::string cfgPath);
    cui::Team *FindMenuTeam(CommandSource source, const _bstr_t &path);
 
    CZOLTFrame *frame_ = nullptr;

@@ -112,6 +112,7 @@ void CZOLTApp::SetVMUser(cui::VM *vm, const _bstr_t &userName, const _bstr_t &)
 void CZOLTApp::AddVMToFavorites(cui::VM *vm)
 {
    Log("CZOLTApp::AddVMToFavorites %s\n", vm->GetFilename().c_str());
+   AddVmListItem(vm);
 }
 
 void CZOLTApp::CloneToZephroMaster(cui::VM *vm, HWND, bool, bool, bool)

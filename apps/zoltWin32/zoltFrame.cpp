@@ -412,6 +412,12 @@ void CZOLTFrame::RecalcLayout(bool, bool updateMode)
       cmdbar_.GetWindowRect(&cmdbar);
    }
    input.cmdbarHeight = cmdbar.bottom - cmdbar.top;
+   // While the user drags the side bar's edge, the side bar's own width is the one to keep.
+   if (navbar_.m_hWnd && navbar_.IsUserSizing()) {
+      RECT bar = {};
+      navbar_.GetWindowRect(&bar);
+      navbarWidth_ = ClampNavbarWidth(bar.right - bar.left, input.client.right);
+   }
    input.sidebarWidth = navbarWidth_;
    input.statusHeight = statusHost_ ? kStatusBarHeight : 0;
    input.sidebar = prefs && prefs->GetSidebar() && !restricted;
@@ -424,6 +430,11 @@ void CZOLTFrame::RecalcLayout(bool, bool updateMode)
       const RECT &r = layout.cmdbar;
       cmdbar_.SetWindowPos(nullptr, r.left, r.top, r.right - r.left, input.cmdbarHeight,
                            SWP_NOZORDER | SWP_NOACTIVATE | (layout.showCmdbar ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+   }
+   if (navbar_.m_hWnd) {
+      const RECT &r = layout.sidebar;
+      navbar_.SetWindowPos(nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE | (layout.showSidebar ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
    }
    viewRect_ = layout.view;
    if (view_.m_hWnd) {
@@ -664,6 +675,8 @@ LRESULT CZOLTFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    if (cui::Prefs *prefs = cui::GetPrefs()) {
       navbarWidth_ = ClampNavbarWidth(prefs->GetCtx().GetInt(prefs->GetRequestPath() + kNavbarWidth, 0), 0);
    }
+   RECT sidebar = {0, client.top, kDefaultNavbarWidth, client.bottom};
+   navbar_.Create(m_hWnd, &sidebar, nullptr, CZOLTNavbar::kChildStyle);
    AddSystemMenuItem();
    created_ = true;
    RegisterOnCtxCurrentObj();
@@ -689,6 +702,9 @@ LRESULT CZOLTFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
    KillTimer(kPollTimer);
    KillTimer(kKeepOnTopTimer);
    DestroySizingTooltip();
+   if (navbar_.m_hWnd) {
+      navbar_.DestroyWindow();
+   }
    StatusbarSink::DispEventUnadvise();
    if (statusHost_) {
       ::DestroyWindow(statusHost_);

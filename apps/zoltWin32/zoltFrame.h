@@ -8,6 +8,7 @@
 
 #include "zoltCmdbar.h"
 #include "zoltCtxEvents.h"
+#include "zoltNavbar.h"
 #include "zoltView.h"
 #include "zoltWindowMessages.h"
 
@@ -119,6 +120,7 @@ public:
    HWND GetCmdbarWindow() const { return cmdbar_.m_hWnd ? cmdbar_.m_hWnd : m_hWnd; }
    CZOLTCmdbar &GetCmdbar() { return cmdbar_; }
    CZOLTView &GetView() { return view_; }
+   CZOLTNavbar &GetNavbar() { return navbar_; }
    HWND GetStatusBarHost() const { return statusHost_; }
    // The notification tooltip over the status bar (null until created) and the notifications
    // it shows, oldest first.
@@ -230,6 +232,7 @@ private:
    cui::VM *GetCurrentVM() const;
 
    CZOLTView view_;
+   CZOLTNavbar navbar_;
    CZOLTCmdbar cmdbar_;
    HWND statusHost_ = nullptr;
    vmdb::Ctx ctx_;

@@ -2,6 +2,7 @@
 
 #include "zoltApp.h"
 #include "zoltAppDb.h"
+#include "zoltStatusHome.h"
 #include "zoltStatusNone.h"
 #include "zoltStatusVM.h"
 
@@ -123,6 +124,14 @@ std::unique_ptr<CZOLTStatusPage> MakePage(StatusPageKind kind)
       return std::make_unique<CZOLTStatusNone>();
    case kPageVM:
       return std::make_unique<CZOLTStatusVM>();
+   case kPageHome:
+      return std::make_unique<CZOLTStatusHome>();
+   case kPageHomeDeskmoor:
+      return std::make_unique<CZOLTStatusHomeDeskmoor>();
+   case kPageHomeDeskmoorEE:
+      return std::make_unique<CZOLTStatusHomeDeskmoorEE>();
+   case kPageNoCnx:
+      return std::make_unique<CZOLTStatusNoCnx>();
    default:
       return nullptr;
    }

@@ -97,8 +97,14 @@ TEST(ZoltOptions, VersionOptionShowsTheAboutBoxAndExitsZero)
    ZoltRun run(folder);
    e2e::Process zolt;
    ASSERT_TRUE(run.Start(zolt, "-v")) << e2e::LastFailure();
-   std::string text = AnswerBox(zolt, "OK");
-   EXPECT_TRUE(std::regex_search(text, std::regex("Tremory Deskmoor [0-9]+\\.[0-9]+\\.[0-9]+ build-[0-9]+"))) << text;
+   HWND box = e2e::WaitForDialog(zolt.Id(), "About Tremory Deskmoor", e2e::kStartTimeoutMs);
+   ASSERT_TRUE(box) << e2e::LastFailure();
+   // The about page over the box's frame names the product, its version and the host's memory.
+   auto pageText = [box](int id) { return e2e::ReadText(e2e::WaitForChild(box, id)).value_or(""); };
+   EXPECT_EQ(pageText(1124), "Tremory Deskmoor");
+   EXPECT_TRUE(std::regex_match(pageText(1059), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+ build-[0-9]+"))) << pageText(1059);
+   EXPECT_TRUE(std::regex_match(pageText(1063), std::regex("[1-9][0-9]* MB"))) << pageText(1063);
+   EXPECT_TRUE(e2e::ClickButtonByText(box, "OK")) << e2e::LastFailure();
    ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
    EXPECT_EQ(zolt.ExitCode(), 0);
    EXPECT_TRUE(e2e::FindTopLevelWindows({"ZOLTFrame", "", false, zolt.Id(), false}).empty());

@@ -159,8 +159,11 @@ TEST(ZoltView, EachMachineHasATabAndChoosingATabShowsItsPage)
 
    // The first tab (the home tab) by a click, then the next tabs in their order.
    ASSERT_TRUE(ClickAt(zolt.tabs, 20, 12));
-   EXPECT_TRUE(e2e::WaitUntil([&]() { return zolt.PageTexts().find("Machine") == std::string::npos; }, kWaitMs))
-       << "the home tab's page names no machine: " << zolt.PageTexts();
+   EXPECT_TRUE(e2e::WaitUntil([&]() {
+      const std::string texts = zolt.PageTexts();
+      return texts.find("Alpha Machine") == std::string::npos && texts.find("Beta Machine") == std::string::npos &&
+             texts.find("New Virtual Machine") != std::string::npos;
+   }, kWaitMs)) << "the home tab shows the home page, no machine's: " << zolt.PageTexts();
    ASSERT_TRUE(zolt.Command(kNextTab));
    EXPECT_TRUE(zolt.WaitForPage("Alpha Machine")) << zolt.PageTexts();
    EXPECT_EQ(zolt.PageTexts().find("Beta Machine"), std::string::npos) << zolt.PageTexts();

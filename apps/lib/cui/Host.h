@@ -27,6 +27,12 @@ public:
    // The product the host runs ("setup/product/name", "setup/product/versionDotted").
    std::string GetProductName() const;
    std::string GetProductVersion() const;
+   // Facts about the host: what its node says ("info/hostname", "info/memoryMB",
+   // "info/osVersion"), else, for the local host (no connection), this computer's own; empty or
+   // 0 when neither is known.
+   std::string GetName() const;
+   int GetMemory() const;   // physical memory in megabytes
+   std::string GetOSVersion() const;
    // The configuration files of the machines registered on the host, in the order of
    // "vms/registeredvms/#" (each element's "cfgPath").
    std::vector<std::string> GetRegisteredVMs() const;

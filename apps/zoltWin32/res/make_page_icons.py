@@ -37,10 +37,27 @@ PICTURES = {
                            c.fill(5, 9, 9, 10, BLUE)),
     'clone': lambda c: (sheet(c, 2, 1, DARK), sheet(c, 6, 5, BLUE)),
     'clone_master': lambda c: (sheet(c, 2, 1, DARK), sheet(c, 6, 5, YELLOW)),
+    'new_vm': lambda c: (screen(c, 1, 3, BLUE), c.fill(11, 0, 13, 6, GREEN), c.fill(9, 2, 15, 4, GREEN)),
+    'new_team': lambda c: (screen(c, 0, 5, BLUE), screen(c, 5, 1, DARK), c.fill(12, 9, 14, 15, GREEN),
+                           c.fill(10, 11, 16, 13, GREEN)),
+    'open': lambda c: (c.fill(1, 4, 7, 6, YELLOW), c.fill(1, 5, 15, 14, YELLOW), c.fill(3, 8, 15, 14, DARK),
+                       c.fill(4, 9, 14, 13, YELLOW)),
+    'zephro_template': lambda c: (sheet(c, 4, 3, YELLOW), c.fill(6, 6, 10, 7, BLUE), c.fill(6, 8, 10, 9, BLUE)),
+    'host': lambda c: (c.fill(4, 1, 12, 15, DARK), c.fill(5, 2, 11, 4, GREEN), c.fill(5, 6, 11, 7, WHITE),
+                       c.fill(5, 9, 11, 10, WHITE)),
 }
 
+
+def screen(c, x0, y0, rgba):
+    c.fill(x0, y0, x0 + 11, y0 + 8, rgba)
+    c.fill(x0 + 1, y0 + 1, x0 + 10, y0 + 7, WHITE)
+    c.fill(x0 + 4, y0 + 8, x0 + 7, y0 + 10, rgba)
+
 ICONS = [(12132, 12133, 'power_on'), (12116, 12117, 'settings'), (12118, 12119, 'clone'),
-         (12120, 12121, 'clone_master')]
+         (12120, 12121, 'clone_master'), (12127, 12128, 'new_vm'), (12125, 12126, 'new_team'),
+         (12129, 12130, 'open'), (12102, 12103, 'host'), (12104, 12105, 'settings')]
+# Icons with no disabled image.
+SINGLE_ICONS = [(12122, 'zephro_template')]
 
 
 def grey(draw):
@@ -72,6 +89,8 @@ def main():
     for normal, disabled, name in ICONS:
         icontool.write_ico(os.path.join(out, 'page_%d.ico' % normal), PICTURES[name], sizes=(16,))
         icontool.write_ico(os.path.join(out, 'page_%d.ico' % disabled), grey(PICTURES[name]), sizes=(16,))
+    for normal, name in SINGLE_ICONS:
+        icontool.write_ico(os.path.join(out, 'page_%d.ico' % normal), PICTURES[name], sizes=(16,))
     write_band(os.path.join(out, 'band.bmp'))
 
 

@@ -222,7 +222,7 @@
 // The about box (its id and control ids are shared with the rest of the system).
 #define IDD_ABOUT                       118
 #define IDC_ABOUT_ICON                  1026
-#define IDC_ABOUT_PRODUCT               61600
+#define IDC_ABOUT_FRAME                 1125
 
 // Strings. The application library's strings, linked into the same module, lie at 61000.
 #define IDS_APP_TITLE                   61500
@@ -382,3 +382,35 @@
 #define IDD_MOVIE_OPTIONS               1600
 #define IDC_MOVIE_QUALITY_LABEL         1601
 #define IDC_MOVIE_QUALITY               1602
+// The tip-of-the-day dialog.
+#define IDD_TIPS                        154
+#define IDC_TIP_HEADING                 1053
+#define IDC_TIP_TEXT                    1054
+#define IDC_TIP_NEXT                    1055
+#define IDC_TIP_ICON                    1056
+#define IDC_TIP_STARTUP                 1057
+
+// The side bar and the favourites list.
+#define IDS_NAVBAR_FAVORITES            2
+#define IDS_NAVBAR_INVENTORY            19
+#define IDS_FAVORITES_UPDATE_FAILED     35
+#define IDS_REMOVE_FAVORITE_QUESTION    237
+#define IDB_NAVBAR_CLOSE                11200
+#define IDC_NAVBAR_CLOSE                10001
+// The home tab's pages.
+#define IDD_STATUS_HOME                 177
+#define IDD_STATUS_HOME_DESKMOOR        178
+#define IDS_HOME_INTRO                  18
+#define IDS_CONSOLE_TITLE               267
+#define IDS_HOME_CONNECTED              40216
+#define IDS_HOME_INTRO_ZEPHRO           40286
+#define IDS_HOME_INTRO_DESKMOOR         41992
+// The about page and the about box's texts.
+#define IDD_STATUS_ABOUT                211
+#define IDS_ABOUT_TITLE                 200
+#define IDS_ZEPHRO_EDITION              40321
+#define IDS_MEMORY_MB                   40343
+#define IDD_STATUS_NOCNX                180
+#define IDD_STATUS_HOME_ZEPHRO          193
+#define IDS_DISCONNECTED_FROM           269
+#define IDS_HOME_INTRO_ZEPHRO_EE        40285

@@ -5,6 +5,9 @@
 #include "cui/LocalizedString.h"
 #include "cui/Registry.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
+
+#include <windows.h>
 
 namespace cui {
 
@@ -54,6 +57,52 @@ std::string Host::GetProductName() const
 std::string Host::GetProductVersion() const
 {
    return path_.empty() ? std::string() : ctx_.Get(path_ + "setup/product/versionDotted");
+}
+
+std::string Host::GetName() const
+{
+   std::string name = path_.empty() ? std::string() : ctx_.Get(path_ + "info/hostname");
+   if (name.empty() && !cnx_) {
+      wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+      DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+      if (GetComputerNameW(computer, &size)) {
+         name = Utf8FromWide(computer);
+      }
+   }
+   return name;
+}
+
+int Host::GetMemory() const
+{
+   long memory = path_.empty() ? 0 : ctx_.GetInt(path_ + "info/memoryMB", 0);
+   if (memory <= 0 && !cnx_) {
+      MEMORYSTATUSEX status = {};
+      status.dwLength = sizeof status;
+      if (GlobalMemoryStatusEx(&status)) {
+         memory = static_cast<long>(status.ullTotalPhys / (1024 * 1024));
+      }
+   }
+   return memory > 0 ? static_cast<int>(memory) : 0;
+}
+
+std::string Host::GetOSVersion() const
+{
+   std::string version = path_.empty() ? std::string() : ctx_.Get(path_ + "info/osVersion");
+   if (version.empty() && !cnx_) {
+      // GetVersionEx answers as the program's manifest allows; the numbers are what Windows says
+      // of itself to this program.
+      OSVERSIONINFOEXW info = {};
+      info.dwOSVersionInfoSize = sizeof info;
+      if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW *>(&info))) {
+         version = "Windows " + std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) +
+                   " build " + std::to_string(info.dwBuildNumber);
+         std::string pack = Utf8FromWide(info.szCSDVersion);
+         if (!pack.empty()) {
+            version += " " + pack;
+         }
+      }
+   }
+   return version;
 }
 
 bool Host::CapNewVM() const

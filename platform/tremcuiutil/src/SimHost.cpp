@@ -1,5 +1,6 @@
 #include "SimHost.h"
 
+#include "SimFavorites.h"
 #include "SimHostConfig.h"
 #include "SimScreenshot.h"
 #include "SimStateOwner.h"
@@ -167,9 +168,10 @@ void SimHost::Carry(const SimWork &work)
 void SimHost::ScanAtStart()
 {
    try {
-      for (const char *state : {"/user/prefState/", "/user/vmlistState/"}) {
+      for (const char *state : {"/user/prefState/", SimFavorites::kState}) {
          SimStateOwner::Apply(ctx_, state, false);
       }
+      SimFavorites::Purge(ctx_, SimFavorites::kState);
       SimStateOwner::SeedPrefsElement(ctx_);
       for (const std::string &host : ctx_.Elements("/host2/#")) {
          registry_.LoadHost(host);

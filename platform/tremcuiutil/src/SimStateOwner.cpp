@@ -1,6 +1,7 @@
 #include "SimStateOwner.h"
 
 #include "PathText.h"
+#include "SimFavorites.h"
 #include "SimHostConfig.h"
 #include "tremorybase/Log.h"
 
@@ -56,13 +57,21 @@ bool SimStateOwner::Apply(vmdb::Ctx &ctx, const std::string &statePath, bool kee
       ctx.Set(state + "new", "");
       return true;
    }
+   std::string refusal;
    if (SimHostConfig::Fails(name)) {
-      std::string text = SimHostConfig::FailText(name);
-      Log("SimHost: the request %s failed: %s\n", element.c_str(), text.c_str());
-      ctx.Set(element + "status/error/errMsg", text);
+      refusal = SimHostConfig::FailText(name);
+   } else if (name == "vmlistState") {
+      refusal = SimFavorites::Check(ctx, state, element);
+   }
+   if (!refusal.empty()) {
+      Log("SimHost: the request %s failed: %s\n", element.c_str(), refusal.c_str());
+      ctx.Set(element + "status/error/errMsg", refusal);
       ctx.Set(element + "status", "error");
    } else {
       CopyTree(ctx, element + "val", state + "val", true);
+      if (name == "vmlistState") {
+         SimFavorites::Settle(ctx, state, element);
+      }
       ctx.Set(element + "status", "ok");
    }
    if (!keepStatus) {

@@ -1,7 +1,8 @@
 // The maker's application controls and utility object, as stand-ins: the console
 // ("tremappsdk.MksCtl.9"), the tab strip ("tremappsdk.VMSwitchCtl.9"), the status bar
-// ("tremappsdk.VMStatusbarCtl.9"), the hardware list ("tremappsdk.HardwareCtl.9") and the device
-// utility ("TremAppSdkUtil").
+// ("tremappsdk.VMStatusbarCtl.9"), the hardware list ("tremappsdk.HardwareCtl.9"), the favourites
+// list ("Tremappsdk.VMListCtl.9"), a host's registered machines ("Tremappsdk.RegVmsCtl.9") and the
+// device utility ("TremAppSdkUtil").
 //
 // The controls are created by name in "AtlAxWin71" host windows; each raises its events through one
 // dispatch event interface (DIID__I...Events) that the program sinks with CTremappsdk_IDispEventImpl.
@@ -23,6 +24,8 @@ struct IMksCtl;
 struct IVMSwitchCtl;
 struct IHardwareCtl;
 struct ITremAppSdkUtil;
+struct IVMListCtl;
+struct IRegVmsCtl;
 
 // Creatable classes.
 struct VMStatusbarCtl;
@@ -30,6 +33,8 @@ struct MksCtl;
 struct VMSwitchCtl;
 struct HardwareCtl;
 struct TremAppSdkUtil;
+struct VMListCtl;
+struct RegVmsCtl;
 
 __CRT_UUID_DECL(IVMStatusbarCtl, 0x4eefc017, 0x8566, 0x477d, 0xb4, 0xde, 0x06, 0x93, 0xf1, 0xcf, 0x54, 0x89)
 __CRT_UUID_DECL(IMksCtl, 0x7aa2cdb7, 0xa621, 0x415e, 0x9f, 0xcf, 0x50, 0xe2, 0x16, 0x52, 0x31, 0xe8)
@@ -40,6 +45,10 @@ __CRT_UUID_DECL(VMStatusbarCtl, 0x90cfaf79, 0xf533, 0x4c44, 0x8b, 0xda, 0x44, 0x
 __CRT_UUID_DECL(MksCtl, 0xb525b7ac, 0x2b7e, 0x40f0, 0xb5, 0x69, 0x55, 0x94, 0x06, 0x4c, 0x46, 0x32)
 __CRT_UUID_DECL(VMSwitchCtl, 0x73ea344a, 0x8c3a, 0x44d0, 0xbc, 0x7d, 0xa5, 0x9c, 0x1b, 0x81, 0x1a, 0xa4)
 __CRT_UUID_DECL(HardwareCtl, 0xd7040a4d, 0x6f77, 0x47b8, 0xba, 0xa2, 0x36, 0x64, 0xab, 0x7e, 0x88, 0xc8)
+__CRT_UUID_DECL(IVMListCtl, 0x5b0e7c21, 0x3f4a, 0x4d86, 0x9a, 0x1e, 0x2c, 0x47, 0xd8, 0x91, 0x6b, 0x03)
+__CRT_UUID_DECL(IRegVmsCtl, 0xa8d34f62, 0x71c9, 0x4b2e, 0x85, 0x0d, 0xe3, 0x6a, 0x19, 0xf4, 0x27, 0xbc)
+__CRT_UUID_DECL(VMListCtl, 0x1c9f5e80, 0xd24b, 0x4a37, 0xb6, 0x58, 0x0e, 0x93, 0x7d, 0x21, 0xc4, 0x5a)
+__CRT_UUID_DECL(RegVmsCtl, 0x6e27b3d9, 0x8a15, 0x4fc0, 0x9d, 0x44, 0x71, 0xb8, 0x5c, 0x02, 0xe6, 0x1f)
 __CRT_UUID_DECL(TremAppSdkUtil, 0x3a722eb8, 0x4968, 0x47bc, 0x94, 0x64, 0xd3, 0xc3, 0xc1, 0xb6, 0x0b, 0xfd)
 
 // Event interfaces (dispatch): the ids below are the DISPIDs the controls raise.
@@ -47,6 +56,8 @@ extern "C" const IID DIID__IVMStatusbarCtlEvents;
 extern "C" const IID DIID__IMksCtlEvents;
 extern "C" const IID DIID__IVMSwitchCtlEvents;
 extern "C" const IID DIID__IHardwareCtlEvents;
+extern "C" const IID DIID__IVMListCtlEvents;
+extern "C" const IID DIID__IRegVmsCtlEvents;
 
 // The program's sink base for the controls' events.
 template <UINT nID, class T, const IID *pdiid>
@@ -54,7 +65,7 @@ using CTremappsdk_IDispEventImpl = atl::IDispEventImpl<nID, T, pdiid>;
 
 namespace tremappsdk {
 
-// Registers the five classes by ProgID and class id (after CoInitialize).
+// Registers the classes by ProgID and class id (after CoInitialize).
 void RegisterClasses();
 
 // _IVMStatusbarCtlEvents
@@ -87,6 +98,38 @@ enum HardwareEvent : DISPID {
    kHardwareEdit = 2,       // (): the user asked to edit the device the Path property now names
 };
 
+// _IVMListCtlEvents
+enum VMListEvent : DISPID {
+   kVMListOpen = 3,         // (BSTR objectPath): the user opened an item (double click, Enter or the
+                            // open-selection operation); the path is the item's configuration file
+   kVMListContextMenu = 4,  // (long x, long y, BSTR objectPath, long kind): screen coordinates; the
+                            // item's configuration file (empty on the background) and its ListKind
+};
+
+// _IRegVmsCtlEvents
+enum RegVmsEvent : DISPID {
+   kRegVmsOpenVM = 1,       // (BSTR vmPath, VARIANT_BOOL keep, long *refused): open the machine of this
+                            // configuration file; keep is true for a double click or Enter (a lasting
+                            // tab). The sink sets *refused to 1 when it did not open it.
+   kRegVmsOpen = 3,         // (BSTR objectPath): as kVMListOpen, for a listed file that is not a
+                            // machine configuration (".vmx")
+   kRegVmsContextMenu = 4,  // (long x, long y, BSTR objectPath, long kind): as kVMListContextMenu
+};
+
+// The object kinds of the lists' context-menu events (the side bar's menu choice).
+enum ListKind : long {
+   kListTeam = 2,
+   kListTeamOpened = 3,        // a team that has a tab
+   kListVM = 5,
+   kListVMOpened = 6,          // a machine that has a tab
+   kListVMRunning = 9,         // a machine that is powered on
+   kListMVMT = 10,
+   kListMVMTOpened = 12,
+   kListFolder = 15,           // a favourites folder (the side bar offers no menu for it)
+   kListFavoritesBackground = 18,
+   kListInventoryBackground = 19,
+};
+
 // The tab kinds the tab strip and the console report (the program's context-menu kinds).
 enum TabKind : long {
    kTabHome = 1,
@@ -105,6 +148,8 @@ _COM_SMARTPTR_TYPEDEF(IMksCtl, __uuidof(IMksCtl));
 _COM_SMARTPTR_TYPEDEF(IVMSwitchCtl, __uuidof(IVMSwitchCtl));
 _COM_SMARTPTR_TYPEDEF(IHardwareCtl, __uuidof(IHardwareCtl));
 _COM_SMARTPTR_TYPEDEF(ITremAppSdkUtil, __uuidof(ITremAppSdkUtil));
+_COM_SMARTPTR_TYPEDEF(IVMListCtl, __uuidof(IVMListCtl));
+_COM_SMARTPTR_TYPEDEF(IRegVmsCtl, __uuidof(IRegVmsCtl));
 
 // The frame's status bar. It follows the current object (cui::appdata::kCurrentObj) of its
 // database (the default database unless one is given) and shows the machine's power state,
@@ -228,6 +273,83 @@ struct ITremAppSdkUtil : IUnknown {
    virtual HRESULT __stdcall raw_IsDeviceConnected(BSTR key, VARIANT_BOOL *connected) = 0;
    virtual HRESULT __stdcall raw_GetConnectionText(BSTR key, BSTR *text) = 0;
    virtual HRESULT __stdcall raw_EditDevice(BSTR key, HWND owner) = 0;
+};
+
+// The favourites list: a tree of the present items of "<favorites path>val/item/#" (machines, teams,
+// managed templates and folders, nested by parentID), redrawn when the state changes. The item of
+// the file the link's opened-object record shows is bold. Renames, new folders and the removal of a
+// folder (the Delete key) go through the state's request queue ("req/#").
+struct IVMListCtl : IUnknown {
+   // The context to read and watch through (null lets go of it). Set before the paths.
+   void PutContext(IVmdbContext *ctx);
+   // The favourites state, "/user/vmlistState/".
+   void PutFavoritesPath(_bstr_t path);
+   // The link to the current opened-object record ("/appdata/Tremory/zolt/currentObj").
+   void PutLinkPath(_bstr_t path);
+   // The opened-object array ("/appdata/Tremory/zolt/openedObj"): items with a tab are told apart
+   // in the context-menu kind.
+   void PutArrayPath(_bstr_t path);
+   // The session's destination (a host name, empty for the local host): machines and teams added
+   // on another destination are not listed.
+   void PutDestination(_bstr_t dest);
+   // Starts the in-place rename of the selected item (nothing without a selection).
+   HRESULT Rename();
+   // Adds a folder under the folder with this id (0 = top level, -1 = where the selection is) and
+   // starts its rename.
+   HRESULT NewFolder(long parentId);
+   // Raises kVMListOpen for the selected item (nothing for a folder or without a selection).
+   HRESULT OpenSelection();
+   // The configuration file of the selected item; empty for a folder or none.
+   _bstr_t GetSelectedPath();
+
+   virtual HRESULT __stdcall put_Context(IVmdbContext *ctx) = 0;
+   virtual HRESULT __stdcall put_FavoritesPath(BSTR path) = 0;
+   virtual HRESULT __stdcall put_LinkPath(BSTR path) = 0;
+   virtual HRESULT __stdcall put_ArrayPath(BSTR path) = 0;
+   virtual HRESULT __stdcall put_Destination(BSTR dest) = 0;
+   virtual HRESULT __stdcall raw_Rename() = 0;
+   virtual HRESULT __stdcall raw_NewFolder(long parentId) = 0;
+   virtual HRESULT __stdcall raw_OpenSelection() = 0;
+   virtual HRESULT __stdcall get_SelectedPath(BSTR *path) = 0;
+};
+
+// A host's registered machines: the machines under "<host>vms/registeredvms/#" of the host the host
+// link points to (while it is unset, the first host of the session's connection), by display name,
+// the current object's machine bold. The list follows the host link, the host's list and the open
+// machines by itself; Refresh reads them again, with the names in the machines' files.
+struct IRegVmsCtl : IUnknown {
+   // The context to read through (null lets go of it). Set before the paths.
+   void PutContext(IVmdbContext *ctx);
+   // The session node ("/appdata/Tremory/zolt/session"); its "cnxPath" names the connection while
+   // none is given.
+   void PutSessionPath(_bstr_t path);
+   // The link to the transient opened-object record ("/appdata/Tremory/zolt/transientObj").
+   void PutTransientLinkPath(_bstr_t path);
+   // The link to the current opened-object record ("/appdata/Tremory/zolt/currentObj").
+   void PutLinkPath(_bstr_t path);
+   // The link to the current host ("/appdata/Tremory/zolt/currentHost").
+   void PutHostLinkPath(_bstr_t path);
+   // The session's connection ("/cnx/#.../"; the value of "session/cnxPath").
+   void PutConnectionPath(_bstr_t cnxPath);
+   // Reads the host link and the registered machines again.
+   HRESULT Refresh();
+   // Starts the in-place rename of the selected machine (its display name).
+   HRESULT Rename();
+   // The configuration file of the selected machine; empty for none.
+   _bstr_t GetSelectedPath();
+   // The number of machines listed.
+   long GetCount();
+
+   virtual HRESULT __stdcall put_Context(IVmdbContext *ctx) = 0;
+   virtual HRESULT __stdcall put_SessionPath(BSTR path) = 0;
+   virtual HRESULT __stdcall put_TransientLinkPath(BSTR path) = 0;
+   virtual HRESULT __stdcall put_LinkPath(BSTR path) = 0;
+   virtual HRESULT __stdcall put_HostLinkPath(BSTR path) = 0;
+   virtual HRESULT __stdcall put_ConnectionPath(BSTR cnxPath) = 0;
+   virtual HRESULT __stdcall raw_Refresh() = 0;
+   virtual HRESULT __stdcall raw_Rename() = 0;
+   virtual HRESULT __stdcall get_SelectedPath(BSTR *path) = 0;
+   virtual HRESULT __stdcall get_Count(long *count) = 0;
 };
 
 #include "tremappsdk/TremAppSdk.inl"

@@ -251,3 +251,118 @@ inline HRESULT ITremAppSdkUtil::EditDevice(_bstr_t key, HWND owner)
    TREMAPPSDK_RAISE_ON_FAILURE(ITremAppSdkUtil, hr);
    return hr;
 }
+
+// IVMListCtl
+
+inline void IVMListCtl::PutContext(IVmdbContext *ctx)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, put_Context(ctx));
+}
+
+inline void IVMListCtl::PutFavoritesPath(_bstr_t path)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, put_FavoritesPath(path));
+}
+
+inline void IVMListCtl::PutLinkPath(_bstr_t path)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, put_LinkPath(path));
+}
+
+inline void IVMListCtl::PutArrayPath(_bstr_t path)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, put_ArrayPath(path));
+}
+
+inline void IVMListCtl::PutDestination(_bstr_t dest)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, put_Destination(dest));
+}
+
+inline HRESULT IVMListCtl::Rename()
+{
+   HRESULT hr = raw_Rename();
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, hr);
+   return hr;
+}
+
+inline HRESULT IVMListCtl::NewFolder(long parentId)
+{
+   HRESULT hr = raw_NewFolder(parentId);
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, hr);
+   return hr;
+}
+
+inline HRESULT IVMListCtl::OpenSelection()
+{
+   HRESULT hr = raw_OpenSelection();
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, hr);
+   return hr;
+}
+
+inline _bstr_t IVMListCtl::GetSelectedPath()
+{
+   BSTR v = nullptr;
+   TREMAPPSDK_RAISE_ON_FAILURE(IVMListCtl, get_SelectedPath(&v));
+   return _bstr_t(v, false);
+}
+
+// IRegVmsCtl
+
+inline void IRegVmsCtl::PutContext(IVmdbContext *ctx)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, put_Context(ctx));
+}
+
+inline void IRegVmsCtl::PutSessionPath(_bstr_t path)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, put_SessionPath(path));
+}
+
+inline void IRegVmsCtl::PutTransientLinkPath(_bstr_t path)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, put_TransientLinkPath(path));
+}
+
+inline void IRegVmsCtl::PutLinkPath(_bstr_t path)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, put_LinkPath(path));
+}
+
+inline void IRegVmsCtl::PutHostLinkPath(_bstr_t path)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, put_HostLinkPath(path));
+}
+
+inline void IRegVmsCtl::PutConnectionPath(_bstr_t cnxPath)
+{
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, put_ConnectionPath(cnxPath));
+}
+
+inline HRESULT IRegVmsCtl::Refresh()
+{
+   HRESULT hr = raw_Refresh();
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, hr);
+   return hr;
+}
+
+inline HRESULT IRegVmsCtl::Rename()
+{
+   HRESULT hr = raw_Rename();
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, hr);
+   return hr;
+}
+
+inline _bstr_t IRegVmsCtl::GetSelectedPath()
+{
+   BSTR v = nullptr;
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, get_SelectedPath(&v));
+   return _bstr_t(v, false);
+}
+
+inline long IRegVmsCtl::GetCount()
+{
+   long v = 0;
+   TREMAPPSDK_RAISE_ON_FAILURE(IRegVmsCtl, get_Count(&v));
+   return v;
+}
