@@ -99,6 +99,8 @@ TEST(ZoltDialogs, EachKindShowsItsWindowAndAnswersTheLibrary)
    EXPECT_FALSE(IsWindowEnabled(frame)) << "the owner is disabled while its dialog is up";
    EXPECT_TRUE(e2e::ClickButton(info, 1241)) << e2e::LastFailure();
    EXPECT_TRUE(run.WaitForLog("DlgScript: 1 info replied")) << run.Log();
+   ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(info); }, e2e::kReplyTimeoutMs))
+      << "the answered dialog goes before the next one is looked for";
 
    HWND question = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
    ASSERT_TRUE(question) << e2e::LastFailure();
@@ -110,6 +112,8 @@ TEST(ZoltDialogs, EachKindShowsItsWindowAndAnswersTheLibrary)
    EXPECT_EQ(seen.second->text, "Cancel");
    EXPECT_TRUE(e2e::PostKey(GetDlgItem(question, 1171), VK_ESCAPE)) << e2e::LastFailure();
    EXPECT_TRUE(run.WaitForLog("DlgScript: 2 question replied choice=2")) << run.Log();
+   ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(question); }, e2e::kReplyTimeoutMs))
+      << "the answered dialog goes before the next one is looked for";
 
    HWND error = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
    ASSERT_TRUE(error) << e2e::LastFailure();
@@ -118,6 +122,8 @@ TEST(ZoltDialogs, EachKindShowsItsWindowAndAnswersTheLibrary)
    EXPECT_TRUE(seen.hasIcon);
    EXPECT_TRUE(e2e::RequestClose(error)) << e2e::LastFailure();
    EXPECT_TRUE(run.WaitForLog("DlgScript: 3 error replied")) << run.Log();
+   ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(error); }, e2e::kReplyTimeoutMs))
+      << "the answered dialog goes before the next one is looked for";
 
    HWND squestion = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
    ASSERT_TRUE(squestion) << e2e::LastFailure();

@@ -160,14 +160,22 @@ bool Process::Start(const std::string &program, const ProcessOptions &options)
       si.hStdError = output_;
    }
    std::vector<wchar_t> environment = BuildEnvironment(options.environment);
-   // CreateProcessW may write into the command line.
-   std::wstring commandLine = WideFromUtf8(commandLine_);
+   // CreateProcessW may write into the command line, so each try gets a fresh copy.
    std::wstring folder = WideFromUtf8(ToWindowsPath(options.workingDirectory));
    PROCESS_INFORMATION pi = {};
-   if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, options.captureOutput,
-                       CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.empty() ? nullptr : folder.c_str(),
-                       &si, &pi)) {
-      return FailWithSystemError("Process::Start: cannot start " + commandLine_);
+   // Under load the emulator now and then refuses a start with ERROR_INTERNAL_ERROR; a later try works.
+   const int kTries = 3;
+   for (int attempt = 1;; ++attempt) {
+      std::wstring commandLine = WideFromUtf8(commandLine_);
+      if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, options.captureOutput,
+                         CREATE_UNICODE_ENVIRONMENT, environment.data(), folder.empty() ? nullptr : folder.c_str(),
+                         &si, &pi)) {
+         break;
+      }
+      if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == kTries) {
+         return FailWithSystemError("Process::Start: cannot start " + commandLine_);
+      }
+      Sleep(200 * attempt);
    }
    CloseHandle(pi.hThread);
    process_ = pi.hProcess;
