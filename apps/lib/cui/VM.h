@@ -23,6 +23,8 @@ class VMMgr;
 namespace cui {
 
 class Host;
+class SessionRecordMgr;
+class SnapshotTree;
 
 class VM : public sigc::trackable {
 public:
@@ -67,8 +69,8 @@ public:
    // ("vmx/cfgState/val/clone/ancestor/#/name", from the configuration's "cloneOf0" chain).
    bool IsClone() const { return !ancestors_.empty(); }
    const std::vector<std::string> &GetAncestors() const { return ancestors_; }
-   // The current snapshot's display name (the first element of "vmx/chkptState/val/item/#",
-   // from the snapshot file beside the configuration); empty when the machine has none.
+   // The current snapshot's display name (GetSnapshotTree()->GetCurrent(), from the snapshot
+   // file beside the configuration); empty when the machine has none.
    const std::string &GetCurrentSnapshotName() const { return currentSnapshot_; }
    int GetConfigVersion() const { return configVersion_; }
    int GetHardwareVersion() const { return hardwareVersion_; }
@@ -86,8 +88,8 @@ public:
    ActionState GetPowerOnActionState() const;
    ActionState GetPowerOffActionState() const;
    ActionState GetPowerSuspendActionState() const;
-   // True when an operation of a kind in `mask` (BusyKind bits) is under way; the library
-   // carries out power operations only so far.
+   // True when an operation of a kind in `mask` (BusyKind bits) is under way: power operations
+   // and snapshot operations.
    bool GetBusy(int mask) const;
    // What the user may do with the machine now, from its power state and busy flags.
    bool GetCanFitGuest() const { return powerState_ == POWERED_ON; }
@@ -115,6 +117,9 @@ public:
    bool IsRegistered() const { return registered_; }
    // The machine's shared folders; never null.
    SharedFolderMgr *GetSharedFolderMgr() const { return sharedFolderMgr_.get(); }
+   // The machine's snapshots and session recordings; null once the machine is closed.
+   SnapshotTree *GetSnapshotTree() const;
+   SessionRecordMgr *GetSessionRecordMgr() const;
 
    // Capturing the screen and movies.
    enum ScreenshotFormat { SCREENSHOT_BMP = 0 };
@@ -163,6 +168,7 @@ public:
 protected:
    friend class VMMgr;
    friend class wui::VMMgr;
+   friend class SnapshotTree;   // a revert changes the power state: the answer reads it all again
    // Reads the node again and raises the signals of what changed.
    void Refresh();
    // Marks the machine closed (no more signals but `removed`, raised by the manager).
@@ -212,6 +218,8 @@ private:
    std::string screenshot_;
    std::unique_ptr<SharedFolderMgr> sharedFolderMgr_;
    std::unique_ptr<Movie> movie_;
+   std::unique_ptr<SnapshotTree> snapshotTree_;
+   std::unique_ptr<SessionRecordMgr> sessionRecordMgr_;
    int movieQuality_ = Movie::QUALITY_MEDIUM;
    bool followed_ = false;   // the first reading of the node is done
 };

@@ -5,6 +5,7 @@
 #include "PathText.h"
 #include "SimGuestScreen.h"
 #include "SimHostConfig.h"
+#include "SimSnapshots.h"
 #include "cui/GuestOS.h"
 #include "cui/LocalizedString.h"
 #include "tremorybase/File.h"
@@ -43,6 +44,7 @@ SimMachine::SimMachine(vmdb::Ctx &ctx, SimVmxConfig config, HANDLE lock, std::st
    : ctx_(ctx), config_(std::move(config)), lock_(lock), client_(std::move(client))
 {
    ReadStateFile();
+   snapshots_.reset(new SimSnapshots(*this));
 }
 
 SimMachine::~SimMachine()
@@ -54,6 +56,7 @@ SimMachine::~SimMachine()
    if (!pending_.empty()) {
       Finish(false);
    }
+   snapshots_.reset();
    if (lock_ != INVALID_HANDLE_VALUE) {
       CloseHandle(lock_);
    }
@@ -138,6 +141,7 @@ std::string SimMachine::Register()
    ctx_.Set(vmPath_ + "client", client_);
    ctx_.Set(vmPath_ + "cfgStatus", "ok");
    config_.MirrorTo(ctx_, vmPath_ + "vmx/cfgState/val/", generationNo_);
+   snapshots_->Mirror();
    WriteExecState();
    Log("SimHost: registered %s as %s (%s)\n", GetCfgPath().c_str(), vmPath_.c_str(), execState_.c_str());
    return vmPath_;
@@ -145,6 +149,7 @@ std::string SimMachine::Register()
 
 void SimMachine::Unregister()
 {
+   snapshots_->FinishNow(true);
    if (!pending_.empty()) {
       if (timer_) {
          Poll_RemoveTimer(timer_);
@@ -219,7 +224,7 @@ void SimMachine::WriteConsoleState()
 std::string SimMachine::StartPower(const std::string &op, int mode, DoneFn done)
 {
    std::string name = config_.GetDisplayName();
-   if (!pending_.empty()) {
+   if (!pending_.empty() || snapshots_->IsBusy()) {
       return cui::Format("@&!*@*@(msg.host.vm.busy)The virtual machine \"%s\" is busy with another power "
                          "operation. Try again when it has finished.", name.c_str());
    }
@@ -312,6 +317,40 @@ void SimMachine::Finish(bool writeDb)
    done_ = nullptr;
    if (done && writeDb) {
       done(std::string());
+   }
+}
+
+void SimMachine::RestoreExecState(const std::string &execState, const std::string &screenshot, bool writeDb)
+{
+   if (!screenshot_.empty()) {
+      File_Delete(screenshot_);
+      screenshot_.clear();
+   }
+   bool wasOff = execState_ == kPoweredOff;
+   execState_ = execState;
+   if (execState_ == kPoweredOff) {
+      poweredOnAt_ = 0;
+      sharedFoldersDisabled_ = false;
+   } else {
+      poweredOnAt_ = time(nullptr);
+      if (wasOff) {
+         sharedFoldersDisabled_ = SharesFolders() && config_.GetBool("sharedFolder.defaultDisabled", false);
+      }
+   }
+   if (execState_ == kSuspended) {
+      std::string path = ScreenshotPath(GetCfgPath());
+      std::string bytes;
+      std::string error;
+      if (!screenshot.empty() && File_Read(screenshot, bytes, error) && File_Replace(path, bytes, error)) {
+         screenshot_ = path;
+      } else if (!screenshot.empty()) {
+         Warning("SimHost: no suspend screenshot for %s: %s\n", GetCfgPath().c_str(), error.c_str());
+      }
+   }
+   WriteStateFile();
+   if (writeDb) {
+      WriteExecState();
+      Log("SimHost: %s: reverted, %s\n", vmPath_.c_str(), execState_.c_str());
    }
 }
 

@@ -21,6 +21,7 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "SimGuestScreen.h"
@@ -29,6 +30,8 @@
 #include "tremorybase/Poll.h"
 
 namespace cuisim {
+
+class SimSnapshots;
 
 class SimMachine {
 public:
@@ -54,6 +57,14 @@ public:
    const std::string &GetClient() const { return client_; }
    const std::string &GetExecState() const { return execState_; }
    const std::string &GetPending() const { return pending_; }
+   const SimVmxConfig &GetConfig() const { return config_; }
+   vmdb::Ctx &GetCtx() { return ctx_; }
+   // The machine's snapshots (SimSnapshots.h).
+   SimSnapshots &GetSnapshots() { return *snapshots_; }
+   // Puts the machine into `execState` as a revert to a snapshot does (running from now, or
+   // suspended with a copy of `screenshot` as its suspend picture); written to the state file
+   // and, with `writeDb`, the database.
+   void RestoreExecState(const std::string &execState, const std::string &screenshot, bool writeDb);
 
    // Registers the machine under a new "/vm/##" element; returns its path ("/vm/#0001/").
    std::string Register();
@@ -117,6 +128,7 @@ private:
    unsigned stepsLeft_ = 0;
    PollTimerId timer_ = 0;
    DoneFn done_;
+   std::unique_ptr<SimSnapshots> snapshots_;
 };
 
 }  // namespace cuisim

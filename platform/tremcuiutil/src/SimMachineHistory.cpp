@@ -1,6 +1,7 @@
 #include "SimMachineHistory.h"
 
 #include "PathText.h"
+#include "SimSnapshots.h"
 #include "SimVmxConfig.h"
 #include "tremorybase/File.h"
 #include "tremorybase/KeyValueFile.h"
@@ -56,23 +57,21 @@ std::vector<SimAncestor> ReadAncestors(const SimVmxConfig &config)
 
 std::string SnapshotFilePath(const std::string &cfgPath)
 {
-   return SimVmxConfig::Folder(cfgPath) + SimVmxConfig::BaseName(cfgPath) + ".snapshot";
+   return SimSnapshotFile::PathOf(cfgPath);
 }
 
 std::string ReadCurrentSnapshotName(const std::string &cfgPath)
 {
-   std::string path = SnapshotFilePath(cfgPath);
-   if (cfgPath.empty() || !File_Exists(path)) {
-      return std::string();
-   }
-   std::vector<KeyValueEntry> entries;
+   SimSnapshotFile file;
    std::string error;
-   if (!KeyValueFile::Read(path, entries, error)) {
-      Warning("SimHost: ignoring the snapshot file %s: %s\n", path.c_str(), error.c_str());
+   if (cfgPath.empty() || !file.Load(SnapshotFilePath(cfgPath), error)) {
+      if (!error.empty()) {
+         Warning("SimHost: ignoring the snapshot file %s: %s\n", SnapshotFilePath(cfgPath).c_str(), error.c_str());
+      }
       return std::string();
    }
-   const std::string *name = KeyValueFile::Find(entries, "displayName");
-   return name ? *name : std::string();
+   auto current = file.snapshots.find(file.current);
+   return current == file.snapshots.end() ? std::string() : current->second.displayName;
 }
 
 void MirrorHistory(vmdb::Ctx &ctx, const std::string &valPath, const SimVmxConfig &config)
@@ -88,13 +87,14 @@ void MirrorHistory(vmdb::Ctx &ctx, const std::string &valPath, const SimVmxConfi
    if (at == std::string::npos || val.compare(at, std::string::npos, kCfgStateVal) != 0) {
       return;
    }
-   std::string items = val.substr(0, at) + "chkptState/val/item";
-   ctx.Remove(items, true);
-   std::string snapshot = ReadCurrentSnapshotName(config.GetPath());
-   if (!snapshot.empty()) {
-      std::string element = ctx.Append(items + "/#");
-      ctx.Set(element + "displayName", snapshot);
+   SimSnapshotFile file;
+   std::string error;
+   std::string path = SnapshotFilePath(config.GetPath());
+   if (!config.GetPath().empty() && !file.Load(path, error)) {
+      Warning("SimHost: ignoring the snapshot file %s: %s\n", path.c_str(), error.c_str());
+      file = SimSnapshotFile();
    }
+   file.MirrorTo(ctx, val.substr(0, at) + "chkptState/", config);
 }
 
 }  // namespace cuisim

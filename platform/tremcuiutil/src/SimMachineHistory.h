@@ -28,9 +28,9 @@ constexpr size_t kMaxAncestors = 16;
 std::string SnapshotFilePath(const std::string &cfgPath);
 std::string ReadCurrentSnapshotName(const std::string &cfgPath);
 
-// Writes the ancestors under "<valPath>clone/ancestor/#" ("name", "cfgPath") and the current
-// snapshot as the first element of the machine's "vmx/chkptState/val/item/#" ("displayName"),
-// replacing what was there. `valPath` is the machine's "…/vmx/cfgState/val/".
+// Writes the ancestors under "<valPath>clone/ancestor/#" ("name", "cfgPath") and the snapshot
+// list under the machine's "vmx/chkptState/val/" (SimSnapshots.h; the current snapshot is the
+// first element of "item/#"), replacing what was there. `valPath` is the machine's "…/vmx/cfgState/val/".
 void MirrorHistory(vmdb::Ctx &ctx, const std::string &valPath, const SimVmxConfig &config);
 
 }  // namespace cuisim

@@ -4,6 +4,7 @@
 
 #include "PathText.h"
 #include "SimHostConfig.h"
+#include "SimSnapshots.h"
 #include "cui/Error.h"
 #include "cui/LocalizedString.h"
 #include "tremorybase/File.h"
@@ -58,6 +59,7 @@ void SimMachines::RegisterOps(SimCmdOwner &hostCmds, SimCmdOwner &vmCmds)
       vmCmds.Register(op, [this](SimCommand &cmd) { OnPowerOp(cmd); });
    }
    vmCmds.Register("setCfgState", [this](SimCommand &cmd) { OnSetCfgState(cmd); });
+   SimSnapshots::RegisterOps(vmCmds, *this);
 }
 
 SimMachine &SimMachines::Open(const std::string &cfgPath, const std::string &client)

@@ -9,6 +9,8 @@
 #include "PathText.h"
 #include "cui/GuestOS.h"
 #include "cui/LocalizedString.h"
+#include "cui/SessionRecordMgr.h"
+#include "cui/SnapshotTree.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
@@ -50,6 +52,8 @@ VM::VM(const vmdb::Ctx &ctx, const std::string &vmPath, Host *host)
 {
    sharedFolderMgr_.reset(new SharedFolderMgr(*this, ctx_));
    movie_.reset(new Movie(*this, ctx_));
+   snapshotTree_.reset(new SnapshotTree(*this, ctx_, vmPath_));
+   sessionRecordMgr_.reset(new SessionRecordMgr(*this, *snapshotTree_));
    Refresh();
    watch_ = ctx_.Watch(cuiutil::WithoutSlash(vmPath_), vmdb::Ctx::kWatchSubtree,
                        [this](const std::string &) { OnWatch(); });
@@ -77,6 +81,17 @@ void VM::SetUnregistered()
 {
    registered_ = false;
    watch_.disconnect();
+   snapshotTree_->SetClosed();
+}
+
+SnapshotTree *VM::GetSnapshotTree() const
+{
+   return registered_ ? snapshotTree_.get() : nullptr;
+}
+
+SessionRecordMgr *VM::GetSessionRecordMgr() const
+{
+   return registered_ ? sessionRecordMgr_.get() : nullptr;
 }
 
 void VM::Refresh()
@@ -109,9 +124,9 @@ void VM::Refresh()
       ancestors.push_back(ctx_.Get(element + "name"));
    }
    configDiffers = Update(ancestors_, ancestors) || configDiffers;
-   std::vector<std::string> snapshots = ctx_.Elements(vmPath_ + "vmx/chkptState/val/item/#");
-   configDiffers = Update(currentSnapshot_, snapshots.empty() ? std::string() : ctx_.Get(snapshots.front() + "displayName")) ||
-                   configDiffers;
+   snapshotTree_->Refresh();
+   const Snapshot *current = snapshotTree_->GetCurrent();
+   configDiffers = Update(currentSnapshot_, current ? current->GetDisplayName() : std::string()) || configDiffers;
    remoteDisplay_ = ctx_.GetBool(cfg + "remoteDisplay/enabled", false);
    remoteDisplayPort_ = ctx_.GetInt(cfg + "remoteDisplay/port", 5900);
    remoteDisplayUsers_.clear();
@@ -177,7 +192,7 @@ VM::ActionState VM::GetPowerSuspendActionState() const
 
 bool VM::GetBusy(int mask) const
 {
-   return (mask & BUSY_POWER) && !PendingPowerOp().empty();
+   return ((mask & BUSY_POWER) && !PendingPowerOp().empty()) || ((mask & BUSY_SNAPSHOT) && snapshotTree_->IsBusy());
 }
 
 void VM::SetPowerState(PowerState state, PowerOption option, const AbortSlot &abort, const DoneSlot &done)

@@ -1,0 +1,406 @@
+#include "MachineTestSupport.h"
+
+#include <windows.h>
+
+#include "ModelCmd.h"
+#include "SimSnapshots.h"
+#include "cui/SessionRecordMgr.h"
+#include "cui/SnapshotTree.h"
+#include "cui/VM.h"
+#include "tremorybase/File.h"
+
+namespace {
+
+const std::vector<KeyValueEntry> kMachine = {
+   {"configVersion", "8"}, {"displayName", "Desk"}, {"guestOS", "winxp"}, {"memoryMB", "256"},
+};
+
+class SnapshotHost : public MachineTest {
+protected:
+   // Runs `start` with fresh slots and waits for its outcome.
+   Outcome Wait(const std::function<void(cui::AbortSlot, cui::DoneSlot)> &start)
+   {
+      Outcome outcome;
+      start(outcome.Abort(), outcome.Done());
+      EXPECT_FALSE(outcome.finished) << "answered inside the call";
+      EXPECT_TRUE(Until([&]() { return outcome.finished; }));
+      return outcome;
+   }
+   cui::Snapshot *Take(cui::SnapshotTree *tree, const std::string &name, const std::string &description = "")
+   {
+      Outcome taken = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Take(name, description, a, d); });
+      EXPECT_TRUE(taken.done) << taken.error;
+      return tree->GetCurrent();
+   }
+   void Power(cui::VM *vm, cui::VM::PowerState state)
+   {
+      Outcome power = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->SetPowerState(state, cui::VM::POWEROP_HARD, a, d); });
+      EXPECT_TRUE(power.done) << power.error;
+   }
+   static cuisim::SimSnapshotFile Load(cui::VM *vm)
+   {
+      cuisim::SimSnapshotFile file;
+      std::string error;
+      EXPECT_TRUE(file.Load(cuisim::SimSnapshotFile::PathOf(vm->GetFilename()), error)) << error;
+      return file;
+   }
+   static std::vector<std::string> Names(const std::vector<cui::Snapshot *> &snapshots)
+   {
+      std::vector<std::string> names;
+      for (cui::Snapshot *s : snapshots) {
+         names.push_back(s->GetDisplayName());
+      }
+      return names;
+   }
+   std::string Queue(cui::VM *vm) const { return vm->GetVmPath() + "cmd/##"; }
+};
+
+TEST_F(SnapshotHost, ThreeSnapshotsOneFromARestoredOneAreKeptInTheFileAndComeBackAfterARestart)
+{
+   cui::VM *vm = Open(WriteVmx("desk.vmx", kMachine));
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   ASSERT_NE(nullptr, tree);
+   EXPECT_TRUE(tree->IsMultipleEnabled());
+   EXPECT_EQ(0u, tree->GetCount());
+   EXPECT_FALSE(tree->IsCmdEnabled(cui::SnapshotTree::CMD_REVERT)) << "nothing to revert to";
+   EXPECT_TRUE(tree->IsCmdEnabled(cui::SnapshotTree::CMD_TAKE));
+   int changes = 0;
+   tree->changed.connect([&changes]() { ++changes; });
+
+   Outcome first;
+   tree->Take("Clean install", "Fresh from the disc", first.Abort(), first.Done());
+   EXPECT_TRUE(tree->IsBusy());
+   EXPECT_TRUE(vm->GetBusy(cui::VM::BUSY_SNAPSHOT));
+   EXPECT_FALSE(tree->IsCmdEnabled(cui::SnapshotTree::CMD_TAKE)) << "one operation at a time";
+   ASSERT_TRUE(Until([&]() { return first.finished; }));
+   ASSERT_TRUE(first.done) << first.error;
+   EXPECT_FALSE(tree->IsBusy());
+   EXPECT_GT(changes, 0);
+   cui::Snapshot *clean = tree->GetCurrent();
+   ASSERT_NE(nullptr, clean);
+   EXPECT_EQ("Clean install", clean->GetDisplayName());
+   EXPECT_EQ("Fresh from the disc", clean->GetDescription());
+   EXPECT_EQ(cui::Snapshot::POWERED_OFF, clean->GetPowerState());
+   EXPECT_EQ("", clean->GetScreenshotPath()) << "no picture of a machine that is off";
+   EXPECT_GT(clean->GetTimestamp(), 0);
+   EXPECT_EQ("Clean install", vm->GetCurrentSnapshotName());
+
+   Power(vm, cui::VM::POWERED_ON);
+   cui::Snapshot *running = Take(tree, "Running");
+   ASSERT_NE(nullptr, running);
+   EXPECT_EQ(clean, running->GetParent());
+   EXPECT_EQ(cui::Snapshot::POWERED_ON, running->GetPowerState());
+   EXPECT_TRUE(File_Exists(running->GetScreenshotPath())) << running->GetScreenshotPath();
+
+   Outcome back = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Restore(clean->GetUID(), a, d); });
+   ASSERT_TRUE(back.done) << back.error;
+   EXPECT_EQ(cui::VM::POWERED_OFF, vm->GetPowerState()) << "the snapshot was taken powered off";
+   EXPECT_EQ(clean, tree->GetCurrent());
+   EXPECT_EQ(clean, tree->GetYAH()->GetParent());
+
+   cui::Snapshot *branch = Take(tree, "Branch");
+   ASSERT_NE(nullptr, branch);
+   EXPECT_EQ(clean, branch->GetParent());
+   EXPECT_EQ((std::vector<std::string>{"Running", "Branch"}), Names(clean->GetChildren()));
+   std::vector<int> mru;
+   for (cui::SnapshotTree::MRUIterator it = tree->MRUBegin(); it.IsValid(); ++it) {
+      EXPECT_EQ(static_cast<int>(mru.size()), it.GetIndex());
+      mru.push_back(*it);
+   }
+   EXPECT_EQ((std::vector<int>{branch->GetUID(), clean->GetUID(), running->GetUID()}), mru);
+
+   cuisim::SimSnapshotFile file = Load(vm);
+   ASSERT_EQ(3u, file.snapshots.size());
+   EXPECT_EQ(branch->GetUID(), file.current);
+   EXPECT_EQ(clean->GetUID(), file.snapshots[branch->GetUID()].parent);
+   EXPECT_EQ(clean->GetUID(), file.snapshots[running->GetUID()].parent);
+   const int branchUid = branch->GetUID();
+
+   std::string cfg = vm->GetFilename();
+   NewRun();
+   vm = Open(cfg);
+   ASSERT_NE(nullptr, vm);
+   tree = vm->GetSnapshotTree();
+   EXPECT_EQ(3u, tree->GetCount());
+   ASSERT_NE(nullptr, tree->GetCurrent());
+   EXPECT_EQ(branchUid, tree->GetCurrent()->GetUID());
+   ASSERT_EQ(1u, tree->GetRoots().size());
+   EXPECT_EQ((std::vector<std::string>{"Running", "Branch"}), Names(tree->GetRoots()[0]->GetChildren()));
+   EXPECT_EQ("Snapshot 4", tree->GenerateName());
+}
+
+TEST_F(SnapshotHost, AWriteCutShortLosesNoSnapshotTheHostHadRecorded)
+{
+   cui::VM *vm = Open(WriteVmx("desk.vmx", kMachine));
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   Take(tree, "One");
+   const std::string path = cuisim::SimSnapshotFile::PathOf(vm->GetFilename());
+
+   Outcome second;
+   tree->Take("Two", "", second.Abort(), second.Done());
+   ASSERT_TRUE(Until([&]() { return run_->raw->Read(vm->GetVmPath() + "vmx/chkptState/pending") == "createSnapshot"; }));
+   // A crash now finds the file as the last finished operation left it.
+   cuisim::SimSnapshotFile during = Load(vm);
+   ASSERT_EQ(1u, during.snapshots.size());
+   EXPECT_EQ("One", during.snapshots.begin()->second.displayName);
+   // What a writer stopped halfway leaves behind: its temporary file, never read.
+   std::string error;
+   ASSERT_TRUE(File_Replace(path + ".tmp", "snapshot.lastUID = \"9\"\nsnapshot9.displayName = \"Hal", error)) << error;
+   ASSERT_TRUE(Until([&]() { return second.finished; }));
+   EXPECT_TRUE(second.done) << second.error;
+   EXPECT_EQ(2u, Load(vm).snapshots.size());
+
+   // A take under way when the host stops is finished into the file; a stale temporary
+   // file left beside it changes nothing.
+   tree->Take("Three", "", cui::AbortSlot(), cui::DoneSlot());
+   ASSERT_TRUE(Until([&]() { return !run_->raw->Read(vm->GetVmPath() + "vmx/chkptState/pending").empty(); }));
+   std::string cfg = vm->GetFilename();
+   NewRun();
+   ASSERT_TRUE(File_Replace(path + ".tmp", "snapshot1.displayName = \"Bro", error)) << error;
+   vm = Open(cfg);
+   ASSERT_NE(nullptr, vm);
+   tree = vm->GetSnapshotTree();
+   std::vector<std::string> names;
+   for (cui::Snapshot *s : *tree) {
+      names.push_back(s->GetDisplayName());
+   }
+   EXPECT_EQ((std::vector<std::string>{"One", "Two", "Three"}), names);
+}
+
+TEST_F(SnapshotHost, TheHostRefusesWhatCannotBeDoneWithTextsAUserUnderstands)
+{
+   cui::VM *vm = Open(WriteVmx("desk.vmx", kMachine));
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   std::string error;
+   EXPECT_EQ("error", SendCommand(Queue(vm), "revertToSnapshot", {}, &error));
+   EXPECT_NE(std::string::npos, error.find("\"Desk\" has no snapshot")) << error;
+   EXPECT_EQ("error", SendCommand(Queue(vm), "removeSnapshot", {}, &error));
+   EXPECT_NE(std::string::npos, error.find("has no snapshot")) << error;
+   Outcome unknown = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Restore(5, a, d); });
+   EXPECT_FALSE(unknown.done);
+   EXPECT_NE(std::string::npos, unknown.error.find("no such snapshot")) << unknown.error;
+   Outcome none = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Delete({}, false, true, a, d); });
+   EXPECT_FALSE(none.done);
+   EXPECT_EQ("error", SendCommand(Queue(vm), "createSnapshot", {{"name", std::string(81, 'n')}}, &error));
+   EXPECT_NE(std::string::npos, error.find("at most 80")) << error;
+
+   cui::Snapshot *one = Take(tree, "One");
+   ASSERT_NE(nullptr, one);
+   Outcome taking;
+   tree->Take("Two", "", taking.Abort(), taking.Done());
+   Outcome second = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Delete({1}, false, true, a, d); });
+   EXPECT_NE(std::string::npos, second.error.find("busy")) << second.error;
+   ASSERT_TRUE(Until([&]() { return !run_->raw->Read(vm->GetVmPath() + "vmx/chkptState/pending").empty(); }));
+   EXPECT_EQ("error", SendCommand(Queue(vm), "removeSnapshot", {{"uids", "1"}}, &error));
+   EXPECT_NE(std::string::npos, error.find("busy with another operation")) << error;
+   EXPECT_EQ("error", SendCommand(Queue(vm), "powerOn", {}, &error)) << "no power change under a snapshot operation";
+   ASSERT_TRUE(Until([&]() { return taking.finished; }));
+   EXPECT_TRUE(taking.done) << taking.error;
+
+   EXPECT_EQ("error", SendCommand(Queue(vm), "removeSnapshot", {{"uids", "42"}}, &error));
+   EXPECT_NE(std::string::npos, error.find("no snapshot 42")) << error;
+   EXPECT_EQ(2u, tree->GetCount()) << "nothing was removed by the refusals";
+}
+
+TEST_F(SnapshotHost, ATakeIsPreparedAndGivenUpAndCommandsFollowWhatThereIsToActOn)
+{
+   cui::VM *vm = Open(WriteVmx("desk.vmx", kMachine));
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   for (int command : {cui::SnapshotTree::CMD_GOTO, cui::SnapshotTree::CMD_DELETE, cui::SnapshotTree::CMD_RENAME}) {
+      EXPECT_FALSE(tree->IsCmdEnabled(command)) << "no snapshot for command " << command;
+   }
+   EXPECT_TRUE(tree->IsCmdEnabled(cui::SnapshotTree::CMD_MANAGER));
+   EXPECT_FALSE(tree->IsCmdEnabled(99));
+
+   Outcome begun = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->BeginTake(a, d); });
+   EXPECT_TRUE(begun.done) << begun.error;
+   EXPECT_TRUE(tree->IsTakeBegun());
+   Outcome cancelled = Wait([&](cui::AbortSlot, cui::DoneSlot d) { tree->CancelTake(d); });
+   EXPECT_TRUE(cancelled.done);
+   EXPECT_FALSE(tree->IsTakeBegun());
+   EXPECT_EQ(0u, tree->GetCount()) << "a take given up takes nothing";
+
+   Take(tree, "One");
+   for (int command : {cui::SnapshotTree::CMD_GOTO, cui::SnapshotTree::CMD_DELETE, cui::SnapshotTree::CMD_REVERT}) {
+      EXPECT_TRUE(tree->IsCmdEnabled(command)) << "command " << command;
+   }
+   Outcome taking;
+   tree->Take("Two", "", taking.Abort(), taking.Done());
+   Outcome refused = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->BeginTake(a, d); });
+   EXPECT_FALSE(refused.done) << "no second take while one runs";
+   EXPECT_NE(std::string::npos, refused.error.find("cannot be taken now")) << refused.error;
+   ASSERT_TRUE(Until([&]() { return taking.finished; }));
+   EXPECT_TRUE(taking.done) << taking.error;
+}
+
+TEST_F(SnapshotHost, DeletingWithChildrenTakesTheBranchWithoutChildrenOnlyTheSnapshot)
+{
+   cui::VM *vm = Open(WriteVmx("desk.vmx", kMachine));
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   Power(vm, cui::VM::POWERED_ON);
+   cui::Snapshot *a = Take(tree, "A");
+   cui::Snapshot *b = Take(tree, "B");
+   cui::Snapshot *c = Take(tree, "C");
+   ASSERT_TRUE(a && b && c);
+   const int aUid = a->GetUID();
+   const int bUid = b->GetUID();
+   std::string bShot = b->GetScreenshotPath();
+   std::string cShot = c->GetScreenshotPath();
+   ASSERT_TRUE(File_Exists(bShot) && File_Exists(cShot));
+   Outcome back = Wait([&](cui::AbortSlot x, cui::DoneSlot y) { tree->Restore(aUid, x, y); });
+   ASSERT_TRUE(back.done) << back.error;
+   EXPECT_EQ(cui::VM::POWERED_ON, vm->GetPowerState()) << "A was taken running";
+   cui::Snapshot *d = Take(tree, "D");
+   cui::Snapshot *e = Take(tree, "E");
+   ASSERT_TRUE(d && e);
+   const int dUid = d->GetUID();
+   const int eUid = e->GetUID();
+   std::string dShot = d->GetScreenshotPath();
+
+   // B with its child C: both go, with their pictures.
+   Outcome branch = Wait([&](cui::AbortSlot x, cui::DoneSlot y) { tree->Delete({bUid}, true, true, x, y); });
+   ASSERT_TRUE(branch.done) << branch.error;
+   EXPECT_EQ(3u, tree->GetCount());
+   EXPECT_EQ(nullptr, tree->GetSnapshot(bUid));
+   EXPECT_FALSE(File_Exists(bShot));
+   EXPECT_FALSE(File_Exists(cShot));
+   EXPECT_EQ((std::vector<std::string>{"D"}), Names(tree->GetSnapshot(aUid)->GetChildren()));
+
+   // D alone: E moves up to A, the current state stays below E, D's picture stays on disk.
+   Outcome alone = Wait([&](cui::AbortSlot x, cui::DoneSlot y) { tree->Delete({dUid}, false, false, x, y); });
+   ASSERT_TRUE(alone.done) << alone.error;
+   ASSERT_NE(nullptr, tree->GetSnapshot(eUid));
+   EXPECT_EQ(aUid, tree->GetSnapshot(eUid)->GetParent()->GetUID());
+   EXPECT_EQ(eUid, tree->GetCurrent()->GetUID());
+   EXPECT_TRUE(File_Exists(dShot));
+
+   // The current snapshot itself: the current state moves to its parent.
+   Outcome current = Wait([&](cui::AbortSlot x, cui::DoneSlot y) { tree->Delete({eUid}, false, true, x, y); });
+   ASSERT_TRUE(current.done) << current.error;
+   EXPECT_EQ(aUid, tree->GetCurrent()->GetUID());
+   cuisim::SimSnapshotFile file = Load(vm);
+   EXPECT_EQ(1u, file.snapshots.size());
+   EXPECT_EQ(aUid, file.current);
+   EXPECT_EQ(std::vector<int>{aUid}, file.mru) << "deleted snapshots leave the recently used list";
+}
+
+TEST_F(SnapshotHost, ARenameWithoutAChangeRenamesNothing)
+{
+   cui::VM *vm = Open(WriteVmx("desk.vmx", kMachine));
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   cui::Snapshot *s = Take(tree, "Name", "Description");
+   ASSERT_NE(nullptr, s);
+   size_t before = cuiutil::ModelCmd::GetPendingCount();
+   Outcome same;
+   tree->Rename(s->GetUID(), "Name", "Description", same.Abort(), same.Done());
+   EXPECT_EQ(before, cuiutil::ModelCmd::GetPendingCount()) << "no command for an unchanged name";
+   EXPECT_FALSE(tree->IsBusy());
+   ASSERT_TRUE(Until([&]() { return same.finished; }));
+   EXPECT_TRUE(same.done);
+
+   Outcome renamed = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Rename(s->GetUID(), "Újra", "Second", a, d); });
+   EXPECT_TRUE(renamed.done) << renamed.error;
+   EXPECT_EQ("Újra", s->GetDisplayName());
+   EXPECT_EQ("Second", s->GetDescription());
+   EXPECT_EQ("Újra", Load(vm).snapshots[s->GetUID()].displayName);
+   Outcome empty = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Rename(s->GetUID(), "", "", a, d); });
+   EXPECT_FALSE(empty.done);
+   EXPECT_EQ("Újra", s->GetDisplayName());
+}
+
+TEST_F(SnapshotHost, TheSingleSnapshotFormAnswersCommandsWithoutInputs)
+{
+   std::vector<KeyValueEntry> single = kMachine;
+   single.push_back({"snapshot.multiple", "FALSE"});
+   cui::VM *vm = Open(WriteVmx("old.vmx", single));
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   EXPECT_FALSE(tree->IsMultipleEnabled());
+   EXPECT_FALSE(tree->IsCmdEnabled(cui::SnapshotTree::CMD_MANAGER));
+   EXPECT_EQ("ok", SendCommand(Queue(vm), "createSnapshot", {}));
+   ASSERT_TRUE(Until([&]() { return tree->GetCount() == 1 && !tree->IsBusy(); }));
+   EXPECT_EQ("Snapshot 1", vm->GetCurrentSnapshotName());
+   std::vector<std::string> items = run_->ctx.Elements(vm->GetVmPath() + "vmx/chkptState/val/item/#");
+   ASSERT_EQ(1u, items.size());
+   EXPECT_EQ("Snapshot 1", run_->raw->Read(items[0] + "displayName"));
+
+   EXPECT_EQ("ok", SendCommand(Queue(vm), "createSnapshot", {}));
+   ASSERT_TRUE(Until([&]() { return tree->GetCurrent() && tree->GetCurrent()->GetUID() == 2; }));
+   EXPECT_EQ(1u, tree->GetCount()) << "a take replaces the one snapshot";
+   EXPECT_EQ("ok", SendCommand(Queue(vm), "revertToSnapshot", {}));
+   EXPECT_EQ("ok", SendCommand(Queue(vm), "removeSnapshot", {}));
+   ASSERT_TRUE(Until([&]() { return tree->GetCount() == 0; }));
+   EXPECT_EQ("", vm->GetCurrentSnapshotName());
+   EXPECT_EQ("error", SendCommand(Queue(vm), "revertToSnapshot", {}));
+}
+
+TEST_F(SnapshotHost, RecordingsPlayFromTheirSnapshotAndScreenshotsComeAsBitmaps)
+{
+   std::string error;
+   std::string cfg = WriteVmx("demo.vmx", kMachine);
+   ASSERT_TRUE(KeyValueFile::Write(cuisim::SimSnapshotFile::PathOf(cfg),
+                                   {{"snapshot.lastUID", "1"}, {"snapshot.current", "0"}, {"snapshot1.parent", "0"},
+                                    {"snapshot1.displayName", "Demo"}, {"snapshot1.powerState", "3"},
+                                    {"snapshot1.recording", "1"}},
+                                   error))
+      << error;
+   cui::VM *vm = Open(cfg);
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   cui::SessionRecordMgr *records = vm->GetSessionRecordMgr();
+   ASSERT_NE(nullptr, records);
+   EXPECT_EQ(nullptr, tree->GetCurrent());
+   EXPECT_FALSE(records->GetCanRecord());
+   EXPECT_EQ(cui::SessionRecordMgr::STATE_LIVE, records->GetState());
+   Outcome record = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { records->Record("x", "", a, d); });
+   EXPECT_NE(std::string::npos, record.error.find("cannot record")) << record.error;
+   ASSERT_EQ(1u, records->GetRecordings().size());
+   cui::Recording *demo = records->GetRecordingWithUID(1);
+   ASSERT_NE(nullptr, demo);
+   EXPECT_TRUE(demo->GetSnapshot()->HasRecordings());
+   EXPECT_EQ(nullptr, records->GetRecordingWithUID(2));
+   EXPECT_TRUE(records->GetCanPlay());
+
+   Outcome play;
+   records->Play(demo, true, play.Abort(), play.Done());
+   EXPECT_EQ(cui::SessionRecordMgr::STATE_PLAYING, records->GetState());
+   EXPECT_TRUE(records->GetCanStop());
+   ASSERT_TRUE(Until([&]() { return play.finished; }));
+   EXPECT_TRUE(play.done) << play.error;
+   EXPECT_EQ(cui::SessionRecordMgr::STATE_LIVE, records->GetState());
+   ASSERT_NE(nullptr, tree->GetCurrent());
+   EXPECT_EQ(1, tree->GetCurrent()->GetUID());
+   EXPECT_EQ(cui::VM::POWERED_ON, vm->GetPowerState());
+
+   // A snapshot of the running machine carries a picture of its screen; the demo has none.
+   cui::Snapshot *shot = Take(tree, "With picture");
+   ASSERT_NE(nullptr, shot);
+   std::map<int, SIZE> sizes;
+   int answers = 0;
+   auto receive = [&](int uid, HBITMAP bitmap) {
+      ++answers;
+      BITMAP info = {};
+      sizes[uid] = {-1, -1};
+      if (bitmap && GetObjectW(bitmap, sizeof info, &info)) {
+         sizes[uid] = {info.bmWidth, info.bmHeight};
+      }
+      if (bitmap) {
+         DeleteObject(bitmap);
+      }
+   };
+   tree->GetScreenshot(shot->GetUID(), receive);
+   tree->GetScreenshot(1, receive);
+   EXPECT_EQ(0, answers) << "answered from a poll step";
+   ASSERT_TRUE(Until([&]() { return answers == 2; }));
+   EXPECT_EQ(320, sizes[shot->GetUID()].cx);
+   EXPECT_EQ(240, sizes[shot->GetUID()].cy);
+   EXPECT_EQ(-1, sizes[1].cx) << "no picture: a null bitmap";
+}
+
+}  // namespace
