@@ -273,6 +273,10 @@ CZOLTApp::~CZOLTApp()
 
 std::string CZOLTApp::GetAppTitle()
 {
+   // The remote-host mode is the console product.
+   if (cui::GetPrefs() && cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {
+      return LoadResString(IDS_CONSOLE_TITLE);
+   }
    wui::AppContext *context = wui::GetAppContext();
    if (context && !context->GetEditionTitle().empty()) {
       return context->GetEditionTitle();

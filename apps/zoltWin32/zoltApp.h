@@ -38,6 +38,7 @@ class MVMTMgrImpl;
 class SnapshotTree;
 class USBHistoryImpl;
 class VM;
+class ZephroServer;
 class ZephroServerMgrImpl;
 }  // namespace cui
 namespace vmdbLayout {
@@ -72,6 +73,7 @@ struct ConnectionMapEntry {
 class CZOLTApp : public CCtxEvents<CZOLTApp, 1>, public sigc::trackable {
 public:
    // Close modes of CloseSession.
+   typedef int CloseSessionMode;
    enum { CLOSE_NOW = 0, CLOSE_ASK = 1, CLOSE_POWER_OFF = 2, CLOSE_SUSPEND = 3 };
    static constexpr UINT_PTR kWebUpdateTimer = 123;
    static constexpr UINT kWebUpdatePeriodMs = 86400000;
@@ -101,12 +103,29 @@ public:
    wui::VM *ResolveCommandVM(CommandSource source, const _bstr_t &path, wui::Team **team = nullptr);
    // The handler groups the dispatcher hands commands to.
    void OnFileCommand(CommandId id);
+   // File > Close: the current tab by its object's type; File > Add to/Remove from Favourites of
+   // the current object.
+   void CloseCurrentTab();
+   void ToggleCurrentInFavorites();
+   void CloseCurrentTeam();
+   void CloseCurrentHotFix();
+   void CloseCurrentZephroServer();
+   void NewTeam();
+   void ShowConnectToServer();
    void OnEditCommand(CommandId id);
    void HandleViewMenuOps(CommandId id);
    void OnHostCommand(CommandId id);
    void OnHelpCommand(CommandId id);
    void CloseHomepage();
+   // Help > Online: the host's address of the command's home-page link to the browser.
+   void HomePageLinkCommand(CommandId id);
    void OnQuenServerCommand(CommandId id, _bstr_t &path, CommandSource source);
+   // Zephro servers: the connection through the server manager, which calls back
+   // OnZephroServerConnected; the close of a server's tab and its connection.
+   void OpenZephroServer(_bstr_t address, int port, bool flag, bool powerOn, bool second, bool newTab, bool openTab,
+                         bool makeCurrent, sigc::slot<void, bool, cui::Error> completion, sigc::slot<void> finished);
+   void OnZephroServerConnected(cui::ZephroServer *server, bool isNew, OpenFlags flags, sigc::slot<void> finished);
+   void CloseZephroServer(cui::ZephroServer *server);
    void OnZephroCommand(CommandId id, _bstr_t &path, CommandSource source);
    void OnVMCommand(CommandId id, _bstr_t &path, CommandSource source);
    void OnTeamCommand(CommandId id, _bstr_t &path, CommandSource source);
@@ -120,6 +139,10 @@ public:
    void CaptureMovie(cui::VM *vm, int action);
    // VM > Settings: the library's settings window of the machine, unless locked out or busy.
    void EditVMSettings(cui::VM *vm);
+   // Host > Settings and Edit > Preferences: settings pages in a modal property frame, saved
+   // through their requests.
+   void EditHostSettings();
+   void EditPreferences();
 
    // Menu item state, asked before a menu opens. True when the item was taken out.
    bool UpdateMenuItemState(HMENU menu, CommandId id, CommandSource source, const _bstr_t &path);
@@ -129,7 +152,7 @@ public:
    bool NewSession(bool remote, const _bstr_t &dest, const _bstr_t &user, const _bstr_t &password,
                    _bstr_t *error);
    bool ConnectToHost(_bstr_t &host, _bstr_t &user, _bstr_t &password, bool atStartup);
-   bool CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::DoneSlot &onDone);
+   bool CloseSession(CloseSessionMode mode, const cui::AbortSlot &onAbort, const cui::DoneSlot &onDone);
    void StartWebUpdateCheck(bool interactive);
    void SetUILocale();
    void Browse(std::string url);
@@ -143,6 +166,9 @@ public:
    cui::Dlg::RepliedAction OnCloseRunningVMsReplied(cui::DlgQuestion *dlg, cui::AbortSlot onAbort,
                                                     cui::DoneSlot onDone);
    void OnCloseAllVMsAborted(bool cancelled, cui::Error error, cui::AbortSlot onAbort);
+   // The end of a power-off or suspend pass: the next pass, or the failure's report.
+   void OnVMsStopped(CloseSessionMode mode, cui::AbortSlot onAbort, cui::DoneSlot onDone);
+   void OnStopVMsFailed(bool cancelled, cui::Error error);
    void OnAllVMsClosed(cui::DoneSlot onDone, unsigned session);
 
    // Completion reports: abort slots and settings-window completions.
@@ -150,6 +176,10 @@ public:
    void ReportFailureWithTemplate(bool cancelled, cui::Error error, int templateId);
    void OnHostSettingsSaved(BSTR ignored, HRESULT result);
    void OnPrefsSaved(BSTR ignored, HRESULT result);
+   // Watches of submitted settings and preference requests: once the owner answers, the watch is
+   // removed and the outcome handed to the completion above (the owner's error text is shown).
+   void OnHostSettingsRequestChanged(BSTR changedPath);
+   void OnPrefsRequestChanged(BSTR changedPath);
    void ShowWebCheckDialog();
 
    // Opened objects (tabs): records under cui::appdata::kOpenedObj; record paths
@@ -307,7 +337,6 @@ private:
    bool IsEditClipboardCommandEnabled(CommandId id);
    // Inputs several rules share.
    bool IsHostUsable();
-   bool IsFileInFavorites(const std::string &cfgPath);
    // Favourites: the lookup by file, one item written and submitted, its presence request.
    typedef std::vector<std::pair<const char *, _variant_t>> FavoriteFields;
    bool IsInFavorites(const std::string &cfgPath);
@@ -366,6 +395,8 @@ private:
    // session end are running.
    cui::DlgQuestion *closeQuestion_ = nullptr;
    bool endingSession_ = false;
+   // The session end is powering off or suspending the running machines before it goes on.
+   bool stoppingVMs_ = false;
    // Name counter of opened-object records ("openedObj/#%04x/"); the home record is #0000.
    unsigned openedObjCounter_ = 1;
    // Restoring saved tabs: opens started and opens that answered well; the loop is running;
@@ -396,6 +427,13 @@ void ReportComError(const _com_error &error, int resId, const _bstr_t &detail);
 void ReportCommandError(const _bstr_t &cmdPath, int resId, const _bstr_t &detail);
 // Completion of opening a file from the favourites list: an unknown format is reported.
 void OnOpenFileDone(bool cancelled, cui::Error error, const std::string &path);
+// The link a Help > Online command opens: its name among the host's help links, and whether
+// the address of the serial-number form is wanted.
+struct HomePageLink {
+   const char *name;
+   bool serialNumberForm;
+};
+HomePageLink HomePageLinkFor(CommandId id);
 // True when the machine may be powered on now: not already on and not being powered on. A
 // missing machine does not stand in the way.
 bool IsPowerOnAllowed(cui::VM *vm);

@@ -98,7 +98,9 @@ int CZOLTApp::NewFavoriteId()
    IVmdbContextPtr ctx = zoltdb::NewContextAt(db_, kFavoritesState);
    std::set<long> ids;
    for (_bstr_t item = FirstItem(ctx); item.length() > 0; item = ctx->NextElement(item)) {
-      ids.insert(std::strtol(zoltdb::ReadText(ctx, item + "id").c_str(), nullptr, 10));
+      if (ctx->TestNode(item + "id")) {
+         ids.insert(std::strtol(zoltdb::ReadText(ctx, item + "id").c_str(), nullptr, 10));
+      }
    }
    int id = 1;
    while (ids.count(id)) {

@@ -38,7 +38,6 @@ const std::string kHostSettingsNew = std::string(cui::appdata::kCurrentHost) + "
 const std::string kVmnetSupported = std::string(cui::appdata::kCurrentHost) + "/vmnetState/supported";
 const std::string kVmnetNew = std::string(cui::appdata::kCurrentHost) + "/vmnetState/new";
 const std::string kCurrentObjPathField = std::string(cui::appdata::kCurrentObj) + "/path";
-const char kFavoriteItems[] = "/user/vmlistState/val/item/#";
 
 bool InRange(CommandId id, unsigned first, unsigned last)
 {
@@ -171,25 +170,6 @@ bool CZOLTApp::IsHostUsable()
    return !IsRemoteMode() || zoltdb::ReadFlag(ctx_, cui::appdata::kSessionActive);
 }
 
-bool CZOLTApp::IsFileInFavorites(const std::string &cfgPath)
-{
-   if (cfgPath.empty()) {
-      return false;
-   }
-   IVmdbContextPtr ctx = zoltdb::NewContextAt(db_, "/");
-   for (_bstr_t item = ctx->NextElement(kFavoriteItems); item.length() > 0; item = ctx->NextElement(item)) {
-      if (!zoltdb::ReadFlag(ctx, item + "present")) {
-         continue;
-      }
-      std::string type = zoltdb::ReadText(ctx, item + "type");
-      if ((type == "vm" || type == "team" || type == "mvmt") &&
-          SameTextNoCase(zoltdb::ReadText(ctx, item + ("type/" + type + "/cfgPath").c_str()), cfgPath)) {
-         return true;
-      }
-   }
-   return false;
-}
-
 void CZOLTApp::SetFavoritesMenuText(HMENU menu, CommandId id, bool add)
 {
    SetMenuItemText(menu, id, tremapputil::ResString(add ? IDS_ADD_TO_FAVORITES : IDS_REMOVE_FROM_FAVORITES).Text());
@@ -271,14 +251,14 @@ bool CZOLTApp::UpdateFileMenuItem(HMENU menu, CommandId id)
       if (type == "vm") {
          cui::VM *vm = VMByVMPath(path);
          enabled = !(vm && vm->GetInTeam());
-         SetFavoritesMenuText(menu, id, vm && !IsFileInFavorites(vm->GetFilename()));
+         SetFavoritesMenuText(menu, id, vm && !IsInFavorites(vm->GetFilename()));
       } else if (type == "team") {
          cui::Team *team = TeamByCfgPath(path);
-         SetFavoritesMenuText(menu, id, team && !IsFileInFavorites(team->GetFilename()));
+         SetFavoritesMenuText(menu, id, team && !IsInFavorites(team->GetFilename()));
       } else if (type == "mvmt") {
          cui::MVMTemplate *mvmt = TemplateByPath(path);
          enabled = mvmt != nullptr;
-         SetFavoritesMenuText(menu, id, mvmt && !IsFileInFavorites(mvmt->GetFilename()));
+         SetFavoritesMenuText(menu, id, mvmt && !IsInFavorites(mvmt->GetFilename()));
       } else {
          enabled = false;
       }
@@ -575,7 +555,7 @@ bool CZOLTApp::UpdateVMMenuItem(HMENU menu, CommandId id, CommandSource source, 
       break;
    case IDM_VM_FAVORITES:
       enabled = !(hasVM && vm->GetInTeam());
-      SetFavoritesMenuText(menu, id, hasVM && !IsFileInFavorites(vm->GetFilename()));
+      SetFavoritesMenuText(menu, id, hasVM && !IsInFavorites(vm->GetFilename()));
       remove = source == kSourceVMPopup || (source == kSourceVMEntryOther && !hasVM);
       break;
    case IDM_VM_CONNECTED_USERS: enabled = on && vm->IsVNCEnabled(); break;
@@ -625,7 +605,7 @@ bool CZOLTApp::UpdateTeamMenuItem(HMENU menu, CommandId id, CommandSource source
               InRange(id, IDM_TEAM_SWITCH_FIRST_VM, IDM_TEAM_SWITCH_LAST_VM)) {
       enabled = team != nullptr;
    } else if (id == IDM_TEAM_FAVORITES) {
-      SetFavoritesMenuText(menu, id, team && !IsFileInFavorites(team->GetFilename()));
+      SetFavoritesMenuText(menu, id, team && !IsInFavorites(team->GetFilename()));
    } else if (id == IDM_TEAM_DELETE) {
       enabled = team && team->GetCanDeleteTeam();
    } else if (id == IDM_TEAM_POWER_MENU || id == IDM_TEAM_SWITCH_MENU) {
@@ -696,7 +676,7 @@ bool CZOLTApp::UpdateZephroMenuItem(HMENU menu, CommandId id, CommandSource sour
       enabled = mvmt && !on;
       break;
    case IDM_ZEPHRO_NEW_PORTABLE_PACKAGE: enabled = !on && (mvmt || VMByVMPath(text)); break;
-   case IDM_MVMT_FAVORITES: SetFavoritesMenuText(menu, id, mvmt && !IsFileInFavorites(mvmt->GetFilename())); break;
+   case IDM_MVMT_FAVORITES: SetFavoritesMenuText(menu, id, mvmt && !IsInFavorites(mvmt->GetFilename())); break;
    // A template reaches its server's settings while it is idle and off.
    case IDM_ZEPHRO_SERVER: enabled = mvmt && !busy && !on; break;
    case IDM_ZEPHRO_CLONE: enabled = mvmt && mvmt->GetCanDoCloneWizard(); break;

@@ -115,6 +115,11 @@ int CZOLTApp::NewVM(_bstr_t &cfgFile, _bstr_t &userName, _bstr_t &password, bool
 
    if (result != TREMNWZ_FINISHED) {
       cfgFile = file;
+      if (file.length() == 0) {
+         // Cancelled before a file was named: nothing was made, so nothing goes to the host.
+         cmd.Finish();
+         return 0;
+      }
       cmd.Send();
       // A cancelled run deletes what its own command made: never a file that existed before,
       // which "createVMCfg" refuses, and nothing when the command failed.

@@ -5,9 +5,11 @@
 #include "zoltAppDb.h"
 #include "zoltFileKind.h"
 #include "zoltGuard.h"
+#include "zoltOpenRemoteDlg.h"
 #include "zoltResources.h"
 
 #include "cui/AppDataPaths.h"
+#include "cui/HostVMList.h"
 #include "cui/cui.h"
 #include "res/resource.h"
 #include "tremorybase/Log.h"
@@ -97,16 +99,28 @@ void CZOLTApp::OpenVMDialog()
    if (!ctx_->TestNode(cui::appdata::kSessionActive)) {
       return;
    }
+   std::vector<std::string> files;
    if (cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {
-      Log("CZOLTApp::OpenVMDialog: the open-remote dialog is not available in this build\n");
-      return;
+      COpenRemoteDlg dlg(ctx_, cui::HostVMList::FromHost(wui::GetCurrentHost()));
+      sigc::slot<void> restore;
+      BeginModal(restore);
+      INT_PTR answer = dlg.DoModal(GetFrameWindow());
+      Guard(restore);
+      if (answer == IDOK) {
+         for (const auto &chosen : dlg.GetResult()) {
+            files.push_back(chosen.second);
+         }
+      }
+   } else {
+      std::string file = AskFileToOpen(*this, IDS_OPEN_VMX_FILTER, kOpenVMFlags);
+      if (!file.empty()) {
+         files.push_back(file);
+      }
    }
-   std::string file = AskFileToOpen(*this, IDS_OPEN_VMX_FILTER, kOpenVMFlags);
-   if (file.empty()) {
-      return;
+   for (const std::string &file : files) {
+      OpenVM(_bstr_t(file.c_str()), false, true, false, true, true,
+             sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file), sigc::slot<void>());
    }
-   OpenVM(_bstr_t(file.c_str()), false, true, false, true, true,
-          sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file), sigc::slot<void>());
 }
 
 void CZOLTApp::OnOpenedFromOptions(PendingOpen pending)

@@ -3,6 +3,7 @@
 #include "zoltApp.h"
 #include "zoltAppDb.h"
 
+#include "cui/ZephroServerMgr.h"
 #include "cui/cui.h"
 #include "tremorybase/Log.h"
 
@@ -96,6 +97,33 @@ void CZOLTApp::CloseTeamTab(cui::Team *team, int)
    CloseObj(_bstr_t("team"), _bstr_t(team->GetFilename().c_str()));
 }
 
+void CZOLTApp::CloseCurrentTeam()
+{
+   const std::string path = wui::GetPrefs()->GetCurrentObjPath();
+   cui::Team *team = path.empty() || !cui::GetTeamMgr() ? nullptr : cui::GetTeamMgr()->GetTeamByCfgPath(path);
+   if (team) {
+      CloseTeamTab(team, 0);
+   }
+}
+
+void CZOLTApp::CloseCurrentHotFix()
+{
+   if (wui::GetPrefs()->GetCurrentObjType() == "hotfix") {
+      CloseObj(_bstr_t("hotfix"), _bstr_t(wui::GetPrefs()->GetCurrentObjPath().c_str()));
+   }
+}
+
+void CZOLTApp::CloseCurrentZephroServer()
+{
+   if (wui::GetPrefs()->GetCurrentObjType() != "quen") {
+      return;
+   }
+   cui::ZephroServerMgr *servers = cui::ZephroServerMgrImpl::GetInstance();
+   if (cui::ZephroServer *server = servers ? servers->GetServerByID(wui::GetPrefs()->GetCurrentObjPath()) : nullptr) {
+      CloseZephroServer(server);
+   }
+}
+
 // Neighbours of the machine commands, each the least that keeps the program sound until its
 // own work lands.
 void CZOLTApp::FullScreen()
@@ -113,6 +141,16 @@ void CZOLTApp::AddVMToFavorites(cui::VM *vm)
 {
    Log("CZOLTApp::AddVMToFavorites %s\n", vm->GetFilename().c_str());
    AddVmListItem(vm);
+}
+
+void CZOLTApp::NewTeam()
+{
+   Log("CZOLTApp::NewTeam: the new-team wizard is not available in this build\n");
+}
+
+void CZOLTApp::ShowConnectToServer()
+{
+   Log("CZOLTApp::ShowConnectToServer: the Zephro server dialog is not available in this build\n");
 }
 
 void CZOLTApp::CloneToZephroMaster(cui::VM *vm, HWND, bool, bool, bool)

@@ -7,6 +7,7 @@
 #include "zoltGuard.h"
 
 #include "cui/AppDataPaths.h"
+#include "cui/Cnx.h"
 #include "cui/cui.h"
 #include "tremapputil/TremAppUtil.h"
 #include "tremorybase/Log.h"
@@ -90,7 +91,7 @@ bool CZOLTApp::NewSession(bool remote, const _bstr_t &dest, const _bstr_t &user,
       // host this application installed before goes exactly once.
       cui::Host *previous = sessionHost_;
       hostChangedConnection_.disconnect();
-      sessionHost_ = new cui::Host(nullptr, cui::GetNewVmdbCtx(), hostPath);
+      sessionHost_ = new cui::Host(remote ? cui::Cnx::ForPath(cnxPath) : nullptr, cui::GetNewVmdbCtx(), hostPath);
       wui::SetCurrentHost(sessionHost_);
       delete previous;
 

@@ -69,7 +69,7 @@ std::vector<cui::VM *> SessionVMs()
 
 }  // namespace
 
-bool CZOLTApp::CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::DoneSlot &onDone)
+bool CZOLTApp::CloseSession(CloseSessionMode mode, const cui::AbortSlot &onAbort, const cui::DoneSlot &onDone)
 {
    if (mode < CLOSE_NOW || mode > CLOSE_SUSPEND) {
       NOT_IMPLEMENTED();
@@ -83,6 +83,11 @@ bool CZOLTApp::CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::
       if (closeQuestion_) {
          // The user is already being asked; the answer to that question ends the session.
          Log("CZOLTApp::CloseSession: the running machines question is already up\n");
+         return false;
+      }
+      if (stoppingVMs_) {
+         // The user has answered: the machines are stopping, and the session ends after them.
+         Log("CZOLTApp::CloseSession: the running machines are being stopped\n");
          return false;
       }
       if (RefuseBusyTeam(onAbort)) {
@@ -115,9 +120,9 @@ bool CZOLTApp::CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::
          }
          if (zoltmodel::IsVMRunning(vm)) {
             // The next pass starts over once these machines have stopped.
-            cui::AbortSlot failed = sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted);
-            cui::DoneSlot again =
-               sigc::hide_return(sigc::bind(sigc::mem_fun(*this, &CZOLTApp::CloseSession), mode, onAbort, onDone));
+            stoppingVMs_ = true;
+            cui::AbortSlot failed = sigc::mem_fun(*this, &CZOLTApp::OnStopVMsFailed);
+            cui::DoneSlot again = sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnVMsStopped), mode, onAbort, onDone);
             if (mode == CLOSE_POWER_OFF) {
                zoltmodel::PowerOffVMs(failed, again);
             } else {
@@ -146,6 +151,7 @@ bool CZOLTApp::CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::
    } catch (const std::exception &e) {
       Warning("CZOLTApp::SaveOpenedObjs failed: %s\n", e.what());
    }
+   wui::GetPrefs()->SetDefaultToolbarButtons();
    if (frame_ && frame_->m_hWnd) {
       frame_->SavePlacement(true);
    }
@@ -178,6 +184,18 @@ bool CZOLTApp::CloseSession(int mode, const cui::AbortSlot &onAbort, const cui::
    zoltmodel::CloseAllVMs(sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnCloseAllVMsAborted), onAbort),
                           sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnAllVMsClosed), onDone, sessionNumber_));
    return true;
+}
+
+void CZOLTApp::OnStopVMsFailed(bool cancelled, cui::Error error)
+{
+   stoppingVMs_ = false;
+   OnOperationAborted(cancelled, error);
+}
+
+void CZOLTApp::OnVMsStopped(CloseSessionMode mode, cui::AbortSlot onAbort, cui::DoneSlot onDone)
+{
+   stoppingVMs_ = false;
+   CloseSession(mode, onAbort, onDone);
 }
 
 cui::DlgQuestion *CZOLTApp::AskCloseRunningVMs(const std::string &text)

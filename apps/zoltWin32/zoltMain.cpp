@@ -9,6 +9,7 @@
 
 #include "atl/Atl.h"
 #include "cui/Util.h"
+#include "tremappcfg/TremAppCfg.h"
 #include "tremappsdk/TremAppSdk.h"
 #include "tremcryptolib/CryptoLib.h"
 #include "tremhwcfg/TremHwCfg.h"
@@ -103,6 +104,7 @@ int ZoltMain(HINSTANCE instance, const char *commandLine)
    vmdb::RegisterClientClasses();
    tremhwcfg::RegisterClasses();
    tremappsdk::RegisterClasses();
+   tremappcfg::RegisterClasses();
    Base_InitComplete();
 
    bool normal = RunApplication(options);

@@ -159,6 +159,9 @@ void CZOLTNavbar::CreateRebar()
                                CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | CCS_VERT | RBS_VARHEIGHT |
                                RBS_AUTOSIZE | RBS_VERTICALGRIPPER,
                             0, 0, 0, 0, m_hWnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+   if (rebar_) {
+      ::SetWindowSubclass(rebar_, &CZOLTNavbar::RebarProc, 1, reinterpret_cast<DWORD_PTR>(this));
+   }
 }
 
 HWND CZOLTNavbar::CreateListHost(const char *progId)
@@ -187,6 +190,45 @@ void CZOLTNavbar::CreateCloseToolbar()
    if (closeToolbar_) {
       ::SendMessage(closeToolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kCloseButtonSize, kCloseButtonSize));
    }
+}
+
+// Some rebars fill a vertical band's caption black; after the rebar has painted, the caption is
+// drawn again here: the band's text on the face colour, across the header above the list.
+LRESULT CALLBACK CZOLTNavbar::RebarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self)
+{
+   if (message == WM_NCDESTROY) {
+      ::RemoveWindowSubclass(window, &CZOLTNavbar::RebarProc, 1);
+   }
+   LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+   if (message == WM_PAINT) {
+      reinterpret_cast<CZOLTNavbar *>(self)->PaintCaption();
+   }
+   return result;
+}
+
+void CZOLTNavbar::PaintCaption()
+{
+   RECT band = {};
+   RECT borders = {};
+   if (!::SendMessage(rebar_, RB_GETRECT, 0, reinterpret_cast<LPARAM>(&band))) {
+      return;
+   }
+   ::SendMessage(rebar_, RB_GETBANDBORDERS, 0, reinterpret_cast<LPARAM>(&borders));
+   RECT client = {};
+   ::GetClientRect(rebar_, &client);
+   RECT caption = {client.left, band.top, client.right, band.top + (borders.top > 0 ? borders.top : kCloseButtonSize)};
+   HDC dc = ::GetDC(rebar_);
+   ::FillRect(dc, &caption, ::GetSysColorBrush(COLOR_BTNFACE));
+   const std::wstring text = WideFromUtf8(
+      tremapputil::ResString(favorites_ ? IDS_NAVBAR_FAVORITES : IDS_NAVBAR_INVENTORY).Text());
+   HGDIOBJ oldFont = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+   ::SetBkMode(dc, TRANSPARENT);
+   ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+   caption.left += 4;
+   ::DrawTextW(dc, text.c_str(), -1, &caption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+   ::SelectObject(dc, oldFont);
+   ::ReleaseDC(rebar_, dc);
 }
 
 void CZOLTNavbar::InsertBand(HWND child)

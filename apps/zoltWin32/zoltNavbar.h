@@ -14,6 +14,7 @@
 
 #include <windows.h>
 #include <comdef.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -117,6 +118,10 @@ private:
    LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnNcHitTest(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnGetMinMaxInfo(UINT, WPARAM, LPARAM, BOOL &);
+   // Draws the band's caption over what the rebar painted (see the .cpp).
+   static LRESULT CALLBACK RebarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
+   void PaintCaption();
    LRESULT OnNcLButtonDown(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL &);

@@ -109,7 +109,12 @@ ConnectionInfo ReadConnectionInfo(const vmdb::Ctx &ctx, std::string &lastDest)
       info.message = tremapputil::ResString(IDS_DISCONNECTED_FROM).Format({lastDest});
    }
    if (ctx.GetBool(std::string(cui::appdata::kSession) + "/remote", false)) {
-      lastDest = ctx.Get(std::string(cui::appdata::kCurrentHost) + "/info/hostname");
+      // The link's value is the host's path; the database does not follow links inside a path.
+      std::string host = ctx.Get(cui::appdata::kCurrentHost);
+      if (!host.empty() && host.back() != '/') {
+         host += '/';
+      }
+      lastDest = host.empty() ? std::string() : ctx.Get(host + "info/hostname");
    } else {
       lastDest = LoadResString(IDS_LOCAL_HOST);
    }

@@ -186,17 +186,18 @@ std::vector<std::wstring> TipTexts(HWND owner)
 {
    // A tooltip is owned by the top-level window: look at every one and keep the tools of `owner`.
    std::vector<HWND> tips;
-   EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND wnd, LPARAM found) -> BOOL {
+   struct Finder {
+      static BOOL CALLBACK Add(HWND wnd, LPARAM found)
+      {
          wchar_t cls[64] = L"";
          GetClassNameW(wnd, cls, 64);
          if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0) {
             reinterpret_cast<std::vector<HWND> *>(found)->push_back(wnd);
          }
          return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&tips));
+      }
+   };
+   EnumThreadWindows(GetCurrentThreadId(), &Finder::Add, reinterpret_cast<LPARAM>(&tips));
    std::vector<std::wstring> texts;
    for (HWND tip : tips) {
       int count = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));

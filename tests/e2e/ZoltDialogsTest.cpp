@@ -102,7 +102,7 @@ TEST(ZoltDialogs, EachKindShowsItsWindowAndAnswersTheLibrary)
    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(info); }, e2e::kReplyTimeoutMs))
       << "the answered dialog goes before the next one is looked for";
 
-   HWND question = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
+   HWND question = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor Console");
    ASSERT_TRUE(question) << e2e::LastFailure();
    seen = Look(question);
    EXPECT_EQ(seen.text, "Keep or replace?");
@@ -115,7 +115,7 @@ TEST(ZoltDialogs, EachKindShowsItsWindowAndAnswersTheLibrary)
    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(question); }, e2e::kReplyTimeoutMs))
       << "the answered dialog goes before the next one is looked for";
 
-   HWND error = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
+   HWND error = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor Console");
    ASSERT_TRUE(error) << e2e::LastFailure();
    seen = Look(error);
    EXPECT_EQ(seen.text, "The disk is full.\r\nFree some space.") << "the detail on a line of its own";
@@ -125,7 +125,7 @@ TEST(ZoltDialogs, EachKindShowsItsWindowAndAnswersTheLibrary)
    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(error); }, e2e::kReplyTimeoutMs))
       << "the answered dialog goes before the next one is looked for";
 
-   HWND squestion = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
+   HWND squestion = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor Console");
    ASSERT_TRUE(squestion) << e2e::LastFailure();
    seen = Look(squestion);
    ASSERT_TRUE(seen.first && seen.second && seen.check);
@@ -156,7 +156,7 @@ TEST(ZoltDialogs, PasswordHintAndProgressAnswerWhatTheUserDid)
    HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, zolt.Id()});
    ASSERT_TRUE(frame) << e2e::LastFailure();
 
-   HWND password = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor", e2e::kStartTimeoutMs);
+   HWND password = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor Console", e2e::kStartTimeoutMs);
    ASSERT_TRUE(password) << e2e::LastFailure();
    HWND field = e2e::WaitForChild(password, 1170);
    HWND confirm = e2e::WaitForChild(password, 1199);
@@ -178,7 +178,7 @@ TEST(ZoltDialogs, PasswordHintAndProgressAnswerWhatTheUserDid)
    EXPECT_TRUE(e2e::RequestClose(hint)) << e2e::LastFailure();
    EXPECT_TRUE(run.WaitForLog("DlgScript: 2 hint replied suppressed=0")) << run.Log();
 
-   HWND progress = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor");
+   HWND progress = e2e::WaitForDialog(zolt.Id(), "Tremory Deskmoor Console");
    ASSERT_TRUE(progress) << e2e::LastFailure();
    HWND cancel = e2e::WaitForChild(progress, IDCANCEL);
    ASSERT_TRUE(cancel);

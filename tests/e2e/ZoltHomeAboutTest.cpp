@@ -60,19 +60,30 @@ HWND WaitForOtherWindow(DWORD processId, HWND frame)
    return found;
 }
 
-// Clicks each home page button as a user does and expects its command to open a window, which
-// is then closed.
-void ClickEachButton(const zoltrun::ZoltRun &run, e2e::Process &zolt, HWND frame, const std::vector<int> &ids)
+// A home page button, the line its command leaves in the log and whether it opens a window.
+struct HomeButton {
+   int id;
+   std::string logged;
+   bool opensWindow;
+};
+
+// Clicks each home page button as a user does and expects its command to run and, where it has
+// one, its window to open; the window is then closed.
+void ClickEachButton(const zoltrun::ZoltRun &run, e2e::Process &zolt, HWND frame, const std::vector<HomeButton> &buttons)
 {
-   for (int id : ids) {
-      SCOPED_TRACE("button " + std::to_string(id));
-      HWND button = WaitForHomeButton(frame, id);
+   for (const HomeButton &each : buttons) {
+      SCOPED_TRACE("button " + std::to_string(each.id));
+      HWND button = WaitForHomeButton(frame, each.id);
       ASSERT_TRUE(button) << run.Log();
       EXPECT_TRUE(IsWindowEnabled(button));
       RECT rect = {};
       GetClientRect(button, &rect);
       ASSERT_TRUE(e2e::Click(button, rect.right / 2, rect.bottom / 2)) << e2e::LastFailure();
-      EXPECT_TRUE(run.WaitForLog("CZOLTStatusBase::OnButton " + std::to_string(id))) << run.Log();
+      EXPECT_TRUE(run.WaitForLog("CZOLTStatusBase::OnButton " + std::to_string(each.id))) << run.Log();
+      EXPECT_TRUE(run.WaitForLog(each.logged)) << run.Log();
+      if (!each.opensWindow) {
+         continue;
+      }
       HWND opened = WaitForOtherWindow(zolt.Id(), frame);
       ASSERT_TRUE(opened) << "the command opened no window\n" << run.Log();
       ASSERT_TRUE(e2e::RequestClose(opened));
@@ -94,7 +105,10 @@ TEST(ZoltHome, EachButtonOfTheHomePagesStartsItsCommand)
       HWND button = WaitForHomeButton(frame, 1055);
       ASSERT_TRUE(button) << run.Log();
       zoltpage::KeepScreenshot(folder, GetParent(button), "home-connected.png");
-      ClickEachButton(run, zolt, frame, {1055, 1056, 1057, 1058});
+      ClickEachButton(run, zolt, frame,
+                      {{1055, "CZOLTApp::MenuButtonClicked: 40043", true},
+                       {1056, "CZOLTApp::MenuButtonClicked: 40009", true},
+                       {1058, "CZOLTApp::MenuButtonClicked: 40074", true}});
       run.Close(zolt, frame);
    }
    {
@@ -107,7 +121,10 @@ TEST(ZoltHome, EachButtonOfTheHomePagesStartsItsCommand)
       HWND button = WaitForHomeButton(frame, 1055);
       ASSERT_TRUE(button) << run.Log();
       zoltpage::KeepScreenshot(folder, GetParent(button), "home-desktop.png");
-      ClickEachButton(run, zolt, frame, {1055, 1096, 1214});
+      ClickEachButton(run, zolt, frame,
+                      {{1055, "CZOLTApp::MenuButtonClicked: 40043", true},
+                       {1096, "CZOLTApp::MenuButtonClicked: 41400", false},
+                       {1214, "CZOLTApp::MenuButtonClicked: 40009", true}});
       run.Close(zolt, frame);
    }
 }
@@ -231,9 +248,9 @@ TEST(ZoltTips, TheTipShowsAtStartUpNextChangesItAndAClearedChoiceIsKept)
          e2e::kReplyTimeoutMs))
          << "Next shows another tip: " << second;
 
+      // Alt+S, the box's mnemonic, clears it.
       HWND check = GetDlgItem(tips, kTipAtStartup);
-      GetClientRect(check, &rect);
-      ASSERT_TRUE(e2e::Click(check, 8, rect.bottom / 2)) << e2e::LastFailure();
+      ASSERT_TRUE(e2e::PressKey(tips, 'S', e2e::kAlt)) << e2e::LastFailure();
       EXPECT_TRUE(e2e::WaitUntil([&]() { return SendMessageA(check, BM_GETCHECK, 0, 0) == BST_UNCHECKED; },
                                  e2e::kReplyTimeoutMs));
       ASSERT_TRUE(e2e::ClickButton(tips, IDCANCEL));

@@ -160,8 +160,10 @@ TEST(ZoltSidebar, AFavouriteSurvivesARestartOpensFromTheSidebarAndIsRemoved)
       ASSERT_TRUE(zoltrun::Command(frame, IDM_FILE_FAVORITES));
       HWND question = e2e::WaitForDialog(zolt.Id());
       ASSERT_TRUE(question) << e2e::LastFailure() << run.Log();
-      EXPECT_NE(e2e::DialogMessage(question).find("Favourite"), std::string::npos) << e2e::DialogMessage(question);
-      ASSERT_TRUE(e2e::ClickButtonByText(question, "Yes")) << e2e::LastFailure();
+      // The message dialog's text and its first (Yes) button.
+      const std::string text = e2e::ReadText(GetDlgItem(question, 1182)).value_or("");
+      EXPECT_NE(text.find("Favourite"), std::string::npos) << text;
+      ASSERT_TRUE(e2e::ClickButton(question, 1241)) << e2e::LastFailure();
       EXPECT_TRUE(e2e::WaitUntil([&]() { return !HasRow(tree, "Favourite"); }, zoltrun::kHostMs, 100)) << run.Log();
       run.Close(zolt, frame);
    }

@@ -86,7 +86,7 @@ TEST(ZoltOptions, PrintTitleAndVersionAndExitZero)
    ASSERT_TRUE(run.Start(zolt, "-T", true)) << e2e::LastFailure();
    ASSERT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
    EXPECT_EQ(zolt.ExitCode(), 0);
-   EXPECT_TRUE(std::regex_search(zolt.Output(), std::regex("(^|\n)Tremory Deskmoor [0-9]+\\.[0-9]+\\.[0-9]+ build-[0-9]+\r?\n")))
+   EXPECT_TRUE(std::regex_search(zolt.Output(), std::regex("(^|\n)Tremory Deskmoor Console [0-9]+\\.[0-9]+\\.[0-9]+ build-[0-9]+\r?\n")))
       << zolt.Output();
    EXPECT_TRUE(e2e::FindTopLevelWindows({"ZOLTFrame", "", false, zolt.Id(), false}).empty());
 }
@@ -97,11 +97,11 @@ TEST(ZoltOptions, VersionOptionShowsTheAboutBoxAndExitsZero)
    ZoltRun run(folder);
    e2e::Process zolt;
    ASSERT_TRUE(run.Start(zolt, "-v")) << e2e::LastFailure();
-   HWND box = e2e::WaitForDialog(zolt.Id(), "About Tremory Deskmoor", e2e::kStartTimeoutMs);
+   HWND box = e2e::WaitForDialog(zolt.Id(), "About Tremory Deskmoor Console", e2e::kStartTimeoutMs);
    ASSERT_TRUE(box) << e2e::LastFailure();
    // The about page over the box's frame names the product, its version and the host's memory.
    auto pageText = [box](int id) { return e2e::ReadText(e2e::WaitForChild(box, id)).value_or(""); };
-   EXPECT_EQ(pageText(1124), "Tremory Deskmoor");
+   EXPECT_EQ(pageText(1124), "Tremory Deskmoor Console") << "the remote-host mode is the console product";
    EXPECT_TRUE(std::regex_match(pageText(1059), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+ build-[0-9]+"))) << pageText(1059);
    EXPECT_TRUE(std::regex_match(pageText(1063), std::regex("[1-9][0-9]* MB"))) << pageText(1063);
    EXPECT_TRUE(e2e::ClickButtonByText(box, "OK")) << e2e::LastFailure();
@@ -183,7 +183,7 @@ TEST(ZoltMainWindow, ClosingTheFrameExitsNormally)
    HWND frame = ZoltRun::WaitForFrame(zolt);
    ASSERT_TRUE(frame) << e2e::LastFailure();
    // The host mode is the default: the title names the local session's host.
-   EXPECT_EQ(WaitForTitle(frame, "Local Host - Tremory Deskmoor"), "Local Host - Tremory Deskmoor");
+   EXPECT_EQ(WaitForTitle(frame, "Local Host - Tremory Deskmoor Console"), "Local Host - Tremory Deskmoor Console");
 
    // Idle, the main loop sleeps in its poll step instead of spinning.
    FILETIME created, ended, kernelBefore, userBefore, kernelAfter, userAfter;

@@ -5,6 +5,7 @@
 #include "WizardDriver.h"
 #include "tremhwcfg/TremHwCfgRes.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/Log.h"
 
 #include <fstream>
 #include <sstream>
@@ -95,6 +96,20 @@ TEST_F(NewVM, ACancelledWizardKeepsAFileThatWasThereAndCreatesNothing)
    EXPECT_EQ(FileText(existing), before);
    EXPECT_EQ(CommandsLeft(), 0);
    EXPECT_EQ(RecordCount(), 1);
+
+   // Closed before anything was named: no command reaches the host, so it has nothing to refuse.
+   if (!*Log_GetFileName()) {
+      const std::string log = folder_ + "\\machinecmds.log";
+      Config_Set("test.machinecmds.log", log.c_str());
+      ASSERT_TRUE(Log_Start("machinecmds", "test.machinecmds.log", ""));
+   }
+   const size_t logBefore = FileText(Log_GetFileName()).size();
+   wiztest::WizardDriver closed(Caption(IDS_NWZ_CAPTION), [](HWND sheet) { PostMessageA(sheet, WM_CLOSE, 0, 0); });
+   EXPECT_EQ(app_->NewVM(cfgFile, user, password, true), 0);
+   ASSERT_TRUE(closed.Ran());
+   const std::string logged = FileText(Log_GetFileName()).substr(logBefore);
+   EXPECT_EQ(logged.find("createVMCfg"), std::string::npos) << logged;
+   EXPECT_EQ(CommandsLeft(), 0);
 }
 
 TEST_F(NewVM, AFailedCreationIsReportedAndNothingIsOpened)

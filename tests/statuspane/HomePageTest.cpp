@@ -4,6 +4,7 @@
 #include "zoltResources.h"
 #include "zoltStatusHome.h"
 
+#include "cui/AppDataPaths.h"
 #include "cui/Host.h"
 #include "cui/Registry.h"
 #include "cui/VmdbCtx.h"
@@ -138,4 +139,30 @@ TEST_F(HomePage, DesktopHomePageShowsTheApplicationTitleAndItsThreeButtons)
    MapWindowPoints(nullptr, page.m_hWnd, reinterpret_cast<POINT *>(&last), 2);
    EXPECT_GE(page.GetExtent().cy, last.bottom);
    page.DestroyWindow();
+}
+
+TEST_F(HomePage, NoConnectionPageTellsWhichHostWasLostAndRemembersTheNextOne)
+{
+   std::string lastDest = "earlier-host";
+   // Never connected: nothing was lost; the destination to name next time is this computer.
+   homepage::ConnectionInfo info = homepage::ReadConnectionInfo(ctx_, lastDest);
+   EXPECT_FALSE(info.lost);
+   EXPECT_TRUE(info.message.empty());
+   EXPECT_EQ(lastDest, LoadResString(IDS_LOCAL_HOST));
+
+   // A remote session whose connection went away names the destination read before it.
+   ctx_.Set(cui::appdata::kSessionCnxPath, "/cnx/#0001/");
+   ctx_.Set(std::string(cui::appdata::kSession) + "/remote", vmdb::Value(true));
+   ctx_.Set(cui::appdata::kSessionActive, vmdb::Value(false));
+   ctx_.Set(cui::appdata::kCurrentHost, "/host2/#0001/");
+   info = homepage::ReadConnectionInfo(ctx_, lastDest);
+   EXPECT_TRUE(info.lost);
+   EXPECT_EQ(info.message, tremapputil::ResString(IDS_DISCONNECTED_FROM).Format({LoadResString(IDS_LOCAL_HOST)}));
+   EXPECT_EQ(lastDest, "lab-7");
+   info = homepage::ReadConnectionInfo(ctx_, lastDest);
+   EXPECT_NE(info.message.find("lab-7"), std::string::npos) << info.message;
+
+   // An active session lost nothing.
+   ctx_.Set(cui::appdata::kSessionActive, vmdb::Value(true));
+   EXPECT_FALSE(homepage::ReadConnectionInfo(ctx_, lastDest).lost);
 }

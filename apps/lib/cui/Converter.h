@@ -25,6 +25,8 @@ public:
    // Imports another product's machine or image file (".vmc", ".spf", ".sv2i") through the
    // import wizard over `owner`. No importer is part of this library: `abort` hears why.
    void Open(HWND owner, const std::string &path, const cui::AbortSlot &abort, const cui::DoneSlot &done);
+   // File > Import: the import wizard over `owner`; `abort` hears why nothing was imported.
+   void Import(HWND owner, const cui::AbortSlot &abort);
 
 private:
    std::set<std::string> converting_;

@@ -57,6 +57,10 @@ public:
    // The host's operating system ("setup/osType": "1" or "windows", "2" or "linux"): 1 Windows,
    // 2 Linux, 0 another; a host that does not say is the Windows one this library runs on.
    int GetOSType() const;
+   // The top of the host's file system: "info/root" when the node says, else "/" for a Linux
+   // host and, for a Windows one, the root of the drive of this computer's Windows folder (the
+   // local host) or of drive C.
+   std::string GetRoot() const;
 
    // Raised from a poll step when anything under the host's node changes.
    sigc::signal<void> changed;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <sigc++/sigc++.h>
 
@@ -58,9 +59,31 @@ public:
    void SetQuickSwitch(bool on);
    bool GetQuickSwitchEnabled() const;              // "val/zolt/view/quickSwitchEnabled", default true
    bool GetAutofitWindow() const;                   // "val/zolt/view/autofitWindow"
+   void SetAutofitWindow(bool on);
    bool GetAutofitGuest() const;                    // "val/zolt/view/autofitGuest"
+   void SetAutofitGuest(bool on);
    bool GetCanEnableAllHints() const;               // "val/zolt/hints/canEnableAll"
    bool GetShowEnabledHints() const;                // "val/zolt/hints/showEnabled"
+   void SetShowEnabledHints(bool on);
+   // Turns on again every hint the user turned off (the message object keeps them under
+   // "val/hints/<key>/disabled"); nothing is left to enable afterwards.
+   void EnableAllHints();
+
+   // The recent Zephro servers, "val/zolt/quenServer/mru/#", the latest first.
+   struct QuenServerMRUEntry {
+      std::string address;     // the server's address text
+      std::string second;
+      std::string directory;   // the localized yes or no of the server's directory support
+      int port = 0;
+      bool flag = false;
+   };
+   std::vector<QuenServerMRUEntry> GetQuenServerMRUEntries() const;
+   // Puts the server first, replacing an entry of the same address.
+   void SetQuenServerMRUEntry(const std::string &address, const std::string &second, const std::string &directory,
+                              bool flag, int port);
+   // Takes out the entry of that address, or of that address text (zephroutil::AddressToString);
+   // no entry is no error.
+   void RemoveQuenServerMRUEntry(const std::string &address);
 
    // Any "val/..." node as a flag or a text (tests and later accessors).
    bool GetBool(const std::string &valPath, bool defaultValue) const;
@@ -73,6 +96,8 @@ protected:
    std::string request_;
 
 private:
+   void WriteQuenServerMRU(const std::vector<QuenServerMRUEntry> &entries);
+
    UIMode uiMode_ = UI_MODE_LOCAL;
    bool debugMks_ = false;
    bool keepVmxOnline_ = false;

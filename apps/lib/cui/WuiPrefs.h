@@ -29,8 +29,18 @@ public:
    bool GetFullScreen() const;                      // "val/zolt/view/fullScreen"
    void SetFullScreen(bool on);
    bool GetTabShow() const;                         // "val/zolt/view/tabs", default true
+   void SetTabShow(bool on);
    // The current record's "viewType": "summary", "appliance" or "console" ("summary" when unset).
    std::string GetViewType() const;
+   // Nothing without a current record.
+   void SetViewType(const std::string &type);
+   // One-shot requests to fit the window to the guest ("val/zolt/view/fitWindowEvent") and the
+   // guest to the window ("val/zolt/view/fitGuestEvent/": "on", "width", "height"; a zero size
+   // means the console's size). The frame reads and clears them.
+   bool GetFitWindowEvent() const;
+   void SetFitWindowEvent(bool on);
+   bool GetFitGuestEvent(int *width, int *height) const;
+   void SetFitGuestEvent(bool on, int width, int height);
 
    // The record path the link points at; empty when the link is unset.
    std::string GetCurrentObj() const;
@@ -66,6 +76,9 @@ public:
    // Replaces `items` with the stored list when one is stored (unparsable entries are dropped).
    void GetToolbarItems(int type, std::vector<ToolbarItem> &items) const;
    void SetToolbarItems(int type, const std::vector<ToolbarItem> &items);
+   // Keeps only the stored button lists that name buttons (rewritten without unreadable
+   // entries); a toolbar whose list names none goes back to its own default buttons.
+   void SetDefaultToolbarButtons();
 
    // In memory, false until set.
    bool GetRemoteSession() const { return remoteSession_; }

@@ -229,11 +229,11 @@
 #define IDS_APP_VERSION                 61501
 
 // Version of the program, also printed by -T as "major.minor.patch build-N".
-#define ZOLT_VERSION_MAJOR              1
+#define ZOLT_VERSION_MAJOR              6
 #define ZOLT_VERSION_MINOR              0
 #define ZOLT_VERSION_PATCH              0
-#define ZOLT_VERSION_BUILD              1
-#define ZOLT_VERSION_TEXT               "1.0.0 build-1"
+#define ZOLT_VERSION_BUILD              45731
+#define ZOLT_VERSION_TEXT               "6.0.0 build-45731"
 
 // The message dialog and the progress window of the dialog factory.
 #define IDD_VMDLG                       502
@@ -271,6 +271,7 @@
 // Strings of sessions, saved tabs and completion reports. IDS_SAVE_SETTINGS_FAILED stands for
 // the application library's general "saving the settings failed" template.
 #define IDS_SESSION_VMS_RUNNING         221
+#define IDS_ENABLE_ALL_HINTS            262
 #define IDS_VM_BUSY_CLOSE               343
 #define IDS_HOTFIX_REQUEST_NAME         1148
 #define IDS_HOME_TAB_TITLE              40231
@@ -279,6 +280,11 @@
 #define IDS_SAVE_PREFS_FAILED           40713
 #define IDS_OPERATION_FAILED            41881
 #define IDS_SAVE_SETTINGS_FAILED        61502
+
+// The settings windows: the refusal while another client submits, and their titles.
+#define IDS_SETTINGS_SUBMISSION_PENDING 235
+#define IDS_PREFERENCES_TITLE           248
+#define IDS_HOST_SETTINGS_TITLE         250
 
 // Toolbar-only commands of the command bar.
 #define IDM_TB_MINIMIZE                 41884
@@ -414,3 +420,16 @@
 #define IDD_STATUS_HOME_ZEPHRO          193
 #define IDS_DISCONNECTED_FROM           269
 #define IDS_HOME_INTRO_ZEPHRO_EE        40285
+
+// The open-machine dialog of a session against a host.
+#define IDD_OPEN_REMOTE                 146
+#define IDC_OPEN_REMOTE_LIST            1035
+#define IDC_OPEN_REMOTE_EMPTY           1054
+#define IDC_OPEN_REMOTE_BROWSE          1058
+#define IDC_OPEN_REMOTE_TEXT1           1083
+#define IDC_OPEN_REMOTE_TEXT2           1084
+#define IDS_OPEN_REMOTE_SELECT_ONE      40203
+#define IDS_OPEN_REMOTE_BROWSE_TITLE    40211
+#define IDS_OPEN_REMOTE_SELECT          40233
+#define IDS_OPEN_REMOTE_BROWSE_HINT     40234
+#define IDS_OPEN_REMOTE_NO_BROWSE       40240

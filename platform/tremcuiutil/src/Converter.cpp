@@ -36,5 +36,12 @@ void Converter::Open(HWND, const std::string &path, const cui::AbortSlot &abort,
                                         "installed.", path.c_str())));
 }
 
+void Converter::Import(HWND, const cui::AbortSlot &abort)
+{
+   Log("wui::p2v::Converter::Import\n");
+   cui::CallSlot(abort, false,
+                 cui::Error("@&!*@*@(msg.p2v.noImporterInstalled)Nothing can be imported: no importer is installed."));
+}
+
 }  // namespace p2v
 }  // namespace wui

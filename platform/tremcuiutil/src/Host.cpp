@@ -142,6 +142,23 @@ int Host::GetOSType() const
    return type == "2" || type == "linux" ? 2 : 0;
 }
 
+std::string Host::GetRoot() const
+{
+   std::string root = path_.empty() ? std::string() : ctx_.Get(path_ + "info/root");
+   if (!root.empty()) {
+      return root;
+   }
+   if (GetOSType() == 2) {
+      return "/";
+   }
+   wchar_t windows[MAX_PATH] = L"";
+   UINT length = cnx_ ? 0 : GetSystemWindowsDirectoryW(windows, MAX_PATH);
+   if (length >= 2 && length < MAX_PATH && windows[1] == L':') {
+      return Utf8FromWide(std::wstring(windows, 2)) + "\\";
+   }
+   return "C:\\";
+}
+
 bool Host::GetCap(const char *name) const
 {
    if (path_.empty()) {

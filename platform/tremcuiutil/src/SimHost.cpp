@@ -114,6 +114,7 @@ SimHost::~SimHost()
 void SimHost::OnChange(const std::string &changedPath)
 {
    registry_.OnHostChange(changedPath);
+   settings_.OnHostChange(changedPath);
    SimWork work = SimWork::FromChange(changedPath);
    if (work.kind != SimWork::None) {
       Schedule(work);
@@ -149,7 +150,7 @@ void SimHost::Carry(const SimWork &work)
          vmUserCmds_.Execute(ctx_, work.owner, work.target);
          break;
       case SimWork::StateRequest:
-         SimStateOwner::Apply(ctx_, work.target);
+         ApplyStateRequest(work.target, true);
          break;
       case SimWork::CfgRequest:
          machines_.ApplyCfgRequest(work.target);
@@ -175,7 +176,8 @@ void SimHost::ScanAtStart()
       SimStateOwner::SeedPrefsElement(ctx_);
       for (const std::string &host : ctx_.Elements("/host2/#")) {
          registry_.LoadHost(host);
-         SimStateOwner::Apply(ctx_, host + "settingsState/", false);
+         settings_.LoadHost(host);
+         ApplyStateRequest(host + "settingsState/", false);
          for (const std::string &cmd : ctx_.Elements(host + "util/vm/cmd/#")) {
             Schedule(SimWork::FromChange(cmd + "op"));
          }
@@ -193,6 +195,17 @@ void SimHost::ScanAtStart()
    } catch (const std::exception &e) {
       Warning("SimHost: looking for work left from before failed: %s\n", e.what());
    }
+}
+
+void SimHost::ApplyStateRequest(const std::string &statePath, bool keepStatus)
+{
+   if (statePath.compare(0, 7, "/host2/") == 0 && SimStateOwner::StateName(statePath) == "settingsState") {
+      SimStateOwner::Apply(ctx_, statePath, keepStatus, [this](const std::string &state, const std::string &element) {
+         return settings_.Accept(state, element);
+      });
+      return;
+   }
+   SimStateOwner::Apply(ctx_, statePath, keepStatus);
 }
 
 void SimHost::RunFor(const vmdb::Ctx &ctx)

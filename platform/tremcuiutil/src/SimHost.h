@@ -5,6 +5,8 @@
 // write that sent it, always on the one thread. A blocking sender's WaitUntilChanged runs poll
 // steps, so the host answers while it waits.
 //
+// A host's "settingsState" requests are checked and kept by SimHostSettings.
+//
 // The model library runs one for the database it is given: cui::SetVmdbCtx starts it and
 // cui::SetVmdbCtx with an empty context stops it (the program does so at shutdown).
 // Test hooks: SimHostConfig.h.
@@ -18,6 +20,7 @@
 #include "SimCmdOwner.h"
 #include "SimMachines.h"
 #include "SimMovies.h"
+#include "SimHostSettings.h"
 #include "SimRegistry.h"
 #include "SimVmCreator.h"
 #include "cui/VmdbCtx.h"
@@ -49,6 +52,7 @@ public:
    SimVmCreator &Creator() { return creator_; }
    SimRegistry &Registry() { return registry_; }
    SimMovies &Movies() { return movies_; }
+   SimHostSettings &Settings() { return settings_; }
    size_t GetPendingCount() const { return pending_.size(); }
 
    // The library's host: started on `ctx`'s database (kept when it already runs there); an
@@ -68,6 +72,8 @@ private:
    void Carry(const SimWork &work);
    // What an earlier run left pending: stale submissions, unanswered commands.
    void ScanAtStart();
+   // Applies a state request; a host's settings are checked and saved by the host's settings.
+   void ApplyStateRequest(const std::string &statePath, bool keepStatus);
 
    vmdb::Ctx ctx_;
    SimCmdOwner hostCmds_{"host"};
@@ -77,6 +83,7 @@ private:
    SimVmCreator creator_{machines_};
    SimRegistry registry_{ctx_};
    SimMovies movies_{ctx_, machines_};
+   SimHostSettings settings_{ctx_, registry_};
    std::vector<sigc::connection> watches_;
    std::set<std::pair<int, std::string>> pending_;
    std::set<PollTimerId> timers_;

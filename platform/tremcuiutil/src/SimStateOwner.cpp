@@ -42,7 +42,7 @@ void SimStateOwner::CopyTree(vmdb::Ctx &ctx, const std::string &from, const std:
    }
 }
 
-bool SimStateOwner::Apply(vmdb::Ctx &ctx, const std::string &statePath, bool keepStatus)
+bool SimStateOwner::Apply(vmdb::Ctx &ctx, const std::string &statePath, bool keepStatus, const CheckFn &check)
 {
    std::string state = cuiutil::WithSlash(statePath);
    std::string element = cuiutil::WithSlash(ctx.Get(state + "new"));
@@ -62,6 +62,9 @@ bool SimStateOwner::Apply(vmdb::Ctx &ctx, const std::string &statePath, bool kee
       refusal = SimHostConfig::FailText(name);
    } else if (name == "vmlistState") {
       refusal = SimFavorites::Check(ctx, state, element);
+   }
+   if (refusal.empty() && check) {
+      refusal = check(state, element);
    }
    if (!refusal.empty()) {
       Log("SimHost: the request %s failed: %s\n", element.c_str(), refusal.c_str());

@@ -2,6 +2,7 @@
 // "connectState"): applies a submitted request to the state's value.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "cui/VmdbCtx.h"
@@ -18,7 +19,11 @@ public:
    // and "new" cleared, all in one batch. A stale submission (`keepStatus` false: its sender is
    // gone) leaves no status behind, so the element's next wait is not answered early. False
    // when nothing was pending or the state is configured never to answer.
-   static bool Apply(vmdb::Ctx &ctx, const std::string &statePath, bool keepStatus = true);
+   // `check`, when given, is asked (state, element) before the merge: a non-empty answer refuses
+   // the request with that text.
+   typedef std::function<std::string(const std::string &, const std::string &)> CheckFn;
+   static bool Apply(vmdb::Ctx &ctx, const std::string &statePath, bool keepStatus = true,
+                     const CheckFn &check = CheckFn());
 
    // Writes every value of the subtree at `from` to the same place under `to`; with `overwrite`
    // false, values that already exist under `to` are kept.

@@ -58,6 +58,47 @@ void Prefs::SetFullScreen(bool on)
    SetBool("val/zolt/view/fullScreen", on);
 }
 
+void Prefs::SetTabShow(bool on)
+{
+   SetBool("val/zolt/view/tabs", on);
+}
+
+void Prefs::SetViewType(const std::string &type)
+{
+   std::string record = LinkValue(kCurrentObj);
+   if (!record.empty()) {
+      ctx_.Set(cuiutil::WithSlash(record) + "viewType", type);
+   }
+}
+
+bool Prefs::GetFitWindowEvent() const
+{
+   return GetBool("val/zolt/view/fitWindowEvent", false);
+}
+
+void Prefs::SetFitWindowEvent(bool on)
+{
+   SetBool("val/zolt/view/fitWindowEvent", on);
+}
+
+bool Prefs::GetFitGuestEvent(int *width, int *height) const
+{
+   if (width) {
+      *width = std::atoi(GetString("val/zolt/view/fitGuestEvent/width").c_str());
+   }
+   if (height) {
+      *height = std::atoi(GetString("val/zolt/view/fitGuestEvent/height").c_str());
+   }
+   return GetBool("val/zolt/view/fitGuestEvent/on", false);
+}
+
+void Prefs::SetFitGuestEvent(bool on, int width, int height)
+{
+   SetString("val/zolt/view/fitGuestEvent/width", std::to_string(width));
+   SetString("val/zolt/view/fitGuestEvent/height", std::to_string(height));
+   SetBool("val/zolt/view/fitGuestEvent/on", on);
+}
+
 // The absolute path a link node points at; empty when unset. Read as a value, so it also works
 // where the schema has not declared the node a link; a relative value is resolved by the database.
 std::string Prefs::LinkValue(const std::string &link) const
@@ -196,6 +237,23 @@ void Prefs::SetToolbarItems(int type, const std::vector<ToolbarItem> &items)
       text += (text.empty() ? "" : ",") + std::to_string(item);
    }
    ctx_.Set(request_ + ToolbarPath(type) + "items", text);
+}
+
+void Prefs::SetDefaultToolbarButtons()
+{
+   for (int type = TOOLBAR_MENU; type <= TOOLBAR_VPLAY; ++type) {
+      const std::string node = request_ + ToolbarPath(type) + "items";
+      if (!ctx_.Exists(node)) {
+         continue;
+      }
+      std::vector<ToolbarItem> items;
+      GetToolbarItems(type, items);
+      if (items.empty()) {
+         ctx_.Remove(node, true);
+      } else {
+         SetToolbarItems(type, items);
+      }
+   }
 }
 
 std::string Prefs::GetSessionPath() const

@@ -9,7 +9,7 @@ namespace vmdb {
 
 const char HostConnections::kConnections[] = "/db/connection/";
 const char HostConnections::kProductName[] = "Tremory Deskmoor";
-const char HostConnections::kProductVersion[] = "1.0.0";
+const char HostConnections::kProductVersion[] = "6.0.0";
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "HardwareCtl.h"
 #include "MksCtl.h"
 #include "RegVmsCtl.h"
+#include "RemoteBrowseDlg.h"
 #include "SdkUtil.h"
 #include "StatusbarCtl.h"
 #include "SwitchCtl.h"
@@ -30,6 +31,7 @@ void RegisterClasses()
    atl::ClassTable::Register(L"Tremappsdk.VMListCtl.9", __uuidof(::VMListCtl), &atl::CreateComObject<tremappsdk::VMListCtl>);
    atl::ClassTable::Register(L"Tremappsdk.RegVmsCtl.9", __uuidof(::RegVmsCtl), &atl::CreateComObject<tremappsdk::RegVmsCtl>);
    atl::ClassTable::Register(L"TremAppSdkUtil", __uuidof(::TremAppSdkUtil), &atl::CreateComObject<SdkUtil>);
+   atl::ClassTable::Register(L"RemoteBrowseDlg", __uuidof(::RemoteBrowseDlg), &atl::CreateComObject<RemoteBrowseObject>);
 }
 
 }  // namespace tremappsdk

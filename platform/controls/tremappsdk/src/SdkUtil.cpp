@@ -1,5 +1,6 @@
 #include "SdkUtil.h"
 
+#include "ComError.h"
 #include "DeviceGlyph.h"
 #include "tremappsdkRes.h"
 #include "tremorybase/Log.h"
@@ -26,18 +27,7 @@ std::wstring Without(const std::wstring &path, const std::wstring &prefix)
 
 HRESULT SdkUtil::Fail(HRESULT hr, const std::wstring &text) const
 {
-   ICreateErrorInfo *create = nullptr;
-   if (SUCCEEDED(CreateErrorInfo(&create))) {
-      create->SetGUID(__uuidof(ITremAppSdkUtil));
-      create->SetDescription(const_cast<LPOLESTR>(text.c_str()));
-      IErrorInfo *info = nullptr;
-      if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void **>(&info)))) {
-         SetErrorInfo(0, info);
-         info->Release();
-      }
-      create->Release();
-   }
-   return hr;
+   return SetComErrorInfo(__uuidof(ITremAppSdkUtil), text.c_str(), hr);
 }
 
 HRESULT SdkUtil::raw_SetLocale(BSTR locale)
