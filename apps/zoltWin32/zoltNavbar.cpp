@@ -189,6 +189,9 @@ void CZOLTNavbar::CreateCloseToolbar()
                                    kCloseButtonSize, kCloseGlyphSize, kCloseGlyphSize, sizeof(TBBUTTON));
    if (closeToolbar_) {
       ::SendMessage(closeToolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kCloseButtonSize, kCloseButtonSize));
+      // The toolbar is as large as its one button, so it covers nothing of the caption beside it.
+      ::SetWindowPos(closeToolbar_, nullptr, 0, 0, kCloseButtonSize, kCloseButtonSize,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
    }
 }
 
