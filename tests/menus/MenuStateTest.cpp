@@ -1,6 +1,7 @@
 // The state of menu items on the program's menu resources, asked of a real application object:
 // no current object, a team, remote mode without a session, the clipboard items, the Window
 // menu, and the walk over a popup that takes items out.
+#include "AppTestEnvironment.h"
 #include "zoltApp.h"
 #include "zoltMenuUtil.h"
 
@@ -29,29 +30,7 @@
 
 namespace {
 
-class AppEnvironment : public ::testing::Environment {
-public:
-   void SetUp() override
-   {
-      CoInitialize(nullptr);
-      vmdb::RegisterClasses();
-      vmdb::RegisterClientClasses();
-      _Module.Init(nullptr, GetModuleHandleA(nullptr));
-      Config_Set("test.comFailure.silent", "1");
-      CommandLineOptions options;
-      options.forceDeskmoorMode = true;
-      gApp = new CZOLTApp(options);
-   }
-   void TearDown() override
-   {
-      delete gApp;
-      gApp = nullptr;
-      atl::ClassTable::RevokeAllFromCom();
-      CoUninitialize();
-   }
-};
-
-::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+ZOLT_APP_TEST_ENVIRONMENT();
 
 const std::string kRecord = std::string(cui::appdata::kOpenedObjElements) + "menuTest/";
 

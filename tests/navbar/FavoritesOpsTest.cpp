@@ -1,6 +1,7 @@
 // The application's favourites operations on the real state "/user/vmlistState/" answered by the
 // simulated host, and the side bar's choices: list by UI mode, menus by object kind, routing of
 // the chosen ids, the width while the edge is dragged.
+#include "AppTestEnvironment.h"
 #include "zoltApp.h"
 #include "zoltAppDb.h"
 #include "zoltNavbar.h"
@@ -29,30 +30,7 @@
 
 namespace {
 
-class AppEnvironment : public ::testing::Environment {
-public:
-   void SetUp() override
-   {
-      CoInitialize(nullptr);
-      vmdb::RegisterClasses();
-      vmdb::RegisterClientClasses();
-      tremappsdk::RegisterClasses();
-      _Module.Init(nullptr, GetModuleHandleA(nullptr));
-      Config_Set("test.comFailure.silent", "1");
-      CommandLineOptions options;
-      options.forceDeskmoorMode = true;
-      gApp = new CZOLTApp(options);
-   }
-   void TearDown() override
-   {
-      delete gApp;
-      gApp = nullptr;
-      atl::ClassTable::RevokeAllFromCom();
-      CoUninitialize();
-   }
-};
-
-::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+ZOLT_APP_TEST_ENVIRONMENT();
 
 const char kItems[] = "/user/vmlistState/val/item/#";
 
