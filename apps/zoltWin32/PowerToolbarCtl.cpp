@@ -123,25 +123,33 @@ bool CVMToolbarCtl::GetTooltipText(CommandId command, std::string &text)
    if (!OwnsCommand(command)) {
       return false;
    }
-   UINT id = command;
-   if (isTeam_) {
+   // The texts come from the model; an empty one leaves the tooltip empty.
+   text = PowerTooltipText(isTeam_, team_, vm_, command);
+   return true;
+}
+
+std::string PowerTooltipText(bool isTeam, const cui::Team *team, const cui::VM *vm, CommandId command)
+{
+   int operation = PowerOperationOf(command);
+   if (operation < 0) {
+      return std::string();
+   }
+   if (isTeam) {
+      if (!team) {
+         return std::string();
+      }
       switch (command) {
       case IDM_VM_POWER_OFF:
-         id = IDS_TIP_TEAM_POWER_OFF;
-         break;
+         return team->GetPowerOffTooltip();
       case IDM_VM_SUSPEND:
-         id = IDS_TIP_TEAM_SUSPEND;
-         break;
+         return team->GetPowerSuspendTooltip();
       case IDM_VM_RESET:
-         id = IDS_TIP_TEAM_RESET;
-         break;
+         return team->GetPowerResetTooltip();
       default:
-         id = IDS_TIP_TEAM_POWER_ON;
-         break;
+         return team->GetPowerOnTooltip();
       }
    }
-   text = LoadResString(id);
-   return true;
+   return cui::VM::GetPowerTooltip(vm, operation, cui::VM::POWEROP_SOFT);
 }
 
 LRESULT CVMToolbarCtl::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &)

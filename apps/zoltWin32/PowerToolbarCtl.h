@@ -34,6 +34,9 @@ PowerButtonState VMPowerButtonState(const VMPowerFacts &facts, CommandId command
 // The button of a team: pushed when the team's combined power state is the button's; enabled
 // when the team allows that power state now.
 PowerButtonState TeamPowerButtonState(int teamPower, bool allowed, CommandId command);
+// A power button's tooltip: the team's text for a team current object, else the machine's (the
+// machine may be missing).
+std::string PowerTooltipText(bool isTeam, const cui::Team *team, const cui::VM *vm, CommandId command);
 
 class CVMToolbarCtl : public CToolbarBaseCtl {
 public:

@@ -4,6 +4,8 @@
 #include "zoltMsg.h"
 
 #include "cui/LocalizedString.h"
+#include "cui/SessionRecordMgr.h"
+#include "cui/VM.h"
 
 namespace {
 
@@ -14,7 +16,8 @@ const UINT kHot[] = {12172, 12181, 12184, 12190, 12187, 12193, 12196, 12199, 121
 const char kPlayText[] = ZOLT_MSG("msg.zolt.toolbar.vplay.vplay", "Play");
 const char kRecordText[] = ZOLT_MSG("msg.zolt.toolbar.vplay.record", "Record");
 const char kStopText[] = ZOLT_MSG("msg.zolt.toolbar.vplay.stop", "Stop");
-const char kPlayTip[] = ZOLT_MSG("msg.zolt.toolbar.vplay.tooltipPlay", "Play the last recording of this virtual machine");
+const char kPlayTip[] =
+   ZOLT_MSG("msg.zolt.toolbar.vplay.tooltipPlay", "Play the last recording of this virtual machine");
 const char kRecordTip[] = ZOLT_MSG("msg.zolt.toolbar.vplay.tooltipRecord", "Record this virtual machine's activity");
 const char kStopTip[] = ZOLT_MSG("msg.zolt.toolbar.vplay.tooltipStop", "Stop recording or playing");
 
@@ -36,12 +39,60 @@ HWND CVPlayToolbarCtl::Init(HWND rebar)
    return m_hWnd;
 }
 
+VPlayFacts VPlayFacts::Of(const cui::SessionRecordMgr &recorder)
+{
+   VPlayFacts facts;
+   facts.state = recorder.GetState();
+   facts.canPlay = recorder.GetCanPlay();
+   facts.canRecord = recorder.GetCanRecord();
+   facts.canStop = recorder.GetCanStop();
+   facts.canGoLive = recorder.GetCanGoLive();
+   return facts;
+}
+
+VPlayButtonState VPlayButtonStateOf(const VPlayFacts &facts, CommandId command)
+{
+   VPlayButtonState state;
+   switch (command) {
+      case IDM_VM_REPLAY_PLAY:
+         state.pushed = facts.state == cui::SessionRecordMgr::STATE_PLAYING;
+         state.enabled = state.pushed || facts.canPlay;
+         break;
+      case IDM_VM_REPLAY_RECORD:
+         state.pushed = facts.state == cui::SessionRecordMgr::STATE_RECORDING;
+         state.enabled = state.pushed || facts.canRecord;
+         break;
+      case IDM_VM_REPLAY_STOP:
+         state.enabled = facts.canStop || facts.canGoLive;
+         break;
+      default:
+         break;
+   }
+   return state;
+}
+
+void CVPlayToolbarCtl::FollowRecorder(cui::SessionRecordMgr *recorder)
+{
+   if (recorder == recorder_) {
+      return;
+   }
+   recorderConnection_.disconnect();
+   recorder_ = recorder;
+   if (recorder_) {
+      recorderConnection_ = recorder_->stateChanged.connect(sigc::mem_fun(*this, &CVPlayToolbarCtl::UpdateButtons));
+   }
+}
+
 void CVPlayToolbarCtl::UpdateButtons()
 {
-   // The model library keeps no session recordings of its machines: nothing can be played,
-   // recorded or stopped, with or without a machine.
+   FollowRecorder(vm_ ? vm_->GetSessionRecordMgr() : nullptr);
+   VPlayFacts facts;
+   if (recorder_) {
+      facts = VPlayFacts::Of(*recorder_);
+   }
    for (const auto &record : buttons_) {
-      SetButtonState(record->command, false, false);
+      VPlayButtonState state = recorder_ ? VPlayButtonStateOf(facts, record->command) : VPlayButtonState();
+      SetButtonState(record->command, state.enabled, state.pushed);
    }
    AutoSizeBand();
 }
@@ -49,34 +100,34 @@ void CVPlayToolbarCtl::UpdateButtons()
 bool CVPlayToolbarCtl::GetTooltipText(CommandId command, std::string &text)
 {
    switch (command) {
-   case IDM_VM_REPLAY_PLAY:
-      text = cui::GetLocalString(kPlayTip);
-      return true;
-   case IDM_VM_REPLAY_RECORD:
-      text = cui::GetLocalString(kRecordTip);
-      return true;
-   case IDM_VM_REPLAY_STOP:
-      text = cui::GetLocalString(kStopTip);
-      return true;
-   default:
-      return false;
+      case IDM_VM_REPLAY_PLAY:
+         text = cui::GetLocalString(kPlayTip);
+         return true;
+      case IDM_VM_REPLAY_RECORD:
+         text = cui::GetLocalString(kRecordTip);
+         return true;
+      case IDM_VM_REPLAY_STOP:
+         text = cui::GetLocalString(kStopTip);
+         return true;
+      default:
+         return false;
    }
 }
 
 LRESULT CVPlayToolbarCtl::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &)
 {
    switch (LOWORD(wParam)) {
-   case IDM_VM_REPLAY_PLAY:
-      EmitClicked(21, "CVPlayToolbarCtl");
-      break;
-   case IDM_VM_REPLAY_RECORD:
-      EmitClicked(26, "CVPlayToolbarCtl");
-      break;
-   case IDM_VM_REPLAY_STOP:
-      EmitClicked(28, "CVPlayToolbarCtl");
-      break;
-   default:
-      break;
+      case IDM_VM_REPLAY_PLAY:
+         EmitClicked(21, "CVPlayToolbarCtl");
+         break;
+      case IDM_VM_REPLAY_RECORD:
+         EmitClicked(26, "CVPlayToolbarCtl");
+         break;
+      case IDM_VM_REPLAY_STOP:
+         EmitClicked(28, "CVPlayToolbarCtl");
+         break;
+      default:
+         break;
    }
    return 0;
 }

@@ -3,6 +3,29 @@
 
 #include "ToolbarBaseCtl.h"
 
+namespace cui {
+class SessionRecordMgr;
+}
+
+// What the record and replay buttons show of a machine's session recorder.
+struct VPlayFacts {
+   int state = 0;  // cui::SessionRecordMgr::State
+   bool canPlay = false;
+   bool canRecord = false;
+   bool canStop = false;
+   bool canGoLive = false;
+
+   static VPlayFacts Of(const cui::SessionRecordMgr &recorder);
+};
+
+struct VPlayButtonState {
+   bool enabled = false;
+   bool pushed = false;
+};
+
+// Play is pushed while a recording plays, record while one is made; stop ends either.
+VPlayButtonState VPlayButtonStateOf(const VPlayFacts &facts, CommandId command);
+
 class CVPlayToolbarCtl : public CToolbarBaseCtl {
 public:
    HWND Init(HWND rebar) override;
@@ -11,9 +34,9 @@ public:
    bool GetTooltipText(CommandId command, std::string &text) override;
 
    BEGIN_MSG_MAP(CVPlayToolbarCtl)
-      MESSAGE_HANDLER(OCM_COMMAND, OnCommand)
-      MESSAGE_HANDLER(OCM_NOTIFY, OnNotify)
-      CHAIN_MSG_MAP(CToolbarBaseCtl)
+   MESSAGE_HANDLER(OCM_COMMAND, OnCommand)
+   MESSAGE_HANDLER(OCM_NOTIFY, OnNotify)
+   CHAIN_MSG_MAP(CToolbarBaseCtl)
    END_MSG_MAP()
 
 protected:
@@ -22,4 +45,9 @@ protected:
 private:
    LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &);
    LRESULT OnNotify(UINT, WPARAM, LPARAM lParam, BOOL &bHandled);
+   // Follows the recorder of the machine the base follows.
+   void FollowRecorder(cui::SessionRecordMgr *recorder);
+
+   cui::SessionRecordMgr *recorder_ = nullptr;
+   sigc::connection recorderConnection_;
 };

@@ -347,6 +347,11 @@ void CZOLTApp::OpenSession()
       _bstr_t host(dest.c_str());
       _bstr_t user(options_.user.c_str());
       _bstr_t password(options_.password.c_str());
+      // The command line's copy of the password goes too: ConnectToHost wipes its own.
+      if (!options_.password.empty()) {
+         SecureZeroMemory(&options_.password[0], options_.password.size());
+         options_.password.clear();
+      }
       ConnectToHost(host, user, password, true);
    } else {
       _bstr_t error;

@@ -35,6 +35,7 @@ class Team;
 class LocalHost;
 class MVMTemplate;
 class MVMTMgrImpl;
+class Snapshot;
 class SnapshotTree;
 class USBHistoryImpl;
 class VM;
@@ -128,9 +129,33 @@ public:
    void CloseZephroServer(cui::ZephroServer *server);
    void OnZephroCommand(CommandId id, _bstr_t &path, CommandSource source);
    void OnVMCommand(CommandId id, _bstr_t &path, CommandSource source);
+   // The VM menu's remaining machine commands and their helpers (zoltAppVMMenu.cpp,
+   // zoltAppMachineCmds.cpp).
+   void RunVMCommand(CommandId id, _bstr_t &path, CommandSource source);
+   void RunZephroCommand(CommandId id, _bstr_t &path, CommandSource source);
+   void OnReplayCommand(CommandId id, cui::VM *vm);
+   void DeleteVMFromDisk(cui::VM *vm);
+   void CloneVMToZephro(cui::VM *vm);
+   void ConvertHardware(cui::VM *vm);
+   void ForkVM(cui::VM *vm);
+   void OpenForks(std::vector<std::string> cfgPaths);
+   void AddOpenedVMToFavorites(_bstr_t cfgPath);
+   void CloseByPath(const std::string &cfgPath, cui::AbortSlot completion);
+   bool LaunchNuvix(const std::string &cfgPath);
+   void ShowPublishNotice();
+   void ShowZephroServerDialog(cui::MVMTemplate *mvmt);
    void OnTeamCommand(CommandId id, _bstr_t &path, CommandSource source);
    void OnPowerCommand(CommandId id, wui::VM *vm);
    void OnSnapshotCommand(CommandId id, wui::VM *vm);
+   // The snapshot commands of a machine that keeps a tree of snapshots.
+   void OnSnapshotTreeCommand(CommandId id, wui::VM *vm, cui::SnapshotTree *tree);
+   // The take-snapshot dialog for the machine at `vmPath`, once its tree is ready for a take.
+   void RunTakeSnapshotDialog(const std::string &vmPath);
+   // Plays the snapshot's recording, or goes to the snapshot when it has none.
+   void PlayRecording(cui::VM *vm, cui::Snapshot *snapshot);
+   // Offers to clone the machine into a Zephro template (a portable package needs one).
+   void AskCloneToZephro(cui::VM *vm);
+   cui::Dlg::RepliedAction OnCloneToZephroReplied(cui::DlgQuestion *dlg, std::string vmPath);
    // Asks the machine's console to grab the input (a request on its "mks/grabState").
    void GrabInput(cui::VM *vm);
    // VM > Capture Screen: the console to a bitmap file the user names.
@@ -152,8 +177,14 @@ public:
    bool NewSession(bool remote, const _bstr_t &dest, const _bstr_t &user, const _bstr_t &password,
                    _bstr_t *error);
    bool ConnectToHost(_bstr_t &host, _bstr_t &user, _bstr_t &password, bool atStartup);
+   // One NewSession of ConnectToHost, with the frame disabled while the host answers.
+   bool AttemptSession(bool remote, const _bstr_t &dest, const _bstr_t &user, const _bstr_t &password, _bstr_t *error);
+   bool IsLocalHostAvailable();
    bool CloseSession(CloseSessionMode mode, const cui::AbortSlot &onAbort, const cui::DoneSlot &onDone);
    void StartWebUpdateCheck(bool interactive);
+   // The update check's answers; `interactive` is bound when the check starts.
+   void OnWebUpdateResult(bool available, std::string info, std::string message, std::string url, bool interactive);
+   void OnWebUpdateError(bool cancelled, cui::Error error, bool interactive);
    void SetUILocale();
    void Browse(std::string url);
    void OnCtxCurrentObj();
@@ -408,6 +439,10 @@ private:
    std::string savedCurrentType_;
    std::string savedCurrentKey_;
    bool webCheckDialogOpen_ = false;
+   // An update check is under way (until its answer has been shown), and the user asked for one
+   // meanwhile.
+   bool webUpdateUnderWay_ = false;
+   bool webUpdateAskedMeanwhile_ = false;
    // The command line's own objects are opened by the first session only.
    bool startupObjectsOpened_ = false;
 };

@@ -66,8 +66,13 @@ void CZOLTApp::MenuButtonClicked(CommandId id, _bstr_t &path, CommandSource sour
    // The resolution runs inside the guard too, and model-library failures are caught with COM
    // errors: commands come from window procedures, which no exception may cross.
    RunCommandGuarded([&]() {
-      wui::VM *vm = ResolveCommandVM(source, path);
-      RouteToHandler(id, path, source, vm);
+      // A model failure is the user's to read, not only the log's.
+      try {
+         wui::VM *vm = ResolveCommandVM(source, path);
+         RouteToHandler(id, path, source, vm);
+      } catch (const cui::Error &e) {
+         ReportError(_bstr_t(e.what()), -1, _bstr_t());
+      }
    });
 }
 

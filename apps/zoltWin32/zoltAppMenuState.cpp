@@ -15,6 +15,7 @@
 #include "cui/MVMTMgr.h"
 #include "cui/Prefs.h"
 #include "cui/Registry.h"
+#include "cui/SessionRecordMgr.h"
 #include "cui/Team.h"
 #include "cui/TeamMgr.h"
 #include "cui/Host.h"
@@ -307,7 +308,8 @@ bool CZOLTApp::UpdateViewMenuItem(HMENU menu, CommandId id)
    const std::string viewType = prefs->GetViewType();
    cui::VM *vm = GetCurrentVM();
    const std::string currentPath = prefs->GetCurrentObjPath();
-   const bool present = vm && !currentPath.empty() && zoltdb::ReadFlag(ctx_, (currentPath + "present").c_str());
+   // The host keeps no "present" flag on a machine's node: a machine the host still has is present.
+   const bool present = vm && !currentPath.empty() && vm->IsRegistered();
    const bool on = present && IsOn(vm);
    bool teamOn = false;
    if (vm && vm->GetInTeam()) {
@@ -519,10 +521,17 @@ bool CZOLTApp::UpdateVMMenuItem(HMENU menu, CommandId id, CommandSource source, 
    case IDM_VM_REPLAY_PLAY:
    case IDM_VM_REPLAY_RECORD:
    case IDM_VM_REPLAY_STOP:
-   case IDM_VM_REPLAY_MENU:
-      // This model keeps no session recordings: nothing can be played or recorded.
-      enabled = false;
+   case IDM_VM_REPLAY_MENU: {
+      cui::SessionRecordMgr *recorder = hasVM ? vm->GetSessionRecordMgr() : nullptr;
+      bool canPlay = recorder && recorder->GetCanPlay();
+      bool canRecord = recorder && recorder->GetCanRecord();
+      bool canEnd = recorder && (recorder->GetCanStop() || recorder->GetCanGoLive());
+      enabled = id == IDM_VM_REPLAY_PLAY     ? canPlay
+                : id == IDM_VM_REPLAY_RECORD ? canRecord
+                : id == IDM_VM_REPLAY_STOP   ? canEnd
+                                             : canPlay || canRecord || canEnd;
       break;
+   }
    case IDM_VM_TOOLS:
       enabled = hasVM && vm->GetCanInstallTools();
       SetMenuItemText(menu, id, tremapputil::ResString(hasVM && vm->GetToolsISOMounted() ? IDS_CANCEL_TOOLS_INSTALL

@@ -132,11 +132,6 @@ void CZOLTApp::FullScreen()
    wui::GetPrefs()->SetFullScreen(true);
 }
 
-void CZOLTApp::SetVMUser(cui::VM *vm, const _bstr_t &userName, const _bstr_t &)
-{
-   Log("CZOLTApp::SetVMUser %s %s\n", vm->GetVmPath().c_str(), zoltdb::Text(userName).c_str());
-}
-
 void CZOLTApp::AddVMToFavorites(cui::VM *vm)
 {
    Log("CZOLTApp::AddVMToFavorites %s\n", vm->GetFilename().c_str());

@@ -4,6 +4,7 @@
 
 #include "zoltAppDb.h"
 #include "zoltGuard.h"
+#include "zoltWebCheck.h"
 
 #include "cui/LocalizedString.h"
 #include "res/resource.h"
@@ -68,6 +69,7 @@ void CZOLTApp::ShowWebCheckDialog()
       return;
    }
    webCheckDialogOpen_ = true;
-   Guard([]() { Log("CZOLTApp::ShowWebCheckDialog: the update-check dialog is not available in this build\n"); });
+   CZOLTWebCheck dialog(db_);
+   Guard([this, &dialog]() { dialog.DoModal(GetFrameWindow()); });
    webCheckDialogOpen_ = false;
 }

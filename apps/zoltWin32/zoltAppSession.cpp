@@ -1,16 +1,27 @@
 // Sessions: the one live link to a host (the local host, or a host reached over a database
-// connection), the home tab, the local host's help links, the network editor and the locale.
+// connection), connecting to a host through the login dialog with the recent destinations, the
+// home tab, the local host's help links, the network editor and the locale.
 #include "zoltApp.h"
 
 #include "zoltAppDb.h"
 #include "zoltFrame.h"
 #include "zoltGuard.h"
+#include "zoltLoginDlg.h"
+#include "zoltMruDest.h"
+#include "zoltResources.h"
 
 #include "cui/AppDataPaths.h"
 #include "cui/Cnx.h"
+#include "cui/RpcMgr.h"
+#include "cui/VM.h"
 #include "cui/cui.h"
 #include "tremapputil/TremAppUtil.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/ScopeGuard.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -29,6 +40,64 @@ public:
 private:
    HCURSOR previous_;
 };
+
+// Preferences of the connections, under the application's preference request "val/zolt".
+const char kCnxType[] = "cnxType";
+const char kSaveDest[] = "saveDest";
+const char kMruLength[] = "mruDest/maxItems";
+const char kMruItems[] = "mruDest/item/#";
+// Used while the preferences set no length of their own.
+const long kDefaultMruLength = 10;
+
+long ReadLong(const IVmdbContextPtr &ctx, const char *path, long absent)
+{
+   std::string text = zoltdb::ReadText(ctx, path);
+   return text.empty() ? absent : strtol(text.c_str(), nullptr, 10);
+}
+
+bool ReadFlagOr(const IVmdbContextPtr &ctx, const char *path, bool absent)
+{
+   return zoltdb::ReadText(ctx, path).empty() ? absent : zoltdb::ReadFlag(ctx, path);
+}
+
+std::vector<MruDestItem> ReadMruItems(const IVmdbContextPtr &ctx)
+{
+   std::vector<MruDestItem> items;
+   for (_bstr_t e = ctx->NextElement(kMruItems); e.length() > 0; e = ctx->NextElement(e)) {
+      MruDestItem item;
+      item.present = zoltdb::ReadFlag(ctx, e + "present");
+      if (item.present) {
+         item.destString = zoltdb::ReadText(ctx, e + "destString");
+         item.user = zoltdb::ReadText(ctx, e + "user");
+         item.index = strtol(zoltdb::ReadText(ctx, e + "index").c_str(), nullptr, 10);
+      }
+      items.push_back(item);
+   }
+   return items;
+}
+
+// Writes the list over the stored elements, in place: elements beyond it stay, not present. The
+// preferences hold no more elements than the longest list ever kept (never more than 1999),
+// where appending a new set at every connection would grow them without end.
+void SaveMruDest(const IVmdbContextPtr &ctx, const MruDestList &list, long maxItems)
+{
+   std::vector<_bstr_t> stored;
+   for (_bstr_t e = ctx->NextElement(kMruItems); e.length() > 0; e = ctx->NextElement(e)) {
+      stored.push_back(e);
+   }
+   const size_t count = std::min(list.size(), static_cast<size_t>(std::max(maxItems, 0L)));
+   ctx->OpenBatch();
+   ScopeGuard close([&ctx]() { ctx->CloseBatch(1); });
+   for (size_t i = 0; i < std::max(count, stored.size()); ++i) {
+      _bstr_t e = i < stored.size() ? stored[i] : ctx->AppendElement(kMruItems);
+      if (i < count) {
+         ctx->WriteValue(e + "destString", _variant_t(list[i].first));
+         ctx->WriteValue(e + "user", _variant_t(list[i].second));
+         ctx->WriteValue(e + "index", _variant_t(static_cast<long>(i)));
+      }
+      ctx->WriteValue(e + "present", zoltdb::Flag(i < count));
+   }
+}
 
 }  // namespace
 
@@ -117,18 +186,111 @@ bool CZOLTApp::NewSession(bool remote, const _bstr_t &dest, const _bstr_t &user,
    return false;
 }
 
-bool CZOLTApp::ConnectToHost(_bstr_t &host, _bstr_t &user, _bstr_t &password, bool)
+bool CZOLTApp::ConnectToHost(_bstr_t &host, _bstr_t &user, _bstr_t &password, bool atStartup)
 {
-   // The login dialog is not in this build: a full destination is tried, anything else (and a
-   // failure) leaves a local session.
-   _bstr_t error;
-   if (host.length() > 0 && user.length() > 0 && password.length() > 0) {
-      if (NewSession(true, host, user, password, &error)) {
-         return true;
+   const _bstr_t title(atStartup ? LoadResString(IDS_CONNECT_TITLE).c_str() : "");
+   IVmdbContextPtr ctx = zoltdb::NewContextAt(db_, zoltdb::kPrefsZoltPath);
+   const long maxItems = ReadLong(ctx, kMruLength, kDefaultMruLength);
+   const MruDestList recent = mrudest::FromItems(ReadMruItems(ctx), maxItems);
+   const bool saveDest = ReadFlagOr(ctx, kSaveDest, true);
+   const bool preferLocal = zoltdb::ReadText(ctx, kCnxType) == "local" && host.length() == 0;
+   CLoginDlg dialog(title, host, user, recent, preferLocal, IsLocalHostAvailable());
+
+   _bstr_t dest = host;
+   _bstr_t account = user;
+   bool remote = true;
+   for (bool failed = false;; failed = true) {
+      _bstr_t secret;
+      if (!failed && host.length() > 0 && user.length() > 0 && password.length() > 0) {
+         secret = password;
+      } else {
+         sigc::slot<void> restore;
+         BeginModal(restore);
+         HWND owner = ::GetActiveWindow() ? ::GetActiveWindow() : GetFrameWindow();
+         INT_PTR answer = dialog.DoModal(owner);
+         Guard(restore);
+         if (answer != IDOK) {
+            WipeText(password);
+            dialog.ForgetPassword();
+            return false;
+         }
+         dest = dialog.GetHostName();
+         account = dialog.GetUserName();
+         secret = dialog.GetPassword();
+         remote = dialog.remote_;
       }
-      ReportError(error, -1, _bstr_t());
+      _bstr_t error;
+      bool connected = AttemptSession(remote, dest, account, secret, &error);
+      // The password is of no more use once the host has answered, whatever it said.
+      WipeText(secret);
+      WipeText(password);
+      dialog.ForgetPassword();
+      if (connected) {
+         break;
+      }
+      ReportError(error, IDS_CONNECT_FAILED, _bstr_t(""));
+      dialog.SetError(ErrorBoxText(zoltdb::Text(error), IDS_CONNECT_FAILED, ""));
    }
-   return NewSession(false, _bstr_t(""), _bstr_t(""), _bstr_t(""), &error);
+
+   try {
+      // A new session may have replaced the preference request element: a context of its own.
+      // What it held was read before.
+      ctx = zoltdb::NewContextAt(db_, zoltdb::kPrefsZoltPath);
+      ctx->WriteValue(kCnxType, _variant_t(remote ? "remote" : "local"));
+      if (remote && maxItems > 0 && saveDest) {
+         SaveMruDest(ctx, mrudest::Updated(recent, dest, account, maxItems), maxItems);
+      }
+   } catch (const _com_error &e) {
+      Warning("CZOLTApp::ConnectToHost: the recent destinations were not saved: %s\n", zoltdb::ComText(e).c_str());
+   }
+   return true;
+}
+
+bool CZOLTApp::AttemptSession(bool remote, const _bstr_t &dest, const _bstr_t &user, const _bstr_t &password,
+                              _bstr_t *error)
+{
+   // A host that is slow to answer may let messages through meanwhile: the frame takes no
+   // commands until the attempt is over.
+   HWND frame = GetFrameWindow();
+   const bool disable = frame && ::IsWindowEnabled(frame);
+   if (disable) {
+      ::EnableWindow(frame, FALSE);
+   }
+   bool connected = NewSession(remote, dest, user, password, error);
+   if (disable) {
+      ::EnableWindow(frame, TRUE);
+   }
+   return connected;
+}
+
+bool CZOLTApp::IsLocalHostAvailable()
+{
+   try {
+      return client_ && client_->GetLocalHostPath().length() > 0;
+   } catch (const _com_error &e) {
+      Warning("CZOLTApp::IsLocalHostAvailable: %s\n", zoltdb::ComText(e).c_str());
+      return false;
+   }
+}
+
+void CZOLTApp::SetVMUser(cui::VM *vm, const _bstr_t &userName, const _bstr_t &password)
+{
+   vmdbLayout::rpc::Mgr *rpcMgr = cui::GetRpcMgr();
+   if (!vm || !rpcMgr) {
+      Warning("CZOLTApp::SetVMUser: no machine or no request manager\n");
+      return;
+   }
+   Log("CZOLTApp::SetVMUser %s %s\n", vm->GetVmPath().c_str(), zoltdb::Text(userName).c_str());
+   const bool unset = userName.length() == 0;
+   vmdbLayout::rpc::Cmd cmd = rpcMgr->NewCmd(vm->GetVmPath() + "user/cmd/##/", unset ? "unset" : "set");
+   if (!unset) {
+      cmd["username/"] = zoltdb::Text(userName);
+      cmd["password/"] = zoltdb::Text(password);
+   }
+   cui::AbortSlot completion =
+      sigc::bind(sigc::mem_fun(*this, &CZOLTApp::ReportFailureWithTemplate), static_cast<int>(IDS_SET_VM_USER_FAILED));
+   cmd->abort.connect(cui::MakeRPCAbortSlot(completion));
+   cmd->Invoke();
 }
 
 void CZOLTApp::OnCtxDisconnect(BSTR)
@@ -206,9 +368,4 @@ void CZOLTApp::SetUILocale()
 void CZOLTApp::Browse(std::string url)
 {
    TremAppUtil_OpenURL(url.c_str());
-}
-
-void CZOLTApp::StartWebUpdateCheck(bool)
-{
-   // There is no update service in this build.
 }

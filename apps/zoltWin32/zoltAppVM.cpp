@@ -2,6 +2,7 @@
 // machine, the tab closer with its powered-on question and the registered-machines check.
 #include "zoltApp.h"
 
+#include "CloneWz.h"
 #include "zoltAppDb.h"
 #include "zoltDlgMgr.h"
 #include "zoltGuard.h"
@@ -12,6 +13,7 @@
 #include "res/resource.h"
 #include "tremapputil/ResString.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 #include <algorithm>
 #include <memory>
@@ -420,8 +422,51 @@ void CZOLTApp::RemoveVM(cui::VM *vm, cui::AbortSlot completion, sigc::slot<void>
    host->UnregisterVM(cfgPath, completion, closeTab);
 }
 
-_bstr_t CZOLTApp::CloneVM(cui::VM *vm, cui::SnapshotTree *, int, HWND, bool, bool, bool)
+_bstr_t CZOLTApp::CloneVM(cui::VM *vm, cui::SnapshotTree *tree, int snapshotUid, HWND parent, bool open,
+                          bool makeCurrent, bool addToFavorites)
 {
-   Log("CZOLTApp::CloneVM %s: the clone wizard is not available in this build\n", vm ? vm->GetVmPath().c_str() : "");
-   return _bstr_t("");
+   Log("CZOLTApp::CloneVM %s, snapshot %d\n", vm ? vm->GetFilename().c_str() : "(none)", snapshotUid);
+   // The wizard's sheet owns the dialogs while it runs; both dialog managers get their owner back.
+   sigc::slot<void> restoreOwner;
+   dlgMgr_->GetRestoreOwnerSlot(restoreOwner);
+   wui::DlgMgr *libDlgMgr = wui::GetDlgMgr();
+   HWND libOwner = libDlgMgr ? libDlgMgr->GetDefaultOwner() : nullptr;
+   sigc::slot<void> endModal;
+   BeginModal(endModal);
+   bool made = false;
+   _bstr_t path(L"");
+   {
+      CCloneWz wizard(vm, tree, snapshotUid);
+      try {
+         made = wizard.Run(parent);
+         path = wizard.GetClonePath();
+      } catch (const cui::Error &e) {
+         Warning("CZOLTApp::CloneVM: %s\n", e.what());
+         OnOperationAborted(false, e);
+      }
+   }
+   Guard(restoreOwner);
+   Guard([libDlgMgr, libOwner]() {
+      if (libDlgMgr == wui::GetDlgMgr() && libDlgMgr) {
+         libDlgMgr->SetDefaultOwner(libOwner);
+      }
+   });
+   Guard(endModal);
+   if (!made || path.length() == 0) {
+      return _bstr_t(L"");
+   }
+   path = _bstr_t(WideFromUtf8(wui::util::GetLongPathNameA(zoltdb::Text(path), true)).c_str());
+   if (open) {
+      const std::string file = zoltdb::Text(path);
+      sigc::slot<void> opened = [this, file, addToFavorites]() {
+         wui::VMMgr *vmMgr = wui::GetVMMgr();
+         cui::VM *clone = vmMgr ? vmMgr->GetVMByCfgPath(file) : nullptr;
+         if (clone && addToFavorites) {
+            AddVMToFavorites(clone);
+         }
+      };
+      OpenVM(path, false, true, false, true, makeCurrent,
+             sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file), opened);
+   }
+   return path;
 }

@@ -14,7 +14,10 @@
 #include "atl/AxHost.h"
 #include "cui/AppDataPaths.h"
 #include "cui/NotificationMgr.h"
+#include "cui/FullscreenMgr.h"
+#include "cui/MKS.h"
 #include "cui/ToolTipWnd.h"
+#include "cui/Util.h"
 #include "cui/cui.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
@@ -76,22 +79,6 @@ void ClearShutdownBlockReason(HWND wnd)
                        : nullptr;
    if (destroy) {
       destroy(wnd);
-   }
-}
-
-const char *PowerBroadcastText(WPARAM event)
-{
-   switch (event) {
-   case PBT_APMQUERYSUSPEND: return "PBT_APMQUERYSUSPEND";
-   case PBT_APMQUERYSUSPENDFAILED: return "PBT_APMQUERYSUSPENDFAILED";
-   case PBT_APMSUSPEND: return "PBT_APMSUSPEND";
-   case PBT_APMRESUMECRITICAL: return "PBT_APMRESUMECRITICAL";
-   case PBT_APMRESUMESUSPEND: return "PBT_APMRESUMESUSPEND";
-   case PBT_APMBATTERYLOW: return "PBT_APMBATTERYLOW";
-   case PBT_APMPOWERSTATUSCHANGE: return "PBT_APMPOWERSTATUSCHANGE";
-   case PBT_APMOEMEVENT: return "PBT_APMOEMEVENT";
-   case PBT_APMRESUMEAUTOMATIC: return "PBT_APMRESUMEAUTOMATIC";
-   default: return "unknown";
    }
 }
 
@@ -306,7 +293,16 @@ BOOL CZOLTFrame::PreTranslateMessage(MSG *msg)
    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) {
       wui::Prefs *prefs = wui::GetPrefs();
       bool fullScreen = prefs && prefs->GetFullScreen();
-      if (!fullScreen && cmdbar_.m_hWnd && cmdbar_.PreTranslateMessage(msg)) {
+      if (fullScreen) {
+         bool altDown = (GetKeyState(VK_MENU) & 0x8000) != 0;
+         cui::Prefs::MKSKeys held = KeysOfMessage(msg->lParam | (altDown ? static_cast<LPARAM>(KF_ALTDOWN) << 16 : 0),
+                                                  (GetKeyState(VK_SHIFT) & 0x8000) != 0,
+                                                  (GetKeyState(VK_CONTROL) & 0x8000) != 0);
+         if (message != WM_SYSKEYUP && cui::Prefs::MKSKeysMatch(held, prefs->GetMKSKeys()) &&
+             OnHotKey(static_cast<int>(msg->wParam))) {
+            return TRUE;
+         }
+      } else if (cmdbar_.m_hWnd && cmdbar_.PreTranslateMessage(msg)) {
          return TRUE;
       }
    }
@@ -347,9 +343,15 @@ void CZOLTFrame::UpdateAutofitMode(bool apply)
       if (prefs->GetQuickSwitch()) {
          flags |= FIT_QUICK_SWITCH;
       }
-      // The guest's screen size and fitting come with the console: no machine can fit yet.
-      if (GetCurrentVM() && prefs->GetAutofitGuest()) {
-         flags |= FIT_GUEST_CANNOT;
+      int width = 0;
+      int height = 0;
+      if (GetVirtualScreenSize(width, height) && prefs->GetAutofitWindow()) {
+         flags |= FIT_WINDOW;
+      }
+      if (cui::VM *vm = GetCurrentVM()) {
+         if (prefs->GetAutofitGuest()) {
+            flags |= vm->GetCanFitGuest() ? FIT_GUEST : FIT_GUEST_CANNOT;
+         }
       }
    }
    fitFlags_ = flags;
@@ -358,24 +360,31 @@ void CZOLTFrame::UpdateAutofitMode(bool apply)
 
 void CZOLTFrame::SetWindowMode(int mode, bool apply)
 {
-   int old = mode_;
    mode_ = mode;
    if (!apply) {
       return;
    }
+   // A mode stored without being applied is still to be carried out: compare with the last applied.
+   int old = appliedMode_;
+   appliedMode_ = mode;
    bool maximized = IsZoomed() != FALSE;
    canFitWindow_ = !maximized && mode != MODE_QUICK_SWITCH && mode != MODE_FULL_SCREEN;
    // The status bar shows its size grip only while the window can be sized.
+   bool statusCanFit = canFitWindow_ != 0;
    CComPtr<IUnknown> control;
    if (statusHost_ && SUCCEEDED(atl::AtlAxGetControl(statusHost_, &control)) && control) {
       IVMStatusbarCtlPtr bar;
       if (SUCCEEDED(control->QueryInterface(__uuidof(IVMStatusbarCtl), reinterpret_cast<void **>(&bar))) && bar) {
-         if ((bar->GetCanFitWindow() != VARIANT_FALSE) != canFitWindow_) {
+         statusCanFit = bar->GetCanFitWindow() != VARIANT_FALSE;
+         if (statusCanFit != (canFitWindow_ != 0)) {
             bar->PutCanFitWindow(canFitWindow_ ? VARIANT_TRUE : VARIANT_FALSE);
          }
       }
    }
    if (old == mode) {
+      return;
+   }
+   if (ModeTransition(old, mode)) {
       return;
    }
    LONG_PTR style = GetWindowLongPtr(GWL_STYLE);
@@ -392,15 +401,35 @@ void CZOLTFrame::SetWindowMode(int mode, bool apply)
       SetWindowLongPtr(GWL_STYLE, wanted);
       SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
    }
+   if (old == MODE_QUICK_SWITCH || old == MODE_FULL_SCREEN) {
+      // Exactly where it was, unless the monitor it stood on has gone meanwhile.
+      WINDOWPLACEMENT placement = savedPlacement_;
+      placement.length = sizeof placement;
+      placement.rcNormalPosition = ReturnPlacement(GetMonitors(), placement.rcNormalPosition);
+      placement.flags = 0;
+      if (mode == MODE_WINDOW_FOLLOWS_GUEST || placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE) {
+         placement.showCmd = SW_RESTORE;
+      }
+      ::SetWindowPlacement(m_hWnd, &placement);
+   }
+   if (mode == MODE_WINDOW_FOLLOWS_GUEST && !maximized && (statusCanFit != (canFitWindow_ != 0))) {
+      if (wui::Prefs *prefs = wui::GetPrefs()) {
+         prefs->SetFitWindowEvent(true);
+      }
+   }
 }
 
-void CZOLTFrame::RecalcLayout(bool, bool updateMode)
+void CZOLTFrame::RecalcLayout(bool applyFit, bool updateMode)
 {
    if (inLayout_ || !created_ || IsIconic()) {
       return;
    }
    inLayout_ = true;
    layoutSinceSizing_ = true;
+   if (OnWindowStateChanged()) {
+      inLayout_ = false;
+      return;
+   }
    UpdateAutofitMode(updateMode);
 
    wui::Prefs *prefs = wui::GetPrefs();
@@ -423,10 +452,13 @@ void CZOLTFrame::RecalcLayout(bool, bool updateMode)
    input.sidebar = prefs && prefs->GetSidebar() && !restricted;
    input.statusBar = (!prefs || prefs->GetStatusBarShow()) && statusHost_;
    input.chrome = !prefs || prefs->GetShowChrome();
-   input.mode = mode_;
+   input.mode = appliedMode_;
    FrameLayout layout = ComputeFrameLayout(input);
 
-   if (cmdbar_.m_hWnd) {
+   if (appliedMode_ == MODE_QUICK_SWITCH || appliedMode_ == MODE_FULL_SCREEN) {
+      // The hot zone shows and hides its target: only its place is set here.
+      PlaceFullScreenBars(input.client);
+   } else if (cmdbar_.m_hWnd) {
       const RECT &r = layout.cmdbar;
       cmdbar_.SetWindowPos(nullptr, r.left, r.top, r.right - r.left, input.cmdbarHeight,
                            SWP_NOZORDER | SWP_NOACTIVATE | (layout.showCmdbar ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
@@ -453,6 +485,116 @@ void CZOLTFrame::RecalcLayout(bool, bool updateMode)
       SavePlacement(false);
    }
    inLayout_ = false;
+   if (applyFit) {
+      FitWindowStep();
+      if (pendingFitEvent_ && (fitFlags_ & FIT_GUEST)) {
+         pendingFitEvent_ = false;
+         if (prefs) {
+            prefs->SetFitGuestEvent(true, 0, 0);
+         }
+      }
+   }
+}
+
+void CZOLTFrame::FitWindowStep()
+{
+   wui::Prefs *prefs = wui::GetPrefs();
+   if (!prefs) {
+      return;
+   }
+   bool event = prefs->GetFitWindowEvent();
+   if (event) {
+      prefs->SetFitWindowEvent(false);
+   }
+   if ((mode_ == MODE_NORMAL && !event) || (mode_ == MODE_GUEST_FOLLOWS_WINDOW && userSizing_ && !event) ||
+       mode_ == MODE_QUICK_SWITCH || mode_ == MODE_FULL_SCREEN) {
+      return;
+   }
+   DestroySizingTooltip();
+   int width = 0;
+   int height = 0;
+   if (!GetVirtualScreenSize(width, height)) {
+      return;
+   }
+   if (!event) {
+      if (!(fitFlags_ & FIT_WINDOW) || IsZoomed() || (width == lastFitWidth_ && height == lastFitHeight_)) {
+         return;
+      }
+   }
+   lastFitWidth_ = width;
+   lastFitHeight_ = height;
+   RECT console = {};
+   view_.GetConsoleClientRect(&console);
+   RECT window = {};
+   GetWindowRect(&window);
+   RECT wanted = window;
+   wanted.right += width - (console.right - console.left);
+   wanted.bottom += height - (console.bottom - console.top);
+   if (!EqualRect(&wanted, &window)) {
+      SetWindowPos(nullptr, wanted.left, wanted.top, wanted.right - wanted.left, wanted.bottom - wanted.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+   }
+   view_.GetConsoleClientRect(&console);
+   bool cut = console.right - console.left < width || console.bottom - console.top < height;
+   // A window the system would not make large enough gets one more try, not more.
+   if (cut && !resizedByFit_) {
+      resizedByFit_ = true;
+      prefs->SetFitWindowEvent(true);
+   } else {
+      resizedByFit_ = false;
+   }
+   Log("CZOLTFrame: window fitted to the guest's %d x %d\n", width, height);
+}
+
+void CZOLTFrame::FitGuestStep()
+{
+   wui::Prefs *prefs = wui::GetPrefs();
+   int width = 0;
+   int height = 0;
+   if (!prefs || !prefs->GetFitGuestEvent(&width, &height)) {
+      return;
+   }
+   prefs->SetFitGuestEvent(false, 0, 0);
+   cui::VM *vm = GetCurrentVM();
+   if (!vm || vm->GetPowerState() != cui::VM::POWERED_ON || !vm->GetCanFitGuest()) {
+      return;
+   }
+   if (width == 0 && height == 0) {
+      RECT console = {};
+      view_.GetConsoleClientRect(&console);
+      width = console.right - console.left;
+      height = console.bottom - console.top;
+   }
+   int guestWidth = 0;
+   int guestHeight = 0;
+   cui::MKS *mks = vm->GetMKS();
+   if (mks && mks->GetGuestResolution(guestWidth, guestHeight) && guestWidth == width && guestHeight == height) {
+      return;
+   }
+   Log("CZOLTFrame: asking the guest for %d x %d\n", width, height);
+   fitInProgress_ = true;
+   vm->FitGuest(width, height, sigc::mem_fun(*this, &CZOLTFrame::OnGuestFitDone),
+                sigc::mem_fun(*this, &CZOLTFrame::OnCtxFitGuestToWindow));
+}
+
+void CZOLTFrame::OnGuestFitDone()
+{
+   fitInProgress_ = false;
+}
+
+void CZOLTFrame::OnCtxFitGuestToWindow(cui::Error error)
+{
+   fitInProgress_ = false;
+   if (statusHost_) {
+      RECT rect = {};
+      ::GetWindowRect(statusHost_, &rect);
+      ::SetWindowPos(statusHost_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top + 1,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+   }
+   if (wui::Prefs *prefs = wui::GetPrefs()) {
+      prefs->SetFitWindowEvent(true);
+   }
+   Warning("CZOLTFrame::OnCtxFitGuestToWindow failed: %s\n", error.what());
 }
 
 void CZOLTFrame::OnMenuTracking(bool open)
@@ -460,6 +602,15 @@ void CZOLTFrame::OnMenuTracking(bool open)
    openMenus_ += open ? 1 : -1;
    if (openMenus_ < 0) {
       openMenus_ = 0;
+   }
+   wui::Prefs *prefs = wui::GetPrefs();
+   bool pinnedByPref = prefs && prefs->GetFullScreen() && prefs->GetFullScreenPin();
+   if (!pinnedByPref && hotZone_.m_hWnd && hotZone_.IsWindowVisible()) {
+      if (open && openMenus_ == 1) {
+         hotZone_.SetPinned(true);
+      } else if (!open && openMenus_ == 0) {
+         hotZone_.SetPinned(false);
+      }
    }
 }
 
@@ -495,6 +646,36 @@ void CZOLTFrame::UpdateTitle()
    SetWindowTextUtf8(m_hWnd, title);
 }
 
+void CZOLTFrame::OnViewPrefChanged(const std::string &path)
+{
+   if (path.find("/fitGuestEvent") != std::string::npos) {
+      FitGuestStep();
+      return;
+   }
+   bool fitWindow = path.find("/fitWindowEvent") != std::string::npos;
+   wui::Prefs *prefs = wui::GetPrefs();
+   bool fullScreen = prefs && prefs->GetFullScreen();
+   RecalcLayout(fitWindow, true);
+   if (fullScreen != lastFullScreen_) {
+      lastFullScreen_ = fullScreen;
+      UpdateHookedKeys();
+      if (!fullScreen && (fitFlags_ & FIT_GUEST) && prefs) {
+         prefs->SetFitGuestEvent(true, 0, 0);
+      }
+   }
+}
+
+void CZOLTFrame::OnFocusEvent(const std::string &path)
+{
+   cui::VM *vm = GetCurrentVM();
+   if (!vm || path.compare(0, vm->GetVmPath().size(), vm->GetVmPath()) != 0 || !ctx_.IsValid()) {
+      return;
+   }
+   long value = ctx_.GetInt(vm->GetVmPath() + "mks/focusEvent", 0);
+   Log("CZOLTFrame::OnFocusEvent: ID:%8x result:%x focusEvent:%d\n", static_cast<unsigned>(std::hash<std::string>()(vm->GetVmPath())),
+       0u, static_cast<int>(value));
+}
+
 void CZOLTFrame::RegisterOnCtxCurrentObj()
 {
    wui::Prefs *prefs = wui::GetPrefs();
@@ -504,12 +685,22 @@ void CZOLTFrame::RegisterOnCtxCurrentObj()
       currentPath_ = path;
       currentType_ = type;
       vmConnection_.disconnect();
+      powerConnection_.disconnect();
       if (cui::VM *vm = GetCurrentVM()) {
          vmConnection_ = vm->changed.connect([this]() {
             UpdateTitle();
             RecalcLayout(false, true);
          });
+         powerConnection_ = vm->powerStateChanged.connect([this]() {
+            Guard([this]() {
+               OnMachinePowerChanged();
+               FitGuestStep();
+            });
+         });
       }
+      OnCurrentMachineChanged();
+   } else {
+      OnMachinePowerChanged();
    }
    UpdateAutofitMode(false);
    UpdateTitle();
@@ -552,6 +743,9 @@ void CZOLTFrame::OnConsoleSignal(bool grabbed)
    if (grabbed) {
       cmdbar_.GetMenubar().LeaveKeyboardMode();
       SendFocusEvent();
+   }
+   if (appliedMode_ == MODE_FULL_SCREEN) {
+      fsToolbar_.OnGrabChanged(grabbed);
    }
 }
 
@@ -629,7 +823,9 @@ void CZOLTFrame::WatchPreferences()
    vmdb::Ctx &prefsCtx = prefs->GetCtx();
    // Side bar, status bar, tabs, quick switch, full screen and autofit all live here.
    connections_.push_back(prefsCtx.Watch(prefs->GetRequestPath() + "val/zolt/view", vmdb::Ctx::kWatchSubtree,
-                                         [this](const std::string &) { RecalcLayout(false, true); }));
+                                         [this](const std::string &path) { Guard([this, path]() { OnViewPrefChanged(path); }); }));
+   connections_.push_back(prefsCtx.Watch(prefs->GetRequestPath() + "val/zolt/fsToolbar", vmdb::Ctx::kWatchSubtree,
+                                         [this](const std::string &) { Guard([this]() { OnFullScreenPrefsChanged(); }); }));
    connections_.push_back(prefs->currentObjChanged.connect([this]() {
       RegisterOnCtxCurrentObj();
       RecalcLayout(false, true);
@@ -639,6 +835,10 @@ void CZOLTFrame::WatchPreferences()
                                         [this](const std::string &) { UpdateTitle(); }));
       connections_.push_back(ctx_.Watch(cui::appdata::kSessionActive, vmdb::Ctx::kWatchNode,
                                         [this](const std::string &) { UpdateTitle(); }));
+      connections_.push_back(ctx_.Watch("/vm/#/mks/windowState/val", vmdb::Ctx::kWatchNode,
+                                        [this](const std::string &) { RecalcLayout(false, true); }));
+      connections_.push_back(ctx_.Watch("/vm/#/mks/focusEvent", vmdb::Ctx::kWatchNode,
+                                        [this](const std::string &path) { OnFocusEvent(path); }));
    }
    if (cui::VMMgr *vmMgr = cui::GetVMMgr()) {
       connections_.push_back(vmMgr->vmAdded.connect([this](cui::VM *) { RegisterOnCtxCurrentObj(); }));
@@ -669,6 +869,16 @@ LRESULT CZOLTFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    RECT none = {};
    view_.Create(m_hWnd, &none, nullptr, CZOLTView::kChildStyle);
    connections_.push_back(view_.consoleSignal.connect(sigc::mem_fun(*this, &CZOLTFrame::OnConsoleSignal)));
+   // Hidden until quick switch or full screen configures and shows them.
+   RECT fsBar = {0, 0, client.right, 26};
+   fsToolbar_.Create(m_hWnd, &fsBar, nullptr, 0, 0);
+   if (fsToolbar_.m_hWnd) {
+      RECT sized = {0, 0, client.right, fsToolbar_.GetHeight()};
+      fsToolbar_.MoveWindow(&sized, FALSE);
+   }
+   connections_.push_back(fsToolbar_.commandSignal.connect([this]() { Guard([this]() { OnMultiMonRequest(); }); }));
+   RECT zone = {0, 0, client.right, 1};
+   hotZone_.Create(m_hWnd, &zone, nullptr, 0, 0);
    CreateStatusBarHost();
    CreateNotificationTip();
    WatchPreferences();
@@ -678,6 +888,15 @@ LRESULT CZOLTFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    RECT sidebar = {0, client.top, kDefaultNavbarWidth, client.bottom};
    navbar_.Create(m_hWnd, &sidebar, nullptr, CZOLTNavbar::kChildStyle);
    AddSystemMenuItem();
+   {
+      std::vector<cui::FullscreenMgr::Monitor> monitors =
+         ComputeHostTopology(GetMonitors(), RECT{}, SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)})
+            .monitors;
+      fullscreenMgr_.reset(new cui::FullscreenMgr(monitors, true));
+   }
+   if (wui::Prefs *prefs = wui::GetPrefs()) {
+      lastFullScreen_ = prefs->GetFullScreen();
+   }
    created_ = true;
    RegisterOnCtxCurrentObj();
    RecalcLayout(false, true);
@@ -686,6 +905,9 @@ LRESULT CZOLTFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
 
 LRESULT CZOLTFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
 {
+   fullscreenMgr_.reset();
+   powerConnection_.disconnect();
+   hookedKeyConnection_.disconnect();
    for (sigc::connection &connection : connections_) {
       connection.disconnect();
    }
@@ -756,7 +978,7 @@ void CZOLTFrame::KeepInFront()
 LRESULT CZOLTFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
 {
    WORD state = LOWORD(wParam);
-   if (mode_ != MODE_QUICK_SWITCH && mode_ != MODE_FULL_SCREEN && (state == WA_ACTIVE || state == WA_CLICKACTIVE)) {
+   if (appliedMode_ != MODE_QUICK_SWITCH && appliedMode_ != MODE_FULL_SCREEN && (state == WA_ACTIVE || state == WA_CLICKACTIVE)) {
       KeepInFront();
    }
    bHandled = FALSE;
@@ -766,19 +988,27 @@ LRESULT CZOLTFrame::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
 LRESULT CZOLTFrame::OnActivateApp(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
 {
    bool active = wParam != 0;
-   bool fullModes = mode_ == MODE_QUICK_SWITCH || mode_ == MODE_FULL_SCREEN;
+   bool fullModes = appliedMode_ == MODE_QUICK_SWITCH || appliedMode_ == MODE_FULL_SCREEN;
    if (!fullModes) {
       if (active) {
          KeepInFront();
       }
-   } else if (active) {
-      KillTimer(kKeepOnTopTimer);
-      keepOnTopCount_ = -1;
-      SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-   } else {
-      SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-      keepOnTopCount_ = 0;
-      SetTimer(kKeepOnTopTimer, kKeepOnTopMs);
+   }
+   if (appliedMode_ == MODE_FULL_SCREEN) {
+      fsToolbar_.SetActive(active);
+   }
+   wui::Prefs *prefs = wui::GetPrefs();
+   // Only a topmost whole-monitor frame steps aside for the window taking over.
+   if (fullModes && (!prefs || prefs->GetTopmostEnabled())) {
+      if (active) {
+         KillTimer(kKeepOnTopTimer);
+         keepOnTopCount_ = -1;
+         SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+      } else {
+         SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+         keepOnTopCount_ = 0;
+         SetTimer(kKeepOnTopTimer, kKeepOnTopMs);
+      }
    }
    SendFocusEvent();
    bHandled = FALSE;
@@ -851,6 +1081,11 @@ LRESULT CZOLTFrame::OnSysCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHand
    if (command == SC_MAXIMIZE || command == SC_RESTORE) {
       LRESULT result = DefWindowProc(WM_SYSCOMMAND, wParam, lParam);
       RecalcLayout(false, true);
+      if (fitFlags_ & FIT_GUEST) {
+         if (wui::Prefs *prefs = wui::GetPrefs()) {
+            prefs->SetFitGuestEvent(true, 0, 0);
+         }
+      }
       return result;
    }
    bHandled = FALSE;
@@ -1045,9 +1280,9 @@ LRESULT CZOLTFrame::OnFileImportDone(UINT, WPARAM, LPARAM lParam, BOOL &)
    return 0;
 }
 
-LRESULT CZOLTFrame::OnPowerBroadcast(UINT, WPARAM wParam, LPARAM, BOOL &)
+LRESULT CZOLTFrame::OnPowerBroadcast(UINT, WPARAM wParam, LPARAM lParam, BOOL &)
 {
-   Log("CZOLTFrame::OnPowerBroadcast: %s\n", PowerBroadcastText(wParam));
+   Log("CZOLTFrame::OnPowerBroadcast: %s\n", wui::util::GetPowerBroadcastText(wParam, lParam).c_str());
    return TRUE;
 }
 

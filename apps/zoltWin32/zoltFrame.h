@@ -6,8 +6,11 @@
 
 #include "atl/Atl.h"
 
+#include "FullscreenToolbarCtl.h"
 #include "zoltCmdbar.h"
 #include "zoltCtxEvents.h"
+#include "zoltFullscreen.h"
+#include "zoltFullscreenHotZone.h"
 #include "zoltNavbar.h"
 #include "zoltView.h"
 #include "zoltWindowMessages.h"
@@ -121,6 +124,11 @@ public:
    CZOLTCmdbar &GetCmdbar() { return cmdbar_; }
    CZOLTView &GetView() { return view_; }
    CZOLTNavbar &GetNavbar() { return navbar_; }
+   CFSToolbarCtl &GetFSToolbar() { return fsToolbar_; }
+   CZOLTAHTarget &GetHotZone() { return hotZone_; }
+   cui::FullscreenMgr *GetFullscreenMgr() const { return fullscreenMgr_.get(); }
+   // The machine the frame follows: the current machine, or the current team's machine.
+   cui::VM *GetCurrentVM() const;
    HWND GetStatusBarHost() const { return statusHost_; }
    // The notification tooltip over the status bar (null until created) and the notifications
    // it shows, oldest first.
@@ -143,6 +151,18 @@ public:
    // any is open.
    void OnMenuTracking(bool open);
    int GetOpenMenuCount() const { return openMenus_; }
+
+   // Full screen (zoltFullscreen.cpp). A full-screen hot key; true when it was used.
+   bool OnHotKey(int key);
+   // The console drives full screen through its machine's "mks/windowState/val"; true when the
+   // window was placed here.
+   bool OnWindowStateChanged();
+   // The current machine's virtual screen; false unless both are at least 1.
+   bool GetVirtualScreenSize(int &width, int &height) const;
+   // The host's monitors handed to the full-screen manager, as last computed.
+   const HostTopology &GetHostTopology() const { return topology_; }
+   // The placement kept when quick switch or full screen began.
+   const WINDOWPLACEMENT &GetSavedPlacement() const { return savedPlacement_; }
    // The area the tabbed view gets.
    RECT GetViewRect() const { return viewRect_; }
    int GetNavbarWidth() const { return navbarWidth_; }
@@ -229,15 +249,42 @@ private:
    void SendFocusEvent();
    void ShowSizingTooltip();
    void DestroySizingTooltip();
-   cui::VM *GetCurrentVM() const;
+   // Full screen and quick switch (zoltFullscreen.cpp).
+   bool ModeTransition(int oldMode, int newMode);
+   void EnterWholeMonitor(int newMode);
+   void LeaveQuickSwitch();
+   void LeaveFullScreen();
+   void RestoreChrome();
+   void UpdateHostTopology();
+   void GotoCurTopology();
+   void PlaceOnTopology(bool next);
+   void OnMultiMonRequest();
+   void UpdateHookedKeys();
+   void OnHookedKey(const std::string &text);
+   void OnCurrentMachineChanged();
+   void OnFullScreenPrefsChanged();
+   void OnPinPrefChanged();
+   void PlaceFullScreenBars(const RECT &client);
+   void OnMachinePowerChanged();
+   // Fitting the window to the guest and the guest to the window.
+   void FitWindowStep();
+   void FitGuestStep();
+   void OnViewPrefChanged(const std::string &path);
+   void OnFocusEvent(const std::string &path);
+   void OnGuestFitDone();
+   void OnCtxFitGuestToWindow(cui::Error error);
 
    CZOLTView view_;
    CZOLTNavbar navbar_;
    CZOLTCmdbar cmdbar_;
+   CFSToolbarCtl fsToolbar_;
+   CZOLTAHTarget hotZone_;
    HWND statusHost_ = nullptr;
    vmdb::Ctx ctx_;
    std::list<sigc::connection> connections_;
    sigc::connection vmConnection_;
+   sigc::connection powerConnection_;
+   sigc::connection hookedKeyConnection_;
    std::string currentPath_;
    std::string currentType_;
    bool inLayout_ = false;
@@ -247,9 +294,24 @@ private:
    bool userSizing_ = false;
    SIZE sizingStart_ = {};
    bool fitInProgress_ = false;
+   bool pendingFitEvent_ = false;
+   bool resizedByFit_ = false;
+   int lastFitWidth_ = -1;
+   int lastFitHeight_ = -1;
+   WINDOWPLACEMENT savedPlacement_ = {};
+   int savedPlacementMode_ = MODE_NORMAL;   // the whole-monitor mode the saved placement belongs to
+   LONG_PTR viewExStyle_ = 0;
+   RECT monitorRect_ = {};
+   bool consoleFullScreen_ = false;
+   RECT consoleFullScreenRect_ = {};
+   bool switching_ = false;
+   bool lastFullScreen_ = false;
+   HostTopology topology_;
+   std::unique_ptr<cui::FullscreenMgr> fullscreenMgr_;
    HWND sizingTooltip_ = nullptr;
    LONG canFitWindow_ = 1;
    int mode_ = MODE_NORMAL;
+   int appliedMode_ = MODE_NORMAL;
    int fitFlags_ = 0;
    int navbarWidth_ = kDefaultNavbarWidth;
    RECT viewRect_ = {};

@@ -92,10 +92,19 @@ bool Contains(const CommandId (&ids)[n], CommandId id)
    return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
 }
 
-// The console key combination: Ctrl and Alt held together.
+// The modifiers held are exactly the console key combination of the preferences.
 bool ConsoleKeysHeld()
 {
-   return (GetKeyState(VK_CONTROL) & 0x8000) && (GetKeyState(VK_MENU) & 0x8000) && !(GetKeyState(VK_SHIFT) & 0x8000);
+   cui::Prefs *prefs = cui::GetPrefs();
+   cui::Prefs::MKSKeys keys;
+   keys.ctrl = cui::Prefs::MKS_DOWN;
+   keys.alt = cui::Prefs::MKS_DOWN;
+   if (prefs) {
+      keys = prefs->GetMKSKeys();
+   }
+   return cui::Prefs::MKSKeysMatch(KeysHeld((GetKeyState(VK_MENU) & 0x8000) != 0, (GetKeyState(VK_SHIFT) & 0x8000) != 0,
+                                            (GetKeyState(VK_CONTROL) & 0x8000) != 0),
+                                   keys);
 }
 
 UINT MenuItemId(HMENU menu, int position)
@@ -643,12 +652,13 @@ void CZOLTMenubar::RebuildTeamSwitchMenu(HMENU popup)
       }
    }
    // The kept texts hold "%s" for the console key sequence.
-   const char *keys = "Ctrl+Alt";
+   cui::Prefs *prefs = cui::GetPrefs();
+   std::string keys = prefs ? prefs->GetMKSKeySequence() : std::string("Ctrl+Alt");
    if (!nextVMText_.empty()) {
-      SetMenuItemText(popup, IDM_TEAM_NEXT_VM, cui::Format(nextVMText_.c_str(), keys));
+      SetMenuItemText(popup, IDM_TEAM_NEXT_VM, cui::Format(nextVMText_.c_str(), keys.c_str()));
    }
    if (!previousVMText_.empty()) {
-      SetMenuItemText(popup, IDM_TEAM_PREVIOUS_VM, cui::Format(previousVMText_.c_str(), keys));
+      SetMenuItemText(popup, IDM_TEAM_PREVIOUS_VM, cui::Format(previousVMText_.c_str(), keys.c_str()));
    }
 }
 

@@ -1,5 +1,7 @@
 #include "zoltMonitors.h"
 
+#include "cui/Util.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -18,6 +20,14 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
 std::vector<MonitorArea> WindowsMonitors()
 {
    std::vector<MonitorArea> monitors;
+   // The model library's host may stand for several monitors on this one screen.
+   std::vector<RECT> simulated;
+   if (wui::util::GetSimulatedMonitors(simulated)) {
+      for (const RECT &rect : simulated) {
+         monitors.push_back(MonitorArea{rect, rect});
+      }
+      return monitors;
+   }
    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
    return monitors;
 }

@@ -8,6 +8,7 @@
 #include "zoltWndUtil.h"
 #include "resource.h"
 
+#include "cui/HardwareVersion.h"
 #include "cui/Host.h"
 #include "cui/Prefs.h"
 #include "cui/Registry.h"
@@ -337,7 +338,8 @@ void CZOLTStatusVM::OnStateChange()
    ::EnableWindow(Item(kPowerButton), IsPowerButtonEnabled(powerState) && !(gApp && gApp->IsCurrentVMGUIRestricted()));
    SetText(Item(kGuestValue), vm->GetGuestOSName());
    SetText(Item(kFileValue), filename);
-   SetText(Item(kVersionValue), tremapputil::ResString(IDS_HARDWARE_VERSION).Format({vm->GetHardwareVersion()}));
+   SetText(Item(kVersionValue),
+           cui::HardwareVersion(vm->GetHardwareVersion(), vm->GetProductCompat()).GetVMVersionDescription());
 
    std::string snapshot = vm->GetCurrentSnapshotName();
    if (!snapshot.empty()) {

@@ -1,6 +1,7 @@
 // Lays out snapshot trees of 100, 1,000 and 10,000 snapshots that mix long chains with wide
 // fans, and walks every drawn cell as the grid does: the time for 1,000, and how the time per
 // snapshot grows from 100 to 10,000 (about 1 for linear work, 100 for quadratic).
+#include "BenchMachine.h"
 #include "BenchReport.h"
 
 #include <cstdint>
@@ -14,26 +15,6 @@
 #include "vmdb/Store.h"
 
 namespace {
-
-// A machine with `count` snapshots: every other one continues the newest chain, the rest hang
-// from an earlier snapshot picked by a fixed pseudo-random sequence (wide fans, deep branches).
-std::unique_ptr<cui::VM> MakeMachine(vmdb::Ctx &ctx, int count)
-{
-   const std::string vm = "/vm/#0001/";
-   ctx.Remove("/vm/#0001", true);
-   ctx.Set(vm + "cfgFile", "C:\\bench\\bench.vmx");
-   uint32_t seed = 12345;
-   for (int uid = 1; uid <= count; ++uid) {
-      seed = seed * 1103515245u + 12345u;
-      int parent = uid % 2 == 0 ? uid - 1 : static_cast<int>((seed >> 8) % static_cast<uint32_t>(uid));
-      std::string item = ctx.Append(vm + "vmx/chkptState/val/item/#");
-      ctx.Set(item + "uid", vmdb::Value(uid));
-      ctx.Set(item + "parent", vmdb::Value(parent));
-      ctx.Set(item + "displayName", "Snapshot " + std::to_string(uid));
-   }
-   ctx.Set(vm + "vmx/chkptState/val/current", vmdb::Value(count / 2));
-   return std::unique_ptr<cui::VM>(new cui::VM(ctx, vm, nullptr));
-}
 
 // The median time of laying the tree out and visiting every drawn cell; `cells` gets their count.
 double LayoutMs(const cui::SnapshotTree &tree, int repeats, long &cells)
@@ -61,7 +42,7 @@ int main()
    long cells[3] = {};
    const int sizes[3] = {100, 1000, 10000};
    for (int i = 0; i < 3; ++i) {
-      std::unique_ptr<cui::VM> machine = MakeMachine(ctx, sizes[i]);
+      std::unique_ptr<cui::VM> machine = MakeBenchMachine(ctx, sizes[i]);
       ms[i] = LayoutMs(*machine->GetSnapshotTree(), sizes[i] >= 10000 ? 5 : 21, cells[i]);
    }
    // What the walk has to visit: the lines down long fans make it more than the snapshots.

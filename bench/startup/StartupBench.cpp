@@ -87,6 +87,8 @@ int main(int argc, char **argv)
    }
    Target zolt{"zolt.exe", ZOLT_EXE, "ZOLTFrame", {}};
    zolt.options.environment = {{"TREMORY_CONFIG", config}};
+   // A session with the local host: without a destination zolt asks for one in the login dialog.
+   zolt.options.arguments = "-l";
    Target bare{"barewindow.exe", BAREWINDOW_EXE, "BareWindow", {}};
 
    std::vector<double> zoltTimes, bareTimes;

@@ -35,6 +35,8 @@ TEST(ZoltCommands, MenuCommandsReachTheDispatcherAndTheProgramRunsOn)
                                     "test.comFailure.silent = \"true\"\n");
    e2e::Process zolt;
    e2e::ProcessOptions options;
+   // -l: a session with the local host, without the login dialog.
+   options.arguments = "-l";
    options.environment = {{"TREMORY_CONFIG", config}};
    ASSERT_TRUE(zolt.Start(ZOLT_EXE, options)) << e2e::LastFailure();
    HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, zolt.Id()});

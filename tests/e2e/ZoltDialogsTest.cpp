@@ -29,6 +29,8 @@ public:
    bool Start(e2e::Process &process) const
    {
       e2e::ProcessOptions options;
+      // -l: a session with the local host, without the login dialog.
+      options.arguments = "-l";
       options.environment = {{"TREMORY_CONFIG", config_}};
       return process.Start(ZOLT_EXE, options);
    }

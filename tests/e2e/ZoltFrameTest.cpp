@@ -39,7 +39,8 @@ public:
       SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
       e2e::ProcessOptions options;
       options.environment = {{"TREMORY_CONFIG", config_}};
-      options.arguments = arguments;
+      // -l: a session with the local host, without the login dialog.
+      options.arguments = "-l " + arguments;
       if (!process.Start(ZOLT_EXE, options)) {
          return false;
       }

@@ -216,6 +216,8 @@ TEST(ZoltTips, TheTipShowsAtStartUpNextChangesItAndAClearedChoiceIsKept)
       zoltrun::ZoltRun run(folder, PreloadConfig(folder, "/user/prefState/val/zolt/tip/startup = \"-1\"\n"));
       e2e::Process zolt;
       e2e::ProcessOptions options;
+      // -l: a session with the local host, without the login dialog.
+      options.arguments = "-l";
       options.environment = {{"TREMORY_CONFIG", folder.PathOf("config")}};
       ASSERT_TRUE(zolt.Start(ZOLT_EXE, options)) << e2e::LastFailure();
       HWND tips = nullptr;

@@ -27,6 +27,7 @@ using zoltrun::Count;
 using zoltrun::kExitMs;
 using zoltrun::MachineVmx;
 using zoltrun::SetPageText;
+using zoltrun::WaitForBoxSaying;
 using zoltrun::WaitForPageWith;
 
 // Database dumps write a node's "#" as "%23".
@@ -139,28 +140,6 @@ void AnswerCloseQuestion(const e2e::Process &process, int choice)
       ASSERT_TRUE(e2e::ClickButton(dlg, IDC_VMDLG_FIRST));
    }
    EXPECT_TRUE(e2e::WaitForWindowGone(dlg));
-}
-
-// A top-level window of the process that shows `part` in its text control (a message box's
-// text, or the text of zolt's own boxes and hints); null after the bound.
-HWND WaitForBoxSaying(const e2e::Process &process, const std::string &part)
-{
-   HWND found = nullptr;
-   e2e::WaitUntil(
-      [&]() {
-         for (HWND w : e2e::FindTopLevelWindows({"", "", false, process.Id()})) {
-            std::string shown = e2e::DialogMessage(w);
-            if (HWND text = GetDlgItem(w, IDC_VMDLG_TEXT)) {
-               shown += e2e::ReadText(text).value_or("");
-            }
-            if (shown.find(part) != std::string::npos) {
-               found = w;
-            }
-         }
-         return found != nullptr;
-      },
-      e2e::kStartTimeoutMs);
-   return found;
 }
 
 // The database path a machine was registered under, from the host's log line.

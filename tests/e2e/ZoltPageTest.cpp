@@ -134,7 +134,7 @@ TEST(ZoltPage, MachinePageShowsTheConfigurationAndState)
    EXPECT_EQ(Text(page, 1053), "Powered off");
    EXPECT_NE(Text(page, 1055).find("XP"), std::string::npos) << Text(page, 1055);
    EXPECT_NE(Text(page, 1057).find("Page Box.vmx"), std::string::npos) << Text(page, 1057);
-   EXPECT_EQ(Text(page, 1059), "Virtual hardware version 4");
+   EXPECT_EQ(Text(page, 1059), "Tremory Deskmoor 5.x (hardware version 4)");
    // Memory and processors head the device list.
    std::vector<std::string> devices;
    EXPECT_TRUE(e2e::WaitUntil([&]() { return (devices = DeviceRows(page)).size() >= 2; }, kPowerMs, 100));

@@ -1,10 +1,33 @@
 #include "ZoltRun.h"
 
+#include "res/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
 namespace zoltrun {
+
+HWND WaitForBoxSaying(const e2e::Process &process, const std::string &part)
+{
+   HWND found = nullptr;
+   e2e::WaitUntil(
+      [&]() {
+         for (HWND w : e2e::FindTopLevelWindows({"", "", false, process.Id()})) {
+            std::string shown = e2e::DialogMessage(w);
+            if (HWND text = GetDlgItem(w, IDC_VMDLG_TEXT)) {
+               shown += e2e::ReadText(text).value_or("");
+            }
+            if (shown.find(part) != std::string::npos) {
+               found = w;
+            }
+         }
+         return found != nullptr;
+      },
+      e2e::kStartTimeoutMs);
+   return found;
+}
+
 
 std::string WriteConfig(const e2e::TestFolder &folder, const std::string &log, const std::string &extra,
                         bool answerMessages)
@@ -84,10 +107,15 @@ ZoltRun::ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig, 
 {
 }
 
+std::string LocalSession(const std::string &arguments)
+{
+   return arguments.find("-h ") == std::string::npos ? "-l " + arguments : arguments;
+}
+
 HWND ZoltRun::Start(e2e::Process &process, const std::string &arguments) const
 {
    e2e::ProcessOptions options;
-   options.arguments = arguments;
+   options.arguments = LocalSession(arguments);
    options.environment = {{"TREMORY_CONFIG", config_}};
    if (!process.Start(ZOLT_EXE, options)) {
       ADD_FAILURE() << e2e::LastFailure();

@@ -37,6 +37,10 @@ std::string LowerAscii(std::string text);
 // lines ("key = \"value\"\n") are added as they are.
 std::string MachineVmx(const std::string &name, const std::string &extra = "");
 
+// `arguments` with "-l" (a session with the local host, without the login dialog) unless they
+// name a host with "-h".
+std::string LocalSession(const std::string &arguments);
+
 // Sends a command as an accelerator does: to the command bar, which hands it to the dispatcher.
 bool Command(HWND frame, WORD id);
 
@@ -45,6 +49,9 @@ bool Command(HWND frame, WORD id);
 // a command it does not offer yet, so a test waits for this before a command that needs the new state.
 bool WaitForToolbarButton(HWND frame, WORD command, DWORD ms = kHostMs);
 
+// Waits for a message box of the process whose text holds `part`; null when none came.
+HWND WaitForBoxSaying(const e2e::Process &process, const std::string &part);
+
 class ZoltRun {
 public:
    // A run logging to "zolt.log" of the folder, with its user data there and silent COM
@@ -52,7 +59,8 @@ public:
    // are added to the configuration.
    explicit ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig = "", bool answerMessages = true);
 
-   // Starts zolt with `arguments` and waits for its window; null (the failure added) when either fails.
+   // Starts zolt with LocalSession(`arguments`) and waits for its window; null (the failure added)
+   // when either fails.
    HWND Start(e2e::Process &process, const std::string &arguments) const;
    // Starts another instance with `arguments` without waiting for it.
    bool StartSecond(e2e::Process &second, const std::string &arguments) const;

@@ -29,7 +29,8 @@ public:
    bool Start(e2e::Process &process, const std::string &arguments, bool captureOutput = false) const
    {
       e2e::ProcessOptions options;
-      options.arguments = arguments;
+      // -l without -h: a session with the local host, without the login dialog.
+      options.arguments = (arguments.find("-h ") == std::string::npos ? "-l " : "") + arguments;
       options.environment = {{"TREMORY_CONFIG", config_}};
       options.captureOutput = captureOutput;
       return process.Start(ZOLT_EXE, options);

@@ -42,6 +42,8 @@ public:
    bool Start()
    {
       e2e::ProcessOptions options;
+      // -l: a session with the local host, without the login dialog.
+      options.arguments = "-l";
       options.environment = {{"TREMORY_CONFIG", config_}};
       if (!process.Start(ZOLT_EXE, options)) {
          return false;

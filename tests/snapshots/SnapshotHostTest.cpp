@@ -370,13 +370,16 @@ TEST_F(SnapshotHost, RecordingsPlayFromTheirSnapshotAndScreenshotsComeAsBitmaps)
    Outcome play;
    records->Play(demo, true, play.Abort(), play.Done());
    EXPECT_EQ(cui::SessionRecordMgr::STATE_PLAYING, records->GetState());
-   EXPECT_TRUE(records->GetCanStop());
    ASSERT_TRUE(Until([&]() { return play.finished; }));
    EXPECT_TRUE(play.done) << play.error;
-   EXPECT_EQ(cui::SessionRecordMgr::STATE_LIVE, records->GetState());
+   EXPECT_EQ(cui::SessionRecordMgr::STATE_PLAYING, records->GetState()) << "it plays until Go Live";
+   EXPECT_TRUE(records->GetCanStop());
    ASSERT_NE(nullptr, tree->GetCurrent());
    EXPECT_EQ(1, tree->GetCurrent()->GetUID());
    EXPECT_EQ(cui::VM::POWERED_ON, vm->GetPowerState());
+   Outcome live = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { records->GoLive(a, d); });
+   EXPECT_TRUE(live.done) << live.error;
+   EXPECT_EQ(cui::SessionRecordMgr::STATE_LIVE, records->GetState());
 
    // A snapshot of the running machine carries a picture of its screen; the demo has none.
    cui::Snapshot *shot = Take(tree, "With picture");

@@ -12,6 +12,7 @@
 namespace cui {
 
 class Cnx;   // a connection to a remote host; none for the local host
+class DlgMgr;
 
 class Host : public sigc::trackable {
 public:
@@ -45,6 +46,16 @@ public:
    // they return, then call `abort` (a failure, as cui::Error) or `done`.
    void RegisterVM(const std::string &cfgPath, const AbortSlot &abort, const DoneSlot &done);
    void UnregisterVM(const std::string &cfgPath, const AbortSlot &abort, const DoneSlot &done);
+   // Deletes the machine of `cfgPath` from the disk once the user agrees (a question through
+   // `dlgMgr`, null: wui::GetDlgMgr): the host drops it and removes the files its configuration
+   // names ("deleteVMFromDisk"). A No ends it silently; a refusal goes to `abort`.
+   void DeleteVM(const std::string &cfgPath, DlgMgr *dlgMgr, const DoneSlot &done, const AbortSlot &abort);
+   // (writable, the folder as the host checked it, the host's reason when it is not writable).
+   typedef sigc::slot<void, bool, std::string, std::string> WritablePathSlot;
+   // Asks the host whether it can make files in the folder `path` ("checkWritablePath"; a
+   // missing folder is made for the check and taken away again). `done` gets the answer from a
+   // poll step; `abort` when the host cannot be asked.
+   void GetWritablePath(const std::string &path, const AbortSlot &abort, const WritablePathSlot &done);
    // What the host lets this user do ("cap/newVM", "cap/editSettings", "cap/unregisterVM"): allowed
    // unless the node says "0" or "false".
    bool CapNewVM() const;

@@ -12,6 +12,7 @@
 
 #include <sigc++/sigc++.h>
 
+#include "cui/MKSKeys.h"
 #include "cui/VmdbCtx.h"
 
 namespace cui {
@@ -84,6 +85,29 @@ public:
    // Takes out the entry of that address, or of that address text (zephroutil::AddressToString);
    // no entry is no error.
    void RemoveQuenServerMRUEntry(const std::string &address);
+
+   // Quick switch and full screen: how long the pointer rests on the top edge before the bar
+   // slides in, how long it stays once the pointer left, how much of the hidden bar stays
+   // visible and how long a tip shows (all in ms or pixels, clamped by their users).
+   int GetQuickSwitchMenuDelay() const;             // "val/zolt/fsToolbar/quickSwitchDelay", default 400
+   int GetFullScreenShowDelay() const;              // "val/zolt/fsToolbar/showDelay", default 400
+   int GetFullScreenHideDelay() const;              // "val/zolt/fsToolbar/hideDelay", default 1000
+   int GetFullScreenToolbarPixels() const;          // "val/zolt/fsToolbar/pixels", default 0
+   int GetFullScreenTipDelay() const;               // "val/zolt/fsToolbar/tipDelay", default 4000
+   // How the console shows a guest screen that does not fill the monitor.
+   enum FullScreenAutofit { FS_AUTOFIT_GUEST = 0, FS_STRETCH_GUEST = 1, FS_CENTER_GUEST = 2 };
+   int GetFullScreenAutofitMode() const;            // "val/zolt/fsToolbar/autofitMode", default 0
+   void SetFullScreenAutofitMode(int mode);
+
+   // The console's key combination ("val/zolt/hotkeys/modifiers": "ctrl-alt", "ctrl-shift-alt",
+   // "ctrl-shift"; Ctrl+Alt when unset or unreadable). Each modifier is MKS_UP, MKS_DOWN or
+   // MKS_EITHER.
+   typedef cui::MKSKeys MKSKeys;
+   enum MKSKeyState { MKS_UP = MKSKeys::UP, MKS_DOWN = MKSKeys::DOWN, MKS_EITHER = MKSKeys::EITHER };
+   MKSKeys GetMKSKeys() const;
+   static bool MKSKeysMatch(const MKSKeys &a, const MKSKeys &b) { return MatchMKSKeys(a, b); }
+   // The combination as the user reads it ("Ctrl+Alt").
+   std::string GetMKSKeySequence() const;
 
    // Any "val/..." node as a flag or a text (tests and later accessors).
    bool GetBool(const std::string &valPath, bool defaultValue) const;

@@ -1,9 +1,14 @@
-// A machine's session recordings: a recording starts at a snapshot (cui::Snapshot::HasRecordings)
-// and plays back from it. The simulated host records no sessions, so Record is refused with a
-// text that says so and the recordings are those the snapshot file marks; playing one goes to its
-// snapshot through the machine's snapshot tree.
+// A machine's session recorder. Recording a running machine takes a snapshot that the snapshot
+// file marks as a recording (cui::Snapshot::HasRecordings) and records from there until Stop;
+// playing a recording takes the machine back to its snapshot and replays the session on the
+// console until Stop or Go Live hands the machine back to the user. The host keeps the state
+// under the machine's "vmx/execState/replay/": "state" ("live", "recording", "playing"), "uid"
+// (the recording) and "poweredOnAt" (the boot it belongs to: a later boot is live again).
+// Operations are commands on the machine's "cmd/##/" ("startRecording", "stopRecording",
+// "startReplay", "endReplay") and follow the slot conventions of cui/Error.h.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,11 +44,17 @@ public:
    SessionRecordMgr(VM &vm, SnapshotTree &tree);
    ~SessionRecordMgr();
 
+   // The host's state; an operation asked and not yet answered counts as done already.
    int GetState() const;
+   // The machine's configuration turns recording on ("replay.enabled"): the user names each
+   // recording; without it a recording takes a generated name.
+   bool GetEnabled() const;
    bool GetCanRecord() const;
    bool GetCanPlay() const;
-   bool GetCanStop() const { return GetState() == STATE_RECORDING || GetState() == STATE_PLAYING; }
-   bool GetCanGoLive() const { return GetState() == STATE_PLAYING; }
+   bool GetCanStop() const;
+   bool GetCanGoLive() const;
+   // The recording being made or played; 0 when none.
+   int GetCurrentUID() const;
 
    // Oldest first; rebuilt when the snapshot tree changes (pointers last until then).
    std::vector<Recording *> GetRecordings() const;
@@ -51,12 +62,17 @@ public:
    // "Recording N" with the first N from the count up that no snapshot is named.
    std::string GenerateName() const;
 
-   // Records a session from now on. Refused (abort) where the host cannot record.
+   // Records the running machine from now on; an empty name takes GenerateName's.
    void Record(const std::string &name, const std::string &description, const AbortSlot &abort, const DoneSlot &done);
-   // Plays `recording` back: the machine goes to the recording's snapshot (and, with
-   // `updateMRU`, that snapshot becomes the most recently used); `done` when it is there.
+   // Plays `recording` back: the machine goes to the recording's snapshot (with `updateMRU`
+   // that snapshot becomes the most recently used) and replays until Stop or GoLive.
    void Play(Recording *recording, bool updateMRU, const AbortSlot &abort, const DoneSlot &done);
+   // Ends the recording or the playback under way.
+   void Stop(const AbortSlot &abort, const DoneSlot &done);
+   // Ends the playback and gives the machine back to the user where the playback left it.
+   void GoLive(const AbortSlot &abort, const DoneSlot &done);
 
+   // The state, the recordings or what can be done changed.
    sigc::signal<void> stateChanged;
 
    SessionRecordMgr(const SessionRecordMgr &) = delete;
@@ -64,14 +80,22 @@ public:
 
 private:
    void Rebuild();
-   void OnPlayAborted(bool cancelled, Error error, AbortSlot abort);
-   void OnPlayDone(DoneSlot done);
+   void OnVMChanged();
+   int HostState() const;
+   bool Refuse(const AbortSlot &abort, bool refused, const char *literal) const;
+   void Send(const std::string &op, int expected, const std::vector<std::pair<std::string, std::string>> &inputs,
+             const AbortSlot &abort, const DoneSlot &done);
+   void OnAnswer(std::string error, std::map<std::string, std::string> outputs, std::string op, AbortSlot abort,
+                 DoneSlot done);
 
    VM &vm_;
    SnapshotTree &tree_;
    std::vector<std::unique_ptr<Recording>> recordings_;
-   bool playing_ = false;
+   std::string requested_;      // the operation asked and not yet answered
+   int expected_ = STATE_LIVE;  // the state it leads to
+   std::string signature_;      // what the state read last was, to tell a change
    sigc::connection treeChanged_;
+   sigc::connection vmChanged_;
 };
 
 }  // namespace cui

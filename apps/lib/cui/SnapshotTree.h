@@ -132,6 +132,10 @@ public:
    }
    // Hands `slot` (from a poll step) the snapshot's screenshot as a bitmap, or null.
    void GetScreenshot(int uid, const ScreenshotSlot &slot);
+   // Makes `count` linked clones of the machine from its current snapshot ("forkVM", see
+   // SnapshotFork.cpp); `forked` is given their configuration files, each to be powered on as a
+   // fork (VM::POWER_ON_FORK).
+   void Fork(int count, const sigc::slot<void, std::vector<std::string>> &forked, const AbortSlot &abort);
 
    // The tree changed: snapshots added, removed, renamed, the current one moved, an operation
    // started or ended.

@@ -29,6 +29,11 @@ public:
    // 3 while the team is suspended (power on then resumes it), else 1 when it can be suspended
    // (a machine runs), else 0.
    int GetPowerSuspendActionState() const;
+   // The power buttons' tooltips for the team (TeamTooltips.cpp).
+   std::string GetPowerOnTooltip() const;
+   std::string GetPowerOffTooltip() const;
+   std::string GetPowerSuspendTooltip() const;
+   std::string GetPowerResetTooltip() const;
    // What the user may do with the team now: nothing while it is busy; deleting needs every
    // machine off.
    bool GetCanAddRemove() const { return !busy_; }

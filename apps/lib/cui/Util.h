@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace cui {
 class Snapshot;
@@ -25,6 +26,15 @@ std::string GetTempDirectory();
 // that does not exist, a path on another host) comes back as given when `keepOnFailure` is
 // true, else empty. Paths in and out are UTF-8, as every text of the library.
 std::string GetLongPathNameA(const std::string &path, bool keepOnFailure);
+
+// A WM_POWERBROADCAST event as the log shows it: its name, and for a power-setting change the
+// setting's id and the size of its data (`data` may be null).
+std::string GetPowerBroadcastText(WPARAM event, LPARAM data);
+
+// The monitors of a simulated host that stands for several on one screen (configuration key
+// "test.host.monitors": "left,top,right,bottom" rectangles joined by ';'); false when the host's
+// monitors are the system's.
+bool GetSimulatedMonitors(std::vector<RECT> &monitors);
 
 // A power item of a menu or toolbar: `op` 0 power on, 1 power off, 2 suspend, 4 reset; `hard`
 // the machine's own form rather than the guest's. Sets `enabled` (false without a machine) and

@@ -12,6 +12,7 @@
 #include <sigc++/sigc++.h>
 
 #include "cui/Error.h"
+#include "cui/HardwareVersion.h"
 #include "cui/Movie.h"
 #include "cui/SharedFolderMgr.h"
 #include "cui/VmdbCtx.h"
@@ -23,6 +24,7 @@ class VMMgr;
 namespace cui {
 
 class Host;
+class MKS;
 class SessionRecordMgr;
 class SnapshotTree;
 
@@ -73,6 +75,10 @@ public:
    // file beside the configuration); empty when the machine has none.
    const std::string &GetCurrentSnapshotName() const { return currentSnapshot_; }
    int GetConfigVersion() const { return configVersion_; }
+   // The configuration file cannot be written ("vmx/cfgState/val/readOnly").
+   bool IsReadOnly() const { return readOnly_; }
+   // A disk of the machine is independent of its snapshots (its "mode" begins "independent").
+   bool HasIndependentDisk() const { return independentDisk_; }
    int GetHardwareVersion() const { return hardwareVersion_; }
    long GetGenerationNo() const { return generationNo_; }
    bool GetGUIRestricted() const { return guiRestricted_; }
@@ -99,11 +105,19 @@ public:
    bool GetCanScreenshot() const { return powerState_ == POWERED_ON; }
    // Powered on and no movie capture under way.
    bool GetCanStartMovieCapture() const;
-   bool GetCanUpgradeHardware() const { return powerState_ == POWERED_OFF && !GetBusy(BUSY_ANY); }
+   // Powered off, not busy, and older hardware than the newest the host offers.
+   bool GetCanUpgradeHardware() const
+   {
+      return powerState_ == POWERED_OFF && !GetBusy(BUSY_ANY) && hardwareVersion_ < HardwareVersion::kNewest;
+   }
    bool GetCanDelete() const { return powerState_ != POWERED_ON && !GetBusy(BUSY_ANY); }
-   // Features the simulated host does not offer: forks, a mounted tools image.
-   bool IsForkable() const { return false; }
-   bool GetToolsISOMounted() const { return false; }
+   // Linked clones can be forked from the current snapshot: powered off, not busy, with one.
+   bool IsForkable() const;
+   // The tools image is mounted in the running guest ("vmx/execState/toolsInstall").
+   bool GetToolsISOMounted() const;
+   // The product whose virtual hardware the configuration targets ("productCompat"); 0 when
+   // the configuration does not say.
+   int GetProductCompat() const;
    // Remote display, from the configuration ("vmx/cfgState/val/remoteDisplay/enabled" and
    // "port", default 5900); the users connected are "vmx/execState/remoteDisplay/user/#/name".
    bool IsVNCEnabled() const { return remoteDisplay_; }
@@ -140,6 +154,11 @@ public:
    int GetMovieQuality() const { return movieQuality_; }
    void SetMovieQuality(int quality);
 
+   // The machine's console side (cui/MKS.h); null once the machine is closed.
+   MKS *GetMKS() const;
+   // Asks the guest for a screen of width x height (MKS::FitGuest); `error` when it is not running.
+   void FitGuest(int width, int height, const DoneSlot &done, const sigc::slot<void, Error> &error);
+
    // Asks for a power change (POWERED_ON and POWER_ON_FORK power on or resume, POWERED_OFF
    // powers off, SUSPENDED suspends, RESET resets). `done` runs when the machine has got there;
    // `abort` (false, the host's text) when it cannot.
@@ -149,9 +168,45 @@ public:
       SetPowerState(static_cast<PowerState>(state), static_cast<PowerOption>(option), abort, done);
    }
    void PowerOff(const AbortSlot &abort, const DoneSlot &done = DoneSlot());
+   // Mounts the tools image in the running guest, or takes it out again when it is mounted.
+   void ToggleToolsInstall(const AbortSlot &abort = AbortSlot(), const DoneSlot &done = DoneSlot());
+   // Sends Ctrl+Alt+Del to the running guest; throws cui::Error when it is not running.
+   void SendCtrlAltDel();
+   // The text of a power button's tooltip: operation `op` (PowerState) of `vm` (may be null).
+   // With `option` POWEROP_HARD it names the host's action, with any other what the machine's
+   // configured mode makes of it (the guest asked to shut down or restart). Empty for no text.
+   static std::string GetPowerTooltip(const VM *vm, int op, int option);
    // Gives `pathSlot` the suspend screenshot's path (empty when there is none); `abort` when
    // the machine cannot give one.
    void GetSuspendScreenshot(const AbortSlot &abort, const sigc::slot<void, std::string> &pathSlot);
+
+   // Cloning (VMClone.cpp). The kinds IsCloneable asks about, and the codes it answers, whose
+   // texts GetErrorText gives.
+   enum CloneType { CLONE_LINKED = 0, CLONE_FULL = 1, CLONE_EITHER = 2 };
+   enum CloneError {
+      CLONE_OK = 0,
+      CLONE_ERR_CLOSED = 1,             // the machine is no longer open
+      CLONE_ERR_BUSY = 2,               // another operation is under way
+      CLONE_ERR_NOT_POWERED_OFF = 3,    // the current state of a machine that is not powered off
+      CLONE_ERR_NO_SNAPSHOT = 4,        // the machine has no such snapshot
+      CLONE_ERR_SNAPSHOT_NOT_OFF = 5,   // a snapshot taken while the machine ran
+      CLONE_ERR_SINGLE_SNAPSHOT = 6,    // a linked clone of the current state needs a new snapshot
+      CLONE_ERR_TEMPLATE = 11,          // a template's current state: only its snapshots clone
+   };
+   // Whether snapshot `snapshotUid` (0: the current state) can be cloned as `type` (CloneType);
+   // `error` gets the reason (CloneError) when not.
+   bool IsCloneable(int snapshotUid, int type, int *error = nullptr) const;
+   static std::string GetErrorText(int code);
+   // A template ("templateVM"): its current state is kept as it is and only its snapshots clone.
+   bool IsTemplate() const;
+   // Characters of the longest file name (without its folder) of the machine's hard disks.
+   int GetLongestHardDiskNameLength() const;
+   // Clones the current state (`snapshotUid` 0) or a snapshot into the configuration file `path`
+   // as the machine `name`: a full clone copies the disks, a linked one keeps reading the
+   // source's (a linked clone of the current state first takes a snapshot of it, and
+   // `snapshotStep` runs once that is taken). Then `failed` (cancelled, error) or `done` runs.
+   void Clone(int snapshotUid, bool full, const std::string &name, const std::string &path, const AbortSlot &failed,
+              const DoneSlot &done, const DoneSlot &snapshotStep);
 
    sigc::signal<void> changed;             // anything below, and any other change
    sigc::signal<void> powerStateChanged;   // the power state
@@ -169,6 +224,7 @@ protected:
    friend class VMMgr;
    friend class wui::VMMgr;
    friend class SnapshotTree;   // a revert changes the power state: the answer reads it all again
+   friend class SessionRecordMgr;   // reads the recorder's state from the machine's node
    // Reads the node again and raises the signals of what changed.
    void Refresh();
    // Marks the machine closed (no more signals but `removed`, raised by the manager).
@@ -202,6 +258,8 @@ private:
    bool remoteDisplay_ = false;
    long remoteDisplayPort_ = 0;
    std::vector<std::string> remoteDisplayUsers_;
+   bool readOnly_ = false;
+   bool independentDisk_ = false;
    int configVersion_ = 0;
    int hardwareVersion_ = 0;
    long generationNo_ = -1;
@@ -220,6 +278,7 @@ private:
    std::unique_ptr<Movie> movie_;
    std::unique_ptr<SnapshotTree> snapshotTree_;
    std::unique_ptr<SessionRecordMgr> sessionRecordMgr_;
+   mutable std::shared_ptr<MKS> mks_;   // made on first use
    int movieQuality_ = Movie::QUALITY_MEDIUM;
    bool followed_ = false;   // the first reading of the node is done
 };

@@ -6,6 +6,8 @@
 // and `path` nodes describe the object.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -28,6 +30,11 @@ public:
 
    bool GetFullScreen() const;                      // "val/zolt/view/fullScreen"
    void SetFullScreen(bool on);
+   // The full-screen toolbar stays shown ("val/zolt/fsToolbar/pin"); the frame stays above
+   // other windows in quick switch and full screen ("val/zolt/fsToolbar/topmost", default true).
+   bool GetFullScreenPin() const;
+   void SetFullScreenPin(bool on);
+   bool GetTopmostEnabled() const;
    bool GetTabShow() const;                         // "val/zolt/view/tabs", default true
    void SetTabShow(bool on);
    // The current record's "viewType": "summary", "appliance" or "console" ("summary" when unset).
@@ -79,6 +86,11 @@ public:
    // Keeps only the stored button lists that name buttons (rewritten without unreadable
    // entries); a toolbar whose list names none goes back to its own default buttons.
    void SetDefaultToolbarButtons();
+
+   // The snapshot manager's normal-position rectangle ("val/zolt/snapshotMgr/placement/": left,
+   // top, right, bottom, flags). False when none was saved or it is empty.
+   bool GetSnapshotManagerPlacement(RECT &rect) const;
+   void SetSnapshotManagerPlacement(const RECT &rect, int flags);
 
    // In memory, false until set.
    bool GetRemoteSession() const { return remoteSession_; }

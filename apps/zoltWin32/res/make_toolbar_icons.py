@@ -65,6 +65,13 @@ PICTURES = {
     'record': lambda c: [c.fill(8 - w, y, 8 + w, y + 1, RED) for y, w in enumerate((2, 4, 5, 6, 6, 7, 7, 7, 7, 7, 7, 6, 6, 5, 4, 2), 0) if 0 < y < 15],
     'record_pause': lambda c: (c.fill(3, 3, 6, 13, RED), c.fill(10, 3, 13, 13, RED)),
     'stop': lambda c: c.fill(3, 3, 13, 13, DARK),
+    'pinned': lambda c: (c.fill(7, 1, 9, 15, DARK), c.fill(4, 4, 12, 7, RED)),
+    'unpinned': lambda c: (c.fill(1, 7, 15, 9, DARK), c.fill(9, 4, 12, 12, RED)),
+    'options': lambda c: (window(c), c.fill(4, 7, 12, 8, DARK), c.fill(4, 10, 12, 11, DARK)),
+    'multi_monitor': lambda c: (c.fill(0, 3, 8, 11, DARK), c.fill(1, 4, 7, 10, BLUE), c.fill(8, 3, 16, 11, DARK), c.fill(9, 4, 15, 10, BLUE), c.fill(5, 12, 11, 14, DARK)),
+    'single_monitor': lambda c: (c.fill(3, 2, 13, 11, DARK), c.fill(4, 3, 12, 10, BLUE), c.fill(6, 12, 10, 14, DARK)),
+    'next_machine': lambda c: (c.fill(1, 4, 9, 12, DARK), tri_right(c, 9, 3, 15, 13, GREEN)),
+    'fs_restore': lambda c: (frame(c, 5, 2, 14, 10, DARK), frame(c, 2, 6, 11, 14, DARK, 2)),
 }
 
 # Icon id triples (normal, disabled, hot) and the picture each shows.
@@ -83,6 +90,10 @@ ICONS = [
     (12170, 12171, 12172, 'play'), (12179, 12180, 12181, 'pause'), (12182, 12183, 12184, 'rewind'),
     (12188, 12189, 12190, 'go_live'), (12185, 12186, 12187, 'step'), (12191, 12192, 12193, 'marker'),
     (12194, 12195, 12196, 'record'), (12197, 12198, 12199, 'record_pause'), (12173, 12174, 12175, 'stop'),
+    # The full-screen toolbar's buttons.
+    (12456, None, None, 'pinned'), (12457, None, None, 'unpinned'), (12301, None, None, 'options'),
+    (12452, None, None, 'multi_monitor'), (12453, None, None, 'single_monitor'), (12454, None, None, 'next_machine'),
+    (12207, None, None, 'minimize'), (12209, None, None, 'fs_restore'), (12205, None, None, 'exit'),
 ]
 
 

@@ -2,9 +2,11 @@
 
 #include <set>
 
+#include "ModelCmd.h"
 #include "cui/LocalizedString.h"
 #include "cui/SnapshotTree.h"
 #include "cui/VM.h"
+#include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
 
 namespace cui {
@@ -13,11 +15,13 @@ SessionRecordMgr::SessionRecordMgr(VM &vm, SnapshotTree &tree) : vm_(vm), tree_(
 {
    Rebuild();
    treeChanged_ = tree_.changed.connect(sigc::mem_fun(*this, &SessionRecordMgr::Rebuild));
+   vmChanged_ = vm_.changed.connect(sigc::mem_fun(*this, &SessionRecordMgr::OnVMChanged));
 }
 
 SessionRecordMgr::~SessionRecordMgr()
 {
    treeChanged_.disconnect();
+   vmChanged_.disconnect();
 }
 
 void SessionRecordMgr::Rebuild()
@@ -28,6 +32,28 @@ void SessionRecordMgr::Rebuild()
          recordings_.emplace_back(new Recording(snapshot->GetUID(), snapshot));
       }
    }
+   stateChanged.emit();
+}
+
+void SessionRecordMgr::OnVMChanged()
+{
+   std::string signature = std::to_string(GetState()) + "/" + std::to_string(GetCurrentUID()) + "/" +
+                           std::to_string(GetCanRecord()) + std::to_string(GetCanPlay());
+   if (signature != signature_) {
+      signature_ = signature;
+      stateChanged.emit();
+   }
+}
+
+int SessionRecordMgr::HostState() const
+{
+   const std::string exec = vm_.vmPath_ + "vmx/execState/";
+   if (vm_.GetPowerState() != VM::POWERED_ON ||
+       vm_.ctx_.Get(exec + "replay/poweredOnAt") != vm_.ctx_.Get(exec + "poweredOnAt")) {
+      return STATE_LIVE;
+   }
+   std::string state = vm_.ctx_.Get(exec + "replay/state");
+   return state == "recording" ? STATE_RECORDING : state == "playing" ? STATE_PLAYING : STATE_LIVE;
 }
 
 int SessionRecordMgr::GetState() const
@@ -35,18 +61,41 @@ int SessionRecordMgr::GetState() const
    if (!vm_.IsRegistered()) {
       return STATE_UNAVAILABLE;
    }
-   return playing_ ? STATE_PLAYING : STATE_LIVE;
+   return requested_.empty() ? HostState() : expected_;
+}
+
+bool SessionRecordMgr::GetEnabled() const
+{
+   return vm_.ctx_.GetBool(vm_.vmPath_ + "vmx/cfgState/val/replay/enabled", false);
+}
+
+int SessionRecordMgr::GetCurrentUID() const
+{
+   return GetState() == STATE_LIVE || GetState() == STATE_UNAVAILABLE
+             ? 0
+             : static_cast<int>(vm_.ctx_.GetInt(vm_.vmPath_ + "vmx/execState/replay/uid", 0));
 }
 
 bool SessionRecordMgr::GetCanRecord() const
 {
-   // The host records no sessions.
-   return false;
+   return requested_.empty() && GetState() == STATE_LIVE && vm_.GetPowerState() == VM::POWERED_ON &&
+          !vm_.GetBusy(VM::BUSY_ANY);
 }
 
 bool SessionRecordMgr::GetCanPlay() const
 {
-   return GetState() == STATE_LIVE && !recordings_.empty() && tree_.IsCmdEnabled(SnapshotTree::CMD_GOTO);
+   return requested_.empty() && GetState() == STATE_LIVE && !recordings_.empty() &&
+          tree_.IsCmdEnabled(SnapshotTree::CMD_GOTO);
+}
+
+bool SessionRecordMgr::GetCanStop() const
+{
+   return requested_.empty() && (GetState() == STATE_RECORDING || GetState() == STATE_PLAYING);
+}
+
+bool SessionRecordMgr::GetCanGoLive() const
+{
+   return requested_.empty() && GetState() == STATE_PLAYING;
 }
 
 std::vector<Recording *> SessionRecordMgr::GetRecordings() const
@@ -82,48 +131,89 @@ std::string SessionRecordMgr::GenerateName() const
    }
 }
 
-void SessionRecordMgr::Record(const std::string &, const std::string &, const AbortSlot &abort, const DoneSlot &)
+bool SessionRecordMgr::Refuse(const AbortSlot &abort, bool refused, const char *literal) const
 {
+   if (!refused) {
+      return false;
+   }
    AbortSlot slot = abort;
-   Error error(Format("@&!*@*@(msg.recording.unsupported)The host of \"%s\" cannot record sessions.",
-                      vm_.GetName().c_str()));
+   Error error(Format(literal, vm_.GetName().c_str()));
    Poll_Post([slot, error]() { CallSlot(slot, false, error); });
+   return true;
+}
+
+void SessionRecordMgr::Record(const std::string &name, const std::string &description, const AbortSlot &abort,
+                              const DoneSlot &done)
+{
+   if (Refuse(abort, vm_.GetPowerState() != VM::POWERED_ON,
+              "@&!*@*@(msg.recording.notOn)The virtual machine \"%s\" cannot record while it is not powered on.") ||
+       Refuse(abort, !GetCanRecord(),
+              "@&!*@*@(msg.recording.busy)The virtual machine \"%s\" cannot record now: it is busy, recording or "
+              "playing.")) {
+      return;
+   }
+   Send("startRecording", STATE_RECORDING,
+        {{"name", name.empty() ? GenerateName() : name}, {"description", description}}, abort, done);
 }
 
 void SessionRecordMgr::Play(Recording *recording, bool updateMRU, const AbortSlot &abort, const DoneSlot &done)
 {
-   const char *refusal = nullptr;
-   if (!recording || GetRecordingWithUID(recording->GetUID()) != recording) {
-      refusal = "@&!*@*@(msg.recording.notFound)The recording is no longer there.";
-   } else if (playing_) {
-      refusal = "@&!*@*@(msg.recording.busy)A recording is already playing.";
+   if (Refuse(abort, !recording || GetRecordingWithUID(recording->GetUID()) != recording,
+              "@&!*@*@(msg.recording.notFound)The recording of \"%s\" is no longer there.") ||
+       Refuse(abort, !GetCanPlay(),
+              "@&!*@*@(msg.recording.cannotPlay)The virtual machine \"%s\" cannot play a recording now.")) {
+      return;
    }
-   if (refusal) {
+   Send("startReplay", STATE_PLAYING,
+        {{"uid", std::to_string(recording->GetUID())}, {"updateMRU", updateMRU ? "1" : "0"}}, abort, done);
+}
+
+void SessionRecordMgr::Stop(const AbortSlot &abort, const DoneSlot &done)
+{
+   if (Refuse(abort, !GetCanStop(), "@&!*@*@(msg.recording.nothing)\"%s\" is neither recording nor playing.")) {
+      return;
+   }
+   Send(GetState() == STATE_RECORDING ? "stopRecording" : "endReplay", STATE_LIVE, {}, abort, done);
+}
+
+void SessionRecordMgr::GoLive(const AbortSlot &abort, const DoneSlot &done)
+{
+   if (Refuse(abort, !GetCanGoLive(), "@&!*@*@(msg.recording.notPlaying)\"%s\" is not playing a recording.")) {
+      return;
+   }
+   Send("endReplay", STATE_LIVE, {}, abort, done);
+}
+
+void SessionRecordMgr::Send(const std::string &op, int expected,
+                            const std::vector<std::pair<std::string, std::string>> &inputs, const AbortSlot &abort,
+                            const DoneSlot &done)
+{
+   try {
+      // Bound to this object, so an answer after it has gone is dropped.
+      cuiutil::ModelCmd::Send(vm_.ctx_, vm_.vmPath_ + "cmd/##/", op, inputs, {},
+                              sigc::bind(sigc::mem_fun(*this, &SessionRecordMgr::OnAnswer), op, abort, done));
+   } catch (const Error &e) {
       AbortSlot slot = abort;
-      Error error(GetLocalString(refusal));
+      Error error = e;
       Poll_Post([slot, error]() { CallSlot(slot, false, error); });
       return;
    }
-   playing_ = true;
-   stateChanged.emit();
-   // Bound to this object, so an answer after it has gone is dropped.
-   tree_.Restore(recording->GetUID(), false, updateMRU,
-                 sigc::bind(sigc::mem_fun(*this, &SessionRecordMgr::OnPlayAborted), abort),
-                 sigc::bind(sigc::mem_fun(*this, &SessionRecordMgr::OnPlayDone), done));
+   requested_ = op;
+   expected_ = expected;
+   OnVMChanged();
 }
 
-void SessionRecordMgr::OnPlayAborted(bool cancelled, Error error, AbortSlot abort)
+void SessionRecordMgr::OnAnswer(std::string error, std::map<std::string, std::string>, std::string op, AbortSlot abort,
+                                DoneSlot done)
 {
-   playing_ = false;
-   stateChanged.emit();
-   CallSlot(abort, cancelled, error);
-}
-
-void SessionRecordMgr::OnPlayDone(DoneSlot done)
-{
-   playing_ = false;
-   stateChanged.emit();
-   CallSlot(done);
+   requested_.clear();
+   OnVMChanged();
+   if (!error.empty()) {
+      Log("SessionRecordMgr %s: %s failed: %s\n", vm_.GetVmPath().c_str(), op.c_str(), error.c_str());
+      CallSlot(abort, false, Error(error));
+   } else {
+      CallSlot(done);
+   }
 }
 
 }  // namespace cui

@@ -1,7 +1,10 @@
 #include "SimHost.h"
 
+#include "SimClone.h"
 #include "SimFavorites.h"
 #include "SimHostConfig.h"
+#include "SimMachineFiles.h"
+#include "SimRecorder.h"
 #include "SimScreenshot.h"
 #include "SimStateOwner.h"
 #include "tremorybase/Log.h"
@@ -98,6 +101,9 @@ SimHost::SimHost(const vmdb::Ctx &ctx) : ctx_(ctx.NewCtx())
    registry_.RegisterOps(hostCmds_);
    movies_.RegisterOps(vmCmds_);
    RegisterScreenshotOps(vmCmds_, machines_);
+   RegisterMachineFileOps(hostCmds_, vmCmds_, machines_, registry_);
+   RegisterRecorderOps(vmCmds_, machines_);
+   RegisterCloneOps(hostCmds_, vmCmds_, machines_);
    ScanAtStart();
 }
 

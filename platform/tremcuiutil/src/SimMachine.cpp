@@ -5,6 +5,7 @@
 #include "PathText.h"
 #include "SimGuestScreen.h"
 #include "SimHostConfig.h"
+#include "SimMachineFiles.h"
 #include "SimSnapshots.h"
 #include "cui/GuestOS.h"
 #include "cui/LocalizedString.h"
@@ -295,6 +296,9 @@ void SimMachine::Finish(bool writeDb)
       }
       execState_ = kPoweredOn;
    } else if (op == "powerOff") {
+      if (writeDb) {
+         ClearBootState(ctx_, vmPath_);
+      }
       if (!screenshot_.empty()) {
          File_Delete(screenshot_);
          screenshot_.clear();

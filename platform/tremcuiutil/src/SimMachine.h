@@ -81,6 +81,9 @@ public:
    // stay as they are. `generationNo` -1 skips the stale-edit check. All or nothing: the first
    // value that cannot be applied is the error and the configuration is left unchanged.
    std::string SetCfgState(long generationNo, const std::vector<std::pair<std::string, std::string>> &values);
+   // Saves `changed` as the configuration and mirrors it: the host's own changes, such as a
+   // hardware upgrade (SimMachineFiles.cpp). An error text when it cannot be saved.
+   std::string ReplaceConfig(const SimVmxConfig &changed);
 
    // The guest screen size the console shows while the machine runs.
    static void GuestSize(const SimVmxConfig &config, long &width, long &height);

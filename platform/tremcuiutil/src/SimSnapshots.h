@@ -86,6 +86,8 @@ public:
    std::string StartRevert(int uid, bool stayPoweredOff, bool updateMRU, DoneFn done);
    std::string StartRemove(std::vector<int> uids, bool withChildren, bool deleteFiles, DoneFn done);
    std::string Rename(int uid, const std::string &name, const std::string &description);
+   // Marks snapshot `uid` as the start of a session recording (SimRecorder.cpp).
+   std::string MarkRecording(int uid);
    // Ends the operation under way now (the machine is closing).
    void FinishNow(bool writeDb);
    // Writes the list and "pending" into the machine's node.

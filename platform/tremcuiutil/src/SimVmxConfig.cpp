@@ -1,11 +1,14 @@
 #include "SimVmxConfig.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 
 #include "PathText.h"
 #include "SimMachineHistory.h"
 #include "cui/LocalizedString.h"
 #include "tremorybase/File.h"
+#include "tremorybase/Text.h"
 
 namespace cuisim {
 
@@ -59,6 +62,8 @@ const std::vector<SimVmxConfig::MirroredKey> &SimVmxConfig::MirroredKeys()
       {"annotation", "annotation", false},
       {"configVersion", "configVersion", false},
       {"hardwareVersion", "hardwareVersion", false},
+      {"productCompat", "productCompat", false},
+      {"replay.enabled", "replay/enabled", true},
       {"access.private", "access/private", true},
       {"teamFile", "teamFile", false},
       {"undopoint.disabled", "undopoint/disabled", true},
@@ -68,6 +73,7 @@ const std::vector<SimVmxConfig::MirroredKey> &SimVmxConfig::MirroredKeys()
       {"gui.powerOnAtStartup", "gui/powerOnAtStartup", true},
       {"gui.fullScreenAtPowerOn", "gui/fullScreenAtPowerOn", true},
       {"gui.exitAtPowerOff", "gui/exitAtPowerOff", true},
+      {"templateVM", "templateVM", true},
       {"power.offMode", "power/offMode", false},
       {"power.suspendMode", "power/suspendMode", false},
       {"power.resetMode", "power/resetMode", false},
@@ -193,6 +199,7 @@ std::vector<SimVmxConfig::Device> SimVmxConfig::GetDevices() const
       device.label = cui::GetLocalString(kind->label);
       device.media = kind->removable ? "removable" : "";
       device.fileName = Get(prefix + ".fileName");
+      device.mode = Get(prefix + ".mode");
       device.present = GetBool(prefix + ".present", false);
       devices.push_back(device);
    }
@@ -214,6 +221,9 @@ void SimVmxConfig::MirrorTo(vmdb::Ctx &ctx, const std::string &valPath, long gen
       ctx.Set(val + key.dbName, value);
    }
    ctx.Set(val + "generationNo", vmdb::Value(generationNo));
+   DWORD attributes = GetFileAttributesW(WidePathFromUtf8(path_).c_str());
+   bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+   ctx.Set(val + "readOnly", vmdb::Value(readOnly ? 1 : 0));
    for (const Device &device : GetDevices()) {
       std::string element = ctx.Append(val + "dev/#");
       ctx.Set(element + "key", device.key);
@@ -221,6 +231,7 @@ void SimVmxConfig::MirrorTo(vmdb::Ctx &ctx, const std::string &valPath, long gen
       ctx.Set(element + "label", device.label);
       ctx.Set(element + "media", device.media);
       ctx.Set(element + "fileName", device.fileName);
+      ctx.Set(element + "mode", device.mode);
       ctx.Set(element + "present", vmdb::Value(device.present ? 1 : 0));
    }
    MirrorHistory(ctx, val, *this);

@@ -19,6 +19,7 @@ public:
       std::string label;      // shown to users
       std::string media;      // "removable" for cdrom and floppy, else empty
       std::string fileName;   // disk image or iso
+      std::string mode;       // disks: "persistent", "independent-persistent", ...
       bool present = false;
    };
 

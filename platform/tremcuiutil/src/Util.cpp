@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "atl/UncaughtException.h"
+#include "cui/SnapshotTree.h"
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
@@ -65,9 +66,14 @@ bool CanTakeSnapshot(cui::VM *vm)
    return vm && !vm->GetBusy(kAnyBusy);
 }
 
-bool CanRestoreSnapshot(cui::VM *vm, cui::Snapshot *)
+bool CanRestoreSnapshot(cui::VM *vm, cui::Snapshot *snapshot)
 {
-   return vm && !vm->GetBusy(kAnyBusy);
+   if (!vm || vm->GetBusy(kAnyBusy)) {
+      return false;
+   }
+   // A chosen snapshot must be one of this machine's; the current state is no place to go to.
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   return !snapshot || (tree && !snapshot->IsYah() && tree->GetSnapshot(snapshot->GetUID()) == snapshot);
 }
 
 bool CanManageSnapshot(cui::VM *vm)

@@ -114,6 +114,12 @@ void VM::Refresh()
    cpuCount_ = ctx_.GetInt(cfg + "cpuCount", 1);
    configVersion_ = static_cast<int>(ctx_.GetInt(cfg + "configVersion", 0));
    hardwareVersion_ = static_cast<int>(ctx_.GetInt(cfg + "hardwareVersion", 0));
+   readOnly_ = ctx_.GetBool(cfg + "readOnly", false);
+   independentDisk_ = false;
+   for (const std::string &element : ctx_.Elements(cfg + "dev/#")) {
+      independentDisk_ = independentDisk_ ||
+                         (ctx_.Get(element + "type") == "disk" && ctx_.Get(element + "mode").rfind("independent", 0) == 0);
+   }
    guiRestricted_ = ctx_.GetBool(cfg + "gui/restricted", false);
    powerOnAtStartup_ = ctx_.GetBool(cfg + "gui/powerOnAtStartup", false);
    fullScreenAtPowerOn_ = ctx_.GetBool(cfg + "gui/fullScreenAtPowerOn", false);

@@ -256,6 +256,33 @@ void Prefs::SetDefaultToolbarButtons()
    }
 }
 
+namespace {
+const char kSnapshotMgrPlacement[] = "val/zolt/snapshotMgr/placement/";
+}
+
+bool Prefs::GetSnapshotManagerPlacement(RECT &rect) const
+{
+   const std::string base = request_ + kSnapshotMgrPlacement;
+   RECT saved = {static_cast<LONG>(ctx_.GetInt(base + "left", 0)), static_cast<LONG>(ctx_.GetInt(base + "top", 0)),
+                 static_cast<LONG>(ctx_.GetInt(base + "right", 0)), static_cast<LONG>(ctx_.GetInt(base + "bottom", 0))};
+   if (saved.right <= saved.left || saved.bottom <= saved.top) {
+      return false;
+   }
+   rect = saved;
+   return true;
+}
+
+void Prefs::SetSnapshotManagerPlacement(const RECT &rect, int flags)
+{
+   const std::string base = request_ + kSnapshotMgrPlacement;
+   vmdb::Batch batch(ctx_);
+   ctx_.Set(base + "left", vmdb::Value(static_cast<long>(rect.left)));
+   ctx_.Set(base + "top", vmdb::Value(static_cast<long>(rect.top)));
+   ctx_.Set(base + "right", vmdb::Value(static_cast<long>(rect.right)));
+   ctx_.Set(base + "bottom", vmdb::Value(static_cast<long>(rect.bottom)));
+   ctx_.Set(base + "flags", vmdb::Value(static_cast<long>(flags)));
+}
+
 std::string Prefs::GetSessionPath() const
 {
    return LinkValue(kSessionCnxPath);

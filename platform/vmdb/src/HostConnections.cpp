@@ -1,6 +1,6 @@
 #include "HostConnections.h"
 
-#include "tremorybase/Config.h"
+#include "tremorybase/Poll.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +10,7 @@ namespace vmdb {
 const char HostConnections::kConnections[] = "/db/connection/";
 const char HostConnections::kProductName[] = "Tremory Deskmoor";
 const char HostConnections::kProductVersion[] = "6.0.0";
+const char HostConnections::kRemoteOs[] = "Linux 2.6";
 
 namespace {
 
@@ -27,24 +28,22 @@ std::string WithSlash(std::string path)
    return path;
 }
 
-// True when `dest` (or its host name) is one of the comma-separated names of `list`.
-bool Listed(const std::string &list, const std::string &dest)
+// Waits for an answer that never comes, for `ms`, pumping messages as a blocking call of a
+// single-threaded apartment does, so the program's windows still paint meanwhile.
+void WaitForNoAnswer(long ms)
 {
-   std::string name = HostConnections::HostName(dest);
-   for (size_t pos = 0;;) {
-      size_t end = list.find(',', pos);
-      std::string item = list.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
-      size_t first = item.find_first_not_of(' ');
-      if (first != std::string::npos) {
-         item = Lower(item.substr(first, item.find_last_not_of(' ') - first + 1));
-         if (item == Lower(dest) || item == name) {
-            return true;
+   const DWORD start = GetTickCount();
+   while (static_cast<long>(GetTickCount() - start) < ms) {
+      Poll_Step(50);
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+         if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
          }
+         TranslateMessage(&msg);
+         DispatchMessageW(&msg);
       }
-      if (end == std::string::npos) {
-         return false;
-      }
-      pos = end + 1;
    }
 }
 
@@ -69,22 +68,45 @@ std::string HostConnections::Connect(const std::string &dest, const std::string 
 {
    std::string name = HostName(dest);
    std::string host;
+   std::string account = user;
    if (name.empty() || name == "localhost") {
       host = local_;
-   } else if (!Listed(Config_GetString("test.remoteHosts", ""), dest)) {
-      throw ConnectionError(E_FAIL, "Cannot connect to host " + dest);
    } else {
-      std::string required = Config_GetString("test.remotePassword", "");
-      if (!required.empty() && password != required) {
+      Destination parsed;
+      std::string error;
+      if (!ParseDestination(dest, parsed, error)) {
+         throw ConnectionError(E_INVALIDARG, error);
+      }
+      RemoteHost remote;
+      if (!RemoteHosts::Find(parsed.host, remote)) {
+         throw ConnectionError(E_FAIL, "Cannot connect to host " + dest);
+      }
+      if (parsed.port && parsed.port != remote.port) {
+         throw ConnectionError(HRESULT_FROM_WIN32(ERROR_CONNECTION_REFUSED),
+                               "The host " + remote.name + " refused the connection on port " +
+                                  std::to_string(parsed.port) + ".");
+      }
+      if (remote.noAnswer) {
+         const long ms = RemoteHosts::ConnectTimeoutMs();
+         WaitForNoAnswer(ms);
+         const long seconds = (ms + 999) / 1000;
+         throw ConnectionError(HRESULT_FROM_WIN32(ERROR_TIMEOUT),
+                               "The host " + remote.name + " did not answer within " + std::to_string(seconds) +
+                                  (seconds == 1 ? " second." : " seconds."));
+      }
+      if (account.empty()) {
+         account = parsed.user;
+      }
+      if (!RemoteHosts::Accepts(remote, account, password)) {
          throw ConnectionError(E_ACCESSDENIED, "Incorrect user name or password.");
       }
-      host = RemoteHost(name);
+      host = MakeRemoteHost(remote);
    }
    ctx_.OpenBatch();
    try {
       std::string cnx = ctx_.AppendElement(std::string(kConnections) + "##");
       ctx_.Write(cnx + "dest", dest);
-      ctx_.Write(cnx + "user", user);
+      ctx_.Write(cnx + "user", account);
       ctx_.Write(cnx + "lastError", "0");
       std::string slot = ctx_.AppendElement(cnx + "hosts/##");
       ctx_.Write(slot.substr(0, slot.size() - 1), host);
@@ -96,20 +118,26 @@ std::string HostConnections::Connect(const std::string &dest, const std::string 
    }
 }
 
-std::string HostConnections::RemoteHost(const std::string &name)
+std::string HostConnections::MakeRemoteHost(const RemoteHost &remote)
 {
    for (std::string e = ctx_.NextElement("/host2/#"); !e.empty(); e = ctx_.NextElement(e)) {
-      if (e != local_ && Lower(ctx_.Read(e + "name")) == name) {
+      if (e != local_ && Lower(ctx_.Read(e + "name")) == remote.name) {
          return e;
       }
    }
    ctx_.OpenBatch();
    try {
       std::string host = ctx_.AppendElement("/host2/##");
-      ctx_.Write(host + "name", name);
+      ctx_.Write(host + "name", remote.name);
       ctx_.Write(host + "setup/product/name", kProductName);
       ctx_.Write(host + "setup/product/versionDotted", kProductVersion);
+      ctx_.Write(host + "info/hostname", remote.name);
+      ctx_.Write(host + "info/osVersion", kRemoteOs);
+      ctx_.Write(host + "info/memoryMB", "8192");
       ctx_.Write(host + "vms/registeredvms", "");
+      for (const std::string &vm : remote.vms) {
+         ctx_.Write(ctx_.AppendElement(host + "vms/registeredvms/##") + "cfgPath", vm);
+      }
       ctx_.Write(host + "util/vm/cmd", "");
       ctx_.CloseBatch();
       return host;

@@ -2,12 +2,13 @@
 // `dest`, `user`, `lastError` ("0" while the connection stands), `hosts/#…` (host node paths)
 // and `attachedHost`.
 //
-// There are no remote hosts: a connection to "localhost" (any port, any letter case) or to an
-// empty destination reaches the local host "/host2/#0000/". Another destination is refused with
-// "Cannot connect to host <dest>" unless the configuration key "test.remoteHosts" lists it
-// (comma-separated, with or without its port); it then gets a simulated host of its own under
-// "/host2/#…/" named after it, and when "test.remotePassword" is set, any other password is
-// refused with "Incorrect user name or password.".
+// A connection to "localhost" (any port, any letter case) or to an empty destination reaches the
+// local host "/host2/#0000/". Another destination reaches one of the simulated other hosts of
+// RemoteHosts.h, which gets a host node of its own under "/host2/#…/" named after it (with its
+// "info/", its product and its registered machines). Refusals, each with its own text: a
+// destination that is not configured ("Cannot connect to host <dest>"), a port the host does not
+// listen on, a wrong user or password ("Incorrect user name or password."), a malformed
+// destination, and a host that does not answer within the connect timeout.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "RemoteHosts.h"
 #include "vmdb/Store.h"
 
 namespace vmdb {
@@ -50,13 +52,14 @@ public:
    // What every simulated host runs.
    static const char kProductName[];
    static const char kProductVersion[];
+   static const char kRemoteOs[];
    // "Far.Example:902" gives "far.example".
    static std::string HostName(const std::string &dest);
 
 private:
    std::string Checked(const std::string &cnxPath) const;
    std::vector<std::string> Hosts(const std::string &cnx) const;
-   std::string RemoteHost(const std::string &name);
+   std::string MakeRemoteHost(const RemoteHost &remote);
 
    vmdbstore::Context &ctx_;
    std::string local_;

@@ -166,8 +166,14 @@ HRESULT VMClientObject::raw_Connect(BSTR dest, BSTR user, BSTR password, BSTR *c
       return E_POINTER;
    }
    *cnxPath = nullptr;
+   // The password's copy is wiped once the host has answered, refused or not.
+   std::string secret = Utf8FromBstr(password);
+   struct Wipe {
+      std::string &text;
+      ~Wipe() { SecureZeroMemory(&text[0], text.size()); }
+   } wipe{secret};
    VMCLIENT_CONNECTION_TRY
-   return OutText(cnxPath, connections_->Connect(Utf8FromBstr(dest), Utf8FromBstr(user), Utf8FromBstr(password)));
+   return OutText(cnxPath, connections_->Connect(Utf8FromBstr(dest), Utf8FromBstr(user), secret));
    VMCLIENT_CONNECTION_CATCH
 }
 

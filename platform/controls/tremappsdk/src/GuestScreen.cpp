@@ -39,6 +39,26 @@ bool IsFamily(const std::wstring &id, const wchar_t *prefix)
    return id.compare(0, lstrlenW(prefix), prefix) == 0;
 }
 
+// The guest's size scaled to fill the client by its tighter side; integer arithmetic keeps
+// the aspect within a pixel.
+void ScaleToFit(int guestW, int guestH, int clientW, int clientH, int &w, int &h)
+{
+   if (static_cast<long long>(clientW) * guestH <= static_cast<long long>(clientH) * guestW) {
+      w = clientW;
+      h = static_cast<int>(static_cast<long long>(guestH) * clientW / guestW);
+   } else {
+      h = clientH;
+      w = static_cast<int>(static_cast<long long>(guestW) * clientH / guestH);
+   }
+}
+
+RECT Centred(int w, int h, int clientW, int clientH)
+{
+   int left = (clientW - w) / 2;
+   int top = (clientH - h) / 2;
+   return RECT{left, top, left + w, top + h};
+}
+
 }  // namespace
 
 RECT GuestScreen::Fit(int guestW, int guestH, int clientW, int clientH)
@@ -49,18 +69,25 @@ RECT GuestScreen::Fit(int guestW, int guestH, int clientW, int clientH)
    int w = guestW;
    int h = guestH;
    if (w > clientW || h > clientH) {
-      // Scale by the tighter side; integer arithmetic keeps the aspect within a pixel.
-      if (static_cast<long long>(clientW) * guestH <= static_cast<long long>(clientH) * guestW) {
-         w = clientW;
-         h = static_cast<int>(static_cast<long long>(guestH) * clientW / guestW);
-      } else {
-         h = clientH;
-         w = static_cast<int>(static_cast<long long>(guestW) * clientH / guestH);
-      }
+      ScaleToFit(guestW, guestH, clientW, clientH, w, h);
    }
-   int left = (clientW - w) / 2;
-   int top = (clientH - h) / 2;
-   return RECT{left, top, left + w, top + h};
+   return Centred(w, h, clientW, clientH);
+}
+
+RECT GuestScreen::FitFullScreen(int guestW, int guestH, int clientW, int clientH, int mode)
+{
+   if (guestW <= 0 || guestH <= 0 || clientW <= 0 || clientH <= 0) {
+      return RECT{0, 0, 0, 0};
+   }
+   if (mode == 1) {
+      return RECT{0, 0, clientW, clientH};
+   }
+   int w = guestW;
+   int h = guestH;
+   if (mode != 2) {
+      ScaleToFit(guestW, guestH, clientW, clientH, w, h);
+   }
+   return Centred(w, h, clientW, clientH);
 }
 
 std::wstring GuestScreen::Uptime(DWORD ms)

@@ -23,6 +23,9 @@ public:
    // Where a guest screen of `guestW` x `guestH` goes in a client area of `clientW` x `clientH`:
    // scaled down (never up) to fit with its aspect kept, centred.
    static RECT Fit(int guestW, int guestH, int clientW, int clientH);
+   // The same in full screen, by the user's choice: 0 scaled up or down with its aspect kept,
+   // 1 stretched over the whole area, 2 at its own size, centred (cut by the area).
+   static RECT FitFullScreen(int guestW, int guestH, int clientW, int clientH, int mode);
    // "h:mm:ss".
    static std::wstring Uptime(DWORD ms);
 

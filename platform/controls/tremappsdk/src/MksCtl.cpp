@@ -1,5 +1,6 @@
 #include "MksCtl.h"
 
+#include <cwchar>
 #include <map>
 
 #include "WinUtil.h"
@@ -26,11 +27,37 @@ std::wstring GuestOSName(const std::wstring &id)
    return WideFromUtf8(os ? os->displayName : cui::OtherGuestOS().displayName);
 }
 
+const wchar_t kPrefs[] = L"/user/prefState/req/#ZOLT/val/zolt/";
+
 }  // namespace
+
+bool IsHookedKey(const std::wstring &hookedKeys, unsigned virtualKey, unsigned scanCode)
+{
+   size_t start = 0;
+   while (start < hookedKeys.size()) {
+      size_t end = hookedKeys.find(L';', start);
+      if (end == std::wstring::npos) {
+         end = hookedKeys.size();
+      }
+      std::wstring entry = hookedKeys.substr(start, end - start);
+      wchar_t *stop = nullptr;
+      unsigned long key = std::wcstoul(entry.c_str(), &stop, 0);
+      if (stop && *stop == L',' && ((key < 0x100 && key == virtualKey) || (key >= 0x100 && key == scanCode))) {
+         return true;
+      }
+      start = end + 1;
+   }
+   return false;
+}
 
 ConsoleState ConsoleState::Read(IVmdbContext *ctx, const std::wstring &linkPath)
 {
    ConsoleState state;
+   state.fullScreen = ReadFlag(ctx, std::wstring(kPrefs) + L"view/fullScreen");
+   state.autofitMode = static_cast<int>(ReadLong(ctx, std::wstring(kPrefs) + L"fsToolbar/autofitMode", 0));
+   state.keys.ctrl = cui::MKSKeys::DOWN;
+   state.keys.alt = cui::MKSKeys::DOWN;
+   cui::ParseMKSKeys(Utf8FromWide(ReadText(ctx, std::wstring(kPrefs) + L"hotkeys/modifiers")), state.keys);
    state.record = ReadLinkedRecord(ctx, linkPath);
    if (state.record.type != L"vm") {
       return state;
@@ -49,6 +76,8 @@ ConsoleState ConsoleState::Read(IVmdbContext *ctx, const std::wstring &linkPath)
    state.guest.guestOS = GuestOSName(state.guest.guestId);
    state.guest.memoryMB = ReadLong(ctx, cfg + L"memoryMB", 0);
    state.guest.cpuCount = ReadLong(ctx, cfg + L"cpuCount", 1);
+   state.hookedKeys = ReadText(ctx, state.vmPath + L"mks/hookedKeys");
+   state.grabState = ReadText(ctx, state.vmPath + L"mks/grabState/val");
    long w = ReadLong(ctx, state.vmPath + L"mks/guestWidth", 800);
    long h = ReadLong(ctx, state.vmPath + L"mks/guestHeight", 600);
    // A size no display has is ignored.
@@ -89,11 +118,13 @@ void CMksWnd::Rewatch()
       Unwatch(linkPath_.c_str());
       Unwatch(cui::appdata::kOpenedObj);
       Unwatch(L"/vm");
+      Unwatch(L"/user/prefState");
       if (!linkPath_.empty()) {
          Watch(linkPath_.c_str(), 0, &CMksWnd::OnChange);
       }
       Watch(cui::appdata::kOpenedObj, 1, &CMksWnd::OnChange);
       Watch(L"/vm", 1, &CMksWnd::OnChange);
+      Watch(L"/user/prefState", 1, &CMksWnd::OnChange);
    }
    Refresh();
 }
@@ -117,6 +148,8 @@ void CMksWnd::Refresh()
    }
    if (grabbed_ && (state_.vmPath != old.vmPath || state_.power != PowerState::On)) {
       SetGrab(false);
+   } else if (state_.vmPath == old.vmPath) {
+      FollowGrabState(old.grabState);
    }
    if (IsWindow()) {
       if (state_.power == PowerState::On) {
@@ -175,7 +208,43 @@ RECT CMksWnd::ScreenRect() const
    if (m_hWnd) {
       ::GetClientRect(m_hWnd, &rc);
    }
+   if (state_.fullScreen) {
+      return GuestScreen::FitFullScreen(state_.guestWidth, state_.guestHeight, rc.right, rc.bottom, state_.autofitMode);
+   }
    return GuestScreen::Fit(state_.guestWidth, state_.guestHeight, rc.right, rc.bottom);
+}
+
+void CMksWnd::FollowGrabState(const std::wstring &old)
+{
+   // Only a change asked through the database: the console's own grab writes nothing there.
+   if (state_.grabState == old || state_.power != PowerState::On || messageActive_) {
+      return;
+   }
+   if (state_.grabState == L"grabbed") {
+      if (IsWindow()) {
+         SetFocus();
+      }
+      SetGrab(true);
+   } else if (state_.grabState.compare(0, 9, L"ungrabbed") == 0) {
+      SetGrab(false);
+   }
+}
+
+bool CMksWnd::HandOverHookedKey(WPARAM key, LPARAM lParam)
+{
+   unsigned scan = (HIWORD(lParam) & 0xFF) | ((HIWORD(lParam) & KF_EXTENDED) ? 0x100 : 0);
+   if (state_.hookedKeys.empty() || state_.vmPath.empty() || !ctx_ ||
+       !IsHookedKey(state_.hookedKeys, static_cast<unsigned>(key), scan)) {
+      return false;
+   }
+   wchar_t text[32];
+   swprintf(text, sizeof text / sizeof text[0], L"%u,%u", static_cast<unsigned>(key), scan);
+   try {
+      ctx_->WriteValue((state_.vmPath + L"mks/hookedKeyEvent").c_str(), _variant_t(text));
+   } catch (const _com_error &e) {
+      Warning("MksCtl: cannot hand the key back: 0x%08lx\n", static_cast<unsigned long>(e.Error()));
+   }
+   return true;
 }
 
 void CMksWnd::SetMessageActive(bool active)
@@ -206,6 +275,7 @@ void CMksWnd::SetGrab(bool grabbed)
       return;
    }
    grabbed_ = grabbed;
+   Log("MksCtl: %s\n", grabbed ? "the console has the input" : "the console gave the input back");
    if (IsWindow()) {
       Invalidate();
    }
@@ -253,12 +323,20 @@ LRESULT CMksWnd::OnRButtonUp(UINT, WPARAM, LPARAM lParam, BOOL &)
    return 0;
 }
 
-LRESULT CMksWnd::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
+LRESULT CMksWnd::OnKeyDown(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandled)
 {
-   bool ctrl = GetKeyState(VK_CONTROL) < 0;
-   bool alt = GetKeyState(VK_MENU) < 0;
-   if (grabbed_ && ctrl && alt && (wParam == VK_CONTROL || wParam == VK_MENU)) {
+   cui::MKSKeys held;
+   held.ctrl = GetKeyState(VK_CONTROL) < 0 ? cui::MKSKeys::DOWN : cui::MKSKeys::UP;
+   held.alt = GetKeyState(VK_MENU) < 0 ? cui::MKSKeys::DOWN : cui::MKSKeys::UP;
+   held.shift = GetKeyState(VK_SHIFT) < 0 ? cui::MKSKeys::DOWN : cui::MKSKeys::UP;
+   bool combination = cui::MatchMKSKeys(held, state_.keys);
+   bool modifier = wParam == VK_CONTROL || wParam == VK_MENU || wParam == VK_SHIFT;
+   // The user's key combination, completed by its last modifier, gives the input back.
+   if (grabbed_ && combination && modifier) {
       SetGrab(false);
+      return 0;
+   }
+   if (combination && !modifier && HandOverHookedKey(wParam, lParam)) {
       return 0;
    }
    bHandled = grabbed_;

@@ -7,12 +7,17 @@
 #include "DbUtil.h"
 #include "GuestScreen.h"
 #include "atl/Atl.h"
+#include "cui/MKSKeys.h"
 #include "tremappsdk/TremAppSdk.h"
 #include "vmdb/CtxEventSink.h"
 
 namespace tremappsdk {
 
 // What the console shows, read from the database.
+// Whether a key is among the hooked keys "key,mask;key,mask;...": a key below 0x100 is a virtual
+// key, one above a scan code with 0x100 for the extended bit.
+bool IsHookedKey(const std::wstring &hookedKeys, unsigned virtualKey, unsigned scanCode);
+
 struct ConsoleState {
    OpenedRecord record;
    std::wstring vmPath;
@@ -20,6 +25,13 @@ struct ConsoleState {
    GuestInfo guest;
    long guestWidth = 800;
    long guestHeight = 600;
+   // From the user's preferences: full screen, how the guest fills it, the console key combination.
+   bool fullScreen = false;
+   int autofitMode = 0;
+   cui::MKSKeys keys;
+   // What the program asked of this machine's console: the keys handed back, the grab.
+   std::wstring hookedKeys;
+   std::wstring grabState;
 
    static ConsoleState Read(IVmdbContext *ctx, const std::wstring &linkPath);
 };
@@ -68,7 +80,7 @@ private:
    LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, BOOL &bHandled);
    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL &);
    LRESULT OnRButtonUp(UINT, WPARAM, LPARAM lParam, BOOL &);
-   LRESULT OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL &bHandled);
+   LRESULT OnKeyDown(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandled);
    LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnGetDlgCode(UINT, WPARAM, LPARAM, BOOL &) { return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS; }
 
@@ -77,6 +89,8 @@ private:
    void Refresh();
    void AskPendingQuestion();
    void SetGrab(bool grabbed);
+   void FollowGrabState(const std::wstring &old);
+   bool HandOverHookedKey(WPARAM key, LPARAM lParam);
    void Paint(HDC dc);
 
    atl::DispEventSource &events_;

@@ -46,11 +46,14 @@ struct IVMClient : IUnknown {
    _bstr_t GetLocalHostPath();
    // Connect: a new connection node ("/db/connection/#0001/", with `dest`, `user`, `lastError`
    // "0" and its hosts). Three empty texts, or the destination "localhost", reach the local
-   // host. Other destinations are refused (E_FAIL, "Cannot connect to host <dest>") unless the
-   // configuration key "test.remoteHosts" lists them: such a host gets a simulated host node of
-   // its own ("/host2/#0001/", `name` the host name); with "test.remotePassword" set, another
-   // password is refused (E_ACCESSDENIED, "Incorrect user name or password."). A connection whose
-   // `lastError` someone sets to a non-zero value counts as lost to the program.
+   // host. Other destinations ("host", "host:port", "user@host:port") are refused (E_FAIL,
+   // "Cannot connect to host <dest>") unless the configuration key "test.remoteHosts" lists them:
+   // such a host gets a simulated host node of its own ("/host2/#0001/", `name` the host name,
+   // "info/", its registered machines). A wrong user or password is refused (E_ACCESSDENIED,
+   // "Incorrect user name or password."), and so are a port the host does not listen on, a
+   // malformed destination and a host that does not answer within the connect timeout, each with
+   // its own text (the keys: platform/vmdb/src/RemoteHosts.h). The password is never stored. A
+   // connection whose `lastError` someone sets to a non-zero value counts as lost to the program.
    _bstr_t Connect(_bstr_t dest, _bstr_t user, _bstr_t password);
    // E_INVALIDARG for a path that is no connection, or an index out of range.
    long GetConnectionHostCount(_bstr_t cnxPath);
