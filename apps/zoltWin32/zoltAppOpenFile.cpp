@@ -131,8 +131,7 @@ void CZOLTApp::OnOpenedFromOptions(PendingOpen pending)
       return;
    }
    if (pending.options.refreshSnapshots) {
-      Log("CZOLTApp::OnOpenedFromOptions: refreshing the snapshots of %s is not available in this build\n",
-          pending.path.c_str());
+      vm->RefreshSnapshotState(cui::AbortSlot(), cui::DoneSlot());
    }
    if (pending.options.powerOn && vm->GetPowerState() != cui::VM::POWERED_ON &&
        vm->GetPowerOnActionState() != cui::VM::ACTION_RUNNING && !vm->GetInTeam()) {

@@ -314,6 +314,36 @@ TEST_F(SnapshotHost, ARenameWithoutAChangeRenamesNothing)
    EXPECT_EQ("Újra", s->GetDisplayName());
 }
 
+TEST_F(SnapshotHost, ARefreshReadsTheFileAnotherProgramChangedAndADamagedOneChangesNothing)
+{
+   cui::VM *vm = Open(WriteVmx("desk.vmx", kMachine));
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   ASSERT_NE(nullptr, Take(tree, "Base"));
+   cuisim::SimSnapshotFile file = Load(vm);
+   cuisim::SimSnapshot added;
+   added.uid = ++file.lastUid;
+   added.parent = file.current;
+   added.displayName = "Written elsewhere";
+   file.snapshots[added.uid] = added;
+   std::string error;
+   const std::string path = cuisim::SimSnapshotFile::PathOf(vm->GetFilename());
+   ASSERT_TRUE(file.Save(path, error)) << error;
+   EXPECT_EQ(1u, tree->GetCount()) << "nothing is read before the refresh";
+
+   Outcome refreshed = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->RefreshSnapshotState(a, d); });
+   EXPECT_TRUE(refreshed.done) << refreshed.error;
+   ASSERT_TRUE(Until([&]() { return tree->GetCount() == 2; }));
+   ASSERT_NE(nullptr, tree->GetSnapshot(added.uid));
+   EXPECT_EQ("Written elsewhere", tree->GetSnapshot(added.uid)->GetDisplayName());
+
+   ASSERT_TRUE(File_Replace(path, "this is = not \"a snapshot file", error)) << error;
+   Outcome damaged = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->RefreshSnapshotState(a, d); });
+   EXPECT_FALSE(damaged.done);
+   EXPECT_FALSE(damaged.error.empty());
+   EXPECT_EQ(2u, tree->GetCount()) << "a damaged file leaves the list as it was";
+}
+
 TEST_F(SnapshotHost, TheSingleSnapshotFormAnswersCommandsWithoutInputs)
 {
    std::vector<KeyValueEntry> single = kMachine;

@@ -130,6 +130,8 @@ public:
    {
       Rename(uid, name, description, AbortSlot(), done);
    }
+   // Asks the host to read the machine's snapshots again (another program may have changed them).
+   void RefreshFromHost(const AbortSlot &abort, const DoneSlot &done) { Send("refreshSnapshots", {}, abort, done); }
    // Hands `slot` (from a poll step) the snapshot's screenshot as a bitmap, or null.
    void GetScreenshot(int uid, const ScreenshotSlot &slot);
    // Makes `count` linked clones of the machine from its current snapshot ("forkVM", see

@@ -133,6 +133,8 @@ public:
    SharedFolderMgr *GetSharedFolderMgr() const { return sharedFolderMgr_.get(); }
    // The machine's snapshots and session recordings; null once the machine is closed.
    SnapshotTree *GetSnapshotTree() const;
+   // Has the host read the machine's snapshots again; the slots as for the snapshot operations.
+   void RefreshSnapshotState(const AbortSlot &abort, const DoneSlot &done);
    SessionRecordMgr *GetSessionRecordMgr() const;
 
    // Capturing the screen and movies.

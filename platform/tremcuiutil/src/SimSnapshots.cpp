@@ -235,6 +235,22 @@ SimSnapshots::SimSnapshots(SimMachine &machine) : machine_(machine)
    }
 }
 
+std::string SimSnapshots::Reload()
+{
+   std::string refusal = Refusal(false);
+   if (!refusal.empty()) {
+      return refusal;
+   }
+   SimSnapshotFile read;
+   std::string error;
+   if (!read.Load(SimSnapshotFile::PathOf(machine_.GetCfgPath()), error)) {
+      return error;
+   }
+   file_ = read;
+   Mirror();
+   return std::string();
+}
+
 SimSnapshots::~SimSnapshots()
 {
    if (!pending_.empty()) {
@@ -614,6 +630,12 @@ void SimSnapshots::RegisterOps(SimCmdOwner &vmCmds, SimMachines &machines)
       }
       deferUnless(cmd, machineOf(cmd).GetSnapshots().StartRemove(uids, cmd.In("children") == "1",
                                                                  cmd.In("deleteFiles") != "0", answer(cmd)));
+   });
+   vmCmds.Register("refreshSnapshots", [=](SimCommand &cmd) {
+      std::string error = machineOf(cmd).GetSnapshots().Reload();
+      if (!error.empty()) {
+         throw cui::Error(error);
+      }
    });
    vmCmds.Register("renameSnapshot", [=](SimCommand &cmd) {
       std::string error = machineOf(cmd).GetSnapshots().Rename(static_cast<int>(Number(cmd.In("uid"))), cmd.In("name"),

@@ -16,6 +16,7 @@
 //   "revertToSnapshot"  in/uid (default: the current snapshot), in/stayPoweredOff, in/updateMRU
 //   "removeSnapshot"    in/uids (default: the current snapshot), in/children, in/deleteFiles
 //   "renameSnapshot"    in/uid, in/name, in/description (answered at once)
+//   "refreshSnapshots"  reads the snapshot file again (answered at once)
 // Without inputs they are the single-snapshot form's commands. A machine whose configuration says
 // "snapshot.multiple" FALSE keeps one snapshot: a take replaces it. One operation at a time: a
 // snapshot or power operation under way refuses the next; so do a revert or remove with nothing
@@ -88,6 +89,9 @@ public:
    std::string Rename(int uid, const std::string &name, const std::string &description);
    // Marks snapshot `uid` as the start of a session recording (SimRecorder.cpp).
    std::string MarkRecording(int uid);
+   // Reads the snapshot file again (another program may have changed it) and mirrors it; an
+   // error text when an operation is under way or the file is damaged (the list then stays).
+   std::string Reload();
    // Ends the operation under way now (the machine is closing).
    void FinishNow(bool writeDb);
    // Writes the list and "pending" into the machine's node.

@@ -89,6 +89,16 @@ SnapshotTree *VM::GetSnapshotTree() const
    return registered_ ? snapshotTree_.get() : nullptr;
 }
 
+void VM::RefreshSnapshotState(const AbortSlot &abort, const DoneSlot &done)
+{
+   if (SnapshotTree *tree = GetSnapshotTree()) {
+      tree->RefreshFromHost(abort, done);
+   } else {
+      CallSlot(abort, false, Error(Format("@&!*@*@(msg.vm.closed)The virtual machine \"%s\" is no longer open.",
+                                          name_.c_str())));
+   }
+}
+
 SessionRecordMgr *VM::GetSessionRecordMgr() const
 {
    return registered_ ? sessionRecordMgr_.get() : nullptr;
