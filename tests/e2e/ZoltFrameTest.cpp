@@ -437,6 +437,10 @@ TEST(ZoltFrame, OpenMachineMenusToolbarAndAcceleratorsFollowItsPower)
    EXPECT_TRUE(zolt.WaitForLog("powerOff done, poweredOff")) << zolt.Log();
    EXPECT_TRUE(e2e::WaitUntil([&]() { return (zolt.ButtonState(zolt.power, 40019) & TBSTATE_CHECKED) != 0; },
                               kExitMs));
+   // The machine's state reaches the model a poll step after the host's line: power-on is offered
+   // again once no power operation is pending.
+   EXPECT_TRUE(e2e::WaitUntil(
+      [&]() { return (zolt.ButtonState(zolt.power, IDM_VM_POWER_ON) & TBSTATE_ENABLED) != 0; }, kExitMs));
    EXPECT_EQ(SendMessageA(zolt.frame, WM_QUERYENDSESSION, 0, 0), TRUE) << "nothing runs any more";
 
    // F9 toggles the side bar through the View menu's command.
