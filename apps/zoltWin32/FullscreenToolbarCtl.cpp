@@ -227,15 +227,70 @@ HWND CFSToolbarView::Create(HWND parent)
       tool.lpszText = const_cast<wchar_t *>(L"");
       ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
    }
+   CreateNameTip();
    return m_hWnd;
+}
+
+namespace {
+
+// The buttons the name tip covers: the label, the name and the gap after it.
+const UINT kNameTipTools[] = {FS_LABEL, FS_MACHINE, 1005};
+
+}  // namespace
+
+void CFSToolbarView::CreateNameTip()
+{
+   nameTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
+                              GetResourceInstance(), nullptr);
+   if (!nameTip_) {
+      return;
+   }
+   cui::Prefs *prefs = cui::GetPrefs();
+   std::string keys = prefs ? prefs->GetMKSKeySequence() : std::string();
+   nameTipText_ = WideFromUtf8(cui::Format(gFullScreenVMText.GetLiteral().c_str(), keys.c_str()));
+   for (UINT id : kNameTipTools) {
+      TOOLINFOW tool = {};
+      tool.cbSize = sizeof tool;
+      tool.uFlags = TTF_SUBCLASS;
+      tool.hwnd = m_hWnd;
+      tool.uId = id;
+      tool.lpszText = const_cast<wchar_t *>(nameTipText_.c_str());
+      ::SendMessage(m_hWnd, TB_GETRECT, id, reinterpret_cast<LPARAM>(&tool.rect));
+      ::SendMessageW(nameTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+   }
+}
+
+void CFSToolbarView::LayOutNameTip()
+{
+   if (!nameTip_) {
+      return;
+   }
+   for (UINT id : kNameTipTools) {
+      TOOLINFOW tool = {};
+      tool.cbSize = sizeof tool;
+      tool.hwnd = m_hWnd;
+      tool.uId = id;
+      ::SendMessage(m_hWnd, TB_GETRECT, id, reinterpret_cast<LPARAM>(&tool.rect));
+      ::SendMessageW(nameTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+   }
+}
+
+LRESULT CFSToolbarView::OnSize(UINT, WPARAM, LPARAM, BOOL &bHandled)
+{
+   LayOutNameTip();
+   bHandled = FALSE;
+   return 0;
 }
 
 LRESULT CFSToolbarView::OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled)
 {
    KillTimer(kTipTimer);
-   if (tip_) {
-      ::DestroyWindow(tip_);
-      tip_ = nullptr;
+   for (HWND *tip : {&tip_, &nameTip_}) {
+      if (*tip) {
+         ::DestroyWindow(*tip);
+         *tip = nullptr;
+      }
    }
    if (images_) {
       SendMessage(TB_SETIMAGELIST, 0, 0);
@@ -284,6 +339,7 @@ void CFSToolbarView::SetMachineName(const std::string &name)
    info.dwMask = TBIF_TEXT;
    info.pszText = const_cast<wchar_t *>(text.c_str());
    SendMessage(TB_SETBUTTONINFOW, FS_MACHINE, reinterpret_cast<LPARAM>(&info));
+   LayOutNameTip();
 }
 
 int CFSToolbarView::GetWidthFor(const std::string &name)
@@ -300,6 +356,7 @@ int CFSToolbarView::GetWidthFor(const std::string &name)
    info.dwMask = TBIF_SIZE;
    info.cx = static_cast<WORD>(std::min<LONG>(extent.cx + kNameButtonPadding, 600));
    SendMessage(TB_SETBUTTONINFOW, FS_MACHINE, reinterpret_cast<LPARAM>(&info));
+   LayOutNameTip();
    int width = 0;
    int count = static_cast<int>(SendMessage(TB_BUTTONCOUNT));
    for (int i = 0; i < count; ++i) {
@@ -737,7 +794,7 @@ void CFSToolbarCtl::TrackMachineList()
       }
    }
    cui::Prefs *prefs = cui::GetPrefs();
-   std::string keys = prefs ? prefs->GetMKSKeySequence() : std::string("Ctrl+Alt");
+   std::string keys = prefs ? prefs->GetMKSKeySequence() : std::string();
    for (UINT id : {IDM_FS_NEXT_VM, IDM_FS_PREVIOUS_VM}) {
       std::string text = GetMenuItemText(menu, id);
       size_t mark = text.find("%s");

@@ -64,7 +64,11 @@ public:
       MESSAGE_HANDLER(WM_RBUTTONDOWN, OnRButtonDown)
       MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
       MESSAGE_HANDLER(WM_TIMER, OnTimer)
+      MESSAGE_HANDLER(WM_SIZE, OnSize)
    END_MSG_MAP()
+
+   // The tooltip window over the label and name area, for the tests.
+   HWND GetNameTip() const { return nameTip_; }
 
 private:
    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &);
@@ -72,11 +76,17 @@ private:
    LRESULT OnRButtonDown(UINT, WPARAM, LPARAM lParam, BOOL &bHandled);
    LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL &bHandled);
    LRESULT OnTimer(UINT, WPARAM wParam, LPARAM, BOOL &bHandled);
+   LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL &bHandled);
+   void CreateNameTip();
+   // Moves the name tip's tools onto their buttons' rectangles.
+   void LayOutNameTip();
    bool InNameArea(LPARAM lParam) const;
    void SetImage(int id, int image);
 
    HIMAGELIST images_ = nullptr;
    HWND tip_ = nullptr;
+   HWND nameTip_ = nullptr;
+   std::wstring nameTipText_;
    bool tipShown_ = false;
    std::wstring tipText_;
    HWND hotZone_ = nullptr;

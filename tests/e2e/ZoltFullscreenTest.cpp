@@ -175,6 +175,20 @@ TEST(ZoltFullscreen, EnterAndLeaveByMenuAndHotKeyAndPowerOffComesBack)
    run.Close();
 }
 
+// A tip of the process showing the label of the name area.
+bool NameTipShown(DWORD processId)
+{
+   e2e::WindowQuery query;
+   query.className = "tooltips_class32";
+   query.processId = processId;
+   for (HWND tip : e2e::FindTopLevelWindows(query)) {
+      if (e2e::ReadText(tip).value_or("") == "Virtual Machine") {
+         return true;
+      }
+   }
+   return false;
+}
+
 TEST(ZoltFullscreen, ToolbarSlidesInAtTheTopEdgeHidesUnlessPinnedAndOpensTheMachineMenu)
 {
    e2e::TestFolder folder;
@@ -208,8 +222,15 @@ TEST(ZoltFullscreen, ToolbarSlidesInAtTheTopEdgeHidesUnlessPinnedAndOpensTheMach
    // Well past the hide delay a bar that hides would be gone.
    EXPECT_FALSE(e2e::WaitUntil([&]() { return !ToolbarShown(toolbar, 0); }, 1500)) << "pinned";
 
-   // Its machine menu, looked at on the screenshot.
+   // Resting on the machine's name brings its tip.
    RECT machine = run.Button(kMachineButton);
+   POINT name = {(machine.left + machine.right) / 2, (machine.top + machine.bottom) / 2};
+   ClientToScreen(run.ToolbarButtons(), &name);
+   SetCursorPos(name.x, name.y - 1);
+   SetCursorPos(name.x, name.y);
+   EXPECT_TRUE(e2e::WaitUntil([&]() { return NameTipShown(run.Process().Id()); }, 5000)) << "the name's tip";
+
+   // Its machine menu, looked at on the screenshot.
    ASSERT_TRUE(e2e::Click(run.ToolbarButtons(), (machine.left + machine.right) / 2, (machine.top + machine.bottom) / 2));
    HWND popup = e2e::WaitForPopupMenu(run.Process().Id());
    ASSERT_TRUE(popup) << run.Log();

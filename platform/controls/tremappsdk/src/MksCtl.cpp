@@ -371,7 +371,9 @@ void CMksWnd::Paint(HDC dc)
       RECT hint = {rc.left + 4, rc.bottom - 18, rc.right - 4, rc.bottom - 2};
       if (screen.bottom <= hint.top) {
          SetTextColor(dc, RGB(220, 220, 220));
-         std::wstring text = LoadResString(grabbed_ ? IDS_TREMAPPSDK_RELEASE_HINT : IDS_TREMAPPSDK_GRAB_HINT);
+         std::wstring text =
+            grabbed_ ? FormatResString(IDS_TREMAPPSDK_RELEASE_HINT, WideFromUtf8(cui::MKSKeySequence(state_.keys)).c_str())
+                     : LoadResString(IDS_TREMAPPSDK_GRAB_HINT);
          DrawTextW(dc, text.c_str(), -1, &hint, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
       }
    } else if (!state_.vmPath.empty()) {
