@@ -465,6 +465,8 @@ LRESULT CFSToolbarView::OnMouseMove(UINT message, WPARAM wParam, LPARAM lParam, 
 
 LRESULT CFSToolbarCtl::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
 {
+   deviceMenu_.reset(new CZOLTRemovableDeviceMenu);
+   snapshotMRUMenu_.reset(new CZOLTSnapshotMRUMenu);
    if (!view_.Create(m_hWnd)) {
       Warning("CFSToolbarCtl::OnCreate: no toolbar\n");
       return 0;
@@ -763,15 +765,28 @@ void CFSToolbarCtl::TrackMachineMenu()
    HMENU menu = GetSubMenu(resource, kVMMenuPosition);
    MenuOpenScope open;
    AssignPopupIds(menu, kMachineMenuPopups);
+   if (HMENU devices = FindPopupById(menu, IDM_VM_DEVICES_MENU); devices && deviceMenu_) {
+      deviceMenu_->Build(devices);
+   }
+   if (HMENU snapshots = FindPopupById(menu, IDM_VM_SNAPSHOT_MENU); snapshots && snapshotMRUMenu_) {
+      snapshotMRUMenu_->Rebuild(snapshots);
+   }
    wui::Prefs *prefs = wui::GetPrefs();
    _bstr_t path(prefs ? prefs->GetCurrentObjPath().c_str() : "");
    gApp->UpdatePopupMenu(menu, kSourceMenuBar, path);
    RECT button = view_.GetButtonScreenRect(FS_MACHINE);
    int chosen = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTALIGN, button.right, button.bottom,
                                  m_hWnd, nullptr);
-   if (chosen > 0) {
-      gApp->MenuButtonClicked(static_cast<CommandId>(chosen), path, kSourceMenuBar);
+   if (chosen <= 0) {
+      return;
    }
+   if (deviceMenu_ && deviceMenu_->ExecCommand(static_cast<UINT>(chosen), gApp->GetFrameWindow())) {
+      return;
+   }
+   if (snapshotMRUMenu_ && snapshotMRUMenu_->ExecCommand(static_cast<UINT>(chosen))) {
+      return;
+   }
+   gApp->MenuButtonClicked(static_cast<CommandId>(chosen), path, kSourceMenuBar);
 }
 
 void CFSToolbarCtl::TrackMachineList()

@@ -5,10 +5,13 @@
 #pragma once
 
 #include "atl/Atl.h"
+#include "zoltRemovableDeviceMenu.h"
+#include "zoltSnapshotMRUMenu.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -152,4 +155,7 @@ private:
    CFSToolbarView view_;
    bool active_ = false;
    bool lastPinned_ = false;
+   // The machine menu's removable-device and recent-snapshot lists.
+   std::unique_ptr<CZOLTRemovableDeviceMenu> deviceMenu_;
+   std::unique_ptr<CZOLTSnapshotMRUMenu> snapshotMRUMenu_;
 };

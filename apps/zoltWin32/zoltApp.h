@@ -405,6 +405,8 @@ private:
    std::map<std::string, ConnectionMapEntry> vmConnections_;
    std::map<std::string, ConnectionMapEntry> exitConnections_;
    sigc::connection currentObjConnection_;
+   // While a team is the current object, the connected-users window follows its current machine.
+   sigc::connection cnxTeamConnection_;
    wui::p2v::Converter converter_;
    std::string openPath_;
    int opensUnderWay_ = 0;   // machine opens handed to the manager and not yet answered

@@ -5,6 +5,7 @@
 #include "zoltAppDb.h"
 #include "zoltModelOps.h"
 
+#include "cui/CnxDlg.h"
 #include "cui/cui.h"
 #include "tremorybase/Log.h"
 
@@ -270,12 +271,37 @@ bool CZOLTApp::IsCurrentVMGUIRestricted()
 void CZOLTApp::OnCtxCurrentObj()
 {
    wui::Prefs *prefs = wui::GetPrefs();
+   cnxTeamConnection_.disconnect();
    if (prefs->GetCurrentObj().empty()) {
       Log("CZOLTApp::OnCtxCurrentObj: %s\n", "");
       return;
    }
    std::string type = prefs->GetCurrentObjType();
-   Log("CZOLTApp::OnCtxCurrentObj: %s\n", type == "home" ? type.c_str() : prefs->GetCurrentObjPath().c_str());
+   std::string path = prefs->GetCurrentObjPath();
+   cui::VM *vm = nullptr;
+   if (type == "vm") {
+      cui::VMMgr *vmMgr = cui::GetVMMgr();
+      vm = vmMgr ? vmMgr->GetVMByVMPath(path) : nullptr;
+   } else if (type == "mvmt") {
+      // A managed template is its own machine.
+      cui::MVMTMgr *mvmtMgr = cui::GetMVMTMgr();
+      for (cui::MVMTemplate *mvmt : mvmtMgr ? mvmtMgr->GetMVMTs() : std::vector<cui::MVMTemplate *>()) {
+         if (mvmt && mvmt->GetVmPath() == path) {
+            vm = mvmt;
+            break;
+         }
+      }
+   } else if (type == "team") {
+      cui::TeamMgr *teamMgr = cui::GetTeamMgr();
+      if (cui::Team *team = teamMgr ? teamMgr->GetTeamByCfgPath(path) : nullptr) {
+         vm = team->GetCurrentVM();
+         // The slot goes with the team's signal, so it never outlives the team.
+         cnxTeamConnection_ =
+            team->changed.connect([team]() { wui::dialog::CnxDlg::UpdateDialog(team->GetCurrentVM()); });
+      }
+   }
+   wui::dialog::CnxDlg::UpdateDialog(vm);
+   Log("CZOLTApp::OnCtxCurrentObj: %s\n", type == "home" ? type.c_str() : path.c_str());
 }
 
 bool IsPowerOnAllowed(cui::VM *vm)

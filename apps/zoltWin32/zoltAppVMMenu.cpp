@@ -5,10 +5,12 @@
 #include "zoltAppDb.h"
 
 #include "cui/AppDataPaths.h"
+#include "cui/CnxDlg.h"
 #include "cui/DlgMgr.h"
 #include "cui/Host.h"
 #include "cui/LocalizedString.h"
 #include "cui/MVMTMgr.h"
+#include "cui/MessageLog.h"
 #include "cui/Registry.h"
 #include "cui/SessionRecordMgr.h"
 #include "cui/SnapshotTree.h"
@@ -125,7 +127,7 @@ void CZOLTApp::RunVMCommand(CommandId id, _bstr_t &path, CommandSource source)
          }
          break;
       case IDM_VM_CONNECTED_USERS:
-         NotAvailable("wui::dialog::CnxDlg::ShowDialog");
+         wui::dialog::CnxDlg::ShowDialog(vm);
          break;
       case IDM_VM_CTRL_ALT_DEL:
          try {
@@ -157,7 +159,9 @@ void CZOLTApp::RunVMCommand(CommandId id, _bstr_t &path, CommandSource source)
          }
          break;
       case IDM_VM_MESSAGE_LOG:
-         NotAvailable("wui::dialog::MessageLog::CreateInstance");
+         if (wui::dialog::MessageLog *log = wui::dialog::MessageLog::CreateInstance(vm->GetMsgSource())) {
+            log->Show();
+         }
          break;
       case IDM_VM_DELETE:
          if (LockoutAllows(ctx_, "lockoutEditVM")) {

@@ -252,6 +252,8 @@ HWND CZOLTMenubar::Create(HWND rebar)
    } catch (const cui::Error &error) {
       Warning("CZOLTMenubar::Create: no database context: %s\n", error.what());
    }
+   deviceMenu_.reset(new CZOLTRemovableDeviceMenu);
+   snapshotMRUMenu_.reset(new CZOLTSnapshotMRUMenu);
 
    cui::Prefs *prefs = cui::GetPrefs();
    int uiMode = prefs ? prefs->GetUIMode() : 0;
@@ -282,6 +284,9 @@ HWND CZOLTMenubar::Create(HWND rebar)
    }
    AssignPopupIds(menu_, kPopupIds);
    RebuildWindowsMenu();
+   if (HMENU snapshots = vmMenu_ ? FindPopupById(vmMenu_, IDM_VM_SNAPSHOT_MENU) : nullptr) {
+      snapshotMRUMenu_->Rebuild(snapshots);
+   }
    return m_hWnd;
 }
 
@@ -576,6 +581,13 @@ LRESULT CZOLTMenubar::OnInitMenuPopup(UINT, WPARAM wParam, LPARAM, BOOL &)
       }
    } else if (popup == windowMenu_) {
       RebuildWindowsMenu();
+   } else if (popup == vmMenu_) {
+      if (HMENU devices = FindPopupById(popup, IDM_VM_DEVICES_MENU); devices && deviceMenu_) {
+         deviceMenu_->Build(devices);
+      }
+      if (HMENU snapshots = FindPopupById(popup, IDM_VM_SNAPSHOT_MENU); snapshots && snapshotMRUMenu_) {
+         snapshotMRUMenu_->Rebuild(snapshots);
+      }
    }
    wui::Prefs *prefs = wui::GetPrefs();
    std::string path;
@@ -877,9 +889,14 @@ LRESULT CZOLTMenubar::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandl
       OnWindowsMenu(id);
       break;
    case MenuRoute::Devices:
+      if (deviceMenu_) {
+         deviceMenu_->ExecCommand(id, gApp ? gApp->GetFrameWindow() : nullptr);
+      }
+      break;
    case MenuRoute::RecentSnapshots:
-      // The removable-device and recent-snapshot lists are not built yet: their items never show.
-      Log("CZOLTMenubar::OnCommand: no list for %u\n", static_cast<unsigned>(id));
+      if (snapshotMRUMenu_) {
+         snapshotMRUMenu_->ExecCommand(id);
+      }
       break;
    case MenuRoute::None:
       break;
@@ -912,6 +929,8 @@ LRESULT CZOLTMenubar::OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled)
       DestroyMenu(removed);
    }
    removedMenus_.clear();
+   deviceMenu_.reset();
+   snapshotMRUMenu_.reset();
    notify_callbacks();
    bHandled = FALSE;
    return 0;

@@ -8,11 +8,14 @@
 
 #include "cui/VmdbCtx.h"
 #include "zoltCommandId.h"
+#include "zoltRemovableDeviceMenu.h"
+#include "zoltSnapshotMRUMenu.h"
 #include "zoltWindowMessages.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,6 +79,9 @@ public:
    HMENU GetMenu() const { return menu_; }
    HMENU GetWindowMenu() const { return windowMenu_; }
    HMENU GetTeamMenu() const { return teamMenu_; }
+   HMENU GetVMMenu() const { return vmMenu_; }
+   CZOLTRemovableDeviceMenu *GetDeviceMenu() const { return deviceMenu_.get(); }
+   CZOLTSnapshotMRUMenu *GetSnapshotMRUMenu() const { return snapshotMRUMenu_.get(); }
 
    BEGIN_MSG_MAP(CZOLTMenubar)
       MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -130,4 +136,6 @@ private:
    POINT lastMouse_ = {-1, -1};
    std::string nextVMText_;
    std::string previousVMText_;
+   std::unique_ptr<CZOLTRemovableDeviceMenu> deviceMenu_;
+   std::unique_ptr<CZOLTSnapshotMRUMenu> snapshotMRUMenu_;
 };

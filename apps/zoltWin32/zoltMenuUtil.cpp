@@ -79,6 +79,20 @@ void AssignPopupIds(HMENU menu, const PopupIdPair *table)
    }
 }
 
+HMENU FindPopupById(HMENU menu, UINT popupId)
+{
+   int count = menu ? GetMenuItemCount(menu) : 0;
+   for (int pos = 0; pos < count; ++pos) {
+      MENUITEMINFOW info = {};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_ID | MIIM_SUBMENU;
+      if (GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &info) && info.hSubMenu && info.wID == popupId) {
+         return info.hSubMenu;
+      }
+   }
+   return nullptr;
+}
+
 BOOL RemoveMenuItemWithData(HMENU menu, UINT position)
 {
    MENUITEMINFOW info = {};

@@ -31,6 +31,9 @@ HMENU FindMenuHoldingItem(UINT id, HMENU menu, bool recurse);
 // directly in its submenu, kNoPopupId when none does.
 void AssignPopupIds(HMENU menu, const PopupIdPair *table);
 
+// The submenu of the popup item with `popupId` directly in `menu` (as AssignPopupIds gave it), or null.
+HMENU FindPopupById(HMENU menu, UINT popupId);
+
 // Frees the item's path data, then removes the item at `position`.
 BOOL RemoveMenuItemWithData(HMENU menu, UINT position);
 

@@ -14,6 +14,7 @@
 #include "cui/Error.h"
 #include "cui/HardwareVersion.h"
 #include "cui/Movie.h"
+#include "cui/MsgSource.h"
 #include "cui/SharedFolderMgr.h"
 #include "cui/VmdbCtx.h"
 
@@ -123,6 +124,19 @@ public:
    bool IsVNCEnabled() const { return remoteDisplay_; }
    long GetVNCPort() const { return remoteDisplayPort_; }
    const std::vector<std::string> &GetUsers() const { return remoteDisplayUsers_; }
+   // A client session the host has with the machine ("vmx/execState/cnx/#/": "user", "from",
+   // "since" in seconds since 1970, UTC).
+   struct Connection {
+      std::string user;
+      std::string from;
+      time_t since = 0;
+      bool operator==(const Connection &other) const
+      {
+         return user == other.user && from == other.from && since == other.since;
+      }
+   };
+   // The sessions connected to the machine, in the host's order; `connectionsChanged` follows them.
+   const std::vector<Connection> &GetConnections() const { return connections_; }
    // When the machine was powered on (0 when it is off).
    time_t GetPoweredOnAt() const { return poweredOnAt_; }
    // The picture of the guest's screen saved at suspend; empty when none.
@@ -136,6 +150,8 @@ public:
    // Has the host read the machine's snapshots again; the slots as for the snapshot operations.
    void RefreshSnapshotState(const AbortSlot &abort, const DoneSlot &done);
    SessionRecordMgr *GetSessionRecordMgr() const;
+   // The messages the host logged for the machine ("vmx/execState/msgLog/"); never null.
+   MsgSource *GetMsgSource() const { return msgSource_.get(); }
 
    // Capturing the screen and movies.
    enum ScreenshotFormat { SCREENSHOT_BMP = 0 };
@@ -174,6 +190,15 @@ public:
    void ToggleToolsInstall(const AbortSlot &abort = AbortSlot(), const DoneSlot &done = DoneSlot());
    // Sends Ctrl+Alt+Del to the running guest; throws cui::Error when it is not running.
    void SendCtrlAltDel();
+   // Removable devices ("cdrom0", "floppy0"; VMDevices.cpp). Connects the device when it is
+   // disconnected and disconnects it when connected; the host does it from a later poll step.
+   // Raises _com_error: kSubmissionPending while another client submits configuration changes
+   // ("vmx/cfgState/new"), E_FAIL with a text when the machine is not powered on or has no such
+   // removable device.
+   void ToggleRemDev(const std::string &key);
+   // Whether the removable device is connected now ("vmx/execState/dev/<key>/connected").
+   bool IsRemDevConnected(const std::string &key) const;
+   static constexpr long kSubmissionPending = static_cast<long>(0x80040114UL);
    // The text of a power button's tooltip: operation `op` (PowerState) of `vm` (may be null).
    // With `option` POWEROP_HARD it names the host's action, with any other what the machine's
    // configured mode makes of it (the guest asked to shut down or restart). Empty for no text.
@@ -218,6 +243,7 @@ public:
    sigc::signal<void> notesChanged;
    sigc::signal<void> removed;             // the machine was closed or is gone
    sigc::signal<void> movieStateChanged;   // a movie capture started or ended
+   sigc::signal<void> connectionsChanged;  // a session connected or went (GetConnections)
 
    VM(const VM &) = delete;
    VM &operator=(const VM &) = delete;
@@ -260,6 +286,7 @@ private:
    bool remoteDisplay_ = false;
    long remoteDisplayPort_ = 0;
    std::vector<std::string> remoteDisplayUsers_;
+   std::vector<Connection> connections_;
    bool readOnly_ = false;
    bool independentDisk_ = false;
    int configVersion_ = 0;
@@ -280,6 +307,7 @@ private:
    std::unique_ptr<Movie> movie_;
    std::unique_ptr<SnapshotTree> snapshotTree_;
    std::unique_ptr<SessionRecordMgr> sessionRecordMgr_;
+   std::unique_ptr<MsgSource> msgSource_;
    mutable std::shared_ptr<MKS> mks_;   // made on first use
    int movieQuality_ = Movie::QUALITY_MEDIUM;
    bool followed_ = false;   // the first reading of the node is done

@@ -579,3 +579,13 @@
 // The machine commands (VM and Zephro menus): the policies' publish notice.
 #define IDS_PUBLISH_NOTICE              42101
 #define IDS_PUBLISH_CAPTION             42102
+
+// Removable-device, USB and recent-snapshot menus.
+#define IDS_DEVICE_SAVE_FAILED          236
+#define IDS_DEVICE_CONNECT              240
+#define IDS_DEVICE_DISCONNECT           241
+#define IDS_DEVICE_EDIT                 242
+#define IDS_USB_NONE                    243
+#define IDS_USB_PORT                    244
+#define IDS_USB_PENDING                 252
+#define IDS_USB_DEVICES                 41867

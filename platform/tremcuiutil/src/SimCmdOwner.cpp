@@ -53,6 +53,14 @@ bool SimCmdOwner::Execute(vmdb::Ctx &ctx, const std::string &owner, const std::s
          error = e.what();
       }
    }
+   if (!error.empty() && failed_) {
+      try {
+         SimCommand command(ctx, owner, element, op);
+         failed_(command, error);
+      } catch (const std::exception &e) {
+         Warning("SimHost: following the failure of \"%s\" failed: %s\n", op.c_str(), e.what());
+      }
+   }
    Answer(ctx, element, error);
    return true;
 }

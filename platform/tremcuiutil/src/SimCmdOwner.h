@@ -49,6 +49,9 @@ public:
 
    void Register(const std::string &op, SimOpHandler handler) { handlers_[op] = std::move(handler); }
    bool Knows(const std::string &op) const { return handlers_.count(op) != 0; }
+   // Called with each command Execute answers with an error (refused, failing, unknown), before
+   // the answer is written.
+   void OnFailure(std::function<void(SimCommand &, const std::string & /*error*/)> failed) { failed_ = std::move(failed); }
 
    // Carries out the command at `element` and sets its status: "ok", or "error" with the text at
    // "status/error/errMsg". False when there is nothing to answer (no op yet, answered, gone)
@@ -62,6 +65,7 @@ public:
 private:
    std::string who_;
    std::map<std::string, SimOpHandler> handlers_;
+   std::function<void(SimCommand &, const std::string &)> failed_;
 };
 
 // The machine's "user/cmd/" operations: "set" (in/username, in/password) and "unset".

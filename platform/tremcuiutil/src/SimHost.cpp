@@ -1,6 +1,7 @@
 #include "SimHost.h"
 
 #include "SimClone.h"
+#include "SimDevices.h"
 #include "SimFavorites.h"
 #include "SimHostConfig.h"
 #include "SimMachineFiles.h"
@@ -104,6 +105,7 @@ SimHost::SimHost(const vmdb::Ctx &ctx) : ctx_(ctx.NewCtx())
    RegisterMachineFileOps(hostCmds_, vmCmds_, machines_, registry_);
    RegisterRecorderOps(vmCmds_, machines_);
    RegisterCloneOps(hostCmds_, vmCmds_, machines_);
+   RegisterDeviceOps(vmCmds_, machines_);
    ScanAtStart();
 }
 
@@ -208,6 +210,12 @@ void SimHost::ApplyStateRequest(const std::string &statePath, bool keepStatus)
    if (statePath.compare(0, 7, "/host2/") == 0 && SimStateOwner::StateName(statePath) == "settingsState") {
       SimStateOwner::Apply(ctx_, statePath, keepStatus, [this](const std::string &state, const std::string &element) {
          return settings_.Accept(state, element);
+      });
+      return;
+   }
+   if (SimDevices::IsUsbConnectState(statePath)) {
+      SimStateOwner::Apply(ctx_, statePath, keepStatus, [this](const std::string &state, const std::string &element) {
+         return SimDevices::AcceptUsbRequest(ctx_, state, element);
       });
       return;
    }

@@ -100,6 +100,7 @@ void SimMachine::ReadStateFile()
       execState_ = *state;
       poweredOnAt_ = onAt ? static_cast<time_t>(std::strtoll(onAt->c_str(), nullptr, 10)) : time(nullptr);
       sharedFoldersDisabled_ = foldersOff && *foldersOff == "1";
+      remDevConnected_ = SimDevices::ReadStates(entries, config_);
       if (execState_ == kSuspended && shot && !shot->empty()) {
          std::string file = SimVmxConfig::Folder(GetCfgPath()) + *shot;
          if (File_Exists(file)) {
@@ -123,6 +124,7 @@ void SimMachine::WriteStateFile()
    if (sharedFoldersDisabled_) {
       entries.push_back({"sharedFoldersDisabled", "1"});
    }
+   SimDevices::AddStates(remDevConnected_, entries);
    if (!screenshot_.empty()) {
       size_t slash = screenshot_.find_last_of("\\/");
       entries.push_back({"screenshot", slash == std::string::npos ? screenshot_ : screenshot_.substr(slash + 1)});
@@ -144,6 +146,11 @@ std::string SimMachine::Register()
    config_.MirrorTo(ctx_, vmPath_ + "vmx/cfgState/val/", generationNo_);
    snapshots_->Mirror();
    WriteExecState();
+   std::vector<SimConnection> connections = SimConnections::Configured(time(nullptr));
+   if (!opener_.user.empty()) {
+      connections.insert(connections.begin(), opener_);
+   }
+   SimConnections::Write(ctx_, vmPath_ + "vmx/execState/cnx/", connections);
    Log("SimHost: registered %s as %s (%s)\n", GetCfgPath().c_str(), vmPath_.c_str(), execState_.c_str());
    return vmPath_;
 }
@@ -163,6 +170,52 @@ void SimMachine::Unregister()
       Log("SimHost: unregistered %s (%s)\n", vmPath_.c_str(), GetCfgPath().c_str());
       vmPath_.clear();
    }
+   logElements_.clear();
+}
+
+void SimMachine::LogMessage(const std::string &kind, const std::string &text)
+{
+   if (vmPath_.empty()) {
+      return;
+   }
+   vmdb::Batch batch(ctx_);
+   std::string element = ctx_.Append(vmPath_ + "vmx/execState/msgLog/#");
+   ctx_.Set(element + "time", std::to_string(static_cast<long long>(time(nullptr))));
+   ctx_.Set(element + "kind", kind);
+   ctx_.Set(element + "text", text);
+   logElements_.push_back(element);
+   while (logElements_.size() > kMaxLogEntries) {
+      ctx_.Remove(cuiutil::WithoutSlash(logElements_.front()), true);
+      logElements_.pop_front();
+   }
+   Log("SimHost: logged for %s (%s): %s\n", vmPath_.c_str(), kind.c_str(), text.c_str());
+}
+
+void SimMachine::LogFailure(const std::string &op, const std::string &error)
+{
+   const char *what = nullptr;
+   if (op == "powerOn") {
+      what = execState_ == kSuspended ? "@&!*@*@(msg.host.log.resumeFailed)The virtual machine could not be resumed: %s"
+                                      : "@&!*@*@(msg.host.log.powerOnFailed)The virtual machine could not be powered "
+                                        "on: %s";
+   } else if (op == "powerOff") {
+      what = "@&!*@*@(msg.host.log.powerOffFailed)The virtual machine could not be powered off: %s";
+   } else if (op == "suspend") {
+      what = "@&!*@*@(msg.host.log.suspendFailed)The virtual machine could not be suspended: %s";
+   } else if (op == "reset") {
+      what = "@&!*@*@(msg.host.log.resetFailed)The virtual machine could not be reset: %s";
+   } else if (op == "createSnapshot") {
+      what = "@&!*@*@(msg.host.log.takeFailed)The snapshot could not be taken: %s";
+   } else if (op == "revertToSnapshot") {
+      what = "@&!*@*@(msg.host.log.revertFailed)The virtual machine could not be reverted to the snapshot: %s";
+   } else if (op == "removeSnapshot") {
+      what = "@&!*@*@(msg.host.log.removeFailed)The snapshot could not be deleted: %s";
+   } else if (op == "upgradeHardware") {
+      what = "@&!*@*@(msg.host.log.upgradeFailed)The virtual hardware could not be upgraded: %s";
+   }
+   if (what) {
+      LogMessage("error", cui::Format(what, error.c_str()));
+   }
 }
 
 void SimMachine::WriteExecState()
@@ -177,6 +230,7 @@ void SimMachine::WriteExecState()
    ctx_.Set(exec + "poweredOnAt", execState_ == kPoweredOff ? std::string() : std::to_string(static_cast<long long>(poweredOnAt_)));
    ctx_.Set(exec + "screenshot", screenshot_);
    ctx_.Set(exec + "sharedFolders/disabled", vmdb::Value(sharedFoldersDisabled_ ? 1 : 0));
+   SimDevices::WriteExecState(ctx_, vmPath_, execState_, remDevConnected_);
    WriteConsoleState();
 }
 
@@ -280,6 +334,13 @@ void SimMachine::Finish(bool writeDb)
 {
    std::string op = pending_;
    pending_.clear();
+   const char *logged = op == "powerOn" && execState_ == kSuspended
+                           ? "@&!*@*@(msg.host.log.resumed)The virtual machine was resumed."
+                        : op == "powerOn"  ? "@&!*@*@(msg.host.log.poweredOn)The virtual machine was powered on."
+                        : op == "powerOff" ? "@&!*@*@(msg.host.log.poweredOff)The virtual machine was powered off."
+                        : op == "suspend"  ? "@&!*@*@(msg.host.log.suspended)The virtual machine was suspended."
+                        : op == "reset"    ? "@&!*@*@(msg.host.log.reset)The virtual machine was reset."
+                                           : nullptr;
    if (op == "powerOn") {
       if (execState_ == kSuspended) {
          if (!screenshot_.empty()) {
@@ -288,6 +349,7 @@ void SimMachine::Finish(bool writeDb)
          }
       } else {
          poweredOnAt_ = time(nullptr);
+         remDevConnected_ = SimDevices::BootStates(config_);
          // A boot applies the host's default to the configured shared folders.
          sharedFoldersDisabled_ = SharesFolders() && config_.GetBool("sharedFolder.defaultDisabled", false);
          if (sharedFoldersDisabled_) {
@@ -306,6 +368,7 @@ void SimMachine::Finish(bool writeDb)
       execState_ = kPoweredOff;
       poweredOnAt_ = 0;
       sharedFoldersDisabled_ = false;
+      remDevConnected_.clear();
    } else if (op == "suspend") {
       screenshot_ = SaveScreenshot();
       execState_ = kSuspended;
@@ -316,6 +379,9 @@ void SimMachine::Finish(bool writeDb)
    if (writeDb) {
       WriteExecState();
       Log("SimHost: %s: %s done, %s\n", vmPath_.c_str(), op.c_str(), execState_.c_str());
+      if (logged) {
+         LogMessage("info", cui::GetLocalString(logged));
+      }
    }
    DoneFn done = std::move(done_);
    done_ = nullptr;
@@ -335,10 +401,12 @@ void SimMachine::RestoreExecState(const std::string &execState, const std::strin
    if (execState_ == kPoweredOff) {
       poweredOnAt_ = 0;
       sharedFoldersDisabled_ = false;
+      remDevConnected_.clear();
    } else {
       poweredOnAt_ = time(nullptr);
       if (wasOff) {
          sharedFoldersDisabled_ = SharesFolders() && config_.GetBool("sharedFolder.defaultDisabled", false);
+         remDevConnected_ = SimDevices::BootStates(config_);
       }
    }
    if (execState_ == kSuspended) {

@@ -20,10 +20,13 @@
 #include <windows.h>
 
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "SimConnections.h"
+#include "SimDevices.h"
 #include "SimGuestScreen.h"
 #include "SimVmxConfig.h"
 #include "cui/VmdbCtx.h"
@@ -66,10 +69,21 @@ public:
    // and, with `writeDb`, the database.
    void RestoreExecState(const std::string &execState, const std::string &screenshot, bool writeDb);
 
-   // Registers the machine under a new "/vm/##" element; returns its path ("/vm/#0001/").
+   // The session of the client that opens the machine (SimConnections.h); set before Register.
+   void SetOpener(const SimConnection &opener) { opener_ = opener; }
+   // Registers the machine under a new "/vm/##" element, with the opener's and the configured
+   // sessions; returns its path ("/vm/#0001/").
    std::string Register();
    // Finishes what is under way, then removes the registration.
    void Unregister();
+
+   // The machine's message log ("vmx/execState/msgLog/#/": "time", "kind", "text"), kept while
+   // it is registered: the newest kMaxLogEntries. Nothing is logged while it is not registered.
+   static const size_t kMaxLogEntries = 200;
+   void LogMessage(const std::string &kind, const std::string &text);
+   // Logs the failure of operation `op` (a power or snapshot operation, the hardware upgrade)
+   // as an error with the host's text; other operations are not logged.
+   void LogFailure(const std::string &op, const std::string &error);
 
    // Starts "powerOn", "powerOff", "suspend" or "reset"; `done` runs from a later poll step
    // when it has ended. Returns an error text (and never calls `done`) when it cannot start.
@@ -84,6 +98,11 @@ public:
    // Saves `changed` as the configuration and mirrors it: the host's own changes, such as a
    // hardware upgrade (SimMachineFiles.cpp). An error text when it cannot be saved.
    std::string ReplaceConfig(const SimVmxConfig &changed);
+
+   // Removable devices (SimDevices.h): their connection while the machine runs. Connecting an
+   // unknown device or one of a machine that is not powered on gives an error text.
+   const SimDevices::RemDevStates &GetRemDevStates() const { return remDevConnected_; }
+   std::string SetRemDevConnected(const std::string &key, bool connected);
 
    // The guest screen size the console shows while the machine runs.
    static void GuestSize(const SimVmxConfig &config, long &width, long &height);
@@ -125,6 +144,7 @@ private:
    std::string screenshot_;   // file path, while suspended
    bool consoleOn_ = false;   // the console's nodes show a running guest
    bool sharedFoldersDisabled_ = false;   // by the host, since the last boot
+   SimDevices::RemDevStates remDevConnected_;   // while on or suspended
 
    std::string pending_;      // the power operation under way
    bool pendingSoft_ = false;
@@ -132,6 +152,8 @@ private:
    PollTimerId timer_ = 0;
    DoneFn done_;
    std::unique_ptr<SimSnapshots> snapshots_;
+   std::deque<std::string> logElements_;   // oldest first
+   SimConnection opener_;
 };
 
 }  // namespace cuisim

@@ -169,6 +169,9 @@ void UpgradeHardware(SimCommand &cmd, SimMachines &machines)
       throw cui::Error(error);
    }
    Log("SimHost: %s: hardware upgraded from %d to %ld\n", cmd.Owner().c_str(), now.GetVersion(), target);
+   cui::HardwareVersion upgraded(static_cast<int>(target), cui::HardwareVersion::ProductOf(static_cast<int>(target)));
+   machine.LogMessage("info", cui::Format("@&!*@*@(msg.host.log.upgraded)The virtual hardware was upgraded to %s.",
+                                          upgraded.GetVMVersionDescription().c_str()));
 }
 
 void ToggleToolsInstall(SimCommand &cmd, SimMachines &machines)

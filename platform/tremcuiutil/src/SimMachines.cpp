@@ -51,7 +51,7 @@ SimMachines::~SimMachines()
 void SimMachines::RegisterOps(SimCmdOwner &hostCmds, SimCmdOwner &vmCmds)
 {
    hostCmds.Register("openVM", [this](SimCommand &cmd) {
-      SimMachine &machine = Open(cmd.In("cfgPath"), cmd.In("client"));
+      SimMachine &machine = Open(cmd.In("cfgPath"), cmd.In("client"), cmd.In("user"));
       cmd.SetOut("vmPath", machine.GetVmPath());
    });
    hostCmds.Register("closeVM", [this](SimCommand &cmd) { Close(cmd.In("vmPath")); });
@@ -60,9 +60,14 @@ void SimMachines::RegisterOps(SimCmdOwner &hostCmds, SimCmdOwner &vmCmds)
    }
    vmCmds.Register("setCfgState", [this](SimCommand &cmd) { OnSetCfgState(cmd); });
    SimSnapshots::RegisterOps(vmCmds, *this);
+   vmCmds.OnFailure([this](SimCommand &cmd, const std::string &error) {
+      if (SimMachine *machine = Find(cmd.Owner())) {
+         machine->LogFailure(cmd.Op(), error);
+      }
+   });
 }
 
-SimMachine &SimMachines::Open(const std::string &cfgPath, const std::string &client)
+SimMachine &SimMachines::Open(const std::string &cfgPath, const std::string &client, const std::string &user)
 {
    if (cfgPath.empty()) {
       throw cui::Error(cui::GetLocalString("@&!*@*@(msg.host.vm.noPath)No virtual machine configuration file was given."));
@@ -82,6 +87,7 @@ SimMachine &SimMachines::Open(const std::string &cfgPath, const std::string &cli
    }
    HANDLE lock = TakeLock(cfgPath);
    std::unique_ptr<SimMachine> machine(new SimMachine(ctx_, std::move(config), lock, client));
+   machine->SetOpener(SimConnections::Opener(user));
    std::string vmPath = machine->Register();
    SimMachine &opened = *machine;
    machines_[vmPath] = std::move(machine);

@@ -1,6 +1,7 @@
 // The machines of the simulated host: opening a configuration file registers it under "/vm/#…/"
 // and closing it removes it again. Host operations on "util/vm/cmd/##/":
-//   "openVM"      in/cfgPath, in/client (who opens it)  -> out/vmPath
+//   "openVM"      in/cfgPath, in/client (who opens it), in/user (the session's user; the
+//                 Windows user when not given)  -> out/vmPath
 //   "closeVM"     in/vmPath
 // Machine operations on "/vm/#…/cmd/##/":
 //   "powerOn", "powerOff", "suspend", "reset"   in/option (cui::VM::PowerOption); answered when
@@ -31,8 +32,9 @@ public:
    // Adds the operations above to the host's and the machines' queues.
    void RegisterOps(SimCmdOwner &hostCmds, SimCmdOwner &vmCmds);
 
-   // Opens and registers `cfgPath`; throws cui::Error with a text a user understands.
-   SimMachine &Open(const std::string &cfgPath, const std::string &client);
+   // Opens and registers `cfgPath` with a session of `user` (SimConnections::Opener); throws
+   // cui::Error with a text a user understands.
+   SimMachine &Open(const std::string &cfgPath, const std::string &client, const std::string &user = std::string());
    void Close(const std::string &vmPath);
    SimMachine *Find(const std::string &vmPath) const;
    SimMachine *FindByCfgPath(const std::string &cfgPath) const;

@@ -344,6 +344,9 @@ void SimSnapshots::Finish(bool writeDb)
    }
    Mirror();
    Log("SimHost: %s: %s %s\n", machine_.GetVmPath().c_str(), op.c_str(), error.empty() ? "done" : error.c_str());
+   if (!error.empty()) {
+      machine_.LogFailure(op, error);
+   }
    if (done) {
       done(error);
    }
@@ -437,6 +440,10 @@ std::string SimSnapshots::FinishTake(const std::string &name, const std::string 
          File_Delete(Folder() + shot);
       }
    }
+   if (writeDb_) {
+      machine_.LogMessage("info", cui::Format("@&!*@*@(msg.host.log.taken)Snapshot \"%s\" was taken.",
+                                              snapshot.displayName.c_str()));
+   }
    return std::string();
 }
 
@@ -487,6 +494,10 @@ std::string SimSnapshots::FinishRevert(int uid, bool stayPoweredOff, bool update
    }
    machine_.RestoreExecState(state, snapshot.screenshot.empty() ? std::string() : Folder() + snapshot.screenshot,
                              writeDb_);
+   if (writeDb_) {
+      machine_.LogMessage("info", cui::Format("@&!*@*@(msg.host.log.reverted)The virtual machine was reverted to "
+                                              "snapshot \"%s\".", snapshot.displayName.c_str()));
+   }
    return std::string();
 }
 
@@ -541,10 +552,12 @@ std::string SimSnapshots::FinishRemove(const std::vector<int> &uids, bool withCh
       changed.current = SurvivingAncestor(file_, changed.current, gone);
    }
    std::vector<std::string> shots;
+   std::vector<std::string> names;
    for (int uid : gone) {
       auto it = changed.snapshots.find(uid);
       if (it != changed.snapshots.end()) {
          shots.push_back(it->second.screenshot);
+         names.push_back(it->second.displayName);
          changed.snapshots.erase(it);
       }
    }
@@ -557,6 +570,11 @@ std::string SimSnapshots::FinishRemove(const std::vector<int> &uids, bool withCh
    for (const std::string &shot : shots) {
       if (deleteFiles && !shot.empty()) {
          File_Delete(Folder() + shot);
+      }
+   }
+   for (const std::string &name : names) {
+      if (writeDb_) {
+         machine_.LogMessage("info", cui::Format("@&!*@*@(msg.host.log.deleted)Snapshot \"%s\" was deleted.", name.c_str()));
       }
    }
    return std::string();

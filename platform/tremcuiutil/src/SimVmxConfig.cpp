@@ -201,6 +201,7 @@ std::vector<SimVmxConfig::Device> SimVmxConfig::GetDevices() const
       device.fileName = Get(prefix + ".fileName");
       device.mode = Get(prefix + ".mode");
       device.present = GetBool(prefix + ".present", false);
+      device.startConnected = GetBool(prefix + ".startConnected", true);
       devices.push_back(device);
    }
    return devices;
@@ -233,6 +234,7 @@ void SimVmxConfig::MirrorTo(vmdb::Ctx &ctx, const std::string &valPath, long gen
       ctx.Set(element + "fileName", device.fileName);
       ctx.Set(element + "mode", device.mode);
       ctx.Set(element + "present", vmdb::Value(device.present ? 1 : 0));
+      ctx.Set(element + "startConnected", vmdb::Value(device.startConnected ? 1 : 0));
    }
    MirrorHistory(ctx, val, *this);
 }

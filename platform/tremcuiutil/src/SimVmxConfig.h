@@ -21,6 +21,7 @@ public:
       std::string fileName;   // disk image or iso
       std::string mode;       // disks: "persistent", "independent-persistent", ...
       bool present = false;
+      bool startConnected = true;   // removable devices: connected when the machine boots
    };
 
    // Reads `path`; false with a text a user understands (missing, unreadable, bad syntax).

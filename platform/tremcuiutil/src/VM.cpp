@@ -54,6 +54,7 @@ VM::VM(const vmdb::Ctx &ctx, const std::string &vmPath, Host *host)
    movie_.reset(new Movie(*this, ctx_));
    snapshotTree_.reset(new SnapshotTree(*this, ctx_, vmPath_));
    sessionRecordMgr_.reset(new SessionRecordMgr(*this, *snapshotTree_));
+   msgSource_.reset(new MsgSource());
    Refresh();
    watch_ = ctx_.Watch(cuiutil::WithoutSlash(vmPath_), vmdb::Ctx::kWatchSubtree,
                        [this](const std::string &) { OnWatch(); });
@@ -82,6 +83,7 @@ void VM::SetUnregistered()
    registered_ = false;
    watch_.disconnect();
    snapshotTree_->SetClosed();
+   msgSource_->SetClosed();
 }
 
 SnapshotTree *VM::GetSnapshotTree() const
@@ -149,6 +151,15 @@ void VM::Refresh()
    for (const std::string &element : ctx_.Elements(exec + "remoteDisplay/user/#")) {
       remoteDisplayUsers_.push_back(ctx_.Get(element + "name"));
    }
+   std::vector<Connection> connections;
+   for (const std::string &element : ctx_.Elements(exec + "cnx/#")) {
+      Connection connection;
+      connection.user = ctx_.Get(element + "user");
+      connection.from = ctx_.Get(element + "from");
+      connection.since = static_cast<time_t>(std::strtoll(ctx_.Get(element + "since").c_str(), nullptr, 10));
+      connections.push_back(connection);
+   }
+   bool connectionsDiffer = Update(connections_, connections);
 
    bool powerDiffers = Update(powerState_, PowerStateOf(ctx_.Get(exec + "val")));
    bool actionDiffers = Update(pending_, ctx_.Get(exec + "pending"));
@@ -170,12 +181,16 @@ void VM::Refresh()
    if (actionDiffers) {
       actionStateChanged.emit();
    }
+   if (connectionsDiffer) {
+      connectionsChanged.emit();
+   }
    sharedFolderMgr_->Follow(ctx_.GetBool(exec + "sharedFolders/disabled", false), followed_);
    followed_ = true;
    if (movie_->Follow(ctx_.GetBool(vmPath_ + "mks/movieCapture", false), ctx_.Get(vmPath_ + "mks/movie/fileName"),
                       ctx_.Get(vmPath_ + "mks/movie/error"))) {
       movieStateChanged.emit();
    }
+   msgSource_->Follow(ctx_, exec + "msgLog/#", name_);
    changed.emit();
 }
 

@@ -84,6 +84,17 @@ std::wstring SdkUtil::CfgStatePath() const
    return path;
 }
 
+std::wstring SdkUtil::MachinePath() const
+{
+   if (!vmPath_.empty()) {
+      return WithSlash(vmPath_);
+   }
+   // "/vm/#0001/vmx/cfgState" belongs to "/vm/#0001/".
+   std::wstring state = CfgStatePath();
+   size_t at = state.rfind(L"vmx/cfgState");
+   return at == std::wstring::npos ? std::wstring() : state.substr(0, at);
+}
+
 bool SdkUtil::Find(BSTR key, DeviceInfo &device) const
 {
    std::wstring wanted = key ? key : L"";
@@ -123,7 +134,17 @@ HRESULT SdkUtil::raw_IsDeviceConnected(BSTR key, VARIANT_BOOL *connected)
    if (!Find(key, device)) {
       return E_INVALIDARG;
    }
-   *connected = device.present ? VARIANT_TRUE : VARIANT_FALSE;
+   bool on = device.present;
+   if (device.media == L"removable") {
+      // A running machine's drive is connected or not by its own state; a stopped one's as it boots.
+      std::wstring state = MachinePath() + L"vmx/execState/dev/" + device.key + L"/connected";
+      if (!ReadText(ctx_, state).empty()) {
+         on = ReadFlag(ctx_, state);
+      } else {
+         on = on && ReadLong(ctx_, device.element + L"startConnected", 1) != 0;
+      }
+   }
+   *connected = on ? VARIANT_TRUE : VARIANT_FALSE;
    return S_OK;
 }
 

@@ -35,6 +35,8 @@ public:
 
 private:
    std::wstring CfgStatePath() const;
+   // The machine's node ("/vm/#0001/"), from the machine path or the configuration state's.
+   std::wstring MachinePath() const;
    // False (with the error set) when no device of the machine has `key`.
    bool Find(BSTR key, DeviceInfo &device) const;
    HRESULT Fail(HRESULT hr, const std::wstring &text) const;

@@ -2,10 +2,12 @@
 #pragma once
 
 #include "vmdb/VmdbInterfaces.h"
+#include "vmdb/VmdbQuery.h"
 
 namespace vmdb {
 
-// Registers "VmdbDatabase", "VmdbUtil", "VmdbSchema" and "TremappPoll" (ProgID and class id).
+// Registers "VmdbDatabase", "VmdbUtil", "VmdbSchema", "TremappPoll" and the query objects
+// ("VmdbQuery", "VmdbParseError", "VmdbExecuteError"; vmdb/VmdbQuery.h), by ProgID and class id.
 // Call after CoInitialize so CoCreateInstance finds them by class id.
 void RegisterClasses();
 

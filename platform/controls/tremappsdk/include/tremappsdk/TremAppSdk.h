@@ -257,6 +257,8 @@ struct ITremAppSdkUtil : IUnknown {
    HRESULT SetCfgStatePath(_bstr_t cfgStatePath);
    // E_INVALIDARG for a key no device of the machine has.
    _bstr_t GetDeviceName(_bstr_t key);
+   // A removable drive of a running machine answers from "vmx/execState/dev/<key>/connected",
+   // one of a stopped machine as it boots (present and "startConnected"); other devices: present.
    VARIANT_BOOL IsDeviceConnected(_bstr_t key);
    _bstr_t GetConnectionText(_bstr_t key);
    // Shows the device's settings dialog, owned by `owner`; S_FALSE when the user cancelled.
