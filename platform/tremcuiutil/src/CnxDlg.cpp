@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "DlgTemplate.h"
+#include "WindowText.h"
 #include "atl/Atl.h"
 #include "cui/DlgMgr.h"
 #include "cui/LocalizedString.h"
@@ -87,7 +88,6 @@ private:
    LRESULT OnClose(WORD, WORD, HWND, BOOL &);
 
    void AddColumn(int index, const char *literal, int width);
-   void CenterOnOwner();
 
    CnxDlg *owner_;
 };
@@ -127,7 +127,7 @@ LRESULT CCnxDlgWindow::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
    AddColumn(CnxDlg::kColumnUser, kUserColumn, width * 3 / 10);
    AddColumn(CnxDlg::kColumnFrom, kFromColumn, width * 3 / 10);
    AddColumn(CnxDlg::kColumnSince, kSinceColumn, width - 2 * (width * 3 / 10));
-   CenterOnOwner();
+   cuiutil::CenterOnOwner(m_hWnd, ::GetWindow(m_hWnd, GW_OWNER));
    return TRUE;
 }
 
@@ -203,23 +203,6 @@ void CCnxDlgWindow::OnFinalMessage(HWND)
    }
 }
 
-void CCnxDlgWindow::CenterOnOwner()
-{
-   HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-   RECT area;
-   if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
-      ::GetWindowRect(owner, &area);
-   } else {
-      ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-   }
-   RECT self;
-   ::GetWindowRect(m_hWnd, &self);
-   int w = self.right - self.left;
-   int h = self.bottom - self.top;
-   int x = (area.left + area.right - w) / 2;
-   int y = (area.top + area.bottom - h) / 2;
-   ::SetWindowPos(m_hWnd, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // ---- CnxDlg ----
 

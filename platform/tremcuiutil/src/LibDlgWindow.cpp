@@ -263,25 +263,9 @@ void LibDlgWindow::OnInitDialog()
    if (focus) {
       SetFocus(focus);
    }
-   CenterOnOwner();
+   CenterOnOwner(hwnd_, owner_);
 }
 
-void LibDlgWindow::CenterOnOwner()
-{
-   RECT area;
-   if (owner_ && IsWindowVisible(owner_) && !IsIconic(owner_)) {
-      GetWindowRect(owner_, &area);
-   } else {
-      SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-   }
-   RECT self;
-   GetWindowRect(hwnd_, &self);
-   int w = self.right - self.left;
-   int h = self.bottom - self.top;
-   int x = (area.left + area.right) / 2 - w / 2;
-   int y = (area.top + area.bottom) / 2 - h / 2;
-   SetWindowPos(hwnd_, nullptr, std::max(x, 0), std::max(y, 0), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 void LibDlgWindow::Answer(int answer)
 {

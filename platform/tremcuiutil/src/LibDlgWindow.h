@@ -89,7 +89,6 @@ private:
    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
    void OnInitDialog();
    void Answer(int answer);
-   void CenterOnOwner();
 
    HWND hwnd_ = nullptr;
    HWND owner_ = nullptr;

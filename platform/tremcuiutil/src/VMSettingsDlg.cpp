@@ -149,7 +149,6 @@ private:
 
    std::string GetText(int id) const;
    void SetText(int id, const std::string &text);
-   void CenterOnOwner();
 
    VMSettings *settings_;
 };
@@ -202,7 +201,7 @@ LRESULT CVMSettingsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
    ::SendMessageW(spin, UDM_SETRANGE32, kMinMemoryMB, kMaxMemoryMB);
    UDACCEL step = {0, static_cast<UINT>(kMemoryStepMB)};
    ::SendMessageW(spin, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
-   CenterOnOwner();
+   cuiutil::CenterOnOwner(m_hWnd, ::GetWindow(m_hWnd, GW_OWNER));
    return TRUE;
 }
 
@@ -295,23 +294,6 @@ void CVMSettingsDlg::SetBusy(bool busy)
    }
 }
 
-void CVMSettingsDlg::CenterOnOwner()
-{
-   HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-   RECT area;
-   if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
-      ::GetWindowRect(owner, &area);
-   } else {
-      ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-   }
-   RECT self;
-   ::GetWindowRect(m_hWnd, &self);
-   int w = self.right - self.left;
-   int h = self.bottom - self.top;
-   int x = (area.left + area.right - w) / 2;
-   int y = (area.top + area.bottom - h) / 2;
-   ::SetWindowPos(m_hWnd, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // ---- VMSettings ----
 
