@@ -15,7 +15,7 @@ std::optional<LRESULT> SendCopyData(HWND target, ULONG_PTR dwData, const void *b
    DWORD_PTR reply = 0;
    SetLastError(ERROR_SUCCESS);
    if (!SendMessageTimeoutA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
-                            reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, timeoutMs, &reply)) {
+                            reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, timeoutMs, &reply)) {
       DWORD error = GetLastError();
       FailWithSystemError("SendCopyData: no answer from " + DescribeWindow(target) + " within " +
                           std::to_string(timeoutMs) + " ms", error == ERROR_SUCCESS ? ERROR_TIMEOUT : error);
