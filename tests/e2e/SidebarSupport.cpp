@@ -166,8 +166,7 @@ bool DoubleClick(HWND window, int x, int y)
    Sleep(50);
    POINT point = {x, y};
    ClientToScreen(window, &point);
-   return SetCursorPos(point.x, point.y) && SendMouse(MOUSEEVENTF_LEFTDOWN) && SendMouse(MOUSEEVENTF_LEFTUP) &&
-          SendMouse(MOUSEEVENTF_LEFTDOWN) && SendMouse(MOUSEEVENTF_LEFTUP);
+   return e2e::ClickAtScreen(point, false, 2);
 }
 
 bool Drag(HWND window, POINT from, POINT to)

@@ -105,23 +105,7 @@ bool ClickAt(HWND window, int x, int y)
 {
    POINT point = {x, y};
    ClientToScreen(window, &point);
-   SetCursorPos(point.x, point.y);
-   INPUT inputs[2] = {};
-   inputs[0].type = inputs[1].type = INPUT_MOUSE;
-   inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-   inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-   return SendInput(2, inputs, sizeof(INPUT)) == 2;
-}
-
-// A mouse click at a screen point, through the system's input queue.
-bool ClickAtScreen(POINT point)
-{
-   SetCursorPos(point.x, point.y);
-   INPUT inputs[2] = {};
-   inputs[0].type = inputs[1].type = INPUT_MOUSE;
-   inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-   inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-   return SendInput(2, inputs, sizeof(INPUT)) == 2;
+   return e2e::ClickAtScreen(point);
 }
 
 // How often a text occurs in another.
@@ -230,7 +214,7 @@ TEST(ZoltFrame, MenuItemsChosenByKeyboardAndByMouseReachTheDispatcher)
    RECT rect = {};
    ASSERT_TRUE(GetWindowRect(popup, &rect));
    POINT exitItem = {(rect.left + rect.right) / 2, rect.bottom - 4 - GetSystemMetrics(SM_CYMENU) / 2};
-   ASSERT_TRUE(ClickAtScreen(exitItem));
+   ASSERT_TRUE(e2e::ClickAtScreen(exitItem));
    EXPECT_TRUE(e2e::WaitForWindowGone(popup)) << "a clicked item closes the menu";
    EXPECT_TRUE(zolt.WaitForLog("CZOLTApp::MenuButtonClicked: 40002 \n")) << zolt.Log();
    EXPECT_TRUE(zolt.WaitForLog("CZOLTApp::OnFileCommand 40002\n")) << zolt.Log();

@@ -112,12 +112,7 @@ bool ClickAt(HWND window, int x, int y, bool right = false)
 {
    POINT point = {x, y};
    ClientToScreen(window, &point);
-   SetCursorPos(point.x, point.y);
-   INPUT inputs[2] = {};
-   inputs[0].type = inputs[1].type = INPUT_MOUSE;
-   inputs[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-   inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-   return SendInput(2, inputs, sizeof(INPUT)) == 2;
+   return e2e::ClickAtScreen(point, right);
 }
 
 TEST(ZoltView, EachMachineHasATabAndChoosingATabShowsItsPage)

@@ -273,6 +273,7 @@ private:
    std::string vmPath_;
    Host *host_;
    sigc::connection watch_;
+   unsigned long long refreshedDelivery_ = 0;   // the delivery the last watched change came in
    bool registered_ = true;
 
    std::string filename_;

@@ -99,6 +99,9 @@ public:
    // Runs poll steps until the value at `path` equals (untilEqual) or differs from `value`;
    // `limitMs` -1 waits without limit. False when the limit passed first.
    bool WaitUntilChanged(const std::string &path, const std::string &value, bool untilEqual, long limitMs);
+   // The number of the database's delivery of changes now running (or last run): watch slots
+   // called with the same number see one state of the tree.
+   unsigned long long DeliverySerial() const;
 
 private:
    explicit Ctx(std::shared_ptr<CtxImpl> impl);

@@ -73,7 +73,11 @@ std::string VM::GetGuestOSName() const
 
 void VM::OnWatch()
 {
-   if (registered_) {
+   // A write batch arrives as one change per node, all in one delivery that finds the tree
+   // already written: the first change reads it all, the rest of that delivery has nothing new.
+   unsigned long long delivery = ctx_.DeliverySerial();
+   if (registered_ && delivery != refreshedDelivery_) {
+      refreshedDelivery_ = delivery;
       Refresh();
    }
 }

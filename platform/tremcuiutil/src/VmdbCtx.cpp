@@ -282,4 +282,9 @@ bool Ctx::WaitUntilChanged(const std::string &path, const std::string &value, bo
    return Guarded([&] { return c.WaitUntilChanged(path, value, untilEqual, limitMs); });
 }
 
+unsigned long long Ctx::DeliverySerial() const
+{
+   return Impl().Get(kRead).GetStore().DeliverySerial();
+}
+
 }  // namespace vmdb

@@ -503,6 +503,7 @@ void Store::ScheduleSave()
 void Store::DeliverPending()
 {
    deliveryPosted_ = false;
+   ++deliverySerial_;
    std::shared_ptr<Store> keep = shared_from_this();
    std::vector<uint64_t> ids;
    std::array<std::string_view, kMaxDepth> parts;

@@ -110,6 +110,9 @@ public:
 
    // Delivers the changes whose batches have closed (what the posted poll callback does).
    void DeliverPending();
+   // Counts deliveries: watch handlers that see the same number are in one delivery, where every
+   // change it brings is already in the tree.
+   uint64_t DeliverySerial() const { return deliverySerial_; }
    size_t NodeCount() const { return nodeCount_; }
 
    Store(const Store &) = delete;
@@ -153,6 +156,7 @@ private:
    uint64_t nextWatchId_ = 1;
    std::deque<Change> ready_;
    bool deliveryPosted_ = false;
+   uint64_t deliverySerial_ = 0;
    unsigned long long deliveryPostedAt_ = 0;   // GetTickCount64 of the last post
    bool savePosted_ = false;
    size_t nodeCount_ = 1;

@@ -194,13 +194,29 @@ bool Click(HWND window, int x, int y, bool right, DWORD timeoutMs)
       return Fail("Click: the point (" + std::to_string(x) + ", " + std::to_string(y) + ") of " +
                   DescribeWindow(window) + " is covered by " + DescribeWindow(hit));
    }
-   if (!SetCursorPos(point.x, point.y)) {
+   return ClickAtScreen(point, right);
+}
+
+bool ClickAtScreen(POINT screen, bool right, int clicks)
+{
+   ClearFailure();
+   if (!SetCursorPos(screen.x, screen.y)) {
       return FailWithSystemError("Click: cannot move the mouse");
    }
-   std::vector<INPUT> inputs(2);
-   inputs[0].type = inputs[1].type = INPUT_MOUSE;
-   inputs[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-   inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+   // The pointer's position again, as an absolute move at the middle of its pixel.
+   const LONGLONG width = GetSystemMetrics(SM_CXSCREEN);
+   const LONGLONG height = GetSystemMetrics(SM_CYSCREEN);
+   std::vector<INPUT> inputs(1 + 2 * static_cast<size_t>(clicks));
+   for (INPUT &input : inputs) {
+      input.type = INPUT_MOUSE;
+   }
+   inputs[0].mi.dx = static_cast<LONG>(((2 * screen.x + 1) * 65536LL) / (2 * width));
+   inputs[0].mi.dy = static_cast<LONG>(((2 * screen.y + 1) * 65536LL) / (2 * height));
+   inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+   for (int i = 0; i < clicks; ++i) {
+      inputs[1 + 2 * i].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+      inputs[2 + 2 * i].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+   }
    return Send(inputs, "Click");
 }
 

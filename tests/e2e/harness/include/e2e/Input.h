@@ -32,6 +32,10 @@ bool TypeText(HWND control, const std::string &text, DWORD timeoutMs = kReplyTim
 // window's client area through the system's input queue, as the mouse does; nothing is
 // clicked when another window still covers the point at the end of the bound.
 bool Click(HWND window, int x, int y, bool right = false, DWORD timeoutMs = kReplyTimeoutMs);
+// Clicks `clicks` times at a screen point through the system's input queue, with no wait for
+// the foreground. The pointer's move goes in one batch with the buttons: a pointer motion of an
+// earlier move that the program reads late cannot take the click elsewhere.
+bool ClickAtScreen(POINT screen, bool right = false, int clicks = 1);
 // Clicks a dialog's button (BM_CLICK, posted) found by control id or by caption; a caption
 // is compared without its '&' marks.
 bool ClickButton(HWND dialog, int id);
