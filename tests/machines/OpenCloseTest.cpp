@@ -5,6 +5,7 @@
 #include "SimMachines.h"
 #include "cui/VM.h"
 #include "tremorybase/File.h"
+#include "tremorybase/Poll.h"
 #include "tremorybase/Text.h"
 
 namespace {
@@ -197,3 +198,45 @@ TEST_F(OpenCloseTest, OpensOfTheSameFileWhileOneIsUnderWayShareItsOutcome)
 }
 
 }  // namespace
+
+TEST_F(OpenCloseTest, ABatchOfHostWritesReachesTheMachineOnceWithItsLastValues)
+{
+   cui::VM *vm = Open(WriteVmx("batched.vmx", kSample));
+   ASSERT_NE(nullptr, vm);
+   const std::string val = vm->GetVmPath() + "vmx/cfgState/val/";
+   int changes = 0;
+   std::vector<std::string> namesSeen;
+   vm->changed.connect([&]() { ++changes; });
+   vm->nameChanged.connect([&]() { namesSeen.push_back(vm->GetName()); });
+
+   run_->raw->OpenBatch();
+   for (int i = 0; i < 40; ++i) {
+      run_->raw->Write(val + "annotation", "note " + std::to_string(i));
+   }
+   run_->raw->Write(val + "displayName", "Renamed");
+   run_->raw->Write(val + "memoryMB", "2048");
+   run_->raw->CloseBatch();
+   ASSERT_TRUE(Until([&]() { return changes > 0; }));
+   // The rest of that delivery brings nothing new.
+   Poll_RunUntil([]() { return false; }, 100);
+   EXPECT_EQ(1, changes);
+   EXPECT_EQ((std::vector<std::string>{"Renamed"}), namesSeen);
+   EXPECT_EQ("note 39", vm->GetNotes());
+
+   // A write one of the machine's own listeners makes while that delivery runs comes with the next.
+   bool wrote = false;
+   sigc::connection writer = vm->changed.connect([&]() {
+      if (!wrote) {
+         wrote = true;
+         run_->raw->Write(val + "displayName", "Renamed again");
+      }
+   });
+   run_->raw->OpenBatch();
+   run_->raw->Write(val + "annotation", "first");
+   run_->raw->Write(val + "memoryMB", "4096");
+   run_->raw->CloseBatch();
+   ASSERT_TRUE(Until([&]() { return vm->GetName() == "Renamed again"; })) << vm->GetName();
+   EXPECT_EQ("first", vm->GetNotes());
+   EXPECT_EQ(3, changes);
+   writer.disconnect();
+}

@@ -7,6 +7,7 @@
 #include "cui/SessionRecordMgr.h"
 #include "cui/SnapshotTree.h"
 #include "cui/VM.h"
+#include "tremorybase/Config.h"
 #include "tremorybase/File.h"
 
 namespace {
@@ -190,10 +191,13 @@ TEST_F(SnapshotHost, TheHostRefusesWhatCannotBeDoneWithTextsAUserUnderstands)
    cui::Snapshot *one = Take(tree, "One");
    ASSERT_NE(nullptr, one);
    Outcome taking;
+   // Slow steps: the take is still going while the refusals below go back and forth.
+   Config_Set("test.host.stepMs", "500");
    tree->Take("Two", "", taking.Abort(), taking.Done());
    Outcome second = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Delete({1}, false, true, a, d); });
    EXPECT_NE(std::string::npos, second.error.find("busy")) << second.error;
    ASSERT_TRUE(Until([&]() { return !run_->raw->Read(vm->GetVmPath() + "vmx/chkptState/pending").empty(); }));
+   Config_Set("test.host.stepMs", "2");
    EXPECT_EQ("error", SendCommand(Queue(vm), "removeSnapshot", {{"uids", "1"}}, &error));
    EXPECT_NE(std::string::npos, error.find("busy with another operation")) << error;
    EXPECT_EQ("error", SendCommand(Queue(vm), "powerOn", {}, &error)) << "no power change under a snapshot operation";
@@ -229,6 +233,8 @@ TEST_F(SnapshotHost, ATakeIsPreparedAndGivenUpAndCommandsFollowWhatThereIsToActO
       EXPECT_TRUE(tree->IsCmdEnabled(command)) << "command " << command;
    }
    Outcome taking;
+   // Slow steps: the take is still going while the refusals below go back and forth.
+   Config_Set("test.host.stepMs", "500");
    tree->Take("Two", "", taking.Abort(), taking.Done());
    Outcome refused = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->BeginTake(a, d); });
    EXPECT_FALSE(refused.done) << "no second take while one runs";
