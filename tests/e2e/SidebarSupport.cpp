@@ -72,14 +72,6 @@ std::string ItemText(HWND tree, HTREEITEM item)
    return Utf8FromWide(text);
 }
 
-bool SendMouse(DWORD flags)
-{
-   INPUT input = {};
-   input.type = INPUT_MOUSE;
-   input.mi.dwFlags = flags;
-   return SendInput(1, &input, sizeof(INPUT)) == 1;
-}
-
 }  // namespace
 
 HWND FindDescendant(HWND parent, const std::string &className)
@@ -173,21 +165,21 @@ bool Drag(HWND window, POINT from, POINT to)
 {
    ClientToScreen(window, &from);
    ClientToScreen(window, &to);
-   if (!SetForegroundWindow(GetAncestor(window, GA_ROOT)) || !SetCursorPos(from.x, from.y)) {
+   if (!SetForegroundWindow(GetAncestor(window, GA_ROOT)) || !e2e::MouseAtScreen(from)) {
       return false;
    }
    Sleep(100);
-   if (!SendMouse(MOUSEEVENTF_LEFTDOWN)) {
+   if (!e2e::MouseAtScreen(from, MOUSEEVENTF_LEFTDOWN)) {
       return false;
    }
    Sleep(200);
    const int kSteps = 8;
    for (int step = 1; step <= kSteps; ++step) {
-      SetCursorPos(from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps);
+      e2e::MouseAtScreen({from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps});
       Sleep(50);
    }
    Sleep(200);
-   bool released = SendMouse(MOUSEEVENTF_LEFTUP);
+   bool released = e2e::MouseAtScreen(to, MOUSEEVENTF_LEFTUP);
    Sleep(200);
    return released;
 }

@@ -197,27 +197,44 @@ bool Click(HWND window, int x, int y, bool right, DWORD timeoutMs)
    return ClickAtScreen(point, right);
 }
 
-bool ClickAtScreen(POINT screen, bool right, int clicks)
+namespace {
+
+// The pointer's move to a screen point as an absolute move at the middle of its pixel, then
+// the buttons, in one batch after the pointer was placed there.
+bool SendAtScreen(POINT screen, const std::vector<DWORD> &buttons, const char *what)
 {
-   ClearFailure();
    if (!SetCursorPos(screen.x, screen.y)) {
-      return FailWithSystemError("Click: cannot move the mouse");
+      return FailWithSystemError(std::string(what) + ": cannot move the mouse");
    }
-   // The pointer's position again, as an absolute move at the middle of its pixel.
    const LONGLONG width = GetSystemMetrics(SM_CXSCREEN);
    const LONGLONG height = GetSystemMetrics(SM_CYSCREEN);
-   std::vector<INPUT> inputs(1 + 2 * static_cast<size_t>(clicks));
-   for (INPUT &input : inputs) {
-      input.type = INPUT_MOUSE;
+   std::vector<INPUT> inputs(1 + buttons.size());
+   for (size_t i = 0; i < inputs.size(); ++i) {
+      inputs[i].type = INPUT_MOUSE;
+      inputs[i].mi.dwFlags = i == 0 ? MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE : buttons[i - 1];
    }
    inputs[0].mi.dx = static_cast<LONG>(((2 * screen.x + 1) * 65536LL) / (2 * width));
    inputs[0].mi.dy = static_cast<LONG>(((2 * screen.y + 1) * 65536LL) / (2 * height));
-   inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+   return Send(inputs, what);
+}
+
+} // namespace
+
+bool ClickAtScreen(POINT screen, bool right, int clicks)
+{
+   ClearFailure();
+   std::vector<DWORD> buttons;
    for (int i = 0; i < clicks; ++i) {
-      inputs[1 + 2 * i].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-      inputs[2 + 2 * i].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+      buttons.push_back(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+      buttons.push_back(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
    }
-   return Send(inputs, "Click");
+   return SendAtScreen(screen, buttons, "Click");
+}
+
+bool MouseAtScreen(POINT screen, DWORD buttons)
+{
+   ClearFailure();
+   return SendAtScreen(screen, buttons ? std::vector<DWORD>{buttons} : std::vector<DWORD>{}, "Mouse");
 }
 
 bool ClickButton(HWND dialog, int id)

@@ -36,6 +36,9 @@ bool Click(HWND window, int x, int y, bool right = false, DWORD timeoutMs = kRep
 // the foreground. The pointer's move goes in one batch with the buttons: a pointer motion of an
 // earlier move that the program reads late cannot take the click elsewhere.
 bool ClickAtScreen(POINT screen, bool right = false, int clicks = 1);
+// Moves the pointer to a screen point and, in the same batch, sends `buttons` (MOUSEEVENTF_LEFTDOWN,
+// MOUSEEVENTF_LEFTUP, ... or 0 for the move alone): the steps of a drag.
+bool MouseAtScreen(POINT screen, DWORD buttons = 0);
 // Clicks a dialog's button (BM_CLICK, posted) found by control id or by caption; a caption
 // is compared without its '&' marks.
 bool ClickButton(HWND dialog, int id);
