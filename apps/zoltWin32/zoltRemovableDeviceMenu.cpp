@@ -60,32 +60,30 @@ std::wstring NameText(const std::string &name)
    return wide;
 }
 
-BOOL AppendStringItem(HMENU menu, UINT id, const std::wstring &text, UINT state)
+// A text item at `position`: `mask` names what else is given (MIIM_ID, MIIM_SUBMENU, MIIM_STATE).
+BOOL InsertTextItem(HMENU menu, UINT position, const std::wstring &text, UINT mask, UINT state, UINT id, HMENU submenu)
 {
    std::wstring copy = text;
    MENUITEMINFOW info = {};
    info.cbSize = sizeof info;
-   info.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_ID | MIIM_STATE;
+   info.fMask = mask | MIIM_STRING | MIIM_FTYPE;
    info.fType = MFT_STRING;
    info.fState = state;
    info.wID = id;
-   info.dwTypeData = &copy[0];
-   info.cch = static_cast<UINT>(copy.size());
-   return InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info);
-}
-
-BOOL InsertSubmenu(HMENU menu, UINT position, const std::wstring &text, HMENU submenu, UINT state, UINT mask)
-{
-   std::wstring copy = text;
-   MENUITEMINFOW info = {};
-   info.cbSize = sizeof info;
-   info.fMask = mask | MIIM_SUBMENU | MIIM_STRING | MIIM_FTYPE;
-   info.fType = MFT_STRING;
-   info.fState = state;
    info.hSubMenu = submenu;
    info.dwTypeData = &copy[0];
    info.cch = static_cast<UINT>(copy.size());
    return InsertMenuItemW(menu, position, TRUE, &info);
+}
+
+BOOL AppendStringItem(HMENU menu, UINT id, const std::wstring &text, UINT state)
+{
+   return InsertTextItem(menu, static_cast<UINT>(GetMenuItemCount(menu)), text, MIIM_ID | MIIM_STATE, state, id, nullptr);
+}
+
+BOOL InsertSubmenu(HMENU menu, UINT position, const std::wstring &text, HMENU submenu, UINT state, UINT mask)
+{
+   return InsertTextItem(menu, position, text, mask | MIIM_SUBMENU, state, 0, submenu);
 }
 
 }  // namespace

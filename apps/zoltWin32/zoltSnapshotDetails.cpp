@@ -10,6 +10,7 @@
 #include "cui/Snapshot.h"
 #include "cui/SnapshotTree.h"
 #include "cui/SnapshotUtil.h"
+#include "cui/Util.h"
 #include "cui/VM.h"
 #include "tremapputil/ResString.h"
 #include "tremapputil/TremAppUtil.h"
@@ -50,20 +51,7 @@ const int kLayoutIds[] = {IDC_SNAPSHOT_GROUP,           IDC_SNAPSHOT_NAME_LABEL,
 
 std::string FormatSnapshotTime(long long seconds)
 {
-   // Seconds since 1970 to a FILETIME (100 ns since 1601), then to the local time.
-   ULARGE_INTEGER ticks;
-   ticks.QuadPart = static_cast<ULONGLONG>(seconds) * 10000000ULL + 116444736000000000ULL;
-   FILETIME utc = {ticks.LowPart, ticks.HighPart};
-   FILETIME local;
-   SYSTEMTIME time;
-   if (seconds <= 0 || !::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &time)) {
-      return std::string();
-   }
-   wchar_t date[128] = L"";
-   wchar_t clock[64] = L"";
-   ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 128);
-   ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, 64);
-   return Utf8FromWide(std::wstring(date) + L" " + clock);
+   return wui::util::GetLocalTimeText(seconds);
 }
 
 CZOLTSnapshotDetails::CZOLTSnapshotDetails(CZOLTSnapshotMgr *mgr, cui::VM *vm)

@@ -1,3 +1,4 @@
+#include "ListViewText.h"
 #include "MachineTestSupport.h"
 
 #include <windows.h>
@@ -52,13 +53,7 @@ int CountCnxWindows()
 
 std::string Cell(HWND list, int row, int column)
 {
-   wchar_t text[256] = L"";
-   LVITEMW item = {};
-   item.iSubItem = column;
-   item.pszText = text;
-   item.cchTextMax = 256;
-   SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-   return Utf8FromWide(text);
+   return testsupport::ListViewCellText(list, row, column);
 }
 
 // The list's rows, each "user | from | since".

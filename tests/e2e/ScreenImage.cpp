@@ -168,4 +168,12 @@ bool SavePng(const ScreenImage &image, const std::string &path)
    return WriteTextFile(path, png);
 }
 
+void KeepWindowScreenshot(const std::string &folder, HWND window, const std::string &name)
+{
+   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+   ScreenImage image = CaptureWindowFromScreen(window);
+   SavePng(image, folder + "\\" + name);
+   SavePng(image, TestProgramFolder() + "\\" + name);
+}
+
 }  // namespace e2e

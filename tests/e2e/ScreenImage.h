@@ -29,5 +29,8 @@ ScreenImage CaptureClientFromScreen(HWND window);
 ScreenImage CaptureWindowFromScreen(HWND window);
 // Writes an uncompressed PNG; false when the file cannot be written.
 bool SavePng(const ScreenImage &image, const std::string &path);
+// Paints the window and its children now, then saves the whole window as it shows on the screen
+// as `name` in `folder` and beside the test program.
+void KeepWindowScreenshot(const std::string &folder, HWND window, const std::string &name);
 
 }  // namespace e2e

@@ -54,10 +54,7 @@ bool StartsWith(const std::string &text, const std::string &start)
 // The whole window as it shows on the screen, beside the test program and in the folder.
 void Screenshot(const e2e::TestFolder &folder, HWND window, const std::string &name)
 {
-   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-   e2e::ScreenImage image = e2e::CaptureWindowFromScreen(window);
-   e2e::SavePng(image, folder.PathOf(name));
-   e2e::SavePng(image, e2e::TestProgramFolder() + "\\" + name);
+   e2e::KeepWindowScreenshot(folder.Path(), window, name);
 }
 
 TEST(ZoltCnxDlg, ConnectedUsersListsTheSessionsAndFollowsTheCurrentMachine)

@@ -58,22 +58,11 @@ public:
    // Short host steps; message boxes answered.
    explicit LogRun(const e2e::TestFolder &folder) : ZoltRun(folder, "test.host.stepMs = \"20\"\n"), folder_(folder) {}
 
-   HWND StartOn(e2e::Process &zolt, const std::string &vmx)
-   {
-      HWND frame = Start(zolt, "-H " + e2e::QuoteArgument(vmx));
-      if (!frame || !WaitForLog("SimHost: registered") || !zoltrun::WaitForToolbarButton(frame, IDM_VM_POWER_ON)) {
-         ADD_FAILURE() << "the machine did not come up\n" << Log();
-         return nullptr;
-      }
-      return frame;
-   }
+   HWND StartOn(e2e::Process &zolt, const std::string &vmx) { return StartOnMachine(zolt, vmx); }
    // Paints the window now, then keeps it as the user sees it, frame and all.
    void Screenshot(HWND window, const std::string &name) const
    {
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      e2e::ScreenImage image = e2e::CaptureWindowFromScreen(window);
-      e2e::SavePng(image, folder_.PathOf(name));
-      e2e::SavePng(image, e2e::TestProgramFolder() + "\\" + name);
+      e2e::KeepWindowScreenshot(folder_.Path(), window, name);
    }
 
 private:

@@ -126,6 +126,16 @@ HWND ZoltRun::Start(e2e::Process &process, const std::string &arguments) const
    return frame;
 }
 
+HWND ZoltRun::StartOnMachine(e2e::Process &process, const std::string &vmx) const
+{
+   HWND frame = Start(process, "-H " + e2e::QuoteArgument(vmx));
+   if (!frame || !WaitForLog("SimHost: registered") || !WaitForToolbarButton(frame, IDM_VM_POWER_ON)) {
+      ADD_FAILURE() << "the machine did not come up\n" << Log();
+      return nullptr;
+   }
+   return frame;
+}
+
 bool ZoltRun::StartSecond(e2e::Process &second, const std::string &arguments) const
 {
    e2e::ProcessOptions options;

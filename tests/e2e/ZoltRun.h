@@ -62,6 +62,9 @@ public:
    // Starts zolt with LocalSession(`arguments`) and waits for its window; null (the failure added)
    // when either fails.
    HWND Start(e2e::Process &process, const std::string &arguments) const;
+   // Starts zolt in the desktop mode with the machine `vmx` and waits until its tab offers
+   // power-on; null (the failure added, with the log) when it does not come up.
+   HWND StartOnMachine(e2e::Process &process, const std::string &vmx) const;
    // Starts another instance with `arguments` without waiting for it.
    bool StartSecond(e2e::Process &second, const std::string &arguments) const;
    // A second instance that hands its command line over and ends with 0.

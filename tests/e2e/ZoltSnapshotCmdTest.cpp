@@ -153,15 +153,7 @@ public:
    // Message boxes are shown and wait for the test; short host steps.
    explicit SnapshotRun(const e2e::TestFolder &folder) : ZoltRun(folder, "test.host.stepMs = \"20\"\n", false) {}
    // Starts zolt on the machine and waits until its tab offers power-on; null on failure.
-   HWND StartOn(e2e::Process &zolt, const std::string &vmx)
-   {
-      HWND frame = Start(zolt, "-H " + e2e::QuoteArgument(vmx));
-      if (!frame || !WaitForLog("SimHost: registered") || !zoltrun::WaitForToolbarButton(frame, IDM_VM_POWER_ON)) {
-         ADD_FAILURE() << "the machine did not come up\n" << Log();
-         return nullptr;
-      }
-      return frame;
-   }
+   HWND StartOn(e2e::Process &zolt, const std::string &vmx) { return StartOnMachine(zolt, vmx); }
 };
 
 }  // namespace

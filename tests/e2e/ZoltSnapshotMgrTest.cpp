@@ -75,10 +75,7 @@ public:
    // Paints the window and its children now (a WM_PAINT sent to zolt's thread), then saves it.
    void Screenshot(HWND window, const std::string &name) const
    {
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-      e2e::ScreenImage image = e2e::CaptureWindowFromScreen(window);
-      e2e::SavePng(image, folder_.PathOf(name));
-      e2e::SavePng(image, e2e::TestProgramFolder() + "\\" + name);
+      e2e::KeepWindowScreenshot(folder_.Path(), window, name);
    }
 
 private:

@@ -1,5 +1,6 @@
 // The machine's message log: what the simulated host logs and keeps, how the machine reads it,
 // and the library's log window over it (rows, following, one window, Copy, the machine closing).
+#include "ListViewText.h"
 #include "MachineTestSupport.h"
 
 #include <windows.h>
@@ -75,13 +76,7 @@ protected:
       for (int row = 0; row < count; ++row) {
          std::string line;
          for (int column : order) {
-            wchar_t text[512] = L"";
-            LVITEMW item = {};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = 512;
-            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-            line += (line.empty() ? "" : " | ") + Utf8FromWide(text);
+            line += (line.empty() ? "" : " | ") + testsupport::ListViewCellText(list, row, column);
          }
          rows.push_back(line);
       }

@@ -5,6 +5,7 @@
 #include "zoltOpenRemoteDlg.h"
 #include "zoltResources.h"
 
+#include "ListViewText.h"
 #include "MachineCmdsFixture.h"
 
 #include "cui/Host.h"
@@ -105,13 +106,7 @@ const char kDialogCaption[] = "Open Virtual Machine";
 
 std::string CellText(HWND list, int row, int column)
 {
-   wchar_t text[512] = L"";
-   LVITEMW item = {};
-   item.iSubItem = column;
-   item.pszText = text;
-   item.cchTextMax = 512;
-   SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-   return Utf8FromWide(text);
+   return testsupport::ListViewCellText(list, row, column);
 }
 
 std::vector<std::string> Rows(HWND list)

@@ -22,6 +22,10 @@ bool HasZephroExtension();
 // backslash; empty when the system names none.
 std::string GetTempDirectory();
 
+// A time in seconds since 1970 as the user's short date and time in the local time zone; empty
+// for 0 or less, or a time the system cannot convert.
+std::string GetLocalTimeText(long long seconds);
+
 // The long form of a file path (8.3 names expanded). A path the system cannot resolve (a file
 // that does not exist, a path on another host) comes back as given when `keepOnFailure` is
 // true, else empty. Paths in and out are UTF-8, as every text of the library.

@@ -8,6 +8,7 @@
 #include "cui/DlgMgr.h"
 #include "cui/LocalizedString.h"
 #include "cui/Registry.h"
+#include "cui/Util.h"
 #include "tremorybase/Log.h"
 
 namespace wui {
@@ -44,23 +45,7 @@ std::wstring CellText(HWND list, int row, int column)
 
 std::string ConnectionTimeText(time_t since)
 {
-   if (since <= 0) {
-      return std::string();
-   }
-   // Seconds since 1970 to a FILETIME (100 ns since 1601), then to the local time.
-   ULARGE_INTEGER ticks;
-   ticks.QuadPart = static_cast<ULONGLONG>(since) * 10000000ULL + 116444736000000000ULL;
-   FILETIME utc = {ticks.LowPart, ticks.HighPart};
-   FILETIME local;
-   SYSTEMTIME time;
-   if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &time)) {
-      return std::string();
-   }
-   wchar_t date[128] = L"";
-   wchar_t clock[64] = L"";
-   ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 128);
-   ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, 64);
-   return Utf8FromWide(std::wstring(date) + L" " + clock);
+   return wui::util::GetLocalTimeText(since);
 }
 
 // The window of the list: laid out in code (the library has no resource module).

@@ -8,6 +8,7 @@
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 namespace wui {
 namespace util {
@@ -20,6 +21,27 @@ bool HasZephroExtension()
 std::string GetTempDirectory()
 {
    return File_GetTempFolder();
+}
+
+std::string GetLocalTimeText(long long seconds)
+{
+   if (seconds <= 0) {
+      return std::string();
+   }
+   // Seconds since 1970 to a FILETIME (100 ns since 1601), then to the local time.
+   ULARGE_INTEGER ticks;
+   ticks.QuadPart = static_cast<ULONGLONG>(seconds) * 10000000ULL + 116444736000000000ULL;
+   FILETIME utc = {ticks.LowPart, ticks.HighPart};
+   FILETIME local;
+   SYSTEMTIME time;
+   if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &time)) {
+      return std::string();
+   }
+   wchar_t date[128] = L"";
+   wchar_t clock[64] = L"";
+   ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 128);
+   ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, nullptr, clock, 64);
+   return Utf8FromWide(std::wstring(date) + L" " + clock);
 }
 
 namespace Power {
