@@ -5,7 +5,8 @@ function(zolt_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
   set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE OFF)
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  # In-process programs; e2e_test labels the ones that start other programs.
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS inprocess)
 endfunction()
 
 # zolt_needs_desktop(TEST...): tests whose windows must be alone on their desktop (window searches,

@@ -2,6 +2,7 @@
 // command line's power-on applied to a machine once it is open.
 #include "zoltApp.h"
 
+#include "atl/FileDialog.h"
 #include "zoltAppDb.h"
 #include "zoltFileKind.h"
 #include "zoltGuard.h"
@@ -35,7 +36,7 @@ std::string AskFileToOpen(CZOLTApp &app, UINT filterId, DWORD flags)
    ofn.Flags = flags;
    sigc::slot<void> restore;
    app.BeginModal(restore);
-   BOOL chosen = GetOpenFileNameW(&ofn);
+   BOOL chosen = atl::GetOpenFileName(&ofn);
    Guard(restore);
    return chosen ? Utf8FromWide(file) : std::string();
 }

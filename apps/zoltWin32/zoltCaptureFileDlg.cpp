@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "atl/FileDialog.h"
 #include "zoltResources.h"
 #include "zoltWndUtil.h"
 
@@ -64,8 +65,8 @@ bool CZOLTCaptureFileDlg::DoModal(HWND owner)
       ofn.Flags |= OFN_ENABLETEMPLATE;
       ofn.lpTemplateName = MAKEINTRESOURCEW(IDD_MOVIE_OPTIONS);
    }
-   if (!GetSaveFileNameW(&ofn)) {
-      DWORD error = CommDlgExtendedError();
+   if (!atl::GetSaveFileName(&ofn)) {
+      DWORD error = atl::FileDialogError();
       if (error != 0) {
          Warning("CZOLTCaptureFileDlg::DoModal: the save dialog failed: 0x%lx\n", static_cast<unsigned long>(error));
       }

@@ -1,5 +1,6 @@
 #include "zoltDlgKinds.h"
 
+#include "atl/FileDialog.h"
 #include "zoltAppDb.h"
 #include "zoltWndUtil.h"
 
@@ -269,7 +270,7 @@ void DlgFileBrowser::Run()
    ofn.lpstrFilter = filter.c_str();
    ofn.nFilterIndex = static_cast<DWORD>(GetFilterIndex());
    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST;
-   if (::GetOpenFileNameW(&ofn)) {
+   if (atl::GetOpenFileName(&ofn)) {
       path_ = Utf8FromWide(file);
       cancelled_ = false;
    } else {

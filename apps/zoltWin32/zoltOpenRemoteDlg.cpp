@@ -1,5 +1,6 @@
 #include "zoltOpenRemoteDlg.h"
 
+#include "atl/FileDialog.h"
 #include "zoltApp.h"
 #include "zoltComObjects.h"
 #include "zoltResources.h"
@@ -289,7 +290,7 @@ std::string COpenRemoteDlg::AskFile()
       ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
       ofn.lpstrTitle = wideTitle.c_str();
       ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-      return GetOpenFileNameW(&ofn) ? Utf8FromWide(file) : std::string();
+      return atl::GetOpenFileName(&ofn) ? Utf8FromWide(file) : std::string();
    }
 
    IRemoteBrowseDlgPtr browser;

@@ -388,6 +388,45 @@ TEST(AtlWindow, NestedCreationGivesEveryWindowItsOwnObject)
    EXPECT_EQ(nullptr, parent.first.m_hWnd);
 }
 
+struct MadeOnThread {
+   bool created = false;
+   bool ownObjects = false;
+};
+
+DWORD WINAPI MakeWindowsAndEnd(LPVOID data)
+{
+   auto *result = static_cast<MadeOnThread *>(data);
+   CParentWindow parent;
+   result->created = parent.Create(nullptr, CWindow::rcDefault, TEXT("thread parent")) != nullptr;
+   result->ownObjects = parent.first.m_hWnd && parent.first.m_hWnd == parent.first.hwndAtCreate &&
+                        parent.second.m_hWnd == parent.second.hwndAtCreate;
+   parent.DestroyWindow();
+   return 7;
+}
+
+TEST(AtlWindow, ThreadsThatMadeWindowsEndCleanly)
+{
+   // Each thread makes nested windows (the creation stacks grow and empty again), then ends: the
+   // stacks' thread-local storage must be released without freeing anything twice.
+   for (int round = 0; round < 3; ++round) {
+      MadeOnThread made;
+      HANDLE thread = CreateThread(nullptr, 0, &MakeWindowsAndEnd, &made, 0, nullptr);
+      ASSERT_TRUE(thread);
+      ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+      DWORD code = 0;
+      GetExitCodeThread(thread, &code);
+      CloseHandle(thread);
+      EXPECT_EQ(7u, code) << "the thread did not end normally";
+      EXPECT_TRUE(made.created);
+      EXPECT_TRUE(made.ownObjects);
+   }
+   // This thread's creation still works after the others ended.
+   CParentWindow parent;
+   ASSERT_TRUE(parent.Create(nullptr, CWindow::rcDefault, TEXT("parent after threads")));
+   EXPECT_EQ(parent.first.m_hWnd, parent.first.hwndAtCreate);
+   parent.DestroyWindow();
+}
+
 TEST(AtlWindow, OnFinalMessageMayDeleteTheObject)
 {
    bool deleted = false;

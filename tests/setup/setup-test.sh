@@ -5,7 +5,7 @@
 set -uo pipefail
 setup=$1
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 failures=0
 
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
@@ -39,6 +39,16 @@ case "$1" in
       echo "E: Some index files failed to download. They have been ignored, or old ones used instead." >&2
       exit 100
     fi ;;
+  source)
+    # As apt does: a source list it cannot read is an error, and without deb-src entries nothing comes.
+    for f in "$FAKE/sources"/*; do
+      [ $(( 0$(stat -c %a "$f") & 04 )) != 0 ] || { echo "E: Unable to read $f - open (13: Permission denied)" >&2; exit 100; }
+    done
+    [ "${FAKE_NO_SOURCE:-0}" = 1 ] && { echo "E: You must put some 'deb-src' URIs in your sources.list" >&2; exit 100; }
+    mkdir -p libsigc++-2.12.0/sigc++ && echo "// trackable" > libsigc++-2.12.0/sigc++/trackable.cc
+    tar -cJf libsigc++-2.0_2.12.0.orig.tar.xz libsigc++-2.12.0 && rm -rf libsigc++-2.12.0
+    echo "E: Failed to fetch the Debian packaging tarball" >&2
+    exit 100 ;;
   install)
     pkgs=(); for a in "${@:2}"; do [[ $a == -* ]] || pkgs+=("$a"); done
     for p in "${pkgs[@]}"; do
@@ -50,7 +60,11 @@ case "$1" in
 esac
 exit 0
 T
-  printf '#!/usr/bin/env bash\nexec "$@"\n' > "$FAKE/bin/sudo"
+  # sudo runs the command as it is, under the umask of a root shell; id tells an ordinary user
+  # where the run asks for one.
+  printf '#!/usr/bin/env bash\necho "sudo $*" >> "$FAKE/calls"\numask 022\nexec "$@"\n' > "$FAKE/bin/sudo"
+  printf '#!/usr/bin/env bash\nif [ "$1" = -u ] && [ -n "${FAKE_UID:-}" ]; then echo "$FAKE_UID"; else exec /usr/bin/id "$@"; fi\n' \
+    > "$FAKE/bin/id"
   chmod +x "$FAKE/bin"/*
 }
 
@@ -101,6 +115,32 @@ run_setup FAKE_REFUSE="googletest wine32:i386"
 [ "$(cat "$FAKE/rc")" != 0 ] || fail "a missing package of the 64-bit path passes"
 expect_in "$FAKE/out" "cannot install googletest" "the missing package is not named"
 grep -qxF "wine64" "$FAKE/installed" || fail "the other packages are not installed"
+
+# An ordinary user with sudo on a fresh machine: the source lists are written through sudo and
+# must stay readable, since apt-get source runs as the user; the signal library's sources arrive.
+export FAKE=$work/user
+make_tools
+mkdir -p "$FAKE/sources"
+printf 'Types: deb\nURIs: http://mirror.invalid/debian\nSuites: stable\nComponents: main\n' > "$FAKE/sources/debian.sources"
+chmod 0644 "$FAKE/sources/debian.sources"
+run_setup FAKE_UID=1000
+[ "$(cat "$FAKE/rc")" = 0 ] || fail "an ordinary user's set-up fails: $(cat "$FAKE/out")"
+expect_in "$FAKE/calls" "^sudo apt-get install" "an ordinary user's packages are not installed through sudo"
+expect_in "$FAKE/sources/zolt-src.sources" "Types: deb-src" "no source entry made from the machine's own"
+[ $(( 0$(stat -c %a "$FAKE/sources/zolt-src.sources") & 04 )) != 0 ] || fail "the source list is readable by root only"
+[ -f "$FAKE/third/libsigc++/sigc++/trackable.cc" ] || fail "the signal library's sources are not unpacked: $(cat "$FAKE/out")"
+# A list an earlier set-up left readable by root only is mended.
+rm -rf "$FAKE/third/libsigc++" "$FAKE/third/download"
+chmod 0600 "$FAKE/sources/zolt-src.sources"
+run_setup FAKE_UID=1000
+[ "$(cat "$FAKE/rc")" = 0 ] || fail "a root-only source list stops the set-up: $(cat "$FAKE/out")"
+[ -f "$FAKE/third/libsigc++/sigc++/trackable.cc" ] || fail "the sources do not arrive past a root-only list"
+# No source to be had: a message that says so, not a silent stop.
+rm -rf "$FAKE/third/libsigc++" "$FAKE/third/download"
+run_setup FAKE_UID=1000 FAKE_NO_SOURCE=1
+[ "$(cat "$FAKE/rc")" = 1 ] || fail "a missing source package does not fail with 1 (rc $(cat "$FAKE/rc"))"
+expect_in "$FAKE/out" "could not download the libsigc++-2.0 sources: E: You must put some 'deb-src'" \
+  "the missing sources are not explained"
 
 if [ $failures -gt 0 ]; then
   echo "$failures failure(s)"

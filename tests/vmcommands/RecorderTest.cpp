@@ -76,12 +76,14 @@ TEST_F(Recorder, ARecordingOfARunningMachineIsAMarkedSnapshotThatPlaysUntilGoLiv
    EXPECT_EQ(cui::SessionRecordMgr::STATE_LIVE, recorder_->GetState());
    EXPECT_TRUE(recorder_->GetCanPlay());
 
+   const int uid = recording->GetUID();
    int before = changes_;
    Outcome play = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { recorder_->Play(recording, true, a, d); });
    EXPECT_TRUE(play.done) << play.error;
    EXPECT_GT(changes_, before);
    EXPECT_EQ(cui::SessionRecordMgr::STATE_PLAYING, recorder_->GetState()) << "playing lasts after the start";
-   EXPECT_EQ(recording->GetUID(), vm_->GetSnapshotTree()->GetCurrent()->GetUID());
+   EXPECT_EQ(uid, vm_->GetSnapshotTree()->GetCurrent()->GetUID());
+   EXPECT_EQ(recording, recorder_->GetRecordingWithUID(uid)) << "the revert's rebuild keeps the recording";
    EXPECT_EQ(cui::VM::POWERED_ON, vm_->GetPowerState());
    EXPECT_TRUE(recorder_->GetCanStop());
    EXPECT_TRUE(recorder_->GetCanGoLive());
@@ -93,6 +95,19 @@ TEST_F(Recorder, ARecordingOfARunningMachineIsAMarkedSnapshotThatPlaysUntilGoLiv
    EXPECT_EQ(cui::SessionRecordMgr::STATE_LIVE, recorder_->GetState());
    Outcome again = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { recorder_->GoLive(a, d); });
    EXPECT_FALSE(again.done) << "nothing plays";
+
+   // Played again through the same pointer; a pointer that is not one of its recordings is
+   // refused without being read through.
+   Outcome replay = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { recorder_->Play(recording, false, a, d); });
+   EXPECT_TRUE(replay.done) << replay.error;
+   Outcome done = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { recorder_->GoLive(a, d); });
+   EXPECT_TRUE(done.done) << done.error;
+   alignas(cui::Recording) unsigned char foreign[sizeof(void *) * 4] = {0xEE, 0xFE, 0xEE, 0xFE};
+   Outcome stale = Wait([&](cui::AbortSlot a, cui::DoneSlot d) {
+      recorder_->Play(reinterpret_cast<cui::Recording *>(foreign), true, a, d);
+   });
+   EXPECT_FALSE(stale.done);
+   EXPECT_NE(std::string::npos, stale.error.find("no longer there")) << stale.error;
 }
 
 TEST_F(Recorder, ANewBootEndsARecordingAndTheHostRefusesWhatTheStateDoesNotAllow)

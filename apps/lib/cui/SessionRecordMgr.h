@@ -56,7 +56,7 @@ public:
    // The recording being made or played; 0 when none.
    int GetCurrentUID() const;
 
-   // Oldest first; rebuilt when the snapshot tree changes (pointers last until then).
+   // Oldest first, following the snapshot tree; a pointer lasts as long as its recording.
    std::vector<Recording *> GetRecordings() const;
    Recording *GetRecordingWithUID(int uid) const;
    // "Recording N" with the first N from the count up that no snapshot is named.

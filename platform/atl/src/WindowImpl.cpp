@@ -12,32 +12,47 @@ const wchar_t kContainedProp[] = L"atl.ContainedWindow";
 namespace {
 
 // One stack per kind: a dialog's custom controls never take a dialog's object, and the other
-// way round. One thread creates all windows, but keep it per thread anyway.
-thread_local std::vector<void *> creating[2];
+// way round. One thread creates all windows, but keep it per thread anyway. The thread-local
+// slots hold plain pointers: a thread-local object with a destructor is freed wrongly at thread
+// exit by the 32-bit runtime. A stack is made on its first push and freed when it empties again.
+thread_local std::vector<void *> *creating[2];
+
+void FreeIfEmpty(CreateKind kind)
+{
+   if (creating[kind] && creating[kind]->empty()) {
+      delete creating[kind];
+      creating[kind] = nullptr;
+   }
+}
 
 } // namespace
 
 void PushCreating(CreateKind kind, void *object)
 {
-   creating[kind].push_back(object);
+   if (!creating[kind]) {
+      creating[kind] = new std::vector<void *>;
+   }
+   creating[kind]->push_back(object);
 }
 
 void *PopCreating(CreateKind kind)
 {
-   auto &stack = creating[kind];
-   if (stack.empty()) {
+   std::vector<void *> *stack = creating[kind];
+   if (!stack || stack->empty()) {
       return nullptr;
    }
-   void *object = stack.back();
-   stack.pop_back();
+   void *object = stack->back();
+   stack->pop_back();
+   FreeIfEmpty(kind);
    return object;
 }
 
 void DiscardCreating(CreateKind kind, void *object)
 {
-   auto &stack = creating[kind];
-   if (!stack.empty() && stack.back() == object) {
-      stack.pop_back();
+   std::vector<void *> *stack = creating[kind];
+   if (stack && !stack->empty() && stack->back() == object) {
+      stack->pop_back();
+      FreeIfEmpty(kind);
    }
 }
 

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "DlgTemplate.h"
+#include "atl/FileDialog.h"
 #include "cui/LocalizedString.h"
 #include "tremorybase/Log.h"
 
@@ -391,7 +392,7 @@ void LibFileBrowserDlg::Run()
    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
    ofn.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST;
-   if (GetOpenFileNameW(&ofn)) {
+   if (atl::GetOpenFileName(&ofn)) {
       path_ = Utf8FromWide(file.c_str());
       cancelled_ = false;
    } else {

@@ -1,5 +1,6 @@
 #include "cui/SessionRecordMgr.h"
 
+#include <algorithm>
 #include <set>
 
 #include "ModelCmd.h"
@@ -26,12 +27,23 @@ SessionRecordMgr::~SessionRecordMgr()
 
 void SessionRecordMgr::Rebuild()
 {
-   recordings_.clear();
+   // A recording that is still there keeps its object, so a pointer to it stays good.
+   std::vector<std::unique_ptr<Recording>> kept;
    for (Snapshot *snapshot : tree_) {
-      if (snapshot->HasRecordings()) {
-         recordings_.emplace_back(new Recording(snapshot->GetUID(), snapshot));
+      if (!snapshot->HasRecordings()) {
+         continue;
+      }
+      auto same = std::find_if(recordings_.begin(), recordings_.end(), [snapshot](const auto &recording) {
+         return recording && recording->GetUID() == snapshot->GetUID();
+      });
+      if (same != recordings_.end()) {
+         (*same)->snapshot_ = snapshot;
+         kept.push_back(std::move(*same));
+      } else {
+         kept.emplace_back(new Recording(snapshot->GetUID(), snapshot));
       }
    }
+   recordings_.swap(kept);
    stateChanged.emit();
 }
 
@@ -158,7 +170,10 @@ void SessionRecordMgr::Record(const std::string &name, const std::string &descri
 
 void SessionRecordMgr::Play(Recording *recording, bool updateMRU, const AbortSlot &abort, const DoneSlot &done)
 {
-   if (Refuse(abort, !recording || GetRecordingWithUID(recording->GetUID()) != recording,
+   // A recording held past a rebuild is gone: compare addresses before reading through it.
+   bool held = std::any_of(recordings_.begin(), recordings_.end(),
+                           [recording](const std::unique_ptr<Recording> &own) { return own.get() == recording; });
+   if (Refuse(abort, !held,
               "@&!*@*@(msg.recording.notFound)The recording of \"%s\" is no longer there.") ||
        Refuse(abort, !GetCanPlay(),
               "@&!*@*@(msg.recording.cannotPlay)The virtual machine \"%s\" cannot play a recording now.")) {

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "DeviceGlyph.h"
+#include "atl/FileDialog.h"
 
 namespace tremappsdk {
 
@@ -78,7 +79,7 @@ LRESULT CDeviceDialog::OnBrowse(WORD, WORD, HWND, BOOL &)
    ofn.lpstrFile = file;
    ofn.nMaxFile = MAX_PATH;
    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-   if (GetOpenFileNameW(&ofn)) {
+   if (atl::GetOpenFileName(&ofn)) {
       SetDlgItemTextW(m_hWnd, IDC_TREMAPPSDK_DEV_FILE, file);
    }
    return 0;

@@ -5,26 +5,40 @@
 #include "tremorybase/Text.h"
 
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 namespace e2e {
 
 namespace {
-thread_local std::string lastFailure;
+
+// Per thread, kept in one map rather than in a thread-local string: a thread-local object with
+// a destructor is freed wrongly at thread exit by the 32-bit runtime. A node's address is stable,
+// so the reference LastFailure gives stays good while other threads fail.
+std::mutex failuresLock;
+std::map<DWORD, std::string> failures;
+
+std::string &ThreadFailure()
+{
+   std::lock_guard<std::mutex> hold(failuresLock);
+   return failures[GetCurrentThreadId()];
 }
+
+} // namespace
 
 const std::string &LastFailure()
 {
-   return lastFailure;
+   return ThreadFailure();
 }
 
 void ClearFailure()
 {
-   lastFailure.clear();
+   ThreadFailure().clear();
 }
 
 bool Fail(const std::string &reason)
 {
-   lastFailure = reason;
+   ThreadFailure() = reason;
    return false;
 }
 
