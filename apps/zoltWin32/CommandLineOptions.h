@@ -11,6 +11,8 @@ struct CommandLineOptions {
    static constexpr int MODE_PRINT_VERSION = 2;  // -T
 
    std::vector<std::string> files;
+   // Files named after the argument limit: never opened, but named in the report of the opens.
+   std::vector<std::string> filesPastLimit;
    std::string optionE;
    bool powerOn = false;
    bool fullScreen = false;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -72,12 +73,17 @@ ParseOutcome CommandLineParser::Parse(const char *text, CommandLineOptions &opti
 ParseOutcome CommandLineParser::ParseText(const char *text, bool allowOptionsFile,
                                           CommandLineOptions &options) const
 {
-   std::vector<std::string> args = CommandLine_Split(text, programPath_.c_str(), MAX_ARGS);
+   std::vector<std::string> args = CommandLine_Split(text, programPath_.c_str(), SIZE_MAX);
+   std::vector<std::string> pastLimit;
+   if (args.size() > MAX_ARGS) {
+      pastLimit.assign(args.begin() + MAX_ARGS, args.end());
+      args.resize(MAX_ARGS);
+   }
    // An options file may not name another one: a file naming itself would never end.
    if (allowOptionsFile && args.size() == 3 && args[1] == "-o") {
       return ReadOptionsFile(args[2].c_str(), options);
    }
-   return ParseArguments(args, options);
+   return ParseArguments(args, pastLimit, options);
 }
 
 ParseOutcome CommandLineParser::ReadOptionsFile(const char *fileName, CommandLineOptions &options) const
@@ -107,6 +113,7 @@ ParseOutcome CommandLineParser::ReadOptionsFile(const char *fileName, CommandLin
 }
 
 ParseOutcome CommandLineParser::ParseArguments(const std::vector<std::string> &args,
+                                               const std::vector<std::string> &pastLimit,
                                                CommandLineOptions &options) const
 {
    OptionParser parser(args, OPTION_STRING, 1);
@@ -165,18 +172,19 @@ ParseOutcome CommandLineParser::ParseArguments(const std::vector<std::string> &a
       }
    }
 
-   // The files follow the options; an option after them ends the list and is ignored.
-   for (size_t i = parser.Index(); i < args.size(); i++) {
-      const std::string &arg = args[i];
+   // The files follow the options; an option after them ends the list and is ignored. A list
+   // the limit cut goes on past it, so that no file given is left out of the report.
+   for (size_t i = parser.Index(); i < args.size() + pastLimit.size(); i++) {
+      const std::string &arg = i < args.size() ? args[i] : pastLimit[i - args.size()];
       if (!arg.empty() && arg[0] == '-') {
          break;
       }
       if (arg.empty()) {
          return End(PARSE_FAILED, EMPTY_FILE_TEXT, MB_ICONERROR);
       }
-      options.files.push_back(arg);
+      (i < args.size() ? options.files : options.filesPastLimit).push_back(arg);
    }
-   if (options.host.empty() && !options.files.empty()) {
+   if (options.host.empty() && (!options.files.empty() || !options.filesPastLimit.empty())) {
       options.local = true;
    }
    return End(PARSE_GO_ON, "", 0);

@@ -28,6 +28,7 @@ struct ParseOutcome {
 
 class CommandLineParser {
 public:
+   // Arguments read, argument 0 included; files after them are kept apart (filesPastLimit).
    static constexpr size_t MAX_ARGS = 256;
    static constexpr size_t OPTIONS_LINE_SIZE = 2000;  // buffer for an options file's first line
    static const char OPTION_STRING[];
@@ -47,7 +48,9 @@ public:
 
 private:
    ParseOutcome ParseText(const char *text, bool allowOptionsFile, CommandLineOptions &options) const;
-   ParseOutcome ParseArguments(const std::vector<std::string> &args, CommandLineOptions &options) const;
+   // `pastLimit`: the arguments the limit cut off; their leading files go to filesPastLimit.
+   ParseOutcome ParseArguments(const std::vector<std::string> &args, const std::vector<std::string> &pastLimit,
+                               CommandLineOptions &options) const;
    ParseOutcome InvalidOption(const std::string &argument) const;
    ParseOutcome End(int result, const std::string &text, unsigned int icon) const;
 

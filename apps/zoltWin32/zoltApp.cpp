@@ -3,6 +3,7 @@
 #include "zoltAbout.h"
 #include "zoltTips.h"
 #include "zoltAppContext.h"
+#include "zoltAppNotices.h"
 #include "zoltAppDb.h"
 #include "zoltComObjects.h"
 #include "zoltDlgMgr.h"
@@ -316,6 +317,8 @@ void CZOLTApp::Run()
    cmdbarWnd_ = frame_->GetCmdbarWindow();
 
    OpenSession();
+   WatchAppNotices(modelCtx_, *this,
+                   [this](const std::string &text) { MessageBox(text.c_str(), MB_OK | MB_ICONWARNING); });
    if (cui::GetPrefs()->GetBool(CZOLTTips::kStartupPref, false)) {
       CZOLTTips tips;
       tips.DoModal(frame_->m_hWnd);

@@ -260,6 +260,15 @@ public:
    void OpenHotFixFile(const std::string &path, int openFlag, sigc::slot<void, bool, cui::Error> done,
                        sigc::slot<void> opened);
    void OnOpenedFromOptions(PendingOpen pending);
+   // The command line's opens (zoltCommandLineOpens): one file of it, its failure to `failed` and
+   // its success to `opened` (`failed` empty: each kind reports its own failure); the opener by
+   // extension with one slot for every failure; whether the limit of opened objects leaves room
+   // to open the machine `cfgPath` (one that has its tab or is being opened needs none).
+   void OpenCommandLineFile(const std::string &file, const CommandLineOptions &options, bool applyStartOptions,
+                            cui::AbortSlot failed, sigc::slot<void> opened);
+   bool OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished,
+                        cui::AbortSlot failed);
+   bool HasRoomToOpenVM(const std::string &cfgPath);
    // Machines: the open's completion, the error report of a failed open, File > Open of a
    // machine, signals of opened machines, the power commands' helpers.
    void CheckOpenedVM(OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened,
@@ -409,7 +418,8 @@ private:
    sigc::connection cnxTeamConnection_;
    wui::p2v::Converter converter_;
    std::string openPath_;
-   int opensUnderWay_ = 0;   // machine opens handed to the manager and not yet answered
+   // The machine files (FileKey) whose opens the manager has not answered yet, each once.
+   std::vector<std::wstring> opensUnderWay_;
    // The signals a template-mode new-machine wizard is handed, and this run's connection.
    sigc::signal<void, bool> templateWizardSwitch_;
    sigc::signal<void, bool> templateWizardRunning_;

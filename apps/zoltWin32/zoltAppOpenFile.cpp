@@ -45,28 +45,39 @@ std::string AskFileToOpen(CZOLTApp &app, UINT filterId, DWORD flags)
 
 bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished)
 {
+   return OpenByExtension(path, powerOn, newTab, openTab, finished, cui::AbortSlot());
+}
+
+bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished,
+                               cui::AbortSlot failed)
+{
    const std::string file = zoltdb::Text(path);
    Log("CZOLTApp::OpenByExtension %s\n", file.c_str());
-   sigc::slot<void, bool, cui::Error> machineReport =
-      sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file);
-   sigc::slot<void, bool, cui::Error> formatReport = [file](bool cancelled, cui::Error error) {
-      OnOpenFileDone(cancelled, error, file);
-   };
+   // Without a slot of the caller's, each kind reports its own failure (hot fixes and templates
+   // have none); every opener is given `finished`, so a caller hears of each success.
+   cui::AbortSlot machineReport = failed;
+   cui::AbortSlot formatReport = failed;
+   cui::AbortSlot importReport = failed;
+   if (failed.empty()) {
+      machineReport = sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file);
+      formatReport = [file](bool cancelled, cui::Error error) { OnOpenFileDone(cancelled, error, file); };
+      importReport = sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted);
+   }
 
    switch (FileKindOf(file)) {
    case FileKind::Machine:
       return OpenVM(path, powerOn, false, newTab, openTab, true, machineReport, finished);
    case FileKind::Import:
-      converter_.Open(GetFrameWindow(), file, sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted), cui::DoneSlot());
+      converter_.Open(GetFrameWindow(), file, importReport, finished);
       return false;
    case FileKind::Team:
-      OpenTeam(path, powerOn, newTab, openTab, true, formatReport, sigc::slot<void>());
+      OpenTeam(path, powerOn, newTab, openTab, true, formatReport, finished);
       return false;
    case FileKind::HotFix:
-      OpenHotFixFile(file, false, sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
+      OpenHotFixFile(file, false, failed, finished);
       return false;
    case FileKind::Template:
-      OpenMVMT(path, powerOn, false, newTab, openTab, true, sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
+      OpenMVMT(path, powerOn, false, newTab, openTab, true, failed, finished);
       return false;
    case FileKind::Unknown:
       break;
@@ -74,7 +85,7 @@ bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool op
    if (OpenVM(path, powerOn, false, newTab, openTab, true, machineReport, finished)) {
       return true;
    }
-   OpenTeam(path, powerOn, newTab, openTab, true, formatReport, sigc::slot<void>());
+   OpenTeam(path, powerOn, newTab, openTab, true, formatReport, finished);
    return false;
 }
 

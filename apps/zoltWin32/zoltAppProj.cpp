@@ -2,6 +2,8 @@
 // calls. The openers are the least that keeps the program sound until their own work lands.
 #include "zoltApp.h"
 #include "zoltAppDb.h"
+#include "zoltCommandLineOpens.h"
+#include "zoltGuard.h"
 
 #include "cui/ZephroServerMgr.h"
 #include "cui/cui.h"
@@ -30,28 +32,53 @@ bool CZOLTApp::OpenFromOptions(const CommandLineOptions &options, bool applyStar
       OpenHotFixFile(options.hotFixFile, 1, sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
       return true;
    }
-   if (options.files.empty()) {
+   // A file named twice opens once.
+   std::vector<std::string> pastLimit;
+   const std::vector<std::string> files = DistinctFiles(options, pastLimit);
+   if (files.empty() && pastLimit.empty()) {
       return false;
    }
-   for (const std::string &file : options.files) {
-      _bstr_t path(file.c_str());
-      if (cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {
-         // A local file opens in this mode only once the host lists it: register what it does
-         // not list yet. The open follows either way; a failed registration has its own report.
-         cui::Host *host = wui::GetCurrentHost();
-         if (options.local && host && host->GetRegisteredVMPath(file).empty()) {
-            RegisterVM(path, cui::AbortSlot(), cui::DoneSlot());
-         }
-         OpenVM(path, true, true, false, true, true, sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
-         continue;
-      }
-      sigc::slot<void> finished;
-      if (applyStartOptions) {
-         finished = sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnOpenedFromOptions), PendingOpen{file, options});
-      }
-      OpenByExtension(path, true, false, true, finished);
+   // One file reports its own failure as any open does; more are reported together at the end.
+   if (files.size() == 1 && pastLimit.empty()) {
+      OpenCommandLineFile(files[0], options, applyStartOptions, cui::AbortSlot(), sigc::slot<void>());
+      return true;
    }
+   CommandLineOpens::Start(*this, options, applyStartOptions, files, pastLimit);
    return true;
+}
+
+void CZOLTApp::OpenCommandLineFile(const std::string &file, const CommandLineOptions &options, bool applyStartOptions,
+                                   cui::AbortSlot failed, sigc::slot<void> opened)
+{
+   _bstr_t path(file.c_str());
+   if (cui::GetPrefs()->GetUIMode() == cui::Prefs::UI_MODE_REMOTE) {
+      // A local file opens in this mode only once the host lists it: register what it does
+      // not list yet. The open follows either way; a failed registration has its own report.
+      // A caller that hears of failures hears of a refused registration as the file's failure,
+      // and the open waits for the registration.
+      cui::Host *host = wui::GetCurrentHost();
+      const bool unlisted = options.local && host && host->GetRegisteredVMPath(file).empty();
+      if (unlisted && !failed.empty()) {
+         RegisterVM(path, failed,
+                    [this, path, failed, opened]() { OpenVM(path, true, true, false, true, true, failed, opened); });
+         return;
+      }
+      if (unlisted) {
+         RegisterVM(path, cui::AbortSlot(), cui::DoneSlot());
+      }
+      OpenVM(path, true, true, false, true, true, failed, opened);
+      return;
+   }
+   sigc::slot<void> finished = opened;
+   if (applyStartOptions) {
+      sigc::slot<void> apply = sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnOpenedFromOptions), PendingOpen{file, options});
+      // A failure of the options must not keep the caller from hearing of the open.
+      finished = opened.empty() ? apply : sigc::slot<void>([apply, opened]() {
+         Guard(apply);
+         cui::CallSlot(opened);
+      });
+   }
+   OpenByExtension(path, true, false, true, finished, failed);
 }
 
 void CZOLTApp::OpenHotFixFile(const std::string &path, int, sigc::slot<void, bool, cui::Error> done,

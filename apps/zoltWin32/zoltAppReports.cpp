@@ -52,7 +52,10 @@ void CZOLTApp::OnOperationAborted(bool cancelled, cui::Error error)
    if (cancelled) {
       return;
    }
-   ReportError(_bstr_t(cui::SanitizeMessage(error.what()).c_str()), IDS_OPERATION_FAILED, _bstr_t(""));
+   // The template ends the text with a period; a text that is a sentence already goes as it is.
+   const std::string text = cui::SanitizeMessage(error.what());
+   const bool sentence = !text.empty() && (text.back() == '.' || text.back() == '!' || text.back() == '?');
+   ReportError(_bstr_t(text.c_str()), sentence ? -1 : IDS_OPERATION_FAILED, _bstr_t(""));
 }
 
 void CZOLTApp::ReportFailureWithTemplate(bool cancelled, cui::Error error, int templateId)

@@ -4,6 +4,7 @@
 
 #include "CloneWz.h"
 #include "zoltAppDb.h"
+#include "zoltCommandLineOpens.h"
 #include "zoltDlgMgr.h"
 #include "zoltGuard.h"
 #include "zoltMsg.h"
@@ -86,14 +87,35 @@ bool IsKnownToSession(IVMClient *client, const std::string &sessionPath, const s
    return false;
 }
 
-// Enforces the limit of opened objects and hands the file to the machine manager; `opened`
-// runs once the manager has it open. False when the open was refused.
-bool OpenVMConfigFile(CZOLTApp &app, const std::string &path, int opensUnderWay, const cui::AbortSlot &onError,
+// Whether the machine of `cfgPath` has a tab (its own or its team's).
+bool HasVMTab(CZOLTApp &app, const std::string &cfgPath)
+{
+   wui::VMMgr *vmMgr = wui::GetVMMgr();
+   cui::VM *vm = vmMgr ? vmMgr->GetVMByCfgPath(cfgPath) : nullptr;
+   return vm && app.FindOpenedObj(_bstr_t("vm"), _bstr_t(vm->GetVmPath().c_str()), true).length() > 0;
+}
+
+// Whether an open of `file` (long form, key `key`) would add an opened object: not when an open
+// of it is under way already, nor when its machine has its tab.
+bool AddsOpenedObj(CZOLTApp &app, const std::vector<std::wstring> &opensUnderWay, const std::wstring &key,
+                   const std::string &file)
+{
+   return std::find(opensUnderWay.begin(), opensUnderWay.end(), key) == opensUnderWay.end() && !HasVMTab(app, file);
+}
+
+// Opens still under way have no record yet; they count too, so a burst of files cannot pass the limit.
+bool HasRoomForOneMore(size_t opensUnderWay)
+{
+   const size_t records = cui::GetNewVmdbCtx().Elements(cui::appdata::kOpenedObjElements).size();
+   return records + opensUnderWay < static_cast<size_t>(kMaxOpenedObjs);
+}
+
+// Enforces the limit of opened objects (`hasRoom`) and hands the file to the machine manager;
+// `opened` runs once the manager has it open. False when the open was refused.
+bool OpenVMConfigFile(CZOLTApp &app, const std::string &path, bool hasRoom, const cui::AbortSlot &onError,
                       const cui::DoneSlot &opened)
 {
-   // Opens still under way have no record yet; they count too, so a burst of files cannot pass the limit.
-   int count = static_cast<int>(cui::GetNewVmdbCtx().Elements(cui::appdata::kOpenedObjElements).size()) + opensUnderWay;
-   if (count >= kMaxOpenedObjs) {
+   if (!hasRoom) {
       app.MessageBoxRes(IDS_TOO_MANY_OPENED_OBJS, MB_ICONEXCLAMATION);
       cui::CallSlot(onError, false, cui::Error(kOpenCfgError));
       return false;
@@ -144,13 +166,21 @@ bool CZOLTApp::OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool
    flags.openTab = openTab;
    flags.makeCurrent = makeCurrent;
 
-   // The open counts as under way until the manager answers, whichever way it does.
-   auto underWay = std::make_shared<bool>(false);
-   auto ended = [this, underWay]() {
-      if (*underWay) {
-         *underWay = false;
-         --opensUnderWay_;
+   // The open counts as under way until the manager answers, whichever way it does; an open of
+   // a file already being opened, or of a machine with its tab, counts no more.
+   const std::wstring key = FileKey(file);
+   const bool adds = AddsOpenedObj(*this, opensUnderWay_, key, file);
+   const bool hasRoom = !adds || HasRoomForOneMore(opensUnderWay_.size());
+   auto underWay = std::make_shared<bool>(adds);
+   if (adds) {
+      opensUnderWay_.push_back(key);
+   }
+   auto ended = [this, underWay, key]() {
+      auto it = std::find(opensUnderWay_.begin(), opensUnderWay_.end(), key);
+      if (*underWay && it != opensUnderWay_.end()) {
+         opensUnderWay_.erase(it);
       }
+      *underWay = false;
    };
    // A failed open must not leave its path as the one to make current: a later open of
    // another object would compare against it.
@@ -171,16 +201,19 @@ bool CZOLTApp::OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool
       ended();
       CheckOpenedVM(flags, failedLater, onOpened, file);
    };
-   const int othersUnderWay = opensUnderWay_;
-   *underWay = true;
-   ++opensUnderWay_;
    // `second` is handed on to the manager's open only as part of the flags.
-   if (!OpenVMConfigFile(*this, file, othersUnderWay, failed, opened)) {
+   if (!OpenVMConfigFile(*this, file, hasRoom, failed, opened)) {
       ended();
       openPath_ = previousOpenPath;
       return false;
    }
    return true;
+}
+
+bool CZOLTApp::HasRoomToOpenVM(const std::string &cfgPath)
+{
+   const std::string file = wui::util::GetLongPathNameA(cfgPath, true);
+   return !AddsOpenedObj(*this, opensUnderWay_, FileKey(file), file) || HasRoomForOneMore(opensUnderWay_.size());
 }
 
 void CZOLTApp::CheckOpenedVM(OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened,

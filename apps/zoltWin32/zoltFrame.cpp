@@ -921,6 +921,7 @@ LRESULT CZOLTFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
    notify_callbacks();
    ReleaseEventSource();
    ctx_ = vmdb::Ctx();
+   Poll_SetWakeHook(nullptr);
    KillTimer(kPollTimer);
    KillTimer(kKeepOnTopTimer);
    DestroySizingTooltip();
@@ -1109,10 +1110,20 @@ LRESULT CZOLTFrame::OnCopyData(UINT, WPARAM, LPARAM lParam, BOOL &)
 LRESULT CZOLTFrame::OnEnable(UINT, WPARAM wParam, LPARAM, BOOL &)
 {
    enabled_ = wParam != 0;
-   // A modal dialog runs its own loop: keep the poll loop's timers and callbacks going.
+   // A modal dialog runs its own loop: the poll loop's callbacks and timers go on through this
+   // window's messages, a post waking it at once and a timer set for the next one due.
    if (enabled_) {
+      Poll_SetWakeHook(nullptr);
       KillTimer(kPollTimer);
    } else {
+      HWND wnd = m_hWnd;
+      std::shared_ptr<std::atomic<bool>> queued = pollStepQueued_;
+      queued->store(false);
+      Poll_SetWakeHook([wnd, queued]() {
+         if (!queued->exchange(true)) {
+            ::PostMessageW(wnd, WM_POLL_STEP, 0, 0);
+         }
+      });
       SetTimer(kPollTimer, kPollTimerMs);
    }
    return 0;
@@ -1124,10 +1135,22 @@ LRESULT CZOLTFrame::OnPollStep(UINT, WPARAM, LPARAM, BOOL &)
    if (inPollStep_) {
       return 0;
    }
-   inPollStep_ = true;
-   ScopeGuard leave([this]() { inPollStep_ = false; });
-   // Inside another loop: run what is due without sleeping.
-   Poll_Step(0);
+   {
+      inPollStep_ = true;
+      // Posts the step makes are run by the next one, which the timer brings: a posted message
+      // would come before input and painting, and a callback that posts itself would starve them.
+      pollStepQueued_->store(true);
+      ScopeGuard leave([this]() {
+         inPollStep_ = false;
+         pollStepQueued_->store(false);
+      });
+      // Inside another loop: run what is due without sleeping.
+      Poll_Step(0);
+   }
+   if (!enabled_) {
+      unsigned due = Poll_MsUntilDue();
+      SetTimer(kPollTimer, std::max(1u, std::min(due, kPollTimerMs)));
+   }
    return 0;
 }
 

@@ -23,6 +23,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <list>
 #include <memory>
 #include <set>
@@ -318,6 +319,8 @@ private:
    int openMenus_ = 0;
    int keepOnTopCount_ = -1;
    bool inPollStep_ = false;
+   // A step message is on its way (while a modal loop runs): the wake hook posts no other.
+   std::shared_ptr<std::atomic<bool>> pollStepQueued_ = std::make_shared<std::atomic<bool>>(false);
    HICON largeIcon_ = nullptr;
    HICON smallIcon_ = nullptr;
    wui::control::ToolTipWnd *notificationTip_ = nullptr;

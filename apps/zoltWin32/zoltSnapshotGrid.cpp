@@ -24,6 +24,8 @@ const UINT kIconIds[ICON_COUNT] = {
 
 const COLORREF kLineColor = RGB(96, 104, 120);
 const UINT kLabelFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
+const UINT kNoticeFormat = DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+const int kMinNoticeWidth = 200;
 
 bool KeyDown(int vk)
 {
@@ -330,9 +332,10 @@ void CZOLTSnapshotGrid::BuildLayout(cui::SnapshotTree *tree)
       anchor_ = yah_;
       anchorUid_ = yah_ ? 0 : -1;
    }
-   content_ = RECT{0, 0, cols * GridItem::kCellWidth, rows * GridItem::kCellHeight};
-   ::InflateRect(&content_, kMargin, kMargin);
-   ::OffsetRect(&content_, kMargin, kMargin);
+   cellsContent_ = RECT{0, 0, cols * GridItem::kCellWidth, rows * GridItem::kCellHeight};
+   ::InflateRect(&cellsContent_, kMargin, kMargin);
+   ::OffsetRect(&cellsContent_, kMargin, kMargin);
+   LayOutNotice();
 
    if (m_hWnd) {
       RefreshScrollBars();
@@ -687,10 +690,63 @@ bool InView(const GridItem &cell, const RECT &area)
 
 }  // namespace
 
+void CZOLTSnapshotGrid::SetNotice(const std::string &text)
+{
+   if (text == notice_) {
+      return;
+   }
+   notice_ = text;
+   if (m_hWnd) {
+      SetWindowTextUtf8(m_hWnd, notice_);
+      LayOutNotice();
+      RefreshScrollBars();
+      Repaint();
+   }
+}
+
+void CZOLTSnapshotGrid::LayOutNotice()
+{
+   content_ = cellsContent_;
+   noticeRect_ = RECT{0, 0, 0, 0};
+   if (notice_.empty() || !m_hWnd) {
+      return;
+   }
+   // Right of the cells (clear of a selected cell's band), where an empty tree leaves the room;
+   // never narrower than a short line.
+   RECT client;
+   ::GetClientRect(m_hWnd, &client);
+   const int left = cellsContent_.right + kMargin / 2;
+   const int width = std::max(kMinNoticeWidth, static_cast<int>(client.right) - left - kMargin);
+   noticeRect_ = RECT{left, kMargin, left + width, kMargin};
+   HDC dc = ::GetDC(m_hWnd);
+   HGDIOBJ oldFont = font_ ? ::SelectObject(dc, font_) : nullptr;
+   DrawTextUtf8(dc, notice_, &noticeRect_, kNoticeFormat | DT_CALCRECT);
+   if (oldFont) {
+      ::SelectObject(dc, oldFont);
+   }
+   ::ReleaseDC(m_hWnd, dc);
+   noticeRect_.right = left + width;
+   content_.right = std::max(content_.right, noticeRect_.right + kMargin);
+   content_.bottom = std::max(content_.bottom, noticeRect_.bottom + kMargin / 2);
+}
+
+RECT CZOLTSnapshotGrid::GetNoticeRect() const
+{
+   RECT rc = noticeRect_;
+   ::OffsetRect(&rc, scrollX_, scrollY_);
+   return rc;
+}
+
 void CZOLTSnapshotGrid::PaintTo(HDC dc, const RECT &client)
 {
    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
    HGDIOBJ oldFont = font_ ? ::SelectObject(dc, font_) : nullptr;
+   if (!notice_.empty()) {
+      RECT notice = GetNoticeRect();
+      ::SetBkMode(dc, TRANSPARENT);
+      ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+      DrawTextUtf8(dc, notice_, &notice, kNoticeFormat);
+   }
    const bool focused = keys_ && ::GetFocus() == keys_;
    // Only the cells in view are drawn: a large tree costs what the window shows.
    for (const std::unique_ptr<GridItem> &cell : cells_) {
@@ -814,6 +870,7 @@ void CZOLTSnapshotGrid::ScrollTo(int x, int y)
 
 LRESULT CZOLTSnapshotGrid::OnSize(UINT, WPARAM, LPARAM, BOOL &)
 {
+   LayOutNotice();
    RefreshScrollBars();
    Repaint();
    return 0;

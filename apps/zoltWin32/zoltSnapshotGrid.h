@@ -126,6 +126,12 @@ public:
 
    // Rebuilds the cells from the tree; the selection, focus and anchor stay on the same UIDs.
    void BuildLayout(cui::SnapshotTree *tree);
+   // A text shown beside the cells (why there are none), part of the scrolled content, and the
+   // grid's window text for readers of the screen; empty for none.
+   void SetNotice(const std::string &text);
+   const std::string &GetNotice() const { return notice_; }
+   // Where the notice is drawn now, in client coordinates (empty without a notice).
+   RECT GetNoticeRect() const;
    // False (and nothing changes) when the details pane refuses to commit.
    bool Select(int op, GridItem *cell);
    void SelectAll();
@@ -183,6 +189,8 @@ private:
    void ScrollTo(int x, int y);
    void Activate(GridItem *cell);
    void Repaint();
+   // Wraps the notice to the client's width and makes the content hold the cells and it.
+   void LayOutNotice();
 
    CZOLTSnapshotMgr *mgr_;
    cui::SnapshotTree *tree_ = nullptr;
@@ -200,6 +208,8 @@ private:
    GridItem *anchor_ = nullptr;
    int anchorUid_ = -1;
    RECT content_ = {0, 0, 0, 0};
+   RECT cellsContent_ = {0, 0, 0, 0};   // the cells' part of the content
+   RECT noticeRect_ = {0, 0, 0, 0};     // the notice in content coordinates
    int scrollX_ = 0;
    int scrollY_ = 0;
    GridItem *yah_ = nullptr;
@@ -211,4 +221,5 @@ private:
    HWND keys_ = nullptr;
    bool barsShown_ = false;
    bool sizing_ = false;
+   std::string notice_;
 };

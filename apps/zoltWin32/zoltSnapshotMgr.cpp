@@ -34,6 +34,9 @@ const char kStrNoItem[] = ZOLT_MSG("msg.zolt.snapshotMgr.strNoItem", "No snapsho
 const char kStrRecordings[] = ZOLT_MSG("msg.zolt.snapshotMgr.strRecordings", "Recordings: %d");
 const char kStrSnapshots[] = ZOLT_MSG("msg.zolt.snapshotMgr.strSnapshots", "Snapshots: %d");
 const char kStrSelected[] = ZOLT_MSG("msg.zolt.snapshotMgr.strSelected", " selected");
+const char kStrUnreadable[] = ZOLT_MSG("msg.zolt.snapshotMgr.strUnreadable", "The snapshot list could not be read.");
+const char kStrReadAgain[] = ZOLT_MSG("msg.zolt.snapshotMgr.strReadAgain",
+                                      "Once the file is mended or removed, open the snapshot manager again.");
 
 const int kGap = 10;
 const int kButtonGap = 6;
@@ -119,14 +122,19 @@ LRESULT CZOLTSnapshotMgr::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
       ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
    }
    if (tree_) {
-      tree_->changed.connect(sigc::mem_fun(*this, &CZOLTSnapshotMgr::OnModelChanged));
+      tree_->changed.connect(sigc::mem_fun(*this, &CZOLTSnapshotMgr::OnTreeChanged));
    }
    if (vm_) {
       vm_->changed.connect(sigc::mem_fun(*this, &CZOLTSnapshotMgr::OnModelChanged));
    }
-   OnModelChanged();
+   ShowModel();
    if (tree_) {
       SelectAlone(tree_->GetYAH());
+   }
+   // A file the user has mended since shows its list now; one still damaged keeps the notice.
+   if (tree_ && !tree_->GetFileError().empty()) {
+      Log("CZOLTSnapshotMgr: the snapshot list could not be read; asking the host again\n");
+      vm_->RefreshSnapshotState(cui::AbortSlot(), cui::DoneSlot());
    }
    // A restored placement of the template's own size sends no WM_SIZE.
    RECT client;
@@ -142,9 +150,38 @@ LRESULT CZOLTSnapshotMgr::OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled)
    return 0;
 }
 
+void CZOLTSnapshotMgr::OnTreeChanged()
+{
+   // The layout, the grid's cells and the details hold the tree's snapshots, and a deleted one
+   // is freed now: shown again at once, before any queued command can reach one.
+   if (m_hWnd) {
+      ShowModel();
+   }
+}
+
 void CZOLTSnapshotMgr::OnModelChanged()
 {
+   // The machine changes several times for one delivery of the host's writes, and the grid of
+   // a long list takes a while to lay out: shown once they are done.
+   if (m_hWnd && !showModelPosted_) {
+      showModelPosted_ = PostMessage(WM_SHOW_MODEL) != FALSE;
+   }
+}
+
+LRESULT CZOLTSnapshotMgr::OnShowModel(UINT, WPARAM, LPARAM, BOOL &)
+{
+   showModelPosted_ = false;
+   ShowModel();
+   return 0;
+}
+
+void CZOLTSnapshotMgr::ShowModel()
+{
    details_.Update();
+   const std::string fileError = tree_ ? tree_->GetFileError() : std::string();
+   grid_.SetNotice(fileError.empty() ? std::string()
+                                     : cui::GetLocalString(kStrUnreadable) + "\n\n" + fileError + "\n\n" +
+                                          cui::GetLocalString(kStrReadAgain));
    grid_.BuildLayout(tree_);
 }
 
@@ -196,7 +233,9 @@ void CZOLTSnapshotMgr::UpdateStatusText()
    }
    const std::set<int> &uids = grid_.GetSelectedUIDs();
    std::string text;
-   if (uids.empty()) {
+   if (!tree_->GetFileError().empty()) {
+      text = cui::GetLocalString(kStrUnreadable);
+   } else if (uids.empty()) {
       size_t snapshots = 0;
       size_t recordings = 0;
       for (cui::SnapshotTree::FlatIterator it = tree_->begin(); it != tree_->end(); ++it) {

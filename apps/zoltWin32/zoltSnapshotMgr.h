@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "zoltSnapshotDetails.h"
 #include "zoltSnapshotGrid.h"
+#include "zoltWindowMessages.h"
 
 #include <windows.h>
 
@@ -50,6 +51,8 @@ public:
    // Runs the manager until it is closed; the ending command id.
    INT_PTR DoModal(HWND parent);
 
+   static constexpr UINT WM_SHOW_MODEL = WM_ZOLT_SHOW_MODEL;
+
    BEGIN_MSG_MAP(CZOLTSnapshotMgr)
       MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
       MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -57,6 +60,7 @@ public:
       MESSAGE_HANDLER(WM_SIZE, OnSize)
       MESSAGE_HANDLER(WM_GETMINMAXINFO, OnGetMinMaxInfo)
       MESSAGE_HANDLER(WM_HELP, OnHelp)
+      MESSAGE_HANDLER(WM_SHOW_MODEL, OnShowModel)
       COMMAND_ID_HANDLER(IDC_SNAPSHOT_GOTO, OnGoto)
       COMMAND_ID_HANDLER(IDC_SNAPSHOT_DELETE, OnDelete)
       COMMAND_ID_HANDLER(IDC_SNAPSHOT_DELETE_CHILDREN, OnDelete)
@@ -98,7 +102,12 @@ private:
    LRESULT OnHelpButton(WORD, WORD, HWND, BOOL &);
    LRESULT OnClose(WORD, WORD, HWND, BOOL &);
 
+   // The tree or the machine changed: ShowModel once the changes of the moment are in.
+   void OnTreeChanged();
    void OnModelChanged();
+   LRESULT OnShowModel(UINT, WPARAM, LPARAM, BOOL &);
+   // The grid, details and notice as the model is now.
+   void ShowModel();
    void UpdateButtons();
    void UpdateStatusText();
    void LayOut(int width, int height);
@@ -119,4 +128,5 @@ private:
    HWND statusBar_ = nullptr;
    std::vector<int> pending_;   // the operation under way (at most one)
    HICON icon_ = nullptr;
+   bool showModelPosted_ = false;
 };

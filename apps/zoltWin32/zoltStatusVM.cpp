@@ -3,6 +3,7 @@
 #include "zoltApp.h"
 #include "zoltAppDb.h"
 #include "zoltCommandId.h"
+#include "zoltMsg.h"
 #include "zoltResources.h"
 #include "zoltScreenshotDlg.h"
 #include "zoltWndUtil.h"
@@ -10,6 +11,7 @@
 
 #include "cui/HardwareVersion.h"
 #include "cui/Host.h"
+#include "cui/LocalizedString.h"
 #include "cui/Prefs.h"
 #include "cui/Registry.h"
 #include "cui/Util.h"
@@ -20,6 +22,13 @@
 #include "tremorybase/Log.h"
 
 #include <algorithm>
+
+namespace {
+
+const char kSnapshotListUnreadable[] =
+   ZOLT_MSG("msg.zolt.statusVM.snapshotListUnreadable", "The snapshot list could not be read.");
+
+}  // namespace
 
 namespace statusvm {
 
@@ -342,6 +351,9 @@ void CZOLTStatusVM::OnStateChange()
            cui::HardwareVersion(vm->GetHardwareVersion(), vm->GetProductCompat()).GetVMVersionDescription());
 
    std::string snapshot = vm->GetCurrentSnapshotName();
+   if (!vm->GetSnapshotFileError().empty()) {
+      snapshot = cui::GetLocalString(kSnapshotListUnreadable);
+   }
    if (!snapshot.empty()) {
       SetText(Item(kSnapshotValue), snapshot);
    }

@@ -19,4 +19,6 @@ enum ZoltWindowMessage : UINT {
    WM_ZOLT_POLL_STEP = WM_APP + 1,
    // Status-page list to itself: the list has scrolled (posted, so it arrives after the move).
    WM_ZOLT_LIST_SCROLLED = WM_APP + 1,
+   // Snapshot manager to itself: show the model as it is now (posted after its changes).
+   WM_ZOLT_SHOW_MODEL = WM_APP + 2,
 };

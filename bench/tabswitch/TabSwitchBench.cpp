@@ -86,6 +86,9 @@ private:
 
    void Switch(HWND frame)
    {
+      // The page shown now, after the pause: the second machine may have become current since
+      // the first page was seen.
+      shown_ = bench::ShowsSummaryOf(frame, kMachines[1]) ? 1 : 0;
       clock_.Restart();
       PostMessageA(bench::CommandBarOf(frame), WM_COMMAND, MAKEWPARAM(IDM_WINDOW_NEXT_TAB, 1), 0);
       state_ = State::Switching;
@@ -97,6 +100,12 @@ private:
       if (!bench::ShowsSummaryOf(frame, kMachines[target])) {
          return Within(kSwitchBoundMs, std::string("the page of ") + kMachines[target] + " was not shown");
       }
+      // Refreshes the switch set off for the next poll step come first: one pass more.
+      if (!settled_) {
+         settled_ = true;
+         return true;
+      }
+      settled_ = false;
       bench::PaintNow(frame);
       samples.push_back(clock_.Ms());
       shown_ = target;
@@ -121,6 +130,7 @@ private:
    bench::Stopwatch clock_;
    double pauseMs_ = 0;
    int shown_ = 0;
+   bool settled_ = false;
 };
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include "SimHost.h"
 #include "cui/Movie.h"
 #include "cui/VM.h"
+#include "tremorybase/File.h"
 #include "tremorybase/Poll.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
@@ -145,6 +147,61 @@ TEST_F(MovieTest, AFileThatCannotBeWrittenIsRefusedAndNothingRuns)
    EXPECT_FALSE(vm->GetCanStopMovieCapture());
    EXPECT_TRUE(vm->GetCanStartMovieCapture());
    EXPECT_EQ(0u, Frames(vm));
+}
+
+TEST_F(MovieTest, AMovieAppearsUnderItsNameOnlyWholeAndAFailedOneLeavesTheFileThereAsItWas)
+{
+   cui::VM *vm = OpenRunning();
+   ASSERT_NE(nullptr, vm);
+   const std::string vmPath = vm->GetVmPath();
+   const std::string precious = "a movie of last year's holiday";
+   std::string error;
+
+   // Under way, the movie grows beside the chosen name; the file there stays until the end.
+   const std::string file = Path("desk.avi");
+   ASSERT_TRUE(File_Replace(file, precious, error)) << error;
+   Outcome started;
+   ASSERT_EQ("", Start(vm, file, cui::Movie::QUALITY_LOW, started));
+   ASSERT_TRUE(UntilFrames(vm, 2));
+   EXPECT_TRUE(FileExists(file + ".tmp"));
+   std::string bytes;
+   ASSERT_TRUE(File_Read(file, bytes, error)) << error;
+   EXPECT_EQ(precious, bytes) << "a capture killed now leaves the old file";
+   Outcome stopped;
+   vm->GetMovie()->StopCapture(stopped.Abort(), stopped.Done());
+   ASSERT_TRUE(Until([&]() { return stopped.finished; }));
+   AviFile avi;
+   ASSERT_TRUE(ReadAvi(file, avi, error)) << error;
+   EXPECT_GE(avi.frameChunks, 2u);
+   EXPECT_FALSE(FileExists(file + ".tmp"));
+
+   // A capture that cannot start: the file under the name is left alone.
+   const std::string kept = Path("kept.avi");
+   ASSERT_TRUE(File_Replace(kept, precious, error)) << error;
+   ASSERT_TRUE(File_MakeFolders(kept + ".tmp"));
+   Outcome refused;
+   EXPECT_NE("", Start(vm, kept, cui::Movie::QUALITY_LOW, refused));
+   ASSERT_TRUE(File_Read(kept, bytes, error)) << error;
+   EXPECT_EQ(precious, bytes);
+   EXPECT_TRUE(File_RemoveFolder(kept + ".tmp"));
+
+   // One that cannot be finished, because another program holds the file for longer than the
+   // retries: the old file stays and the half movie goes.
+   Outcome again;
+   ASSERT_EQ("", Start(vm, kept, cui::Movie::QUALITY_LOW, again));
+   ASSERT_TRUE(UntilFrames(vm, 2));
+   HANDLE held = CreateFileW(WidePathFromUtf8(kept).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+   ASSERT_NE(INVALID_HANDLE_VALUE, held);
+   Outcome ended;
+   vm->GetMovie()->StopCapture(ended.Abort(), ended.Done());
+   ASSERT_TRUE(Until([&]() { return !cuisim::SimHost::Get()->Movies().IsCapturing(vmPath); }));
+   CloseHandle(held);
+   EXPECT_NE(std::string::npos, run_->raw->Read(vmPath + "mks/movie/error").find("cannot be finished"))
+      << run_->raw->Read(vmPath + "mks/movie/error");
+   ASSERT_TRUE(File_Read(kept, bytes, error)) << error;
+   EXPECT_EQ(precious, bytes);
+   EXPECT_FALSE(FileExists(kept + ".tmp"));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/File.h"
+#include "tremorybase/Text.h"
 
 namespace {
 
@@ -94,6 +96,36 @@ TEST_F(ScreenshotTest, AMachineThatIsNotRunningOrAnUnknownFormatIsRefusedWithout
    Save(vm, file, cui::VM::SCREENSHOT_BMP, suspended);
    EXPECT_FALSE(suspended.succeeded);
    EXPECT_FALSE(FileExists(file));
+}
+
+TEST_F(ScreenshotTest, APictureThatCannotTakeThePlaceOfTheFileThereLeavesItAsItWas)
+{
+   cui::VM *vm = OpenRunning();
+   ASSERT_NE(nullptr, vm);
+   const std::string file = Path("kept.bmp");
+   const std::string precious = "last year's picture";
+   std::string error;
+   ASSERT_TRUE(File_Replace(file, precious, error)) << error;
+   // Held by another program for longer than the host tries again.
+   HANDLE held = CreateFileW(WidePathFromUtf8(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+   ASSERT_NE(INVALID_HANDLE_VALUE, held);
+   Shot shot;
+   Save(vm, file, cui::VM::SCREENSHOT_BMP, shot);
+   CloseHandle(held);
+   EXPECT_FALSE(shot.succeeded);
+   EXPECT_NE(std::string::npos, shot.error.find("cannot be written")) << shot.error;
+   std::string bytes;
+   ASSERT_TRUE(File_Read(file, bytes, error)) << error;
+   EXPECT_EQ(precious, bytes);
+   EXPECT_FALSE(FileExists(file + ".tmp"));
+
+   // Let go, the same picture replaces it.
+   Shot again;
+   Save(vm, file, cui::VM::SCREENSHOT_BMP, again);
+   EXPECT_TRUE(again.succeeded) << again.error;
+   BitmapFile bitmap;
+   EXPECT_TRUE(ReadBitmap(file, bitmap, error)) << error;
 }
 
 }  // namespace

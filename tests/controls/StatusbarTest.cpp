@@ -79,7 +79,7 @@ TEST(ControlsStatusbar, FollowsTheCurrentMachineAndRaisesTheCaptureEventFromItsI
    ASSERT_EQ(1u, owner.captures.size());
    EXPECT_EQ(vm, owner.captures[0]);
    // A tip over each device and over the indicator.
-   auto *base = static_cast<atl::CWindowImplBaseT<> *>(GetPropW(barWnd, atl::detail::kImplProp));
+   auto *base = static_cast<atl::CWindowImplBaseT<> *>(atl::detail::FindObject(barWnd, atl::detail::kImplProp));
    auto *window = static_cast<tremappsdk::CStatusbarWnd *>(base);
    EXPECT_EQ(4, window->TipCount());
 

@@ -47,7 +47,7 @@ protected:
    // The tab boxes as the strip lays them out now.
    tremappsdk::CSwitchWnd *Window()
    {
-      auto *base = static_cast<atl::CWindowImplBaseT<> *>(GetPropW(strip, atl::detail::kImplProp));
+      auto *base = static_cast<atl::CWindowImplBaseT<> *>(atl::detail::FindObject(strip, atl::detail::kImplProp));
       return static_cast<tremappsdk::CSwitchWnd *>(base);
    }
    TabStripLayout Layout() { return Window()->Layout(); }

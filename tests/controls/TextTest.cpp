@@ -44,7 +44,8 @@ std::wstring AddMachineInScripts(IVmdbContext *ctx, const std::wstring &element,
 template <class TWnd>
 TWnd *WindowOf(HWND wnd)
 {
-   return static_cast<TWnd *>(static_cast<atl::CWindowImplBaseT<> *>(GetPropW(wnd, atl::detail::kImplProp)));
+   auto *base = static_cast<atl::CWindowImplBaseT<> *>(atl::detail::FindObject(wnd, atl::detail::kImplProp));
+   return static_cast<TWnd *>(base);
 }
 
 TEST(ControlsText, StatusbarTipsKeepDeviceNamesAndImagesInEveryScript)

@@ -15,6 +15,7 @@
 
 namespace {
 
+using zoltrun::ChooseMenu;
 using zoltrun::MachineVmx;
 
 const char kLogTitle[] = "Message Log - Logged";
@@ -35,22 +36,6 @@ std::string Joined(const std::vector<std::string> &rows)
       text += row + "\n";
    }
    return text;
-}
-
-// Presses Alt with the menu's key, then the keys of the items down to the command.
-bool ChooseMenu(HWND frame, DWORD processId, char menu, const std::string &items)
-{
-   if (!e2e::PressKey(frame, menu, e2e::kAlt) || !e2e::WaitForPopupMenu(processId)) {
-      ADD_FAILURE() << "Alt+" << menu << ": " << e2e::LastFailure();
-      return false;
-   }
-   for (char item : items) {
-      if (!e2e::PressKey(frame, item)) {
-         ADD_FAILURE() << "menu key " << item << ": " << e2e::LastFailure();
-         return false;
-      }
-   }
-   return true;
 }
 
 class LogRun : public zoltrun::ZoltRun {

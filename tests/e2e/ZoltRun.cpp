@@ -28,6 +28,20 @@ HWND WaitForBoxSaying(const e2e::Process &process, const std::string &part)
    return found;
 }
 
+bool ChooseMenu(HWND frame, DWORD processId, char menu, const std::string &items)
+{
+   if (!e2e::PressKey(frame, menu, e2e::kAlt) || !e2e::WaitForPopupMenu(processId)) {
+      ADD_FAILURE() << "Alt+" << menu << ": " << e2e::LastFailure();
+      return false;
+   }
+   for (char item : items) {
+      if (!e2e::PressKey(frame, item)) {
+         ADD_FAILURE() << "menu key " << item << ": " << e2e::LastFailure();
+         return false;
+      }
+   }
+   return true;
+}
 
 std::string WriteConfig(const e2e::TestFolder &folder, const std::string &log, const std::string &extra,
                         bool answerMessages)

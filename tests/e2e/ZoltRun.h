@@ -52,6 +52,10 @@ bool WaitForToolbarButton(HWND frame, WORD command, DWORD ms = kHostMs);
 // Waits for a message box of the process whose text holds `part`; null when none came.
 HWND WaitForBoxSaying(const e2e::Process &process, const std::string &part);
 
+// Presses Alt with the menu's key, then the keys of the items down to the command; false (the
+// failure added) when a key cannot be pressed or the menu does not open.
+bool ChooseMenu(HWND frame, DWORD processId, char menu, const std::string &items);
+
 class ZoltRun {
 public:
    // A run logging to "zolt.log" of the folder, with its user data there and silent COM

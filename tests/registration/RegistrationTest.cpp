@@ -1,6 +1,7 @@
 // Registering machines on the session's host: what the host lists right after the call, what it
 // keeps in its list file, what a fresh database finds there, what it refuses, and the program's
 // remove and command-line registration.
+#include "DamagedFiles.h"
 #include "MachineCmdsFixture.h"
 
 #include "tremorybase/Config.h"
@@ -226,6 +227,68 @@ TEST_F(Registration, AFreshDatabaseFindsTheListIncludingFilesThatHaveGone)
    Restart(false);
    ASSERT_TRUE(app_->NewSession(false, _bstr_t(""), _bstr_t(""), _bstr_t(""), &error));
    EXPECT_EQ(Registered(), 1);
+}
+
+TEST_F(Registration, AListThatCannotBeReadIsKeptAsItIsToldOnceAndRefusesEveryChange)
+{
+   const std::string alpha = WriteVmx("Alpha");
+   const std::string beta = WriteVmx("Beta");
+   const std::string gamma = WriteVmx("Gamma");
+   ASSERT_EQ(Register(alpha).dones, 1);
+   ASSERT_EQ(Register(beta).dones, 1);
+   const std::string whole = ReadFileText(ListFile());
+   std::vector<DamagedFile> damaged =
+      DamagedVersions(whole, 6, "it ends in the middle of a line", Host().GetRegisteredVMPath(alpha) + "\r\nBeta.vmx\r\n",
+                      "line 2: not the full path of a file");
+   damaged.push_back({"too large", std::string(4 * 1024 * 1024 + 1, 'C'), "it is too large"});
+   for (const DamagedFile &list : damaged) {
+      SCOPED_TRACE(list.what);
+      WriteFileText(ListFile(), list.bytes);
+      Restart(false);
+      _bstr_t error;
+      ASSERT_TRUE(app_->NewSession(false, _bstr_t(""), _bstr_t(""), _bstr_t(""), &error));
+      EXPECT_EQ(Registered(), 0) << "nothing is taken from a list that cannot be read";
+
+      Outcome added = Register(gamma);
+      EXPECT_EQ(added.aborts, 1);
+      EXPECT_NE(added.error.find("\"" + ListFile() + "\", cannot be read"), std::string::npos) << added.error;
+      Outcome removed = Unregister(alpha);
+      EXPECT_EQ(removed.aborts, 1);
+      EXPECT_NE(removed.error.find("cannot be read"), std::string::npos) << removed.error;
+      EXPECT_EQ(Registered(), 0);
+      EXPECT_TRUE(ReadFileText(ListFile()) == list.bytes) << "byte for byte as it was";
+      EXPECT_FALSE(FileExists(ListFile() + ".tmp"));
+
+      const std::vector<std::string> notices = cui::GetVmdbCtx().Elements("/notice/#");
+      ASSERT_EQ(notices.size(), 1u) << "told once";
+      EXPECT_EQ(Read(notices[0] + "kind"), "vmList");
+      EXPECT_EQ(Read(notices[0] + "file"), ListFile());
+      EXPECT_EQ(Read(notices[0] + "problem").compare(0, list.says.size(), list.says), 0)
+         << Read(notices[0] + "problem");
+   }
+
+   // Mended while the program runs: what it lists is kept, and the change goes on top of it.
+   WriteFileText(ListFile(), whole);
+   Outcome added = Register(gamma);
+   EXPECT_EQ(added.dones, 1) << added.error;
+   EXPECT_EQ(Registered(), 3);
+   EXPECT_EQ(ReadFileText(ListFile()), whole + Host().GetRegisteredVMPath(gamma) + "\r\n");
+}
+
+TEST_F(Registration, AFolderInTheListsPlaceIsLeftWhereItIs)
+{
+   ASSERT_TRUE(File_MakeFolders(ListFile()));
+   Restart(false);
+   _bstr_t error;
+   ASSERT_TRUE(app_->NewSession(false, _bstr_t(""), _bstr_t(""), _bstr_t(""), &error));
+   Outcome added = Register(WriteVmx("Alpha"));
+   EXPECT_EQ(added.aborts, 1);
+   EXPECT_NE(added.error.find("it is a folder"), std::string::npos) << added.error;
+   EXPECT_TRUE(File_IsFolder(ListFile()));
+   const std::vector<std::string> notices = cui::GetVmdbCtx().Elements("/notice/#");
+   ASSERT_EQ(notices.size(), 1u);
+   EXPECT_EQ(Read(notices[0] + "problem"), "it is a folder");
+   EXPECT_TRUE(File_RemoveFolder(ListFile()));
 }
 
 TEST_F(Registration, ARemoteHostKeepsAListOfItsOwn)

@@ -1,5 +1,6 @@
 // The simulated host's side of host settings: what it refuses, what it keeps across a restart,
 // and the lockout policies it applies to the host.
+#include "DamagedFiles.h"
 #include "SessionFixture.h"
 
 #include "tremapputil/TremAppUtil.h"
@@ -128,4 +129,48 @@ TEST_F(HostSettingsOwner, LockoutPoliciesReachTheHost)
    StartSession();
    ctx = app_->GetDatabase()->NewContext();
    EXPECT_FALSE(TremAppUtil_CheckLockout(ctx, kHost.c_str(), "lockoutCreateVM")) << "kept across a restart";
+}
+
+TEST_F(HostSettingsOwner, ADamagedSettingsFileIsKeptAndRefusesEverySaveNamingTheFileAndTheLine)
+{
+   const std::string file = hostsFolder_ + "\\localhost.settings";
+   const std::string defaultMemory = Read(kState + "val/memory/max");
+   ASSERT_EQ("ok", Submit("memory/max", "640"));
+   std::string whole;
+   std::string error;
+   ASSERT_TRUE(File_Read(file, whole, error)) << error;
+   for (const DamagedFile &settings : DamagedVersions(whole, 4, "line ", "memory/max = \"640\"\nmemory/swap = most\n",
+                                                      "line 2: expected a quoted value")) {
+      SCOPED_TRACE(settings.what);
+      ASSERT_TRUE(File_Replace(file, settings.bytes, error)) << error;
+      MakeApp(false);
+      StartSession();
+      EXPECT_EQ(defaultMemory, Read(kState + "val/memory/max")) << "the host starts from the defaults";
+      std::string outcome = Submit("memory/max", "512");
+      EXPECT_NE(std::string::npos, outcome.find("\"" + file + "\" cannot be read")) << outcome;
+      EXPECT_NE(std::string::npos, outcome.find(settings.says)) << outcome;
+      EXPECT_EQ(defaultMemory, Read(kState + "val/memory/max")) << "a refused request changes nothing";
+      std::string now;
+      ASSERT_TRUE(File_Read(file, now, error)) << error;
+      EXPECT_TRUE(now == settings.bytes) << "byte for byte as it was";
+      EXPECT_FALSE(File_Exists(file + ".tmp"));
+   }
+
+   // A folder where the file should be stays there.
+   ASSERT_TRUE(File_Delete(file));
+   ASSERT_TRUE(File_MakeFolders(file));
+   EXPECT_NE(std::string::npos, Submit("memory/max", "512").find("it is a folder"));
+   EXPECT_TRUE(File_IsFolder(file));
+   ASSERT_TRUE(File_RemoveFolder(file));
+
+   // Mended meanwhile: its values are taken up, and the request goes on top of them.
+   ASSERT_TRUE(File_Replace(file, whole, error)) << error;
+   EXPECT_EQ("ok", Submit("priority/grabbed", "high"));
+   EXPECT_EQ("640", Read(kState + "val/memory/max"));
+   std::vector<KeyValueEntry> entries;
+   ASSERT_TRUE(KeyValueFile::Read(file, entries, error)) << error;
+   ASSERT_NE(nullptr, KeyValueFile::Find(entries, "memory/max"));
+   EXPECT_EQ("640", *KeyValueFile::Find(entries, "memory/max"));
+   ASSERT_NE(nullptr, KeyValueFile::Find(entries, "priority/grabbed"));
+   EXPECT_EQ("high", *KeyValueFile::Find(entries, "priority/grabbed"));
 }

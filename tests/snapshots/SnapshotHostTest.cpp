@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include "ModelCmd.h"
+#include "SimMachine.h"
 #include "SimSnapshots.h"
+#include "cui/MsgSource.h"
 #include "cui/SessionRecordMgr.h"
 #include "cui/SnapshotTree.h"
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
+#include "tremorybase/Poll.h"
 
 namespace {
 
@@ -320,7 +323,7 @@ TEST_F(SnapshotHost, ARenameWithoutAChangeRenamesNothing)
    EXPECT_EQ("Újra", s->GetDisplayName());
 }
 
-TEST_F(SnapshotHost, ARefreshReadsTheFileAnotherProgramChangedAndADamagedOneChangesNothing)
+TEST_F(SnapshotHost, ARefreshReadsTheFileAnotherProgramChangedAndADamagedOneIsNotTakenForAList)
 {
    cui::VM *vm = Open(WriteVmx("desk.vmx", kMachine));
    ASSERT_NE(nullptr, vm);
@@ -347,7 +350,8 @@ TEST_F(SnapshotHost, ARefreshReadsTheFileAnotherProgramChangedAndADamagedOneChan
    Outcome damaged = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->RefreshSnapshotState(a, d); });
    EXPECT_FALSE(damaged.done);
    EXPECT_FALSE(damaged.error.empty());
-   EXPECT_EQ(2u, tree->GetCount()) << "a damaged file leaves the list as it was";
+   EXPECT_EQ(damaged.error, vm->GetSnapshotFileError());
+   EXPECT_EQ(0u, tree->GetCount()) << "no list but what the file holds";
 }
 
 TEST_F(SnapshotHost, TheSingleSnapshotFormAnswersCommandsWithoutInputs)
@@ -440,6 +444,254 @@ TEST_F(SnapshotHost, RecordingsPlayFromTheirSnapshotAndScreenshotsComeAsBitmaps)
    EXPECT_EQ(320, sizes[shot->GetUID()].cx);
    EXPECT_EQ(240, sizes[shot->GetUID()].cy);
    EXPECT_EQ(-1, sizes[1].cx) << "no picture: a null bitmap";
+}
+
+// Five snapshots in a row, the fifth current.
+std::string FiveSnapshots()
+{
+   cuisim::SimSnapshotFile file;
+   for (int uid = 1; uid <= 5; ++uid) {
+      cuisim::SimSnapshot &s = file.snapshots[uid];
+      s.uid = uid;
+      s.parent = uid - 1;
+      s.displayName = "Step " + std::to_string(uid);
+      s.description = "What step " + std::to_string(uid) + " changed";
+      s.createTime = 1700000000 + uid;
+   }
+   file.lastUid = 5;
+   file.current = 5;
+   file.mru = {5, 4};
+   std::string path = File_GetTempFolder() + "zolt-five-" + std::to_string(GetCurrentProcessId()) + ".snapshot";
+   std::string error;
+   std::string text;
+   EXPECT_TRUE(file.Save(path, error)) << error;
+   EXPECT_TRUE(File_Read(path, text, error)) << error;
+   File_Delete(path);
+   return text;
+}
+
+struct Damage {
+   const char *what;
+   std::string bytes;
+   const char *reason;   // part of the host's text
+};
+
+std::vector<Damage> ThreeDamagedFiles()
+{
+   const std::string good = FiveSnapshots();
+   // Cut off in the middle of the fourth snapshot's description.
+   size_t cut = good.find("What step 4") + 5;
+   // A line broken in two in the middle: the first half has no '='.
+   std::string broken = good;
+   size_t line = broken.find("snapshot2.displayName");
+   broken.insert(line + 12, "\n");
+   std::string noise;
+   unsigned seed = 12345;
+   for (int i = 0; i < 3000; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      noise += static_cast<char>(seed >> 16);
+   }
+   return {{"cut short", good.substr(0, cut), "missing closing quote"},
+           {"random bytes", noise, "line "},
+           {"a line broken", broken, "expected '=' after the key"}};
+}
+
+// A machine's snapshot file or state file that cannot be read: the host keeps it byte for byte,
+// says so in the database, the model and the machine's message log, refuses every change that
+// would write it, and reads it again on a refresh once it is mended or removed.
+class DamagedSnapshotFile : public SnapshotHost {
+protected:
+   static std::string Bytes(const std::string &path)
+   {
+      std::string bytes;
+      std::string error;
+      EXPECT_TRUE(File_Read(path, bytes, error)) << error;
+      return bytes;
+   }
+   void Write(const std::string &path, const std::string &bytes)
+   {
+      std::string error;
+      ASSERT_TRUE(File_Replace(path, bytes, error)) << error;
+   }
+   // How many of the machine's messages begin with `start` (a refusal's line quotes the text
+   // after its own beginning).
+   static size_t Logged(cui::VM *vm, const std::string &start)
+   {
+      size_t count = 0;
+      for (const cui::MsgSource::Entry &entry : vm->GetMsgSource()->GetEntries()) {
+         count += entry.text.compare(0, start.size(), start) == 0 ? 1 : 0;
+      }
+      return count;
+   }
+   // Poll steps for a while, for anything that would come of them to come (host steps are 2 ms).
+   static void Settle() { Poll_RunUntil([]() { return false; }, 150); }
+};
+
+TEST_F(DamagedSnapshotFile, IsKeptByteForByteSaidOnceAndEveryChangeIsRefused)
+{
+   int n = 0;
+   for (const Damage &damage : ThreeDamagedFiles()) {
+      SCOPED_TRACE(damage.what);
+      std::string cfg = WriteVmx("desk" + std::to_string(++n) + ".vmx", kMachine);
+      std::string path = cuisim::SimSnapshotFile::PathOf(cfg);
+      Write(path, damage.bytes);
+      cui::VM *vm = Open(cfg);
+      ASSERT_NE(nullptr, vm);
+      cui::SnapshotTree *tree = vm->GetSnapshotTree();
+      ASSERT_NE(nullptr, tree);
+
+      // The model knows why there is no list: the file, the reason and what happens now.
+      const std::string said = tree->GetFileError();
+      EXPECT_NE(std::string::npos, said.find(path)) << said;
+      EXPECT_NE(std::string::npos, said.find(damage.reason)) << said;
+      EXPECT_NE(std::string::npos, said.find("mended or removed")) << said;
+      EXPECT_EQ(said, vm->GetSnapshotFileError());
+      EXPECT_EQ(said, run_->raw->Read(vm->GetVmPath() + "vmx/chkptState/fileError"));
+      EXPECT_EQ(0u, tree->GetCount());
+      EXPECT_EQ("", vm->GetCurrentSnapshotName());
+
+      // Every change is refused with that text, before and by the host.
+      Outcome begin = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->BeginTake(a, d); });
+      EXPECT_FALSE(begin.done);
+      EXPECT_EQ(said, begin.error);
+      Outcome take = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Take("New", "", a, d); });
+      EXPECT_FALSE(take.done);
+      EXPECT_EQ(said, take.error);
+      const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> commands = {
+         {"createSnapshot", {}},
+         {"revertToSnapshot", {{"uid", "5"}}},
+         {"removeSnapshot", {{"uids", "5"}}},
+         {"renameSnapshot", {{"uid", "5"}, {"name", "Renamed"}}},
+      };
+      for (const auto &command : commands) {
+         std::string error;
+         EXPECT_EQ("error", SendCommand(Queue(vm), command.first, command.second, &error)) << command.first;
+         EXPECT_EQ(said, error) << command.first;
+      }
+      Settle();
+      EXPECT_EQ(damage.bytes, Bytes(path));
+      EXPECT_EQ(1u, Logged(vm, said)) << "once for the one reading";
+      EXPECT_FALSE(File_Exists(path + ".tmp"));
+
+      // Closed and opened again: still kept, said once more for the new reading.
+      NewRun();
+      EXPECT_EQ(damage.bytes, Bytes(path));
+      vm = Open(cfg);
+      ASSERT_NE(nullptr, vm);
+      Settle();
+      EXPECT_EQ(1u, Logged(vm, said));
+      EXPECT_EQ(said, vm->GetSnapshotFileError());
+      NewRun();
+      EXPECT_EQ(damage.bytes, Bytes(path));
+   }
+}
+
+TEST_F(DamagedSnapshotFile, ARefreshReadsItAgainMendedRemovedOrStillDamaged)
+{
+   const std::string good = FiveSnapshots();
+   std::string cfg = WriteVmx("desk.vmx", kMachine);
+   std::string path = cuisim::SimSnapshotFile::PathOf(cfg);
+   const std::string damaged = good.substr(0, good.size() / 2);
+   Write(path, damaged);
+   cui::VM *vm = Open(cfg);
+   ASSERT_NE(nullptr, vm);
+   cui::SnapshotTree *tree = vm->GetSnapshotTree();
+   const std::string said = vm->GetSnapshotFileError();
+   ASSERT_FALSE(said.empty());
+
+   // Still damaged: the refresh fails with the same text, which the log gets a second time.
+   Outcome still = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->RefreshSnapshotState(a, d); });
+   EXPECT_FALSE(still.done);
+   EXPECT_EQ(said, still.error);
+   EXPECT_EQ(said, vm->GetSnapshotFileError());
+   Settle();
+   EXPECT_EQ(2u, Logged(vm, said));
+   EXPECT_EQ(damaged, Bytes(path));
+
+   // Mended: the five come back and a take goes on from the last UID.
+   Write(path, good);
+   Outcome mended = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->RefreshSnapshotState(a, d); });
+   EXPECT_TRUE(mended.done) << mended.error;
+   EXPECT_EQ("", vm->GetSnapshotFileError());
+   EXPECT_EQ("", tree->GetFileError());
+   EXPECT_EQ("", run_->raw->Read(vm->GetVmPath() + "vmx/chkptState/fileError"));
+   EXPECT_EQ(5u, tree->GetCount());
+   EXPECT_EQ("Step 5", vm->GetCurrentSnapshotName());
+   Outcome take = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Take("Step 6", "", a, d); });
+   ASSERT_TRUE(take.done) << take.error;
+   ASSERT_NE(nullptr, tree->GetCurrent());
+   EXPECT_EQ(6, tree->GetCurrent()->GetUID());
+   EXPECT_EQ(6u, tree->GetCount());
+
+   // Damaged again by another program: the next change finds it so and writes nothing.
+   Write(path, damaged);
+   Outcome over = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Take("Step 7", "", a, d); });
+   EXPECT_FALSE(over.done);
+   EXPECT_NE(std::string::npos, over.error.find(path)) << over.error;
+   EXPECT_EQ(damaged, Bytes(path));
+   EXPECT_FALSE(vm->GetSnapshotFileError().empty());
+   EXPECT_EQ(0u, tree->GetCount());
+
+   // Removed: an empty list, takes allowed again, UIDs from 1.
+   ASSERT_TRUE(File_Delete(path));
+   Outcome removed = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->RefreshSnapshotState(a, d); });
+   EXPECT_TRUE(removed.done) << removed.error;
+   EXPECT_EQ("", vm->GetSnapshotFileError());
+   EXPECT_EQ(0u, tree->GetCount());
+   Outcome fresh = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { tree->Take("First again", "", a, d); });
+   ASSERT_TRUE(fresh.done) << fresh.error;
+   EXPECT_EQ(1, tree->GetCurrent()->GetUID());
+}
+
+TEST_F(DamagedSnapshotFile, AFolderInItsPlaceAndAValueOverItsLimitAreNamedAsSuch)
+{
+   std::string cfg = WriteVmx("desk.vmx", kMachine);
+   std::string path = cuisim::SimSnapshotFile::PathOf(cfg);
+   ASSERT_TRUE(File_MakeFolders(path));
+   cui::VM *vm = Open(cfg);
+   ASSERT_NE(nullptr, vm);
+   EXPECT_NE(std::string::npos, vm->GetSnapshotFileError().find("it is a folder")) << vm->GetSnapshotFileError();
+   std::string error;
+   EXPECT_EQ("error", SendCommand(Queue(vm), "createSnapshot", {}, &error));
+   EXPECT_TRUE(File_IsFolder(path));
+   ASSERT_TRUE(File_RemoveFolder(path));
+
+   // A value longer than the parser takes: its line is named.
+   std::string tooLong = "snapshot.lastUID = \"1\"\nsnapshot1.displayName = \"" +
+                         std::string(KeyValueFile::kMaxValue + 1, 'x') + "\"\n";
+   Write(path, tooLong);
+   Outcome refreshed = Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->RefreshSnapshotState(a, d); });
+   EXPECT_FALSE(refreshed.done);
+   EXPECT_NE(std::string::npos, vm->GetSnapshotFileError().find("line 2: value too long")) << vm->GetSnapshotFileError();
+   EXPECT_EQ("error", SendCommand(Queue(vm), "createSnapshot", {}, &error));
+   EXPECT_EQ(tooLong, Bytes(path));
+}
+
+TEST_F(DamagedSnapshotFile, ADamagedStateFileIsKeptAndNotReplacedByPowerChanges)
+{
+   std::string cfg = WriteVmx("desk.vmx", kMachine);
+   std::string state = cuisim::SimMachine::StateFilePath(cfg);
+   const std::string damaged = "state = \"suspen";
+   Write(state, damaged);
+   cui::VM *vm = Open(cfg);
+   ASSERT_NE(nullptr, vm);
+   EXPECT_EQ(cui::VM::POWERED_OFF, vm->GetPowerState());
+   Settle();
+   EXPECT_EQ(1u, Logged(vm, "The saved power state of \"Desk\" could not be read from \"" + state +
+                               "\" (line 1: missing closing quote)"));
+
+   for (cui::VM::PowerState power : {cui::VM::POWERED_ON, cui::VM::POWERED_OFF}) {
+      Outcome changed =
+         Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->SetPowerState(power, cui::VM::POWEROP_HARD, a, d); });
+      EXPECT_TRUE(changed.done) << changed.error;
+      EXPECT_EQ(damaged, Bytes(state)) << "neither written over nor deleted";
+   }
+   // Removed by the user: the next power change is saved again.
+   ASSERT_TRUE(File_Delete(state));
+   Outcome on =
+      Wait([&](cui::AbortSlot a, cui::DoneSlot d) { vm->SetPowerState(cui::VM::POWERED_ON, cui::VM::POWEROP_HARD, a, d); });
+   EXPECT_TRUE(on.done) << on.error;
+   EXPECT_EQ("poweredOn", Value(ReadEntries(state), "state"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "zoltSnapshotTake.h"
 #include "zoltWndUtil.h"
 
+#include "cui/MsgSource.h"
 #include "cui/Snapshot.h"
 #include "cui/SnapshotTree.h"
 #include "cui/VM.h"
@@ -438,6 +439,70 @@ TEST_F(SnapshotWindows, DeletingSelectsTheNextOfKinAndWithChildrenTakesTheBranch
    mgr.GetGrid().Select(GRID_SELECT_CLEAR, nullptr);
    SendMessageW(mgr.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SNAPSHOT_DELETE, BN_CLICKED), 0);
    EXPECT_FALSE(mgr.IsBusy());
+}
+
+TEST_F(SnapshotWindows, AListThatCouldNotBeReadIsSaidInTheManagerUntilTheFileIsMended)
+{
+   const std::string cfg = vm_->GetFilename();
+   const std::string path = cuisim::SimSnapshotFile::PathOf(cfg);
+   std::string good;
+   std::string error;
+   ASSERT_TRUE(File_Read(path, good, error)) << error;
+   const std::string damaged = good.substr(0, good.find("Patched") + 3);
+   ASSERT_TRUE(File_Replace(path, damaged, error)) << error;
+   NewRun();
+   vm_ = Open(cfg);
+   ASSERT_NE(nullptr, vm_);
+   tree_ = vm_->GetSnapshotTree();
+
+   CZOLTSnapshotMgr &mgr = OpenManager();
+   CZOLTSnapshotGrid &grid = mgr.GetGrid();
+   const std::string notice = grid.GetNotice();
+   EXPECT_EQ(0u, notice.find("The snapshot list could not be read.")) << notice;
+   EXPECT_NE(std::string::npos, notice.find(path)) << notice;
+   EXPECT_NE(std::string::npos, notice.find("missing closing quote")) << notice;
+   EXPECT_EQ(notice, GetWindowTextUtf8(grid.m_hWnd)) << "read out to those who cannot see it";
+   EXPECT_EQ("The snapshot list could not be read.", Status());
+   // Opening the manager read the file again: still damaged, said a second time, kept.
+   ASSERT_TRUE(Until([&]() {
+      PumpMessages();
+      return vm_->GetMsgSource()->GetEntries().size() == 2 && !tree_->IsBusy();
+   }));
+   EXPECT_EQ(notice, grid.GetNotice());
+   // The current state stays, so Take is offered (and refused with the host's text).
+   EXPECT_EQ(std::set<int>{0}, Selected());
+   EXPECT_TRUE(Enabled(mgr.GetDetails().m_hWnd, IDC_SNAPSHOT_TAKE));
+
+   // Beside the cells, the whole notice in view at the manager's first size; at its smallest
+   // the grid scrolls to it.
+   RECT client;
+   GetClientRect(grid.m_hWnd, &client);
+   RECT shown = grid.GetNoticeRect();
+   EXPECT_GE(shown.left, grid.GetYAHCell()->GetWideRect().right);
+   EXPECT_GT(shown.right - shown.left, 200);
+   EXPECT_LE(shown.right, client.right);
+   EXPECT_LE(shown.bottom, client.bottom) << "the notice is cut off";
+   SetWindowPos(mgr.m_hWnd, nullptr, 0, 0, CZOLTSnapshotMgr::kMinWidth, CZOLTSnapshotMgr::kMinHeight,
+                SWP_NOMOVE | SWP_NOZORDER);
+   PumpMessages();
+   GetClientRect(grid.m_hWnd, &client);
+   EXPECT_LT(client.bottom, grid.GetNoticeRect().bottom);
+   EXPECT_GE(grid.GetContentRect().bottom, grid.GetNoticeRect().bottom) << "what is out of view can be scrolled to";
+   EXPECT_TRUE(GetWindowLongW(grid.m_hWnd, GWL_STYLE) & WS_VSCROLL);
+   std::string kept;
+   ASSERT_TRUE(File_Read(path, kept, error)) << error;
+   EXPECT_EQ(damaged, kept);
+
+   // Mended, the manager opened again shows the six.
+   DestroyWindow(mgr.m_hWnd);
+   ASSERT_TRUE(File_Replace(path, good, error)) << error;
+   CZOLTSnapshotMgr &again = OpenManager();
+   ASSERT_TRUE(Until([&]() {
+      PumpMessages();
+      return tree_->GetCount() == 6;
+   }));
+   EXPECT_EQ("", again.GetGrid().GetNotice());
+   EXPECT_EQ("The current state of the virtual machine is selected.", Status());
 }
 
 TEST_F(SnapshotWindows, ATakeThatFailsAfterTheDialogClosedIsStillReported)

@@ -1,5 +1,6 @@
 // The file operations the stand-ins share: whole reads, replacing writes, folders.
 #include "tremorybase/File.h"
+#include "tremorybase/Text.h"
 
 #include "TestFiles.h"
 
@@ -119,4 +120,101 @@ TEST(File, RenameAndDeleteTakeNamesInAnyScript)
    EXPECT_TRUE(File_Delete(to));
    EXPECT_FALSE(File_Delete(to));
    EXPECT_FALSE(File_Exists(to));
+}
+
+namespace {
+
+// Holds a file open for reading and writing but not for deletion, as an editor or a scanner may,
+// until it is let go or, with `forMs`, a thread lets go of it that long after it was opened.
+class HeldFile {
+public:
+   explicit HeldFile(const std::string &path)
+      : handle_(CreateFileW(WidePathFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+   {
+   }
+   ~HeldFile()
+   {
+      if (thread_) {
+         WaitForSingleObject(thread_, INFINITE);
+         CloseHandle(thread_);
+      } else if (handle_ != INVALID_HANDLE_VALUE) {
+         CloseHandle(handle_);
+      }
+   }
+   bool IsHeld() const { return handle_ != INVALID_HANDLE_VALUE; }
+   void LetGoAfter(DWORD ms)
+   {
+      delayMs_ = ms;
+      thread_ = CreateThread(nullptr, 0, &HeldFile::LetGo, this, 0, nullptr);
+   }
+
+private:
+   static DWORD WINAPI LetGo(void *self)
+   {
+      HeldFile *held = static_cast<HeldFile *>(self);
+      Sleep(held->delayMs_);
+      CloseHandle(held->handle_);
+      return 0;
+   }
+
+   HANDLE handle_;
+   HANDLE thread_ = nullptr;
+   DWORD delayMs_ = 0;
+};
+
+}  // namespace
+
+TEST(File, AReplaceRefusedForAMomentIsTriedAgainAndOneRefusedForLongerLeavesTheOldFile)
+{
+   TempDir dir;
+   std::string path = dir.File(kSpanish);
+   std::string error;
+   ASSERT_TRUE(File_Replace(path, "old", error)) << error;
+   {
+      HeldFile held(path);
+      ASSERT_TRUE(held.IsHeld());
+      held.LetGoAfter(100);
+      EXPECT_TRUE(File_Replace(path, "new", error)) << error;
+   }
+   EXPECT_EQ(ReadTextFile(path), "new");
+   EXPECT_FALSE(File_Exists(path + ".tmp"));
+
+   HeldFile held(path);
+   ASSERT_TRUE(held.IsHeld());
+   ULONGLONG start = GetTickCount64();
+   EXPECT_FALSE(File_Replace(path, "lost", error));
+   ULONGLONG took = GetTickCount64() - start;
+   DWORD code = GetLastError();
+   EXPECT_TRUE(code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION) << code;
+   EXPECT_NE(error.find("cannot rename over " + path), std::string::npos) << error;
+   EXPECT_GE(took, 200u) << "tried again before giving up";
+   EXPECT_LT(took, 1000u) << "reported well within a second";
+   EXPECT_EQ(ReadTextFile(path), "new");
+   EXPECT_FALSE(File_Exists(path + ".tmp"));
+}
+
+TEST(File, ALeftOverTemporaryFileIsWrittenOverAndProblemsAreToldInWords)
+{
+   TempDir dir;
+   std::string path = dir.File(kGerman);
+   std::string error;
+   ASSERT_TRUE(File_Replace(path, "whole", error)) << error;
+   // What a process killed between the write and the rename leaves.
+   ASSERT_TRUE(WriteTextFile(path + ".tmp", "ha"));
+   ASSERT_TRUE(File_Replace(path, "next", error)) << error;
+   EXPECT_EQ(ReadTextFile(path), "next");
+   EXPECT_FALSE(File_Exists(path + ".tmp"));
+
+   std::string read;
+   std::string folder = dir.File(kSpanish);
+   ASSERT_TRUE(File_MakeFolders(folder));
+   EXPECT_FALSE(File_Read(folder, read, error));
+   EXPECT_FALSE(File_IsMissing(GetLastError()));
+   EXPECT_EQ(File_Problem(folder, GetLastError()), "it is a folder");
+   EXPECT_FALSE(File_Read(dir.File("none"), read, error));
+   EXPECT_TRUE(File_IsMissing(GetLastError()));
+   EXPECT_FALSE(File_Read(path, read, error, 2));
+   EXPECT_EQ(File_Problem(path, GetLastError()), "it is too large");
+   EXPECT_FALSE(File_Problem(path, ERROR_ACCESS_DENIED).empty());
 }

@@ -145,3 +145,28 @@ TEST(KeyValueFile, WriteAndReadRefuseWhatTheyCannotDo)
    EXPECT_FALSE(KeyValueFile::Read(path, entries, error));
    EXPECT_NE(std::string::npos, error.find("line 2:")) << error;
 }
+
+TEST(KeyValueFile, ReadForAUserTellsAMissingFileFromADamagedOneWithoutThePath)
+{
+   TempDir dir;
+   std::vector<KeyValueEntry> entries;
+   std::string problem;
+   bool missing = false;
+   EXPECT_FALSE(KeyValueFile::Read(dir.File("none"), entries, problem, missing));
+   EXPECT_TRUE(missing);
+
+   std::string path = dir.File("prefs");
+   ASSERT_TRUE(WriteTextFile(path, "a = \"1\"\nb = \"cut sh"));
+   EXPECT_FALSE(KeyValueFile::Read(path, entries, problem, missing));
+   EXPECT_FALSE(missing);
+   EXPECT_EQ(problem, "line 2: missing closing quote");
+   EXPECT_TRUE(entries.empty()) << "nothing of a damaged file is handed out";
+
+   EXPECT_FALSE(KeyValueFile::Read(dir.Path(), entries, problem, missing));
+   EXPECT_FALSE(missing);
+   EXPECT_EQ(problem, "it is a folder");
+
+   ASSERT_TRUE(WriteTextFile(path, "a = \"1\"\n"));
+   EXPECT_TRUE(KeyValueFile::Read(path, entries, problem, missing));
+   EXPECT_EQ(entries.size(), 1u);
+}

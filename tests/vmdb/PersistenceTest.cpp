@@ -1,6 +1,8 @@
 #include "vmdb/Store.h"
 #include "vmdb/VmdbInterfaces.h"
 
+#include "DamagedFiles.h"
+
 #include "cui/AppDataPaths.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
@@ -98,24 +100,76 @@ TEST_F(VmdbFiles, UserSubtreeSurvivesARestartAndNothingElseIsSaved)
    EXPECT_EQ("0", store->NewContext()->Read("/user/prefState/req/#ZOLT/val/zolt/tip/startup"));
 }
 
-TEST_F(VmdbFiles, UnreadableUserFileIsKeptAsideAndTheDatabaseStartsEmpty)
+TEST_F(VmdbFiles, AnUnreadableUserFileIsKeptAsItIsToldOnceAndNeverWrittenOver)
 {
-   const std::string garbage = "/user/a = \"unterminated\n/user/b = \"2\"\n";
-   WriteFile(userFile_, garbage);
-   std::shared_ptr<Store> store = Store::Create(true);
-   std::unique_ptr<Context> ctx = store->NewContext();
-   EXPECT_FALSE(ctx->Exists("/user/b"));
-   EXPECT_FALSE(Exists(userFile_));
-   EXPECT_EQ(garbage, ReadFile(userFile_ + ".bad"));
+   const std::string whole = "/user/a = \"1\"\n/user/b = \"2\"\n/user/c = \"3\"\n";
+   std::vector<DamagedFile> damaged =
+      DamagedVersions(whole, 3, "line 3: missing closing quote", "/user/a = \"1\"\n/user/b = 2\n/user/c = \"3\"\n",
+                      "line 2: expected a quoted value");
+   damaged.push_back({"an over-long line", "/user/a = \"" + std::string(KeyValueFile::kMaxLine, 'x') + "\"\n",
+                      "line 1: line too long"});
+   for (const DamagedFile &file : damaged) {
+      SCOPED_TRACE(file.what);
+      WriteFile(userFile_, file.bytes);
+      std::shared_ptr<Store> store = Store::Create(true);
+      std::unique_ptr<Context> ctx = store->NewContext();
+      EXPECT_TRUE(store->IsUserFileKept());
+      EXPECT_FALSE(ctx->Exists("/user/a")) << "the run starts from the defaults";
+      std::vector<std::string> notices = ctx->Children("/notice");
+      ASSERT_EQ(notices.size(), 1u);
+      const std::string notice = "/notice/" + notices[0] + "/";
+      EXPECT_EQ(ctx->Read(notice + "kind"), vmdbstore::kNoticeUserFile);
+      EXPECT_EQ(ctx->Read(notice + "file"), userFile_);
+      EXPECT_EQ(ctx->Read(notice + "problem").compare(0, file.says.size(), file.says), 0)
+         << ctx->Read(notice + "problem");
 
-   ctx->Write("/user/b", "3");
-   ctx.reset();
-   store.reset();
+      ctx->Write("/user/vmlistState/val/item/#0001/present", "1");
+      EXPECT_FALSE(store->Save());
+      ctx.reset();
+      store.reset();
+      EXPECT_EQ(ReadFile(userFile_), file.bytes) << "byte for byte as it was";
+      EXPECT_FALSE(Exists(userFile_ + ".bad"));
+      EXPECT_FALSE(Exists(userFile_ + ".tmp"));
+   }
+
+   // Mended by the user: the next run reads it and saves again.
+   WriteFile(userFile_, whole);
+   {
+      std::shared_ptr<Store> store = Store::Create(true);
+      std::unique_ptr<Context> ctx = store->NewContext();
+      EXPECT_FALSE(store->IsUserFileKept());
+      EXPECT_TRUE(ctx->Children("/notice").empty());
+      EXPECT_EQ(ctx->Read("/user/b"), "2");
+      ctx->Write("/user/b", "4");
+   }
    std::vector<KeyValueEntry> entries;
    std::string error;
    ASSERT_TRUE(KeyValueFile::Read(userFile_, entries, error)) << error;
    ASSERT_NE(nullptr, KeyValueFile::Find(entries, "/user/b"));
-   EXPECT_EQ("3", *KeyValueFile::Find(entries, "/user/b"));
+   EXPECT_EQ("4", *KeyValueFile::Find(entries, "/user/b"));
+}
+
+TEST_F(VmdbFiles, AFolderInTheUserFilesPlaceIsLeftWhereItIs)
+{
+   ASSERT_TRUE(File_MakeFolders(userFile_ + "\\inside"));
+   WriteFile(userFile_ + "\\inside\\kept.txt", "mine");
+   {
+      std::shared_ptr<Store> store = Store::Create(true);
+      std::unique_ptr<Context> ctx = store->NewContext();
+      EXPECT_TRUE(store->IsUserFileKept());
+      std::vector<std::string> notices = ctx->Children("/notice");
+      ASSERT_EQ(notices.size(), 1u);
+      EXPECT_EQ(ctx->Read("/notice/" + notices[0] + "/problem"), "it is a folder");
+      ctx->Write("/user/prefState/val/x", "1");
+      EXPECT_FALSE(store->Save());
+   }
+   EXPECT_TRUE(File_IsFolder(userFile_));
+   EXPECT_EQ(ReadFile(userFile_ + "\\inside\\kept.txt"), "mine");
+   EXPECT_FALSE(Exists(userFile_ + ".bad"));
+   EXPECT_FALSE(Exists(userFile_ + ".tmp"));
+   File_Delete(userFile_ + "\\inside\\kept.txt");
+   File_RemoveFolder(userFile_ + "\\inside");
+   File_RemoveFolder(userFile_);
 }
 
 TEST_F(VmdbFiles, AHalfWrittenTempFileFromACrashLosesNothing)

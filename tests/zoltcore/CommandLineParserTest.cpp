@@ -205,7 +205,7 @@ TEST(CommandLineParser, FilesWithoutAHostAreLocal)
    EXPECT_TRUE(emptyHost.options.local);
 }
 
-TEST(CommandLineParser, CommandLineIsCutAt256Arguments)
+TEST(CommandLineParser, FilesPastTheArgumentLimitAreKeptApartNotDropped)
 {
    std::string text;
    for (int i = 1; i <= 300; i++) {
@@ -214,6 +214,29 @@ TEST(CommandLineParser, CommandLineIsCutAt256Arguments)
    Parsed parsed = Parse(text.c_str());
    ASSERT_EQ(255u, parsed.options.files.size());
    EXPECT_EQ("f255", parsed.options.files.back());
+   ASSERT_EQ(45u, parsed.options.filesPastLimit.size());
+   EXPECT_EQ("f256", parsed.options.filesPastLimit.front());
+   EXPECT_EQ("f300", parsed.options.filesPastLimit.back());
+
+   // An option past the limit ends the list there as it does before it; an empty name past it
+   // is as wrong as one before it.
+   Parsed ended = Parse((text + " -x late.vmx").c_str());
+   EXPECT_EQ(PARSE_GO_ON, ended.outcome.result);
+   EXPECT_EQ(45u, ended.options.filesPastLimit.size());
+   EXPECT_FALSE(ended.options.powerOn);
+   EXPECT_EQ(PARSE_FAILED, Parse((text + " \"\"").c_str()).outcome.result);
+
+   // Options fill the arguments: the files after them are all past the limit, and still local.
+   std::string options;
+   for (int i = 1; i <= 255; i++) {
+      options += " -x";
+   }
+   Parsed late = Parse((options + " a.vmx b.vmx").c_str());
+   EXPECT_TRUE(late.options.files.empty());
+   EXPECT_EQ((Files{"a.vmx", "b.vmx"}), late.options.filesPastLimit);
+   EXPECT_TRUE(late.options.local);
+
+   EXPECT_TRUE(Parse("a.vmx b.vmx").options.filesPastLimit.empty());
 }
 
 TEST(CommandLineParser, PasswordIsMaskedForTheLog)

@@ -87,9 +87,19 @@ public:
       {
          return (static_cast<uint64_t>(static_cast<uint32_t>(row)) << 32) | static_cast<uint32_t>(col);
       }
+      // Mixes both halves of a key: the standard hash of a 64-bit integer is the integer cut to
+      // size_t, which on a 32-bit build keeps only the column and puts a column's cells in one
+      // bucket chain.
+      struct KeyHash {
+         size_t operator()(uint64_t key) const
+         {
+            uint64_t mixed = key * 0x9E3779B97F4A7C15ull;
+            return static_cast<size_t>(mixed ^ (mixed >> 32));
+         }
+      };
       int rows_ = 0;
       int cols_ = 0;
-      std::unordered_map<uint64_t, Node> cells_;
+      std::unordered_map<uint64_t, Node, KeyHash> cells_;
       std::unordered_map<int, std::vector<Run>> runs_;   // by column, sorted by first row
    };
 

@@ -6,6 +6,8 @@
 //   val/item/#…/        one element per snapshot (the current one first): uid, parent, displayName,
 //                       description, createTime, powerState, screenshot, clones, recording
 //   pending             the snapshot operation the host has under way, empty when none
+//   fileError           the host's text when the machine's snapshot file could not be read
+//                       (the list is then empty and the host refuses every change), else empty
 // Operations are commands on the machine's "cmd/##/" ("createSnapshot", "revertToSnapshot",
 // "removeSnapshot", "renameSnapshot") and follow the slot conventions of cui/Error.h: they
 // return at once and call the abort or the done slot from a later poll step.
@@ -78,6 +80,9 @@ public:
 
    VM &GetVM() const { return vm_; }
    bool IsMultipleEnabled() const { return multiple_; }
+   // The host's text saying which snapshot file could not be read, why, and that nothing is
+   // changed until it is mended or removed; empty when the file was read.
+   const std::string &GetFileError() const { return fileError_; }
    // Whether the command (Command) can be given now: the machine is open, no snapshot operation
    // is under way and there is something for it to act on.
    bool IsCmdEnabled(int command) const;
@@ -103,7 +108,8 @@ public:
    std::string GenerateName() const;
 
    // Prepares a take: `done` runs (from a poll step) when one may be taken now, `abort` with the
-   // reason when not. The take itself is Take, or CancelTake when the user gives it up.
+   // reason when not (GetFileError's text when the snapshot file could not be read). The take
+   // itself is Take, or CancelTake when the user gives it up.
    void BeginTake(const AbortSlot &abort, const DoneSlot &done);
    bool IsTakeBegun() const { return takeBegun_; }
    // Takes a snapshot of the current state as a child of the current snapshot (in the single
@@ -173,7 +179,11 @@ private:
    std::vector<int> mru_;
    int maxMRU_ = 10;
    std::string hostPending_;
+   std::string fileError_;
    std::string signature_;   // what was read last, to tell a change
+   std::vector<std::vector<std::string>> rows_;   // the list's fields as read last, by element
+   std::string rowsGeneration_;                     // the host's generation of that list
+   std::string rowsText_;                           // rows_ as one text, for the signature
 
    std::string requested_;   // asked by this tree, not yet answered
    bool takeBegun_ = false;

@@ -75,6 +75,9 @@ public:
    // The current snapshot's display name (GetSnapshotTree()->GetCurrent(), from the snapshot
    // file beside the configuration); empty when the machine has none.
    const std::string &GetCurrentSnapshotName() const { return currentSnapshot_; }
+   // The host's text when the machine's snapshot file could not be read (SnapshotTree::
+   // GetFileError); empty when it was read.
+   const std::string &GetSnapshotFileError() const { return snapshotFileError_; }
    int GetConfigVersion() const { return configVersion_; }
    // The configuration file cannot be written ("vmx/cfgState/val/readOnly").
    bool IsReadOnly() const { return readOnly_; }
@@ -147,7 +150,9 @@ public:
    SharedFolderMgr *GetSharedFolderMgr() const { return sharedFolderMgr_.get(); }
    // The machine's snapshots and session recordings; null once the machine is closed.
    SnapshotTree *GetSnapshotTree() const;
-   // Has the host read the machine's snapshots again; the slots as for the snapshot operations.
+   // Has the host read the machine's snapshots again (a file mended or removed meanwhile clears
+   // GetSnapshotFileError; one still damaged aborts with its text); the slots as for the snapshot
+   // operations.
    void RefreshSnapshotState(const AbortSlot &abort, const DoneSlot &done);
    SessionRecordMgr *GetSessionRecordMgr() const;
    // The messages the host logged for the machine ("vmx/execState/msgLog/"); never null.
@@ -253,8 +258,9 @@ protected:
    friend class wui::VMMgr;
    friend class SnapshotTree;   // a revert changes the power state: the answer reads it all again
    friend class SessionRecordMgr;   // reads the recorder's state from the machine's node
-   // Reads the node again and raises the signals of what changed.
-   void Refresh();
+   // Reads the node again and raises the signals of what changed; the snapshot list too when
+   // a change came under it or `withSnapshots`.
+   void Refresh(bool withSnapshots = false);
    // Marks the machine closed (no more signals but `removed`, raised by the manager).
    void SetUnregistered();
    // Raised when the machine's node has gone from the database; the manager follows it.
@@ -263,7 +269,7 @@ protected:
    std::string PendingPowerOp() const { return pending_.empty() ? requested_ : pending_; }
 
 private:
-   void OnWatch();
+   void OnWatch(const std::string &changedPath);
    void OnScreenshotAnswer(std::string error, std::map<std::string, std::string> outputs, CompletionSlot completion,
                            DoneSlot saved);
    void OnPowerAnswer(std::string error, std::map<std::string, std::string> outputs, std::string op,
@@ -274,6 +280,8 @@ private:
    Host *host_;
    sigc::connection watch_;
    unsigned long long refreshedDelivery_ = 0;   // the delivery the last watched change came in
+   unsigned long long snapshotDelivery_ = 0;    // the last one with a change of the snapshot list
+   bool snapshotsChanged_ = true;               // the snapshot tree is to be read again
    bool registered_ = true;
 
    std::string filename_;
@@ -284,6 +292,7 @@ private:
    std::string notes_;
    std::vector<std::string> ancestors_;
    std::string currentSnapshot_;
+   std::string snapshotFileError_;
    bool remoteDisplay_ = false;
    long remoteDisplayPort_ = 0;
    std::vector<std::string> remoteDisplayUsers_;

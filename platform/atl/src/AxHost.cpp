@@ -6,6 +6,7 @@
 #include "atl/ComPtr.h"
 #include "atl/Module.h"
 #include "atl/UncaughtException.h"
+#include "atl/WindowImpl.h"
 
 extern "C" const IID IID_IAxControlWindow = __uuidof(IAxControlWindow);
 
@@ -90,7 +91,7 @@ private:
 
 AxHost *HostOf(HWND wnd)
 {
-   return wnd ? static_cast<AxHost *>(::GetPropW(wnd, kHostProp)) : nullptr;
+   return wnd ? static_cast<AxHost *>(detail::FindObject(wnd, kHostProp)) : nullptr;
 }
 
 LRESULT HostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -98,7 +99,7 @@ LRESULT HostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
    AxHost *host = HostOf(wnd);
    switch (msg) {
    case WM_NCCREATE:
-      ::SetPropW(wnd, kHostProp, new AxHost(wnd));
+      detail::AttachObject(wnd, kHostProp, new AxHost(wnd));
       break;
    case WM_CREATE: {
       const CREATESTRUCTW *cs = reinterpret_cast<const CREATESTRUCTW *>(lParam);
@@ -130,7 +131,7 @@ LRESULT HostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
       }
       break;
    case WM_NCDESTROY:
-      ::RemovePropW(wnd, kHostProp);
+      detail::DetachObject(wnd, kHostProp);
       delete host;
       break;
    default:

@@ -1,5 +1,7 @@
 #include "atl/WindowImpl.h"
 
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace atl {
@@ -26,6 +28,40 @@ void FreeIfEmpty(CreateKind kind)
 }
 
 } // namespace
+
+namespace {
+
+// By property (the address of its name): the windows' objects. One table for the process: a
+// lookup by handle may come from a thread other than the window's own.
+std::mutex objectsLock;
+std::unordered_map<const wchar_t *, std::unordered_map<HWND, void *>> objects;
+
+std::unordered_map<HWND, void *> &ObjectsOf(const wchar_t *prop)
+{
+   return objects[prop];
+}
+
+} // namespace
+
+void *FindObject(HWND wnd, const wchar_t *prop)
+{
+   std::lock_guard<std::mutex> hold(objectsLock);
+   auto &table = ObjectsOf(prop);
+   auto it = table.find(wnd);
+   return it == table.end() ? nullptr : it->second;
+}
+
+void AttachObject(HWND wnd, const wchar_t *prop, void *object)
+{
+   std::lock_guard<std::mutex> hold(objectsLock);
+   ObjectsOf(prop)[wnd] = object;
+}
+
+void DetachObject(HWND wnd, const wchar_t *prop)
+{
+   std::lock_guard<std::mutex> hold(objectsLock);
+   ObjectsOf(prop).erase(wnd);
+}
 
 void PushCreating(CreateKind kind, void *object)
 {

@@ -57,13 +57,16 @@ bool SimAviWriter::Open(const std::string &path, int width, int height, int fram
       error = "the movie's frame size is not valid";
       return false;
    }
-   file_ = CreateFileW(WidePathFromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+   const std::string tmp = path + ".tmp";
+   file_ = CreateFileW(WidePathFromUtf8(tmp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
    if (file_ == INVALID_HANDLE_VALUE) {
-      error = "cannot create " + path;
+      error = "cannot create " + tmp;
       return false;
    }
    path_ = path;
+   tmpPath_ = tmp;
+   broken_ = false;
    size_ = 0;
    index_.clear();
    frameSize_ = ((static_cast<uint32_t>(width) * 3 + 3) & ~3u) * static_cast<uint32_t>(height);
@@ -128,10 +131,8 @@ bool SimAviWriter::Open(const std::string &path, int width, int height, int fram
    h.U32(0);
    h.FourCC("movi");
    if (h.Get().size() != kHeaderSize || !Write(h.Get())) {
-      error = "cannot write " + path;
-      CloseHandle(file_);
-      file_ = INVALID_HANDLE_VALUE;
-      File_Delete(path);
+      error = "cannot write " + tmp;
+      Abandon();
       return false;
    }
    return true;
@@ -158,7 +159,8 @@ bool SimAviWriter::AddFrame(const std::vector<char> &pixels, std::string &error)
    bytes.insert(bytes.end(), pixels.begin(), pixels.end());
    IndexEntry entry = {static_cast<uint32_t>(size_ - kMoviTypeAt), frameSize_};
    if (!Write(bytes)) {
-      error = "cannot write " + path_;
+      error = "cannot write " + tmpPath_;
+      broken_ = true;
       return false;
    }
    index_.push_back(entry);
@@ -181,15 +183,28 @@ bool SimAviWriter::Close(std::string &error)
       idx.U32(entry.size);
    }
    uint32_t frames = GetFrameCount();
-   bool ok = Write(idx.Get()) && WriteAt(kRiffSizeAt, static_cast<uint32_t>(size_ - 8)) &&
+   bool ok = !broken_ && Write(idx.Get()) && WriteAt(kRiffSizeAt, static_cast<uint32_t>(size_ - 8)) &&
              WriteAt(kTotalFramesAt, frames) && WriteAt(kStreamLengthAt, frames) &&
-             WriteAt(kMoviSizeAt, moviEnd - kMoviTypeAt);
+             WriteAt(kMoviSizeAt, moviEnd - kMoviTypeAt) && FlushFileBuffers(file_);
    ok = CloseHandle(file_) && ok;
    file_ = INVALID_HANDLE_VALUE;
-   if (!ok) {
-      error = "cannot finish " + path_;
+   std::string detail;
+   if (!ok || !File_RenameOver(tmpPath_, path_, detail)) {
+      error = ok ? detail : "cannot finish " + tmpPath_;
+      File_Delete(tmpPath_);
+      return false;
    }
-   return ok;
+   return true;
+}
+
+void SimAviWriter::Abandon()
+{
+   if (!IsOpen()) {
+      return;
+   }
+   CloseHandle(file_);
+   file_ = INVALID_HANDLE_VALUE;
+   File_Delete(tmpPath_);
 }
 
 bool SimAviWriter::Write(const std::vector<uint8_t> &bytes)

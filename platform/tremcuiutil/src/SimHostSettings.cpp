@@ -184,10 +184,13 @@ void SimHostSettings::LoadHost(const std::string &hostPath)
    loaded_.insert(host);
    std::vector<KeyValueEntry> entries;
    const std::string file = SettingsFile(host);
-   std::string error;
-   if (!file.empty() && File_Exists(file) && !KeyValueFile::Read(file, entries, error)) {
-      Warning("SimHost: the settings of %s were not read from %s: %s\n", host.c_str(), file.c_str(), error.c_str());
-      entries.clear();
+   std::string problem;
+   bool missing = false;
+   if (!file.empty() && !KeyValueFile::Read(file, entries, problem, missing) && !missing) {
+      Warning("SimHost: the settings of %s were not read from %s: %s; the file is kept as it is and not written "
+              "while it cannot be read\n",
+              host.c_str(), file.c_str(), problem.c_str());
+      unreadable_.insert(host);
    }
    std::vector<std::pair<std::string, std::string>> loaded;
    for (const KeyValueEntry &entry : entries) {
@@ -212,6 +215,27 @@ void SimHostSettings::LoadHost(const std::string &hostPath)
    if (!loaded.empty()) {
       Log("SimHost: %u settings of %s from %s\n", static_cast<unsigned>(loaded.size()), host.c_str(), file.c_str());
    }
+}
+
+std::string SimHostSettings::RequireReadableFile(const std::string &host)
+{
+   const std::string file = SettingsFile(host);
+   std::vector<KeyValueEntry> entries;
+   std::string problem;
+   bool missing = false;
+   if (file.empty() || KeyValueFile::Read(file, entries, problem, missing) || missing) {
+      // Mended since it could not be read: its values come first, the request goes over them.
+      if (unreadable_.erase(host)) {
+         loaded_.erase(host);
+         LoadHost(host);
+      }
+      return std::string();
+   }
+   Warning("SimHost: the settings of %s are not saved: %s cannot be read (%s)\n", host.c_str(), file.c_str(),
+           problem.c_str());
+   return cui::Format("@&!*@*@(msg.host.settings.unreadable)The host settings were not saved: the settings file "
+                      "\"%s\" cannot be read (%s). It is kept as it is; mend or remove it, then try again.",
+                      file.c_str(), problem.c_str());
 }
 
 void SimHostSettings::OnHostChange(const std::string &changedPath)
@@ -243,9 +267,13 @@ std::string SimHostSettings::Accept(const std::string &statePath, const std::str
       return cui::GetLocalString("@&!*@*@(msg.host.settings.changedMeanwhile)The host settings were changed by "
                                  "another client while these changes were made.");
    }
+   std::string refusal = RequireReadableFile(host);
+   if (!refusal.empty()) {
+      return refusal;
+   }
    const std::vector<std::pair<std::string, std::string>> asked = Values(request + "val/");
    for (const auto &entry : asked) {
-      std::string refusal = Check(host, entry.first, entry.second);
+      refusal = Check(host, entry.first, entry.second);
       if (!refusal.empty()) {
          return refusal;
       }

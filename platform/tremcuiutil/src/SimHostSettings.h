@@ -14,6 +14,9 @@
 // Each accepted request counts the state's "version" up; a request whose "baseVersion" (the
 // version its sender showed) is not the current one was made over settings another client
 // changed meanwhile, and is refused with "status/error/code" 0x80040114.
+// A settings file that is there but cannot be read (bad syntax, a folder in its place) is kept
+// as it is: the host starts from the defaults, and every request is refused, naming the file
+// and what is wrong with it ("line 3: missing closing quote"), while it stays unreadable.
 // The lockout policies ("policy/<name>") of accepted settings are applied to the host's own
 // "policy/" node, where the program looks them up.
 #pragma once
@@ -53,10 +56,14 @@ private:
    // The values of a subtree as (key below it, value) pairs.
    std::vector<std::pair<std::string, std::string>> Values(const std::string &root) const;
    void ApplyPolicies(const std::string &hostPath, const std::vector<std::pair<std::string, std::string>> &values);
+   // The refusal of a request while the host's settings file is there but cannot be read; a file
+   // mended meanwhile is loaded first. Empty when the file may be written.
+   std::string RequireReadableFile(const std::string &host);
 
    vmdb::Ctx ctx_;
    const SimRegistry &registry_;
    std::set<std::string> loaded_;
+   std::set<std::string> unreadable_;   // hosts whose settings file could not be read
 };
 
 }  // namespace cuisim

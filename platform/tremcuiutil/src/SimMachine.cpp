@@ -80,16 +80,32 @@ unsigned SimMachine::StepCount(const std::string &op, bool soft)
    return soft ? steps + 2 : steps;
 }
 
+bool SimMachine::ReadStateEntries(std::vector<KeyValueEntry> &entries)
+{
+   std::string path = StateFilePath(GetCfgPath());
+   bool wasUnreadable = !stateUnreadable_.empty();
+   if (ReadKeptFile(path, entries, stateUnreadable_)) {
+      return true;
+   }
+   if (!wasUnreadable) {
+      Warning("SimHost: the state file %s cannot be read and is kept as it is: %s\n", path.c_str(),
+              stateUnreadable_.c_str());
+   }
+   return false;
+}
+
+std::string SimMachine::StateFileUnreadableText() const
+{
+   return cui::Format("@&!*@*@(msg.host.vm.stateUnreadable)The saved power state of \"%s\" could not be read from "
+                      "\"%s\" (%s). The file is kept as it is: the virtual machine starts powered off, and its "
+                      "power state is not saved until the file is mended or removed.",
+                      config_.GetDisplayName().c_str(), StateFilePath(GetCfgPath()).c_str(), stateUnreadable_.c_str());
+}
+
 void SimMachine::ReadStateFile()
 {
    std::vector<KeyValueEntry> entries;
-   std::string error;
-   std::string path = StateFilePath(GetCfgPath());
-   if (!File_Exists(path)) {
-      return;
-   }
-   if (!KeyValueFile::Read(path, entries, error)) {
-      Warning("SimHost: ignoring the state file %s: %s\n", path.c_str(), error.c_str());
+   if (!ReadStateEntries(entries)) {
       return;
    }
    const std::string *state = KeyValueFile::Find(entries, "state");
@@ -113,6 +129,13 @@ void SimMachine::ReadStateFile()
 void SimMachine::WriteStateFile()
 {
    std::string path = StateFilePath(GetCfgPath());
+   // A state file that could not be read is neither replaced nor deleted, unless it has been
+   // mended or removed since.
+   std::vector<KeyValueEntry> unused;
+   if (!stateUnreadable_.empty() && !ReadStateEntries(unused)) {
+      Warning("SimHost: the state of %s is not saved: %s cannot be read\n", GetCfgPath().c_str(), path.c_str());
+      return;
+   }
    if (execState_ == kPoweredOff) {
       File_Delete(path);
       return;
@@ -146,6 +169,9 @@ std::string SimMachine::Register()
    config_.MirrorTo(ctx_, vmPath_ + "vmx/cfgState/val/", generationNo_);
    snapshots_->Mirror();
    WriteExecState();
+   if (!stateUnreadable_.empty()) {
+      LogMessage("error", StateFileUnreadableText());
+   }
    std::vector<SimConnection> connections = SimConnections::Configured(time(nullptr));
    if (!opener_.user.empty()) {
       connections.insert(connections.begin(), opener_);
@@ -551,7 +577,10 @@ std::string SimMachine::SetCfgState(long generationNo, const std::vector<std::pa
    config_ = changed;
    ++generationNo_;
    if (!vmPath_.empty()) {
+      vmdb::Batch batch(ctx_);
       config_.MirrorTo(ctx_, vmPath_ + "vmx/cfgState/val/", generationNo_);
+      // "snapshot.multiple" and "snapshot.maxMRU" are the configuration's.
+      snapshots_->Mirror();
    }
    return std::string();
 }

@@ -117,8 +117,14 @@ public:
    static unsigned StepCount(const std::string &op, bool soft);
 
 private:
+   // The state file ("<name>.vmss"): one that cannot be read is kept as it is, never replaced or
+   // deleted, and the machine starts powered off (the message log says so).
    void ReadStateFile();
    void WriteStateFile();
+   // Reads the state file into `entries` (none when it is not there); false, with
+   // `stateUnreadable_` set, when it cannot be read.
+   bool ReadStateEntries(std::vector<KeyValueEntry> &entries);
+   std::string StateFileUnreadableText() const;
    void Step();
    void Finish(bool writeDb);
    void WriteExecState();
@@ -139,6 +145,7 @@ private:
    std::string vmPath_;
    long generationNo_ = 1;
 
+   std::string stateUnreadable_;   // why the state file could not be read; empty when it was
    std::string execState_ = kPoweredOff;
    time_t poweredOnAt_ = 0;
    std::string screenshot_;   // file path, while suspended

@@ -1,17 +1,12 @@
 #include "SimMachineHistory.h"
 
 #include "PathText.h"
-#include "SimSnapshots.h"
 #include "SimVmxConfig.h"
-#include "tremorybase/File.h"
-#include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Log.h"
 
 namespace cuisim {
 
 namespace {
-
-const char kCfgStateVal[] = "cfgState/val/";
 
 bool IsAbsolute(const std::string &path)
 {
@@ -55,25 +50,6 @@ std::vector<SimAncestor> ReadAncestors(const SimVmxConfig &config)
    return ancestors;
 }
 
-std::string SnapshotFilePath(const std::string &cfgPath)
-{
-   return SimSnapshotFile::PathOf(cfgPath);
-}
-
-std::string ReadCurrentSnapshotName(const std::string &cfgPath)
-{
-   SimSnapshotFile file;
-   std::string error;
-   if (cfgPath.empty() || !file.Load(SnapshotFilePath(cfgPath), error)) {
-      if (!error.empty()) {
-         Warning("SimHost: ignoring the snapshot file %s: %s\n", SnapshotFilePath(cfgPath).c_str(), error.c_str());
-      }
-      return std::string();
-   }
-   auto current = file.snapshots.find(file.current);
-   return current == file.snapshots.end() ? std::string() : current->second.displayName;
-}
-
 void MirrorHistory(vmdb::Ctx &ctx, const std::string &valPath, const SimVmxConfig &config)
 {
    std::string val = cuiutil::WithSlash(valPath);
@@ -83,18 +59,6 @@ void MirrorHistory(vmdb::Ctx &ctx, const std::string &valPath, const SimVmxConfi
       ctx.Set(element + "name", ancestor.name);
       ctx.Set(element + "cfgPath", ancestor.cfgPath);
    }
-   size_t at = val.size() >= sizeof(kCfgStateVal) - 1 ? val.size() - (sizeof(kCfgStateVal) - 1) : std::string::npos;
-   if (at == std::string::npos || val.compare(at, std::string::npos, kCfgStateVal) != 0) {
-      return;
-   }
-   SimSnapshotFile file;
-   std::string error;
-   std::string path = SnapshotFilePath(config.GetPath());
-   if (!config.GetPath().empty() && !file.Load(path, error)) {
-      Warning("SimHost: ignoring the snapshot file %s: %s\n", path.c_str(), error.c_str());
-      file = SimSnapshotFile();
-   }
-   file.MirrorTo(ctx, val.substr(0, at) + "chkptState/", config);
 }
 
 }  // namespace cuisim

@@ -5,7 +5,6 @@
 #include "PathText.h"
 #include "cui/Error.h"
 #include "cui/LocalizedString.h"
-#include "tremorybase/File.h"
 #include "tremorybase/Log.h"
 
 namespace cuisim {
@@ -82,9 +81,8 @@ void SimMovies::Start(const std::string &path, const std::string &file, int qual
    // The first frame at once: a capture stopped right away still gives a movie.
    if (!capture->writer.Open(file, capture->width, capture->height, kFramesPerSecond, error) ||
        !WriteFrame(*machine, *capture, error)) {
-      std::string ignored;
-      capture->writer.Close(ignored);
-      File_Delete(file);
+      // The file already under that name, if any, stays as it was.
+      capture->writer.Abandon();
       throw cui::Error(cui::Format("@&!*@*@(msg.host.movie.cannotWrite)The movie \"%s\" cannot be written: %s",
                                    file.c_str(), error.c_str()));
    }

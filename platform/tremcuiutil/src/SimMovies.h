@@ -7,7 +7,8 @@
 // While a capture runs, "mks/movieCapture" is 1 and "mks/movie/fileName" names the file. A
 // capture ends with the guest: when the machine leaves the powered-on state or is closed, or
 // when the host stops, the file is finished; a capture that fails (the disk, the file's largest
-// size) ends with the text in "mks/movie/error".
+// size) ends with the text in "mks/movie/error". The file appears under its name only once it is
+// complete (SimAviWriter); a capture that cannot start or finish leaves a file already there as it was.
 #pragma once
 
 #include <map>

@@ -12,7 +12,6 @@
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Log.h"
-#include "tremorybase/Text.h"
 #include "vmdb/Store.h"
 
 namespace cuisim {
@@ -20,12 +19,19 @@ namespace cuisim {
 namespace {
 
 const char kRegistered[] = "vms/registeredvms/";
-// A list file larger than this is not a list this host wrote.
+// A list file larger than this is not a list this host wrote, nor a line longer than the
+// longest path (32767 UTF-16 units, each at most 3 bytes of UTF-8).
 const size_t kMaxListBytes = 4 * 1024 * 1024;
+const size_t kMaxLineBytes = 32767 * 3;
 
 bool EndsWithVmx(const std::string &path)
 {
    return path.size() > 4 && cuiutil::SameFilePath(path.substr(path.size() - 4), ".vmx");
+}
+
+vmdbstore::Store &StoreOf(const vmdb::Ctx &ctx)
+{
+   return vmdbstore::ContextFromRawHandle(ctx.GetRawHandle())->GetStore();
 }
 
 // "/host2/#0001/vms/..." gives "/host2/#0001/"; empty for a path outside a host node.
@@ -39,17 +45,26 @@ std::string HostOf(const std::string &changedPath)
    return end == std::string::npos ? changedPath + "/" : changedPath.substr(0, end + 1);
 }
 
-std::string SystemErrorText(DWORD code)
+// A line of a list this host wrote: an absolute path in UTF-8 text. Empty when it is one, else
+// what is wrong with it.
+std::string LineProblem(const std::string &line)
 {
-   wchar_t *text = nullptr;
-   DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-   DWORD length = FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-   std::string result = length && text ? Utf8FromWide(std::wstring_view(text, length)) : "error " + std::to_string(code);
-   LocalFree(text);
-   while (!result.empty() && std::isspace(static_cast<unsigned char>(result.back()))) {
-      result.pop_back();
+   if (line.size() > kMaxLineBytes) {
+      return "too long";
    }
-   return result;
+   for (char c : line) {
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+         return "not text";
+      }
+   }
+   if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, line.data(), static_cast<int>(line.size()), nullptr, 0) ==
+       0) {
+      return "not UTF-8 text";
+   }
+   bool drive = line.size() >= 3 && std::isalpha(static_cast<unsigned char>(line[0])) && line[1] == ':' &&
+                (line[2] == '\\' || line[2] == '/');
+   bool share = line.size() >= 3 && (line[0] == '\\' || line[0] == '/') && (line[1] == '\\' || line[1] == '/');
+   return drive || share ? std::string() : "not the full path of a file";
 }
 
 }  // namespace
@@ -86,7 +101,7 @@ std::string SimRegistry::ListFile(const std::string &hostPath) const
 {
    std::string folder = Config_GetString("test.host.vmListFolder", "");
    if (folder.empty()) {
-      const std::string &userFile = vmdbstore::ContextFromRawHandle(ctx_.GetRawHandle())->GetStore().UserFile();
+      const std::string &userFile = StoreOf(ctx_).UserFile();
       if (userFile.empty()) {
          return std::string();
       }
@@ -106,20 +121,36 @@ bool SimRegistry::ReadList(const std::string &file, std::vector<std::string> &pa
    std::string detail;
    if (!File_Read(file, text, detail, kMaxListBytes)) {
       DWORD code = GetLastError();
-      if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+      if (File_IsMissing(code)) {
          return true;
       }
-      error = SystemErrorText(code);
+      error = File_Problem(file, code);
       return false;
    }
+   unsigned lineNo = 0;
    for (size_t pos = 0; pos < text.size();) {
+      ++lineNo;
       size_t end = text.find('\n', pos);
       std::string line = text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
       pos = end == std::string::npos ? text.size() : end + 1;
       size_t first = line.find_first_not_of(" \t\r");
-      if (first != std::string::npos) {
-         paths.push_back(line.substr(first, line.find_last_not_of(" \t\r") - first + 1));
+      if (first == std::string::npos) {
+         continue;
       }
+      line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+      std::string problem = LineProblem(line);
+      if (!problem.empty()) {
+         error = "line " + std::to_string(lineNo) + ": " + problem;
+         paths.clear();
+         return false;
+      }
+      paths.push_back(line);
+   }
+   // Every line this host writes ends with its line end: a list without one was cut short.
+   if (!text.empty() && text.back() != '\n') {
+      error = "it ends in the middle of a line";
+      paths.clear();
+      return false;
    }
    return true;
 }
@@ -128,7 +159,7 @@ bool SimRegistry::WriteList(const std::string &file, const std::vector<std::stri
 {
    size_t slash = file.find_last_of("\\/");
    if (slash != std::string::npos && !File_MakeFolders(file.substr(0, slash))) {
-      error = SystemErrorText(GetLastError());
+      error = File_Problem(file.substr(0, slash), GetLastError());
       return false;
    }
    std::string text;
@@ -137,7 +168,7 @@ bool SimRegistry::WriteList(const std::string &file, const std::vector<std::stri
    }
    std::string detail;
    if (!File_Replace(file, text, detail)) {
-      error = SystemErrorText(GetLastError());
+      error = File_Problem(file, GetLastError());
       return false;
    }
    return true;
@@ -173,17 +204,33 @@ void SimRegistry::LoadHost(const std::string &hostPath)
       return;
    }
    loaded_.insert(host);
-   const std::string file = ListFile(host);
-   if (file.empty()) {
-      return;
-   }
+   std::string file;
    std::vector<std::string> paths;
    std::string error;
-   if (!ReadList(file, paths, error)) {
-      Warning("SimHost: the registered virtual machines of %s were not read from %s: %s\n", host.c_str(), file.c_str(),
-              error.c_str());
+   if (!ReadHostList(host, file, paths, error)) {
+      Warning("SimHost: the registered virtual machines of %s were not read from %s: %s; the list is kept as it is "
+              "and not changed while it cannot be read\n",
+              host.c_str(), file.c_str(), error.c_str());
+      // Told once a run, however often the host comes and goes.
+      if (unreadable_.insert(host).second) {
+         StoreOf(ctx_).AddNotice(vmdbstore::kNoticeVmList, file, error, ctx_.Get(host + "name"));
+      }
       return;
    }
+   if (!file.empty()) {
+      AddListed(host, paths, file);
+   }
+}
+
+bool SimRegistry::ReadHostList(const std::string &host, std::string &file, std::vector<std::string> &paths,
+                               std::string &error) const
+{
+   file = ListFile(host);
+   return file.empty() || ReadList(file, paths, error);
+}
+
+void SimRegistry::AddListed(const std::string &host, const std::vector<std::string> &paths, const std::string &file)
+{
    std::vector<std::string> listed = Listed(host);
    vmdb::Batch batch(ctx_);
    size_t added = 0;
@@ -198,6 +245,25 @@ void SimRegistry::LoadHost(const std::string &hostPath)
    }
    Log("SimHost: %u registered virtual machines of %s from %s\n", static_cast<unsigned>(added), host.c_str(),
        file.c_str());
+}
+
+void SimRegistry::RequireReadableList(const std::string &host)
+{
+   std::string file;
+   std::vector<std::string> paths;
+   std::string error;
+   if (!ReadHostList(host, file, paths, error)) {
+      Warning("SimHost: %s cannot be read (%s): registrations on %s are refused\n", file.c_str(), error.c_str(),
+              host.c_str());
+      throw cui::Error(cui::Format("@&!*@*@(msg.host.registration.unreadable)The list of virtual machines registered "
+                                   "on this host, \"%s\", cannot be read (%s). It is kept as it is, and no virtual "
+                                   "machine can be registered or removed until the file is mended or removed.",
+                                   file.c_str(), error.c_str()));
+   }
+   // Mended since it was found unreadable: what it lists comes first.
+   if (unreadable_.erase(host) && !file.empty()) {
+      AddListed(host, paths, file);
+   }
 }
 
 void SimRegistry::OnHostChange(const std::string &changedPath)
@@ -243,6 +309,7 @@ void SimRegistry::Register(const std::string &hostPath, const std::string &cfgPa
       throw cui::Error(error);
    }
    LoadHost(host);
+   RequireReadableList(host);
    if (!FindEntry(host, full).empty()) {
       Log("SimHost: %s is registered on %s already\n", full.c_str(), host.c_str());
       return;
@@ -262,6 +329,7 @@ void SimRegistry::Unregister(const std::string &hostPath, const std::string &cfg
    }
    const std::string host = cuiutil::WithSlash(hostPath);
    LoadHost(host);
+   RequireReadableList(host);
    const std::string entry = FindEntry(host, cuiutil::FullFilePath(cfgPath));
    if (entry.empty()) {
       throw cui::Error(cui::Format("@&!*@*@(msg.host.registration.notListed)The virtual machine \"%s\" is not "

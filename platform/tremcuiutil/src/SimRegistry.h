@@ -12,6 +12,11 @@
 // letters, digits, '.', '-' and '_' made "_". The folder is "Hosts" beside the database's user file
 // (%APPDATA%\Tremory\Hosts by default), or what the configuration key "test.host.vmListFolder"
 // names; a database without a user file keeps its lists in memory only.
+//
+// A list file that is there but cannot be read (not one path a line as this host writes them,
+// cut short, too large, a folder in its place) is kept as it is: the host lists nothing from it,
+// leaves a notice for the user (vmdb/Store.h) once a run, and refuses every registration and
+// removal while it stays unreadable, so the list is never replaced by one of just the next entry.
 #pragma once
 
 #include <set>
@@ -41,7 +46,8 @@ public:
 
    // The host's list file; empty when lists are kept in memory only.
    std::string ListFile(const std::string &hostPath) const;
-   // Lines of a list file, blank ones skipped. False when it exists and cannot be read.
+   // Lines of a list file, blank ones skipped; a missing file is an empty list. False when it
+   // exists and cannot be read, with what is wrong in `error` ("line 3: not UTF-8 text").
    static bool ReadList(const std::string &file, std::vector<std::string> &paths, std::string &error);
    // Writes a temporary file, then renames it over `file`; makes the folder when missing.
    static bool WriteList(const std::string &file, const std::vector<std::string> &paths, std::string &error);
@@ -54,9 +60,19 @@ private:
    std::string FindEntry(const std::string &hostPath, const std::string &fullPath) const;
    std::vector<std::string> Listed(const std::string &hostPath) const;
    void Save(const std::string &hostPath, const std::vector<std::string> &paths) const;
+   // Reads the host's list file (`file`, empty when lists are kept in memory only: nothing to
+   // read). False with `error` when it is there and cannot be read.
+   bool ReadHostList(const std::string &host, std::string &file, std::vector<std::string> &paths,
+                     std::string &error) const;
+   // Adds the paths of the host's list file that the database does not list yet.
+   void AddListed(const std::string &host, const std::vector<std::string> &paths, const std::string &file);
+   // Throws the refusal while the host's list file cannot be read; a list mended meanwhile is
+   // loaded first.
+   void RequireReadableList(const std::string &host);
 
    vmdb::Ctx ctx_;
    std::set<std::string> loaded_;
+   std::set<std::string> unreadable_;   // hosts whose list could not be read, told once
 };
 
 }  // namespace cuisim

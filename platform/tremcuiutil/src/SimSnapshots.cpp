@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 #include <ctime>
 #include <set>
 #include <sstream>
@@ -17,6 +18,7 @@
 #include "tremorybase/File.h"
 #include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Text.h"
 
 namespace cuisim {
 
@@ -104,14 +106,25 @@ std::string SimSnapshotFile::PathOf(const std::string &cfgPath)
    return SimVmxConfig::Folder(cfgPath) + SimVmxConfig::BaseName(cfgPath) + ".snapshot";
 }
 
+bool ReadKeptFile(const std::string &path, std::vector<KeyValueEntry> &entries, std::string &problem)
+{
+   bool missing = false;
+   entries.clear();
+   if (KeyValueFile::Read(path, entries, problem, missing) || missing) {
+      problem.clear();
+      return true;
+   }
+   // The parser quotes a bad escape's byte as it is: the reason stays valid UTF-8 on one line.
+   problem = Utf8FromWide(WideFromUtf8(problem));
+   std::replace_if(problem.begin(), problem.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+   return false;
+}
+
 bool SimSnapshotFile::Load(const std::string &path, std::string &error)
 {
    *this = SimSnapshotFile();
-   if (!File_Exists(path)) {
-      return true;
-   }
    std::vector<KeyValueEntry> entries;
-   if (!KeyValueFile::Read(path, entries, error)) {
+   if (!ReadKeptFile(path, entries, error)) {
       return false;
    }
    const std::string *lastText = KeyValueFile::Find(entries, "snapshot.lastUID");
@@ -190,65 +203,117 @@ bool SimSnapshotFile::Save(const std::string &path, std::string &error) const
    return KeyValueFile::Write(path, entries, error);
 }
 
+namespace {
+
+// Every value MirrorTo writes, in one text: a list that mirrors to the same text needs no writing.
+std::string MirrorText(const SimSnapshotFile &file, const SimVmxConfig &config)
+{
+   std::string text = std::to_string(config.GetBool("snapshot.multiple", true)) + '\x1f' +
+                      std::to_string(config.GetInt("snapshot.maxMRU", 10)) + '\x1f' + SimVmxConfig::Folder(config.GetPath()) +
+                      '\x1f' + std::to_string(file.current) + '\x1f';
+   for (int uid : file.mru) {
+      text += std::to_string(uid) + ' ';
+   }
+   for (const auto &entry : file.snapshots) {
+      const SimSnapshot &s = entry.second;
+      text += '\x1e' + std::to_string(s.uid) + '\x1f' + std::to_string(s.parent) + '\x1f' + s.displayName + '\x1f' +
+              s.description + '\x1f' + std::to_string(s.createTime) + '\x1f' + std::to_string(s.powerState) + '\x1f' +
+              s.screenshot + '\x1f' + std::to_string(s.clones) + '\x1f' + (s.recording ? '1' : '0');
+   }
+   return text;
+}
+
+// Never the same twice in a run, so a reader that saw one generation of a list is never told
+// that another list is the one it saw.
+std::string NextGeneration()
+{
+   static unsigned long long generation = 0;
+   return std::to_string(++generation);
+}
+
+}  // namespace
+
 void SimSnapshotFile::MirrorTo(vmdb::Ctx &ctx, const std::string &chkptPath, const SimVmxConfig &config) const
 {
    std::string val = cuiutil::WithSlash(chkptPath) + "val/";
    std::string folder = SimVmxConfig::Folder(config.GetPath());
    vmdb::Batch batch(ctx);
-   ctx.Remove(cuiutil::WithoutSlash(val), true);
+   ctx.Set(val + "generation", NextGeneration());
+   // Each snapshot in the element named after its UID, written over what is there: a value that
+   // did not change raises no change, so a take on a long list changes a few nodes, not all.
    ctx.Set(val + "multiple", vmdb::Value(config.GetBool("snapshot.multiple", true)));
    ctx.Set(val + "current", vmdb::Value(current));
    ctx.Set(val + "maxMRU", vmdb::Value(config.GetInt("snapshot.maxMRU", 10)));
    ctx.Set(val + "mru", JoinUids(mru));
-   // The current snapshot first: the single form's readers take the first element.
-   std::vector<const SimSnapshot *> order;
-   auto cur = snapshots.find(current);
-   if (cur != snapshots.end()) {
-      order.push_back(&cur->second);
-   }
+   std::set<std::string> listed;
    for (const auto &entry : snapshots) {
-      if (entry.first != current) {
-         order.push_back(&entry.second);
-      }
+      const SimSnapshot &s = entry.second;
+      char name[16];
+      std::snprintf(name, sizeof name, "#%04x/", static_cast<unsigned>(s.uid));
+      std::string element = val + "item/" + name;
+      listed.insert(element);
+      ctx.Set(element + "uid", vmdb::Value(s.uid));
+      ctx.Set(element + "parent", vmdb::Value(s.parent));
+      ctx.Set(element + "displayName", s.displayName);
+      ctx.Set(element + "description", s.description);
+      ctx.Set(element + "createTime", vmdb::Value(s.createTime));
+      ctx.Set(element + "powerState", vmdb::Value(s.powerState));
+      ctx.Set(element + "screenshot", s.screenshot.empty() ? std::string() : folder + s.screenshot);
+      ctx.Set(element + "clones", vmdb::Value(s.clones));
+      ctx.Set(element + "recording", vmdb::Value(s.recording));
    }
-   for (const SimSnapshot *s : order) {
-      std::string element = ctx.Append(val + "item/#");
-      ctx.Set(element + "uid", vmdb::Value(s->uid));
-      ctx.Set(element + "parent", vmdb::Value(s->parent));
-      ctx.Set(element + "displayName", s->displayName);
-      ctx.Set(element + "description", s->description);
-      ctx.Set(element + "createTime", vmdb::Value(s->createTime));
-      ctx.Set(element + "powerState", vmdb::Value(s->powerState));
-      ctx.Set(element + "screenshot", s->screenshot.empty() ? std::string() : folder + s->screenshot);
-      ctx.Set(element + "clones", vmdb::Value(s->clones));
-      ctx.Set(element + "recording", vmdb::Value(s->recording));
+   for (const std::string &element : ctx.Elements(val + "item/#")) {
+      if (!listed.count(cuiutil::WithSlash(element))) {
+         ctx.Remove(cuiutil::WithoutSlash(element), true);
+      }
    }
 }
 
 SimSnapshots::SimSnapshots(SimMachine &machine) : machine_(machine)
 {
-   std::string error;
-   std::string path = SimSnapshotFile::PathOf(machine_.GetCfgPath());
-   if (!file_.Load(path, error)) {
-      Warning("SimHost: ignoring the snapshot file %s: %s\n", path.c_str(), error.c_str());
-      file_ = SimSnapshotFile();
+   ReadFile();
+}
+
+void SimSnapshots::ReadFile()
+{
+   std::string reason;
+   unreadable_.clear();
+   if (!file_.Load(SimSnapshotFile::PathOf(machine_.GetCfgPath()), reason)) {
+      MarkUnreadable(reason);
    }
+}
+
+void SimSnapshots::MarkUnreadable(const std::string &reason)
+{
+   // Nothing is written over the file: the list is empty until it is mended or removed.
+   file_ = SimSnapshotFile();
+   unreadable_ = reason;
+   unreadableLogged_ = false;
+   Warning("SimHost: the snapshot file %s cannot be read and is kept as it is: %s\n",
+           SimSnapshotFile::PathOf(machine_.GetCfgPath()).c_str(), reason.c_str());
+}
+
+std::string SimSnapshots::GetUnreadableText() const
+{
+   if (unreadable_.empty()) {
+      return std::string();
+   }
+   return cui::Format("@&!*@*@(msg.host.snapshot.unreadable)The snapshot list of \"%s\" could not be read from "
+                      "\"%s\" (%s). The file is kept as it is: no snapshot can be taken, reverted to, deleted or "
+                      "renamed until the file is mended or removed.",
+                      MachineName().c_str(), SimSnapshotFile::PathOf(machine_.GetCfgPath()).c_str(),
+                      unreadable_.c_str());
 }
 
 std::string SimSnapshots::Reload()
 {
-   std::string refusal = Refusal(false);
-   if (!refusal.empty()) {
-      return refusal;
+   std::string busy = BusyText();
+   if (!busy.empty()) {
+      return busy;
    }
-   SimSnapshotFile read;
-   std::string error;
-   if (!read.Load(SimSnapshotFile::PathOf(machine_.GetCfgPath()), error)) {
-      return error;
-   }
-   file_ = read;
+   ReadFile();
    Mirror();
-   return std::string();
+   return GetUnreadableText();
 }
 
 SimSnapshots::~SimSnapshots()
@@ -276,15 +341,39 @@ void SimSnapshots::Mirror()
    std::string chkpt = machine_.GetVmPath() + "vmx/chkptState/";
    vmdb::Ctx &ctx = machine_.GetCtx();
    vmdb::Batch batch(ctx);
-   file_.MirrorTo(ctx, chkpt, machine_.GetConfig());
+   // Most mirrors follow a step of an operation and leave the list as it was.
+   std::string text = MirrorText(file_, machine_.GetConfig());
+   if (text != mirroredText_ || !ctx.Exists(chkpt + "val/generation")) {
+      file_.MirrorTo(ctx, chkpt, machine_.GetConfig());
+      mirroredText_ = std::move(text);
+   }
    ctx.Set(chkpt + "pending", pending_);
+   const std::string unreadable = GetUnreadableText();
+   ctx.Set(chkpt + "fileError", unreadable);
+   if (!unreadable.empty() && !unreadableLogged_) {
+      unreadableLogged_ = true;
+      machine_.LogMessage("error", unreadable);
+   }
 }
 
-std::string SimSnapshots::Refusal(bool needsSnapshot) const
+std::string SimSnapshots::BusyText() const
 {
    if (!pending_.empty() || !machine_.GetPending().empty()) {
       return cui::Format("@&!*@*@(msg.host.snapshot.busy)The virtual machine \"%s\" is busy with another operation. "
                          "Try again when it has finished.", MachineName().c_str());
+   }
+   return std::string();
+}
+
+std::string SimSnapshots::Refusal(bool needsSnapshot) const
+{
+   // An unreadable file first: no retry helps until it is mended.
+   if (!unreadable_.empty()) {
+      return GetUnreadableText();
+   }
+   std::string busy = BusyText();
+   if (!busy.empty()) {
+      return busy;
    }
    if (needsSnapshot && file_.snapshots.empty()) {
       return NoSnapshotText(MachineName());
@@ -354,8 +443,18 @@ void SimSnapshots::Finish(bool writeDb)
 
 std::string SimSnapshots::Commit(const SimSnapshotFile &changed)
 {
+   const std::string path = SimSnapshotFile::PathOf(machine_.GetCfgPath());
+   // The last guard before the write: a file damaged since it was read (by another program or
+   // by hand) is not written over either.
+   SimSnapshotFile onDisk;
    std::string error;
-   if (!changed.Save(SimSnapshotFile::PathOf(machine_.GetCfgPath()), error)) {
+   if (!unreadable_.empty() || !onDisk.Load(path, error)) {
+      if (unreadable_.empty()) {
+         MarkUnreadable(error);
+      }
+      return GetUnreadableText();
+   }
+   if (!changed.Save(path, error)) {
       return cui::Format("@&!*@*@(msg.host.snapshot.cannotSave)The snapshots of \"%s\" cannot be saved: %s",
                          MachineName().c_str(), error.c_str());
    }
@@ -582,7 +681,7 @@ std::string SimSnapshots::FinishRemove(const std::vector<int> &uids, bool withCh
 
 std::string SimSnapshots::Rename(int uid, const std::string &name, const std::string &description)
 {
-   if (!pending_.empty()) {
+   if (!unreadable_.empty() || !pending_.empty()) {
       return Refusal(false);
    }
    if (!file_.snapshots.count(uid)) {
@@ -598,9 +697,8 @@ std::string SimSnapshots::Rename(int uid, const std::string &name, const std::st
    changed.snapshots[uid].displayName = name;
    changed.snapshots[uid].description = description;
    std::string error = Commit(changed);
-   if (error.empty()) {
-      Mirror();
-   }
+   // A failed commit may have found the file damaged: the node says so then.
+   Mirror();
    return error;
 }
 

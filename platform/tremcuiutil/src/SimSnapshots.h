@@ -10,6 +10,12 @@
 // is written to a temporary name and renamed over the old one, so a crash leaves either the old
 // or the new list, never half of one; a temporary file left behind is never read.
 //
+// A file that cannot be read (a syntax error, a folder, an unreadable disk) is kept exactly as it
+// is: the list is shown empty, "vmx/chkptState/fileError" holds the host's text naming the file
+// and the reason, the machine's message log gets that text once per reading, and every operation
+// that would write the file is refused with it until a "refreshSnapshots" finds the file mended
+// or removed.
+//
 // Machine operations on "/vm/#…/cmd/##/", carried out over a few poll steps like the power
 // operations ("vmx/chkptState/pending" names the one under way) and answered when they end:
 //   "createSnapshot"    in/name, in/description (both optional)              -> out/uid
@@ -30,6 +36,7 @@
 
 #include "SimCmdOwner.h"
 #include "cui/VmdbCtx.h"
+#include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Poll.h"
 
 namespace cuisim {
@@ -50,6 +57,11 @@ struct SimSnapshot {
    bool recording = false;
 };
 
+// Reads a file the host keeps beside a configuration: true with its entries, or with none when
+// it is not there; false when it cannot be read, with the reason in words and without the path
+// ("line 23: missing closing quote", "it is a folder").
+bool ReadKeptFile(const std::string &path, std::vector<KeyValueEntry> &entries, std::string &problem);
+
 // The contents of a snapshot file.
 struct SimSnapshotFile {
    int lastUid = 0;
@@ -58,12 +70,15 @@ struct SimSnapshotFile {
    std::map<int, SimSnapshot> snapshots;   // by UID
 
    static std::string PathOf(const std::string &cfgPath);
-   // A missing file is an empty list (true); a damaged one is false with the reason.
+   // A missing file is an empty list (true); a damaged one is false with the reason, which does
+   // not repeat the path ("line 23: missing closing quote").
    bool Load(const std::string &path, std::string &error);
    bool Save(const std::string &path, std::string &error) const;
-   // Writes "val/" under `chkptPath` ("/vm/#0001/vmx/chkptState/"), replacing what was there:
-   // the list, the configuration's "snapshot.multiple" and "snapshot.maxMRU", and each
-   // screenshot by its full path in the folder of `config`.
+   // Writes "val/" under `chkptPath` ("/vm/#0001/vmx/chkptState/") to match this list: each
+   // snapshot in "item/#<UID in hex>/", the configuration's "snapshot.multiple" and
+   // "snapshot.maxMRU", and each screenshot by its full path in the folder of `config`. Only
+   // what differs changes; elements of snapshots no longer listed go. "generation" changes at
+   // every mirror: a reader that has read this generation need not read the list again.
    void MirrorTo(vmdb::Ctx &ctx, const std::string &chkptPath, const SimVmxConfig &config) const;
 };
 
@@ -71,7 +86,7 @@ class SimSnapshots {
 public:
    typedef std::function<void(const std::string & /*error*/)> DoneFn;
 
-   // Reads the machine's snapshot file (a damaged one is warned about and taken as empty).
+   // Reads the machine's snapshot file (a damaged one is kept and marked unreadable).
    explicit SimSnapshots(SimMachine &machine);
    // An operation under way is finished into the file (the database is left alone).
    ~SimSnapshots();
@@ -79,6 +94,8 @@ public:
    const SimSnapshotFile &GetFile() const { return file_; }
    const std::string &GetPending() const { return pending_; }
    bool IsBusy() const { return !pending_.empty(); }
+   // The host's text about the snapshot file that could not be read; empty when it was read.
+   std::string GetUnreadableText() const;
 
    // Each returns an error text (and never calls `done`) when it cannot start; `done` runs from
    // a later poll step with the outcome. `uid` 0 and empty `uids` mean the current snapshot.
@@ -89,12 +106,13 @@ public:
    std::string Rename(int uid, const std::string &name, const std::string &description);
    // Marks snapshot `uid` as the start of a session recording (SimRecorder.cpp).
    std::string MarkRecording(int uid);
-   // Reads the snapshot file again (another program may have changed it) and mirrors it; an
-   // error text when an operation is under way or the file is damaged (the list then stays).
+   // Reads the snapshot file again (another program may have changed or mended it) and mirrors
+   // it; an error text when an operation is under way (nothing is read) or the file is damaged.
    std::string Reload();
    // Ends the operation under way now (the machine is closing).
    void FinishNow(bool writeDb);
-   // Writes the list and "pending" into the machine's node.
+   // Writes the list, "pending" and "fileError" into the machine's node; the first mirror after
+   // a reading that found the file damaged logs it.
    void Mirror();
 
    // Adds the operations above to the machines' queues.
@@ -108,6 +126,10 @@ public:
    SimSnapshots &operator=(const SimSnapshots &) = delete;
 
 private:
+   // Reads the file into `file_`; a damaged one leaves the list empty and sets `unreadable_`.
+   void ReadFile();
+   void MarkUnreadable(const std::string &reason);
+   std::string BusyText() const;
    std::string Refusal(bool needsSnapshot) const;
    std::string Start(const std::string &op, unsigned steps, std::function<std::string()> finish, DoneFn done);
    void Step();
@@ -122,6 +144,9 @@ private:
 
    SimMachine &machine_;
    SimSnapshotFile file_;
+   std::string mirroredText_;   // what the last mirror wrote (MirrorText)
+   std::string unreadable_;    // why the file could not be read; empty when it was
+   bool unreadableLogged_ = false;
    std::string pending_;
    unsigned stepsLeft_ = 0;
    PollTimerId timer_ = 0;

@@ -109,7 +109,15 @@ bool SimVmxConfig::Load(const std::string &path, std::string &error)
 
 bool SimVmxConfig::Save(std::string &error) const
 {
+   // The file may have changed since it was read: one that cannot be read now is not replaced.
+   std::vector<KeyValueEntry> onDisk;
    std::string detail;
+   bool missing = false;
+   if (!KeyValueFile::Read(path_, onDisk, detail, missing) && !missing) {
+      error = cui::Format("@&!*@*@(msg.host.vm.cfgKept)The virtual machine configuration file \"%s\" was not "
+                          "written: it cannot be read (%s), and it is kept as it is.", path_.c_str(), detail.c_str());
+      return false;
+   }
    if (!KeyValueFile::Write(path_, entries_, detail)) {
       error = cui::Format("@&!*@*@(msg.host.vm.cfgUnwritable)The virtual machine configuration file \"%s\" "
                           "could not be written: %s", path_.c_str(), detail.c_str());

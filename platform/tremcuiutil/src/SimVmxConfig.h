@@ -26,7 +26,8 @@ public:
 
    // Reads `path`; false with a text a user understands (missing, unreadable, bad syntax).
    bool Load(const std::string &path, std::string &error);
-   // Writes the entries back to the file they came from (or the one `SetPath` gave).
+   // Writes the entries back to the file they came from (or the one `SetPath` gave). A file
+   // that is there but cannot be read (damaged since, a folder) is refused and kept as it is.
    bool Save(std::string &error) const;
 
    const std::string &GetPath() const { return path_; }

@@ -107,30 +107,42 @@ std::string SnapshotTree::GenerateName() const
 void SnapshotTree::Refresh()
 {
    const std::string val = base_ + "val/";
-   std::vector<std::string> items = ctx_.Elements(val + "item/#");
    // Everything read, in one text, so an unchanged node raises nothing.
    std::string signature = ctx_.Get(val + "multiple") + '\x1f' + ctx_.Get(val + "current") + '\x1f' +
                            ctx_.Get(val + "maxMRU") + '\x1f' + ctx_.Get(val + "mru") + '\x1f' +
-                           ctx_.Get(base_ + "pending") + '\x1f' + requested_;
+                           ctx_.Get(base_ + "pending") + '\x1f' + ctx_.Get(base_ + "fileError") + '\x1f' + requested_;
    static const char *const kFields[] = {"uid",        "parent",     "displayName", "description", "createTime",
                                          "powerState", "screenshot", "clones",      "recording"};
-   std::vector<std::vector<std::string>> rows;
-   for (const std::string &item : items) {
-      std::vector<std::string> row;
-      for (const char *field : kFields) {
-         row.push_back(ctx_.Get(item + field));
-         signature += '\x1e' + row.back();
+   // The host gives each mirror of the list a generation: one read already is not read again.
+   const std::string generation = ctx_.Get(val + "generation");
+   if (generation.empty() || generation != rowsGeneration_) {
+      rows_.clear();
+      for (const std::string &item : ctx_.Elements(val + "item/#")) {
+         std::vector<std::string> row;
+         for (const char *field : kFields) {
+            row.push_back(ctx_.Get(item + field));
+         }
+         rows_.push_back(std::move(row));
       }
-      rows.push_back(std::move(row));
+      rowsGeneration_ = generation;
+      rowsText_.clear();
+      for (const std::vector<std::string> &row : rows_) {
+         for (const std::string &field : row) {
+            rowsText_ += '\x1e' + field;
+         }
+      }
    }
+   signature += rowsText_;
    if (signature == signature_) {
       return;
    }
    signature_ = signature;
+   const std::vector<std::vector<std::string>> &rows = rows_;
 
    multiple_ = ctx_.GetBool(val + "multiple", true);
    maxMRU_ = static_cast<int>(ctx_.GetInt(val + "maxMRU", 10));
    hostPending_ = ctx_.Get(base_ + "pending");
+   fileError_ = ctx_.Get(base_ + "fileError");
    // "current" missing: the single form, whose one snapshot is current.
    int currentUid = static_cast<int>(ctx_.GetInt(val + "current", -1));
 
@@ -267,7 +279,7 @@ void SnapshotTree::OnAnswer(std::string error, std::map<std::string, std::string
    if (!closed_) {
       // The machine's state first (a revert moves it), then this tree, which it refreshes too.
       signature_.clear();
-      vm_.Refresh();
+      vm_.Refresh(true);
    }
    if (!error.empty()) {
       Log("SnapshotTree %s: %s failed: %s\n", base_.c_str(), op.c_str(), error.c_str());
@@ -279,6 +291,11 @@ void SnapshotTree::OnAnswer(std::string error, std::map<std::string, std::string
 
 void SnapshotTree::BeginTake(const AbortSlot &abort, const DoneSlot &done)
 {
+   // Refused before the user names a snapshot the host would refuse to take.
+   if (!fileError_.empty() && !closed_) {
+      PostAbort(abort, fileError_);
+      return;
+   }
    if (!IsCmdEnabled(CMD_TAKE)) {
       PostAbort(abort, Format("@&!*@*@(msg.snapshot.cannotTake)A snapshot of \"%s\" cannot be taken now: the virtual "
                               "machine is closed or busy.", vm_.GetName().c_str()));

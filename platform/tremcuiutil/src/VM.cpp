@@ -57,7 +57,7 @@ VM::VM(const vmdb::Ctx &ctx, const std::string &vmPath, Host *host)
    msgSource_.reset(new MsgSource());
    Refresh();
    watch_ = ctx_.Watch(cuiutil::WithoutSlash(vmPath_), vmdb::Ctx::kWatchSubtree,
-                       [this](const std::string &) { OnWatch(); });
+                       [this](const std::string &changedPath) { OnWatch(changedPath); });
 }
 
 VM::~VM()
@@ -71,12 +71,20 @@ std::string VM::GetGuestOSName() const
    return (os ? *os : OtherGuestOS()).displayName;
 }
 
-void VM::OnWatch()
+void VM::OnWatch(const std::string &changedPath)
 {
    // A write batch arrives as one change per node, all in one delivery that finds the tree
    // already written: the first change reads it all, the rest of that delivery has nothing new.
+   // The snapshot list, the long part of a machine, is read again only when a change of the
+   // delivery is under it; the first such change reads the machine again with it.
    unsigned long long delivery = ctx_.DeliverySerial();
-   if (registered_ && delivery != refreshedDelivery_) {
+   const std::string chkpt = vmPath_ + "vmx/chkptState";
+   bool snapshotChange = changedPath.compare(0, chkpt.size(), chkpt) == 0 && snapshotDelivery_ != delivery;
+   if (snapshotChange) {
+      snapshotDelivery_ = delivery;
+      snapshotsChanged_ = true;
+   }
+   if (registered_ && (delivery != refreshedDelivery_ || snapshotChange)) {
       refreshedDelivery_ = delivery;
       Refresh();
    }
@@ -110,7 +118,7 @@ SessionRecordMgr *VM::GetSessionRecordMgr() const
    return registered_ ? sessionRecordMgr_.get() : nullptr;
 }
 
-void VM::Refresh()
+void VM::Refresh(bool withSnapshots)
 {
    if (!ctx_.Exists(cuiutil::WithoutSlash(vmPath_) + "/cfgFile")) {
       if (registered_) {
@@ -146,9 +154,13 @@ void VM::Refresh()
       ancestors.push_back(ctx_.Get(element + "name"));
    }
    configDiffers = Update(ancestors_, ancestors) || configDiffers;
-   snapshotTree_->Refresh();
+   if (snapshotsChanged_ || withSnapshots) {
+      snapshotsChanged_ = false;
+      snapshotTree_->Refresh();
+   }
    const Snapshot *current = snapshotTree_->GetCurrent();
    configDiffers = Update(currentSnapshot_, current ? current->GetDisplayName() : std::string()) || configDiffers;
+   configDiffers = Update(snapshotFileError_, snapshotTree_->GetFileError()) || configDiffers;
    remoteDisplay_ = ctx_.GetBool(cfg + "remoteDisplay/enabled", false);
    remoteDisplayPort_ = ctx_.GetInt(cfg + "remoteDisplay/port", 5900);
    remoteDisplayUsers_.clear();

@@ -6,8 +6,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
+
+// A refused rename is tried this often, this long apart: long enough for a reader that closes
+// the file at once, short enough that a save that cannot succeed is reported without a wait.
+const int kRenameTries = 10;
+const DWORD kRenamePauseMs = 50;
 
 // Sets `error` for the last failure and keeps GetLastError() telling it.
 bool Fail(const char *what, const std::string &path, std::string &error)
@@ -102,9 +108,8 @@ bool File_Replace(const std::string &path, std::string_view bytes, std::string &
       ok = Fail("flush", tmp, error);
    }
    CloseHandle(h);
-   if (ok && !MoveFileExW(wideTmp.c_str(), WidePathFromUtf8(path).c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      ok = Fail("rename over", path, error);
+   if (ok) {
+      ok = File_RenameOver(tmp, path, error);
    }
    if (!ok) {
       DWORD code = GetLastError();
@@ -112,6 +117,49 @@ bool File_Replace(const std::string &path, std::string_view bytes, std::string &
       SetLastError(code);
    }
    return ok;
+}
+
+bool File_RenameOver(const std::string &from, const std::string &to, std::string &error)
+{
+   const std::wstring wideFrom = WidePathFromUtf8(from);
+   const std::wstring wideTo = WidePathFromUtf8(to);
+   for (int attempt = 1;; ++attempt) {
+      if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+         return true;
+      }
+      DWORD code = GetLastError();
+      bool passing = code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+      // A folder in the way refuses with access denied too, and for good.
+      if (!passing || attempt >= kRenameTries || File_IsFolder(to)) {
+         SetLastError(code);
+         return Fail("rename over", to, error);
+      }
+      Sleep(kRenamePauseMs);
+   }
+}
+
+std::string File_Problem(const std::string &path, unsigned long code)
+{
+   if (File_IsFolder(path)) {
+      return "it is a folder";
+   }
+   if (code == ERROR_FILE_TOO_LARGE) {
+      return "it is too large";
+   }
+   wchar_t *text = nullptr;
+   DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+   DWORD length = FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+   std::string result = length && text ? Utf8FromWide(std::wstring_view(text, length)) : std::string();
+   LocalFree(text);
+   while (!result.empty() && std::isspace(static_cast<unsigned char>(result.back()))) {
+      result.pop_back();
+   }
+   return result.empty() ? Str_Format("error %lu", code) : result;
+}
+
+bool File_IsMissing(unsigned long code)
+{
+   return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
 }
 
 bool File_MakeFolders(const std::string &folder, std::vector<std::string> *made)

@@ -3,6 +3,8 @@
 #include "tremorybase/File.h"
 #include "tremorybase/Str.h"
 
+#include <windows.h>
+
 namespace {
 
 bool IsBlank(char c)
@@ -152,6 +154,25 @@ bool KeyValueFile::Read(const std::string &path, std::vector<KeyValueEntry> &ent
    }
    if (!Parse(text, entries, error)) {
       error = path + ": " + error;
+      return false;
+   }
+   return true;
+}
+
+bool KeyValueFile::Read(const std::string &path, std::vector<KeyValueEntry> &entries, std::string &problem,
+                        bool &missing)
+{
+   std::string text;
+   std::string error;
+   missing = false;
+   if (!File_Read(path, text, error)) {
+      DWORD code = GetLastError();
+      missing = File_IsMissing(code);
+      problem = File_Problem(path, code);
+      return false;
+   }
+   if (!Parse(text, entries, problem)) {
+      entries.clear();
       return false;
    }
    return true;

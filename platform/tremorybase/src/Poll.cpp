@@ -36,6 +36,7 @@ struct PollState {
    std::deque<Posted> posted;
    unsigned long long nextSeq = 0;
    HANDLE wakeEvent = nullptr;
+   std::function<void()> wakeHook;   // called, under the lock, when a post arrives
 
    std::map<PollTimerId, std::shared_ptr<Timer>> timers;
    PollTimerId nextTimerId = 1;
@@ -178,8 +179,39 @@ void Poll_Post(std::function<void()> fn)
    {
       std::lock_guard<std::mutex> hold(s.postLock);
       s.posted.push_back(Posted{s.nextSeq++, std::move(fn)});
+      if (s.wakeHook) {
+         s.wakeHook();
+      }
    }
    SetEvent(wake);
+}
+
+void Poll_SetWakeHook(std::function<void()> hook)
+{
+   PollState &s = State();
+   std::lock_guard<std::mutex> hold(s.postLock);
+   s.wakeHook = std::move(hook);
+}
+
+unsigned Poll_MsUntilDue()
+{
+   PollState &s = State();
+   {
+      std::lock_guard<std::mutex> hold(s.postLock);
+      if (!s.posted.empty()) {
+         return 0;
+      }
+   }
+   if (s.timers.empty()) {
+      return kPollNothingDue;
+   }
+   Clock::time_point next = Clock::time_point::max();
+   for (const auto &t : s.timers) {
+      next = std::min(next, t.second->due);
+   }
+   auto untilNext = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
+   // Rounded up, so the timer is due when that time has passed.
+   return untilNext <= 0 ? 0 : static_cast<unsigned>(std::min<long long>(untilNext + 1, kPollNothingDue - 1));
 }
 
 PollTimerId Poll_AddTimer(unsigned delayMs, bool periodic, std::function<void()> fn)

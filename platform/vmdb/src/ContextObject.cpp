@@ -50,13 +50,23 @@ void ContextObject::Raise(const std::string &watchPath, const std::string &chang
    // A sink may unadvise, or let go of this context, while it handles the event: both are held
    // here, this context longest.
    atl::CComPtr<IVmdbContext> self(this);
-   std::vector<atl::CComPtr<_IVmdbContextEvents>> sinks;
-   for (auto &sink : sinks_) {
-      sinks.push_back(sink.second);
+   // Events come by the thousand in a batch's delivery, mostly to one sink and for a few
+   // watched paths: the one sink is held without a list, the watched path's text is kept.
+   atl::CComPtr<_IVmdbContextEvents> only;
+   std::vector<atl::CComPtr<_IVmdbContextEvents>> more;
+   if (sinks_.size() == 1) {
+      only = sinks_.begin()->second;
+   } else {
+      for (auto &sink : sinks_) {
+         more.push_back(sink.second);
+      }
    }
-   _bstr_t watched(BstrFromUtf8(watchPath), false);
+   if (watchedText_.first != watchPath) {
+      watchedText_ = {watchPath, _bstr_t(BstrFromUtf8(watchPath), false)};
+   }
+   _bstr_t watched = watchedText_.second;
    _bstr_t changed(BstrFromUtf8(changedPath), false);
-   for (auto &sink : sinks) {
+   auto raise = [&](_IVmdbContextEvents *sink) {
       // No exception may cross the event interface; a sink that throws anyway is logged.
       try {
          sink->raw_OnChange(watched, changed);
@@ -65,6 +75,12 @@ void ContextObject::Raise(const std::string &watchPath, const std::string &chang
       } catch (...) {
          Warning("vmdb: event sink failed for %s\n", watchPath.c_str());
       }
+   };
+   if (only) {
+      raise(only);
+   }
+   for (auto &sink : more) {
+      raise(sink);
    }
 }
 

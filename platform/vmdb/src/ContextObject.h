@@ -56,6 +56,7 @@ private:
    IVmdbDatabasePtr db_;
    std::unique_ptr<vmdbstore::Context> ctx_;
    std::map<DWORD, atl::CComPtr<_IVmdbContextEvents>> sinks_;
+   std::pair<std::string, _bstr_t> watchedText_;   // the last watched path raised, as text
    DWORD nextCookie_ = 1;
 };
 

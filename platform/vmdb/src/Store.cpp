@@ -17,6 +17,10 @@
 
 namespace vmdbstore {
 
+const char kNotices[] = "/notice/";
+const char kNoticeUserFile[] = "userFile";
+const char kNoticeVmList[] = "vmList";
+
 namespace {
 
 // Keys of the file syntax cannot hold blanks, '=', '"' or '#': those (and '%') are written %XX.
@@ -161,19 +165,38 @@ void Store::StartPersistence()
 
 void Store::LoadUserFile()
 {
-   if (!File_Exists(userFile_)) {
+   std::vector<KeyValueEntry> entries;
+   std::string problem;
+   bool missing = false;
+   if (KeyValueFile::Read(userFile_, entries, problem, missing)) {
+      Apply(entries, userFile_, "/user/");
       return;
    }
-   std::string error;
-   if (Load(userFile_, error, "/user/")) {
+   if (missing) {
       return;
    }
-   // Keep the unreadable file for a look later and start from the defaults.
-   std::string aside = userFile_ + ".bad";
-   Warning("vmdb: user file %s not loaded (%s); kept as %s\n", userFile_.c_str(), error.c_str(), aside.c_str());
-   if (!File_Rename(userFile_, aside, true)) {
-      Warning("vmdb: could not rename %s (error %lu)\n", userFile_.c_str(), static_cast<unsigned long>(GetLastError()));
+   // What cannot be read stays as it is, where it is, for the user to mend or to look at: the
+   // run starts from the defaults and writes nothing over it.
+   userFileKept_ = true;
+   Warning("vmdb: the user file %s cannot be read (%s); it is kept as it is, the favorites and preferences start "
+           "from their defaults and are not saved in this run\n",
+           userFile_.c_str(), problem.c_str());
+   AddNotice(kNoticeUserFile, userFile_, problem);
+}
+
+void Store::AddNotice(const std::string &kind, const std::string &file, const std::string &problem,
+                      const std::string &host)
+{
+   std::unique_ptr<Context> ctx = NewContext();
+   std::string notice = ctx->AppendElement(std::string(kNotices) + "#");
+   ctx->OpenBatch();
+   ctx->Write(notice + "kind", kind);
+   ctx->Write(notice + "file", file);
+   ctx->Write(notice + "problem", problem);
+   if (!host.empty()) {
+      ctx->Write(notice + "host", host);
    }
+   ctx->CloseBatch();
 }
 
 bool Store::Load(const std::string &file, std::string &error, const std::string &onlyUnder)
@@ -182,6 +205,12 @@ bool Store::Load(const std::string &file, std::string &error, const std::string 
    if (!KeyValueFile::Read(file, entries, error)) {
       return false;
    }
+   Apply(entries, file, onlyUnder);
+   return true;
+}
+
+void Store::Apply(const std::vector<KeyValueEntry> &entries, const std::string &file, const std::string &onlyUnder)
+{
    std::unique_ptr<Context> ctx = NewContext();
    for (const KeyValueEntry &e : entries) {
       std::string path = DecodeKey(e.key);
@@ -195,7 +224,6 @@ bool Store::Load(const std::string &file, std::string &error, const std::string 
          Warning("vmdb: %s: %s skipped: %s\n", file.c_str(), path.c_str(), err.what());
       }
    }
-   return true;
 }
 
 void Store::CollectEntries(const Node *node, std::string &path, std::vector<std::pair<std::string, std::string>> &out) const
@@ -230,6 +258,13 @@ std::vector<KeyValueEntry> ToEntries(const std::vector<std::pair<std::string, st
 bool Store::Save()
 {
    if (userFile_.empty()) {
+      return false;
+   }
+   if (userFileKept_) {
+      if (!keptLogged_) {
+         keptLogged_ = true;
+         Warning("vmdb: %s is not saved: it could not be read at start and is kept as it is\n", userFile_.c_str());
+      }
       return false;
    }
    std::vector<std::pair<std::string, std::string>> pairs;

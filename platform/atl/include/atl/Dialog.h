@@ -25,7 +25,7 @@ public:
       void *found = detail::FindObject(hWnd, detail::kImplProp);
       if (found == detail::kOrphan) {
          if (uMsg == WM_NCDESTROY) {
-            ::RemovePropW(hWnd, detail::kImplProp);
+            detail::DetachObject(hWnd, detail::kImplProp);
          }
          return FALSE;
       }
@@ -36,7 +36,7 @@ public:
             return FALSE;
          }
          self->m_hWnd = hWnd;
-         ::SetPropW(hWnd, detail::kImplProp, self);
+         detail::AttachObject(hWnd, detail::kImplProp, self);
       }
       return self->RouteMessage(hWnd, uMsg, wParam, lParam);
    }
@@ -93,7 +93,7 @@ private:
          }
       }
       if (uMsg == WM_NCDESTROY) {
-         ::RemovePropW(hWnd, detail::kImplProp);
+         detail::DetachObject(hWnd, detail::kImplProp);
          this->m_dwState |= CWindowImplRoot<TBase>::kStateDestroyed;
       }
       if ((this->m_dwState & CWindowImplRoot<TBase>::kStateDestroyed) && !outer) {

@@ -39,15 +39,17 @@ extern const wchar_t kContainedProp[];
 // procedure and it never takes an object meant for a window being created.
 void *const kOrphan = reinterpret_cast<void *>(static_cast<INT_PTR>(1));
 
-inline void *FindObject(HWND wnd, const wchar_t *prop)
-{
-   return ::GetPropW(wnd, prop);
-}
+// The object behind a window under `prop`, kept in a table of this process rather than in a
+// window property: the window procedures ask on every message, and a property is a round trip
+// to the window server each time under Wine. An entry goes with WM_NCDESTROY.
+void *FindObject(HWND wnd, const wchar_t *prop);
+void AttachObject(HWND wnd, const wchar_t *prop, void *object);
+void DetachObject(HWND wnd, const wchar_t *prop);
 
 // Detaches a window from the object that is going away.
 inline void Orphan(HWND wnd, const wchar_t *prop)
 {
-   ::SetPropW(wnd, prop, kOrphan);
+   AttachObject(wnd, prop, kOrphan);
 }
 
 } // namespace detail
@@ -285,7 +287,7 @@ public:
       void *found = detail::FindObject(hWnd, detail::kImplProp);
       if (found == detail::kOrphan) {
          if (uMsg == WM_NCDESTROY) {
-            ::RemovePropW(hWnd, detail::kImplProp);
+            detail::DetachObject(hWnd, detail::kImplProp);
          }
          return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
       }
@@ -296,7 +298,7 @@ public:
             return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
          }
          self->m_hWnd = hWnd;
-         ::SetPropW(hWnd, detail::kImplProp, self);
+         detail::AttachObject(hWnd, detail::kImplProp, self);
       }
       return self->RouteMessage(hWnd, uMsg, wParam, lParam);
    }
@@ -326,11 +328,11 @@ public:
          return FALSE;
       }
       this->m_hWnd = wnd;
-      ::SetPropW(wnd, detail::kImplProp, this);
+      detail::AttachObject(wnd, detail::kImplProp, this);
       WNDPROC old =
          reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetWindowProc())));
       if (!old) {
-         ::RemovePropW(wnd, detail::kImplProp);
+         detail::DetachObject(wnd, detail::kImplProp);
          this->m_hWnd = nullptr;
          return FALSE;
       }
@@ -354,7 +356,7 @@ public:
          ::SetWindowLongPtrW(this->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
       }
       m_pfnSuperWindowProc = ::DefWindowProcW;
-      ::RemovePropW(this->m_hWnd, detail::kImplProp);
+      detail::DetachObject(this->m_hWnd, detail::kImplProp);
       HWND wnd = this->m_hWnd;
       this->m_hWnd = nullptr;
       return wnd;
@@ -400,7 +402,7 @@ private:
          if (m_pfnSuperWindowProc != ::DefWindowProcW && current == GetWindowProc()) {
             ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
          }
-         ::RemovePropW(hWnd, detail::kImplProp);
+         detail::DetachObject(hWnd, detail::kImplProp);
          this->m_dwState |= CWindowImplRoot<TBase>::kStateDestroyed;
       } else if (!handled) {
          result = DefWindowProc(uMsg, wParam, lParam);
@@ -494,10 +496,10 @@ public:
          return FALSE;
       }
       this->m_hWnd = wnd;
-      ::SetPropW(wnd, detail::kContainedProp, this);
+      detail::AttachObject(wnd, detail::kContainedProp, this);
       WNDPROC old = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
       if (!old) {
-         ::RemovePropW(wnd, detail::kContainedProp);
+         detail::DetachObject(wnd, detail::kContainedProp);
          this->m_hWnd = nullptr;
          return FALSE;
       }
@@ -518,7 +520,7 @@ public:
          ::SetWindowLongPtrW(this->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuperWindowProc));
       }
       m_pfnSuperWindowProc = ::DefWindowProcW;
-      ::RemovePropW(this->m_hWnd, detail::kContainedProp);
+      detail::DetachObject(this->m_hWnd, detail::kContainedProp);
       HWND wnd = this->m_hWnd;
       this->m_hWnd = nullptr;
       return wnd;

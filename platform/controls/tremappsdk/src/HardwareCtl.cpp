@@ -90,6 +90,8 @@ void CHardwareWnd::SetDatabase(IVmdbDatabase *db)
    Unadvise();
    ctx_ = nullptr;
    db_ = db;
+   // Each refresh reads the whole state again: one per poll step is enough.
+   CoalesceChanges();
    if (db_ && (FAILED(db_->raw_NewContext(&ctx_)) || !ctx_ || FAILED(Advise(ctx_)))) {
       Warning("HardwareCtl: cannot follow the database\n");
    }

@@ -100,6 +100,8 @@ void CMksWnd::SetContext(IVmdbContext *ctx)
 {
    Unadvise();
    ctx_ = ctx;
+   // Each refresh reads the whole state again: one per poll step is enough.
+   CoalesceChanges();
    if (ctx_ && FAILED(Advise(ctx_))) {
       Warning("MksCtl: cannot follow the database\n");
    }

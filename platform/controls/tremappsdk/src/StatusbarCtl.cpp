@@ -76,6 +76,8 @@ void CStatusbarWnd::SetDatabase(IVmdbDatabase *db)
    Unadvise();
    ctx_ = nullptr;
    db_ = db;
+   // Each refresh reads the whole state again: one per poll step is enough.
+   CoalesceChanges();
    if (db_) {
       if (SUCCEEDED(db_->raw_NewContext(&ctx_)) && ctx_ && SUCCEEDED(Advise(ctx_))) {
          Watch(cui::appdata::kCurrentObj, 0, &CStatusbarWnd::OnChange);

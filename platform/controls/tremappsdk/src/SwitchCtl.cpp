@@ -86,6 +86,8 @@ void CSwitchWnd::SetContext(IVmdbContext *ctx)
 {
    Unadvise();
    ctx_ = ctx;
+   // Each refresh reads the whole state again: one per poll step is enough.
+   CoalesceChanges();
    if (ctx_ && FAILED(Advise(ctx_))) {
       Warning("VMSwitchCtl: cannot follow the database\n");
    }

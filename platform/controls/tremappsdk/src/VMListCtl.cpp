@@ -195,6 +195,8 @@ void CVMListWnd::SetContext(IVmdbContext *ctx)
    Unadvise();
    requests_.Clear();
    ctx_ = ctx;
+   // Each refresh reads the whole state again: one per poll step is enough.
+   CoalesceChanges();
    if (ctx_ && FAILED(Advise(ctx_))) {
       Warning("VMListCtl: cannot follow the database\n");
    }

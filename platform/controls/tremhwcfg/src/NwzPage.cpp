@@ -40,7 +40,7 @@ INT_PTR CALLBACK CNwzPage::PageProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lP
       }
       auto *page = reinterpret_cast<CNwzPage *>(reinterpret_cast<PROPSHEETPAGEW *>(lParam)->lParam);
       page->m_hWnd = wnd;
-      ::SetPropW(wnd, atl::detail::kImplProp, page);
+      atl::detail::AttachObject(wnd, atl::detail::kImplProp, page);
    }
    return DialogProc(wnd, msg, wParam, lParam);
 }

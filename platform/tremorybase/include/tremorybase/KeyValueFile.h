@@ -23,6 +23,11 @@ public:
    static bool Parse(const std::string &text, std::vector<KeyValueEntry> &entries, std::string &error);
    // Reads and parses a file; a missing or unreadable file is an error too.
    static bool Read(const std::string &path, std::vector<KeyValueEntry> &entries, std::string &error);
+   // Reads and parses a file as Read does, telling a missing file apart. On failure `problem`
+   // says in words for a user, without the path, what is wrong ("line 3: missing closing
+   // quote", "it is a folder", the system's reason), and `missing` whether the file is not there.
+   static bool Read(const std::string &path, std::vector<KeyValueEntry> &entries, std::string &problem,
+                    bool &missing);
    static std::string Format(const std::vector<KeyValueEntry> &entries);
    // Writes "<path>.tmp" (flushed), then renames it over `path`.
    static bool Write(const std::string &path, const std::vector<KeyValueEntry> &entries, std::string &error);

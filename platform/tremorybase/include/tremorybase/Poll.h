@@ -18,6 +18,16 @@ int Poll_Step(unsigned maxWaitMs = 50);
 // Queues `fn` for the next step (in posting order) and wakes a sleeping step.
 void Poll_Post(std::function<void()> fn);
 
+// A loop other than the poll loop's (a modal dialog's) learns of posts through the hook, which
+// runs on the posting thread, under the queue's lock: it may post a window message, nothing
+// more. An empty hook removes it.
+void Poll_SetWakeHook(std::function<void()> hook);
+
+// Milliseconds until something is due: 0 when a post waits or a timer is due now,
+// kPollNothingDue when there is nothing at all.
+const unsigned kPollNothingDue = 0xFFFFFFFFu;
+unsigned Poll_MsUntilDue();
+
 // Runs `fn` after `delayMs`, once or every `delayMs` when `periodic`. 0 is never a valid id.
 PollTimerId Poll_AddTimer(unsigned delayMs, bool periodic, std::function<void()> fn);
 void Poll_RemoveTimer(PollTimerId id);

@@ -6,8 +6,12 @@
 #include "vmdb/VmdbInterfaces.h"
 
 #include "tremorybase/Log.h"
+#include "tremorybase/Poll.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <exception>
+#include <memory>
 #include <vector>
 
 namespace vmdb {
@@ -20,7 +24,17 @@ public:
    static constexpr DWORD kNotAdvised = 0xfefefefe;
 
    CtxEventSink() = default;
-   virtual ~CtxEventSink() { Unadvise(); }
+   virtual ~CtxEventSink()
+   {
+      *alive_ = false;
+      Unadvise();
+   }
+
+   // From now on a handler runs once for all the changes of its watches that came before the
+   // next poll step, with the first changed path, rather than once per changed node: a batch
+   // that rewrites a thousand nodes under a watched subtree costs one refresh. For handlers
+   // that read the state again and ignore the path.
+   void CoalesceChanges() { coalesce_ = true; }
 
    // Makes `source` the event source and advises on it (an earlier source is let go first).
    HRESULT Advise(IVmdbContext *source)
@@ -61,6 +75,7 @@ public:
          }
       }
       watches_.clear();
+      deferred_.clear();
       if (point_) {
          point_->Unadvise(cookie_);
          point_->Release();
@@ -122,25 +137,21 @@ public:
    HRESULT __stdcall raw_OnChange(BSTR watchedPath, BSTR changedPath) override
    {
       // A handler may add or drop watches: call the ones that matched when the event came.
+      // Compared as texts, without copies: a batch's delivery brings thousands of events.
       std::vector<Handler> handlers;
-      _bstr_t watched(watchedPath);
+      const wchar_t *watched = watchedPath ? watchedPath : L"";
       for (const Entry &e : watches_) {
-         if (e.path == watched) {
+         const wchar_t *path = static_cast<const wchar_t *>(e.path);
+         if (std::wcscmp(path ? path : L"", watched) == 0) {
             handlers.push_back(e.handler);
          }
       }
+      if (coalesce_) {
+         Defer(handlers, watchedPath, changedPath);
+         return S_OK;
+      }
       for (Handler handler : handlers) {
-         try {
-            (static_cast<T *>(this)->*handler)(changedPath);
-         } catch (const _com_error &e) {
-            Warning("CtxEventSink: watch handler for %s failed: 0x%08lx %s\n", static_cast<const char *>(watched),
-                    static_cast<unsigned long>(e.Error()),
-                    e.Description().length() ? static_cast<const char *>(e.Description()) : "");
-         } catch (const std::exception &e) {
-            Warning("CtxEventSink: watch handler for %s failed: %s\n", static_cast<const char *>(watched), e.what());
-         } catch (...) {
-            Warning("CtxEventSink: watch handler for %s failed\n", static_cast<const char *>(watched));
-         }
+         Call(handler, _bstr_t(watchedPath), changedPath);
       }
       return S_OK;
    }
@@ -154,11 +165,71 @@ private:
       long mode;
       Handler handler;
    };
+   struct Deferred {
+      Handler handler;
+      _bstr_t watched;
+      _bstr_t changed;
+   };
+
+   void Call(Handler handler, const _bstr_t &watched, BSTR changedPath)
+   {
+      try {
+         (static_cast<T *>(this)->*handler)(changedPath);
+      } catch (const _com_error &e) {
+         Warning("CtxEventSink: watch handler for %s failed: 0x%08lx %s\n", static_cast<const char *>(watched),
+                 static_cast<unsigned long>(e.Error()),
+                 e.Description().length() ? static_cast<const char *>(e.Description()) : "");
+      } catch (const std::exception &e) {
+         Warning("CtxEventSink: watch handler for %s failed: %s\n", static_cast<const char *>(watched), e.what());
+      } catch (...) {
+         Warning("CtxEventSink: watch handler for %s failed\n", static_cast<const char *>(watched));
+      }
+   }
+
+   void Defer(const std::vector<Handler> &handlers, BSTR watchedPath, BSTR changedPath)
+   {
+      for (Handler handler : handlers) {
+         auto same = std::find_if(deferred_.begin(), deferred_.end(),
+                                  [handler](const Deferred &d) { return d.handler == handler; });
+         if (same == deferred_.end()) {
+            deferred_.push_back(Deferred{handler, _bstr_t(watchedPath), _bstr_t(changedPath)});
+         }
+      }
+      if (deferred_.empty() || flushPosted_) {
+         return;
+      }
+      flushPosted_ = true;
+      std::shared_ptr<bool> alive = alive_;
+      Poll_Post([this, alive]() {
+         if (*alive) {
+            Flush();
+         }
+      });
+   }
+
+   void Flush()
+   {
+      flushPosted_ = false;
+      std::vector<Deferred> due;
+      due.swap(deferred_);
+      std::shared_ptr<bool> alive = alive_;
+      for (Deferred &d : due) {
+         // A handler may have unadvised the sink, or destroyed its object.
+         if (!*alive || !source_) {
+            return;
+         }
+         Call(d.handler, d.watched, d.changed.GetBSTR());
+      }
+   }
 
    IVmdbContextPtr source_;
    IConnectionPoint *point_ = nullptr;   // held while advised
    DWORD cookie_ = kNotAdvised;
    std::vector<Entry> watches_;
+   bool coalesce_ = false;
+   bool flushPosted_ = false;
+   std::vector<Deferred> deferred_;
+   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace vmdb

@@ -19,6 +19,14 @@
 // "vmdb.preload" names a file loaded into the tree at creation, "vmdb.dump" one the whole tree
 // is written to at the end. All use the key-value file syntax, one `path = "value"` per node;
 // blanks, '=', '"', '#' and '%' in a path are written %XX ("/host2/%230001/name").
+// A user file that is there but cannot be read (bad syntax, unreadable bytes, a folder in its
+// place) is left exactly as it is: the run starts from the defaults, never saves over it, and
+// leaves a notice for the user.
+//
+// Notices (in memory only): a file the stand-ins could not read and keep as it is, one element
+// of "/notice/#" with "kind" (kNoticeUserFile, kNoticeVmList), "file", "problem" (what is wrong,
+// "line 3: missing closing quote") and, for a host's file, "host". The program shows each once
+// and removes it.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +41,13 @@
 #include <utility>
 #include <vector>
 
+struct KeyValueEntry;
+
 namespace vmdbstore {
+
+extern const char kNotices[];          // "/notice/"
+extern const char kNoticeUserFile[];   // "userFile": the user file
+extern const char kNoticeVmList[];     // "vmList": a host's list of registered machines
 
 // Schema node types; the numbers are the ones the schema objects take.
 enum class NodeType : int {
@@ -96,7 +110,8 @@ public:
    // default, to every existing matching parent; declaring again replaces the declaration.
    void Declare(const std::string &parentPath, const SchemaDecl &decl);
 
-   // Writes "/user/" to the user file. False (and logged) when it cannot.
+   // Writes "/user/" to the user file. False (and logged) when it cannot, or when the user file
+   // could not be read at creation and is kept.
    bool Save();
    // What happens when the last user lets go, done now: the user file and the dump file (if any)
    // are written. The COM database object calls it when it disconnects, so the files are
@@ -107,6 +122,11 @@ public:
    // Writes each `path = "value"` of a file into the tree. False (with `error`) when it does not parse.
    bool Load(const std::string &file, std::string &error, const std::string &onlyUnder = "");
    const std::string &UserFile() const { return userFile_; }
+   // True when the user file is there but could not be read, so it is not written in this run.
+   bool IsUserFileKept() const { return userFileKept_; }
+   // Adds a notice (see above) for the user.
+   void AddNotice(const std::string &kind, const std::string &file, const std::string &problem,
+                  const std::string &host = std::string());
 
    // Delivers the changes whose batches have closed (what the posted poll callback does).
    void DeliverPending();
@@ -133,6 +153,8 @@ private:
    Store();
    void StartPersistence();
    void LoadUserFile();
+   // Writes each entry into the tree; `file` names them in warnings.
+   void Apply(const std::vector<KeyValueEntry> &entries, const std::string &file, const std::string &onlyUnder);
 
    Node *Root() { return root_.get(); }
    Node *CreateChild(Node *parent, std::string_view name);
@@ -162,6 +184,8 @@ private:
    size_t nodeCount_ = 1;
    bool persistent_ = false;
    std::string userFile_;
+   bool userFileKept_ = false;
+   bool keptLogged_ = false;
    std::string dumpFile_;
    long saveDelayMs_ = 0;
 };
