@@ -101,7 +101,11 @@ TEST(VMMsgMachine, TheDefaultAnswerHasTheFocusInTheRealBox)
          wchar_t text[128] = L"";
          GetWindowTextW(box, text, 128);
          title = Text(_bstr_t(text));
+         // Found before the box has set its focus (a loaded machine): looked at again.
          focused = GetFocus();
+         if (!focused || GetParent(focused) != box) {
+            return false;
+         }
          // What Enter would press: the button that has the focus.
          PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focused), BN_CLICKED), reinterpret_cast<LPARAM>(focused));
          return true;

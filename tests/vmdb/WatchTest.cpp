@@ -132,7 +132,7 @@ TEST(VmdbWatch, ModesWildcardsUnwatchAndRemovals)
    ctx->Unwatch("/app/x");
    Drain();
    EXPECT_EQ(1u, rec.seen.size());
-   EXPECT_THROW(ctx->Watch("/app/x", static_cast<vmdbstore::WatchMode>(2)), vmdbstore::Error);
+   EXPECT_THROW(ctx->Watch("/app/x", static_cast<vmdbstore::WatchMode>(3)), vmdbstore::Error);
 }
 
 TEST(VmdbWatch, WaitUntilChangedLetsAPollCallbackAnswerAndKeepsItsLimit)
@@ -177,4 +177,38 @@ TEST(VmdbWatch, DeliveryRecoversWhenThePollLoopDroppedIt)
    ctx->Write("/a/y", "1");
    Drain();
    EXPECT_EQ((std::vector<std::string>{"/a <- /a", "/a <- /a/x", "/a <- /a/y"}), rec.seen);
+}
+
+TEST(VmdbWatch, ASubtreeHeardOncePerStepGetsTheFirstChangeOfEachDeliveryAndNothingOfOtherPaths)
+{
+   std::shared_ptr<Store> store = Store::Create();
+   std::unique_ptr<Context> watcher = store->NewContext();
+   std::unique_ptr<Context> writer = store->NewContext();
+   Recorder rec;
+   rec.Attach(*watcher);
+   watcher->Watch("/a", vmdbstore::kWatchSubtreeOnce);
+   watcher->Watch("/a/x", vmdbstore::kWatchNode);
+   writer->OpenBatch();
+   for (int i = 0; i < 100; ++i) {
+      writer->Write("/a/n" + std::to_string(i), "1");
+   }
+   writer->Write("/a/x", "1");
+   writer->Write("/b/y", "1");
+   writer->CloseBatch();
+   Drain();
+   // The node watch still hears its own node; the subtree is told once, for the first write.
+   EXPECT_EQ((std::vector<std::string>{"/a <- /a", "/a/x <- /a/x"}), rec.seen);
+
+   rec.seen.clear();
+   writer->Write("/a/n5", "2");
+   Drain();
+   writer->Write("/a/n6", "2");
+   Drain();
+   EXPECT_EQ((std::vector<std::string>{"/a <- /a/n5", "/a <- /a/n6"}), rec.seen);
+
+   rec.seen.clear();
+   watcher->Unwatch("/a");
+   writer->Write("/a/n7", "2");
+   Drain();
+   EXPECT_TRUE(rec.seen.empty());
 }

@@ -342,8 +342,8 @@ bool Context::WaitUntilChanged(std::string_view path, std::string_view value, bo
 
 void Context::Watch(std::string_view path, WatchMode mode)
 {
-   if (mode != kWatchNode && mode != kWatchSubtree) {
-      throw Error(Error::BadValue, "watch mode must be 0 or 1");
+   if (mode != kWatchNode && mode != kWatchSubtree && mode != kWatchSubtreeOnce) {
+      throw Error(Error::BadValue, "watch mode must be 0, 1 or 2");
    }
    std::pair<std::string, int> key(std::string(path), mode);
    auto found = watchRegs_.find(key);
@@ -354,14 +354,15 @@ void Context::Watch(std::string_view path, WatchMode mode)
    ResolvedPath r;
    PathResolver::Resolve(store_->Root(), currentParts_, path, PathResolver::kHashLiteral, r);
    uint64_t id = store_->nextWatchId_++;
-   store_->watches_->Add(id, r.parts.data(), r.depth, mode);
-   store_->watchEntries_[id] = Store::WatchEntry{this, std::make_shared<const std::string>(key.first)};
+   const bool once = mode == kWatchSubtreeOnce;
+   store_->watches_->Add(id, r.parts.data(), r.depth, once ? kWatchSubtree : mode);
+   store_->watchEntries_[id] = Store::WatchEntry{this, std::make_shared<const std::string>(key.first), once, 0};
    watchRegs_[key] = WatchReg{id, 1};
 }
 
 void Context::Unwatch(std::string_view path)
 {
-   for (int mode : {int(kWatchNode), int(kWatchSubtree)}) {
+   for (int mode : {int(kWatchNode), int(kWatchSubtree), int(kWatchSubtreeOnce)}) {
       auto found = watchRegs_.find(std::make_pair(std::string(path), mode));
       if (found == watchRegs_.end()) {
          continue;

@@ -565,6 +565,12 @@ void Store::DeliverPending()
          if (it == watchEntries_.end()) {
             continue;   // unwatched by an earlier handler
          }
+         if (it->second.once) {
+            if (it->second.heardIn == deliverySerial_) {
+               continue;
+            }
+            it->second.heardIn = deliverySerial_;
+         }
          Context *owner = it->second.owner;
          // Held, not borrowed: the handler may unwatch.
          std::shared_ptr<const std::string> watchPath = it->second.path;

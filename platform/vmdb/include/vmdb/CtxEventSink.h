@@ -85,13 +85,14 @@ public:
       source_ = nullptr;
    }
 
-   // Registers a watch on the source (mode 0: the node, 1: its subtree) for `handler`.
+   // Registers a watch on the source (mode 0: the node, 1: its subtree) for `handler`. A
+   // coalescing sink hears a subtree once per delivery step: its handlers run once anyway.
    HRESULT Watch(const _bstr_t &path, long mode, Handler handler)
    {
       if (!source_) {
          return E_POINTER;
       }
-      HRESULT hr = source_->raw_Watch(path, mode);
+      HRESULT hr = source_->raw_Watch(path, coalesce_ && mode == 1 ? 2 : mode);
       if (SUCCEEDED(hr)) {
          watches_.push_back(Entry{path, mode, handler});
       }

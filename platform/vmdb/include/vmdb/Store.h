@@ -9,7 +9,8 @@
 // Element names begin with "#"; elements are walked in ascending order of name.
 //
 // Watches: mode 0 hears writes to the node, its creation and its removal; mode 1 also hears
-// every write below it. A write that leaves a value as it was is no change, unless it made
+// every write below it; mode 2 hears what mode 1 does, but once per delivery step, with the
+// first changed path (for watchers that read the subtree again whatever changed). A write that leaves a value as it was is no change, unless it made
 // nodes; nodes a write makes on the way are told only to watches on those very nodes. Changes reach the
 // watchers from a poll step, after the write batch that made them has closed, in write order.
 //
@@ -61,6 +62,7 @@ enum class NodeType : int {
 enum WatchMode : int {
    kWatchNode = 0,      // the node itself
    kWatchSubtree = 1,   // the node and everything below it
+   kWatchSubtreeOnce = 2,   // as kWatchSubtree, heard once per delivery step
 };
 
 const size_t kMaxName = 255;
@@ -148,6 +150,8 @@ private:
    struct WatchEntry {
       Context *owner;
       std::shared_ptr<const std::string> path;   // as the owner gave it
+      bool once;                                 // kWatchSubtreeOnce
+      uint64_t heardIn;                          // the delivery step it was last told in
    };
 
    Store();
