@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 // The image of an icon resource as stored: a device-independent bitmap of colours followed by
 // the AND mask, both bottom-up.
 struct IconResource {
@@ -30,10 +32,6 @@ public:
    bool IsValid() const { return image_ && mask_; }
    // Draws slot `slot` as DrawIconEx draws the icon's image and mask.
    void DrawIcon(int slot, HICON icon);
-   // Draws slot `slot` from the resource's bits, as DrawIcon would draw the loaded icon.
-   void DrawResource(int slot, const IconResource &icon);
-   // An opaque black slot: what an icon with both masks all zero draws.
-   void DrawBlack(int slot);
    // Adds every slot to `list`; false when the list refused them.
    bool AppendTo(HIMAGELIST list);
 
@@ -49,7 +47,31 @@ private:
    HGDIOBJ oldMask_ = nullptr;
 };
 
-// An image list (ILC_MASK | ILC_COLORDDB) of the icon resources `ids` of `module`, id 0 an opaque
+// A strip of icons built in memory from the resources' bits: a 32-bit top-down image (an alpha
+// channel blended onto black, the alpha itself left zero so a list draws through the mask) and a
+// monochrome mask in CreateBitmap's layout. Slots drawn as DrawIcon would draw the loaded icons.
+class IconStripBits {
+public:
+   IconStripBits(int width, int height, int count);
+
+   void PutResource(int slot, const IconResource &icon);
+   // An opaque black slot: what an icon with both masks all zero draws.
+   void PutBlack(int slot);
+   // Adds every slot to `list`; false when the list refused them.
+   bool AppendTo(HIMAGELIST list) const;
+
+private:
+   void SetMaskBit(int x, int y, bool set);
+
+   int width_;
+   int height_;
+   int count_;
+   size_t maskRow_;
+   std::vector<DWORD> colors_;
+   std::vector<BYTE> mask_;
+};
+
+// An image list (ILC_MASK | ILC_COLOR32) of the icon resources `ids` of `module`, id 0 an opaque
 // black slot, drawn straight from the resources' bits; null when an id is not a plain bitmap icon
 // or the icons differ in size, so that the caller loads the icons instead.
 HIMAGELIST IconImageListFromResources(HINSTANCE module, const UINT *ids, int count);

@@ -154,9 +154,23 @@ CZOLTStatusPane::~CZOLTStatusPane()
    ReleaseEventSource();
 }
 
-HWND CZOLTStatusPane::GetPageWindow(StatusPageKind kind) const
+bool CZOLTStatusPane::CanShow(StatusPageKind kind) const
 {
-   return kind < kPageKindCount && pages_[kind] ? pages_[kind]->GetPageWindow() : nullptr;
+   return kind >= 0 && kind < kPageKindCount && pages_[kind] && inMode_[kind] && !failed_[kind];
+}
+
+HWND CZOLTStatusPane::GetPageWindow(StatusPageKind kind)
+{
+   if (kind < 0 || kind >= kPageKindCount || !pages_[kind]) {
+      return nullptr;
+   }
+   CZOLTStatusPage *page = pages_[kind].get();
+   // A page is made the first time it is asked for: most runs show only a few of them.
+   if (!page->GetPageWindow() && m_hWnd && CanShow(kind) && !page->Create(m_hWnd, resLib_)) {
+      Warning("CZOLTStatusPane: page %d cannot be created\n", static_cast<int>(kind));
+      failed_[kind] = true;
+   }
+   return page->GetPageWindow();
 }
 
 CZOLTStatusPage *CZOLTStatusPane::PageOfWindow(HWND window) const
@@ -181,9 +195,7 @@ LRESULT CZOLTStatusPane::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    StatusPageKind order[kPageKindCount];
    int count = statuspane::PagesOfMode(uiMode, wui::util::HasZephroExtension(), order);
    for (int i = 0; i < count; ++i) {
-      if (CZOLTStatusPage *page = pages_[order[i]].get()) {
-         page->Create(m_hWnd, resLib_);
-      }
+      inMode_[order[i]] = true;
    }
    std::string prefsRequest = prefs ? prefs->GetRequestPath() : std::string(cui::kPrefsRequestPath);
    CtxWatch(cui::appdata::kSession, 1, &CZOLTStatusPane::UpdatePage);
@@ -235,12 +247,15 @@ void CZOLTStatusPane::ShowKind(StatusPageKind kind)
 {
    bool available[kPageKindCount];
    for (int i = 0; i < kPageKindCount; ++i) {
-      available[i] = GetPageWindow(static_cast<StatusPageKind>(i)) != nullptr;
+      available[i] = CanShow(static_cast<StatusPageKind>(i));
    }
    StatusPageKind shown = statuspane::AvailablePage(kind, available);
-   CZOLTStatusPage *page = pages_[shown].get();
-   HWND window = page ? page->GetPageWindow() : nullptr;
-   ShowPage(window, window ? page->GetExtent() : SIZE{0, 0});
+   HWND window = GetPageWindow(shown);
+   if (!window && shown != kPageNone) {
+      shown = kPageNone;
+      window = GetPageWindow(shown);
+   }
+   ShowPage(window, window ? pages_[shown]->GetExtent() : SIZE{0, 0});
 }
 
 void CZOLTStatusPane::ShowPage(HWND page, SIZE extent)

@@ -1,5 +1,6 @@
 // The status pane: the summary side of the tabbed view. It owns one page per kind of object and
-// state, creates each page once and shows the one that fits the application's current object,
+// state, creates each page the first time it is needed and shows the one that fits the
+// application's current object,
 // scrolling it when the pane is smaller than the page.
 #pragma once
 
@@ -41,11 +42,11 @@ struct PageInputs {
 };
 // The page for the inputs; none when the shown page stays (an unknown object type).
 std::optional<StatusPageKind> ChoosePage(const PageInputs &inputs);
-// The pages the pane creates in a UI mode, in creation order; ends at kPageKindCount.
+// The pages the pane may create in a UI mode, in creation order; ends at kPageKindCount.
 int PagesOfMode(int uiMode, bool hasZephroExtension, StatusPageKind out[kPageKindCount]);
 
-// The page the pane shows for a chosen kind: that page when its window exists, else the none
-// page (the pages of the home, no-connection, team, managed-template, pending-open, hot-fix and
+// The page the pane shows for a chosen kind: that page when it is available (in the mode, its
+// window made or still to be made), else the none page (the pages of the home, no-connection, team, managed-template, pending-open, hot-fix and
 // no-access kinds have no window yet).
 StatusPageKind AvailablePage(StatusPageKind kind, const bool available[kPageKindCount]);
 
@@ -77,10 +78,10 @@ public:
    void SaveCurrentNotes();
    void UpdateScrollBars();
 
-   // The page shown (null for none), its window for a kind (null when not created) and the
-   // scroll offset.
+   // The page shown (null for none), its window for a kind (made on first ask; null when the
+   // kind has no page in this UI mode or it could not be made) and the scroll offset.
    HWND GetShownPage() const { return shown_; }
-   HWND GetPageWindow(StatusPageKind kind) const;
+   HWND GetPageWindow(StatusPageKind kind);
    POINT GetScrollOffset() const { return offset_; }
 
 private:
@@ -89,10 +90,14 @@ private:
    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnScroll(UINT uMsg, WPARAM wParam, LPARAM, BOOL &);
    void ShowKind(StatusPageKind kind);
+   // Whether the kind has a page in this UI mode that could be (or was) made.
+   bool CanShow(StatusPageKind kind) const;
    CZOLTStatusPage *PageOfWindow(HWND window) const;
 
    IVmdbContextPtr ctx_;
    std::unique_ptr<CZOLTStatusPage> pages_[kPageKindCount];
+   bool inMode_[kPageKindCount] = {};
+   bool failed_[kPageKindCount] = {};
    HWND shown_ = nullptr;
    SIZE extent_ = {0, 0};
    POINT offset_ = {0, 0};

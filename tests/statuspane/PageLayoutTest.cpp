@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -174,13 +175,23 @@ TEST(ScreenshotWindow, ClientAreaIsTheBitmapsSizeAndAClickCloses)
 
 TEST_F(PaneTest, NothingCurrentShowsTheNonePageWithBarsFromItsExtent)
 {
+   // Only the page shown is made: the others wait until they are first asked for.
+   std::vector<HWND> made;
+   for (HWND child = GetWindow(pane_.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      made.push_back(child);
+   }
+   ASSERT_EQ(made.size(), 1u);
+   EXPECT_EQ(made[0], pane_.GetShownPage());
    HWND none = pane_.GetPageWindow(kPageNone);
    ASSERT_TRUE(none);
+   EXPECT_EQ(none, made[0]);
    EXPECT_EQ(pane_.GetShownPage(), none);
    EXPECT_TRUE(Visible(none));
    HWND vm = pane_.GetPageWindow(kPageVM);
    ASSERT_TRUE(vm);
+   EXPECT_EQ(GetParent(vm), pane_.m_hWnd);
    EXPECT_FALSE(Visible(vm));
+   EXPECT_EQ(pane_.GetPageWindow(kPageVM), vm) << "made once";
    // Pages nobody has built yet have no window.
    EXPECT_EQ(pane_.GetPageWindow(kPageTeam), nullptr);
 }
