@@ -177,6 +177,8 @@ void CRegVmsWnd::SetContext(IVmdbContext *ctx)
    Unadvise();
    requests_.Clear();
    ctx_ = ctx;
+   // Each handler reads the list again whatever changed: one call per poll step is enough.
+   CoalesceChanges();
    if (ctx_ && FAILED(Advise(ctx_))) {
       Warning("RegVmsCtl: cannot follow the database\n");
    }
