@@ -39,6 +39,8 @@ const int kAutomationVersion = 2;
 const int kAutomationKind = 1;
 const unsigned kAutomationFlags = 0x203;
 const int kAutomationService = 3010;
+// Nothing of the poll loop due for this long is a quiet moment.
+const unsigned kIdleMs = 5;
 
 // Closes a map of connections, one per object.
 void DisconnectAll(std::map<std::string, ConnectionMapEntry> &connections)
@@ -365,8 +367,14 @@ void CZOLTApp::OpenSession()
 void CZOLTApp::RunMainLoop()
 {
    for (;;) {
-      // Sleeps until a message, a timer of the poll loop or a posted callback is due.
-      Poll_Step();
+      // A quiet moment (no message waits and nothing of the poll loop is due soon) makes one
+      // piece of what start-up left; otherwise sleeps until a message, a timer of the poll loop
+      // or a posted callback is due.
+      if (idleWorkLeft_ && HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0 && Poll_MsUntilDue() >= kIdleMs) {
+         idleWorkLeft_ = frame_->DoIdleWork();
+      } else {
+         Poll_Step();
+      }
       MSG msg;
       // The wide forms throughout: a character typed into a window arrives as the user typed it.
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -424,6 +424,7 @@ private:
    sigc::signal<void, bool> templateWizardSwitch_;
    sigc::signal<void, bool> templateWizardRunning_;
    sigc::connection templateWizardConnection_;
+   bool idleWorkLeft_ = true;
    HACCEL accelNormal_ = nullptr;
    HACCEL accelFullScreen_ = nullptr;
    HWND cmdbarWnd_ = nullptr;

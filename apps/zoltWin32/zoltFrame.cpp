@@ -226,6 +226,12 @@ HWND CZOLTFrame::CreateFrame(const char *title)
    return m_hWnd;
 }
 
+bool CZOLTFrame::DoIdleWork()
+{
+   CZOLTStatusPane &pane = view_.GetStatusPane();
+   return pane.m_hWnd && pane.MakeNextPage();
+}
+
 bool CZOLTFrame::HasOtherFrame() const
 {
    for (HWND wnd = FindWindowExA(nullptr, nullptr, "ZOLTFrame", nullptr); wnd;

@@ -124,6 +124,8 @@ public:
    HWND GetCmdbarWindow() const { return cmdbar_.m_hWnd ? cmdbar_.m_hWnd : m_hWnd; }
    CZOLTCmdbar &GetCmdbar() { return cmdbar_; }
    CZOLTView &GetView() { return view_; }
+   // One piece of what start-up left for a quiet moment; false when nothing is left.
+   bool DoIdleWork();
    CZOLTNavbar &GetNavbar() { return navbar_; }
    CFSToolbarCtl &GetFSToolbar() { return fsToolbar_; }
    CZOLTAHTarget &GetHotZone() { return hotZone_; }

@@ -173,6 +173,18 @@ HWND CZOLTStatusPane::GetPageWindow(StatusPageKind kind)
    return page->GetPageWindow();
 }
 
+bool CZOLTStatusPane::MakeNextPage()
+{
+   for (int i = 0; i < modeCount_; ++i) {
+      StatusPageKind kind = modeOrder_[i];
+      if (CanShow(kind) && !pages_[kind]->GetPageWindow()) {
+         GetPageWindow(kind);
+         return true;
+      }
+   }
+   return false;
+}
+
 CZOLTStatusPage *CZOLTStatusPane::PageOfWindow(HWND window) const
 {
    for (const auto &page : pages_) {
@@ -192,10 +204,9 @@ LRESULT CZOLTStatusPane::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    resLib_ = ::LoadLibraryA("zoltRes.dll");
    cui::Prefs *prefs = cui::GetPrefs();
    int uiMode = prefs ? prefs->GetUIMode() : 0;
-   StatusPageKind order[kPageKindCount];
-   int count = statuspane::PagesOfMode(uiMode, wui::util::HasZephroExtension(), order);
-   for (int i = 0; i < count; ++i) {
-      inMode_[order[i]] = true;
+   modeCount_ = statuspane::PagesOfMode(uiMode, wui::util::HasZephroExtension(), modeOrder_);
+   for (int i = 0; i < modeCount_; ++i) {
+      inMode_[modeOrder_[i]] = true;
    }
    std::string prefsRequest = prefs ? prefs->GetRequestPath() : std::string(cui::kPrefsRequestPath);
    CtxWatch(cui::appdata::kSession, 1, &CZOLTStatusPane::UpdatePage);

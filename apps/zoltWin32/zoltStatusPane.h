@@ -83,6 +83,8 @@ public:
    HWND GetShownPage() const { return shown_; }
    HWND GetPageWindow(StatusPageKind kind);
    POINT GetScrollOffset() const { return offset_; }
+   // Makes the next page of the UI mode not made yet; false when none is left.
+   bool MakeNextPage();
 
 private:
    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL &);
@@ -97,6 +99,8 @@ private:
    IVmdbContextPtr ctx_;
    std::unique_ptr<CZOLTStatusPage> pages_[kPageKindCount];
    bool inMode_[kPageKindCount] = {};
+   StatusPageKind modeOrder_[kPageKindCount] = {};
+   int modeCount_ = 0;
    bool failed_[kPageKindCount] = {};
    HWND shown_ = nullptr;
    SIZE extent_ = {0, 0};

@@ -78,7 +78,10 @@ public:
 
    bool Tick(HWND frame) override
    {
-      longestPassMs = std::max(longestPassMs, pass_.Ms());
+      // The passes of the open only: the manager and the take that follow have rows of their own.
+      if (state_ == State::Opening) {
+         longestPassMs = std::max(longestPassMs, pass_.Ms());
+      }
       pass_.Restart();
       switch (state_) {
       case State::Opening:

@@ -196,6 +196,32 @@ TEST_F(PaneTest, NothingCurrentShowsTheNonePageWithBarsFromItsExtent)
    EXPECT_EQ(pane_.GetPageWindow(kPageTeam), nullptr);
 }
 
+TEST_F(PaneTest, QuietMomentsMakeTheOtherPagesOneAtATime)
+{
+   auto children = [this]() {
+      int count = 0;
+      for (HWND child = GetWindow(pane_.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+         ++count;
+      }
+      return count;
+   };
+   ASSERT_EQ(children(), 1);
+   int made = 0;
+   while (pane_.MakeNextPage()) {
+      ++made;
+      ASSERT_EQ(children(), 1 + made) << "one page per call";
+      ASSERT_LT(made, kPageKindCount);
+   }
+   EXPECT_GE(made, 1);
+   // The machine page is among them: asking for it makes nothing more, and none is shown.
+   HWND vm = pane_.GetPageWindow(kPageVM);
+   ASSERT_TRUE(vm);
+   EXPECT_EQ(children(), 1 + made);
+   EXPECT_FALSE(Visible(vm));
+   EXPECT_EQ(pane_.GetShownPage(), pane_.GetPageWindow(kPageNone));
+   EXPECT_FALSE(pane_.MakeNextPage());
+}
+
 TEST_F(PaneTest, ScrollingMovesByLinesPagesAndStaysWhenTheSamePageIsShownAgain)
 {
    HWND vm = pane_.GetPageWindow(kPageVM);
