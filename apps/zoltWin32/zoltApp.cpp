@@ -51,8 +51,16 @@ void DisconnectAll(std::map<std::string, ConnectionMapEntry> &connections)
 
 }  // namespace
 
+CZOLTApp::Owned::Owned() = default;
+
+CZOLTApp::Owned::~Owned()
+{
+   // Made by the library on first use over dlgMgr; the program deletes it at exit.
+   delete wui::GetDlgMgr();
+}
+
 CZOLTApp::CZOLTApp(const CommandLineOptions &options)
-   : prefsRoot_(cui::kPrefsRequestPath), options_(options)
+   : owned_(std::make_unique<Owned>()), prefsRoot_(cui::kPrefsRequestPath), options_(options)
 {
    CreateComObject(__uuidof(TremappPoll), "TremappPoll", poll_);
    CreateComObject(__uuidof(VmdbDatabase), "VmdbDatabase", db_);
@@ -61,7 +69,7 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    CreateComObject(__uuidof(VMMsg), "VMMsg", msg_);
    CreateComObject(__uuidof(VmdbUtil), "VmdbUtil", util_);
 
-   frame_ = new CZOLTFrame;
+   frame_ = std::make_unique<CZOLTFrame>();
 
    AtlAxWinInit();
    INITCOMMONCONTROLSEX controls = {sizeof controls, kCommonControls};
@@ -75,17 +83,14 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    InitMachineClient();
    ConnectAutomation();
 
-   rpcMgr_ = new vmdbLayout::rpc::Mgr(modelCtx_);
-   cui::SetRpcMgr(rpcMgr_);
-   dlgMgr_ = new ::DlgMgr;
-   dlgMgr_->SetModalStateSlot(sigc::mem_fun(*this, &CZOLTApp::SetModalState));
-   cui::SetDlgMgr(dlgMgr_);
+   Register(owned_->rpcMgr, new vmdbLayout::rpc::Mgr(modelCtx_));
+   Register(owned_->dlgMgr, new ::DlgMgr)->SetModalStateSlot(sigc::mem_fun(*this, &CZOLTApp::SetModalState));
 
    CreatePreferences();
    WriteHostLinks();
    SetUIModeFromPrefs();
    // The one local host of the run: Run makes no second one.
-   cui::SetClientHost(new cui::LocalHost(modelCtx_, std::string(cui::appdata::kLocalHost) + "/"));
+   Register(owned_->clientHost, new cui::LocalHost(modelCtx_, std::string(cui::appdata::kLocalHost) + "/"));
    CreateManagers();
 
    vmList_->Init(db_, poll_);
@@ -98,9 +103,11 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    SetResourceInstance(resources);
 
    if (wui::util::HasZephroExtension()) {
-      zephroServerMgr_ = new cui::ZephroServerMgrImpl;
-      mvmtMgr_ = new cui::MVMTMgrImpl(vmMgr_, client_, zephroServerMgr_, wui::GetDlgMgr());
-      usbHistory_ = new cui::USBHistoryImpl;
+      owned_->zephroServerMgr = std::make_unique<cui::ZephroServerMgrImpl>();
+      // The template manager registers itself.
+      owned_->mvmtMgr.reset(new cui::MVMTMgrImpl(owned_->vmMgr.get(), client_, owned_->zephroServerMgr.get(),
+                                                 wui::GetDlgMgr()));
+      owned_->usbHistory = std::make_unique<cui::USBHistoryImpl>();
       wui::SetAppContext(&gZephroAppContext);
    } else {
       wui::SetAppContext(&gAppContext);
@@ -143,13 +150,12 @@ void CZOLTApp::ConnectAutomation()
 
 void CZOLTApp::CreatePreferences()
 {
-   wui::Prefs *prefs = new wui::Prefs;
+   wui::Prefs *prefs = Register(owned_->prefs, new wui::Prefs);
    prefs->SetDebugMks(options_.debugMks);
    prefs->SetKeepVmxOnline(options_.keepVmxOnline);
    prefs->SetAsIfRemote(options_.asIfRemote);
    prefs->SetLocalHeadless(options_.localHeadless);
    prefs->SetShowChrome(options_.showControls);
-   cui::SetPrefs(prefs);
 }
 
 std::string CZOLTApp::GetHostPath()
@@ -173,14 +179,10 @@ void CZOLTApp::SetUIModeFromPrefs()
 
 void CZOLTApp::CreateManagers()
 {
-   navbar_ = new wui::Navbar;
-   wui::SetNavbar(navbar_);
-   vmMgr_ = new wui::VMMgr(client_);
-   cui::SetVMMgr(vmMgr_);
-   teamMgr_ = new wui::TeamMgr;
-   cui::SetTeamMgr(teamMgr_);
-   hotFixMgr_ = new cui::HotFixMgr(client_);
-   cui::SetHotFixMgr(hotFixMgr_);
+   Register(owned_->navbar, new wui::Navbar);
+   Register(owned_->vmMgr, new wui::VMMgr(client_));
+   Register(owned_->teamMgr, new wui::TeamMgr);
+   Register(owned_->hotFixMgr, new cui::HotFixMgr(client_));
 }
 
 void CZOLTApp::RegisterCallbacks()
@@ -222,22 +224,8 @@ CZOLTApp::~CZOLTApp()
    wui::resource::SetInstance(nullptr);
    SetResourceInstance(nullptr);
 
-   delete wui::GetDlgMgr();
-   delete teamMgr_;
-   delete mvmtMgr_;
-   delete vmMgr_;
-   delete hotFixMgr_;
-   delete cui::GetPrefs();
-   delete cui::GetClientHost();
    hostChangedConnection_.disconnect();
-   delete sessionHost_;
-   sessionHost_ = nullptr;
-   wui::SetCurrentHost(nullptr);
-   delete dlgMgr_;
-   delete usbHistory_;
-   delete zephroServerMgr_;
-   delete rpcMgr_;
-   delete navbar_;
+   owned_.reset();
 
    if (automationHandle_ != kNoAutomationHandle) {
       Base_AutomationRelease(automationHandle_);
@@ -245,7 +233,7 @@ CZOLTApp::~CZOLTApp()
    ReleaseEventSource();
    AtlAxWinTerm();
 
-   delete frame_;
+   frame_.reset();
    if (netEditor_) {
       FreeLibrary(netEditor_);
    }
@@ -332,8 +320,8 @@ void CZOLTApp::Run()
 void CZOLTApp::MakeFrameDialogOwner()
 {
    HWND frame = frame_->m_hWnd;
-   dlgMgr_->SetDefaultOwner(frame);
-   dlgMgr_->SetDefaultTitle(windowTitle_);
+   GetDlgMgr()->SetDefaultOwner(frame);
+   GetDlgMgr()->SetDefaultTitle(windowTitle_);
    wui::DlgMgr *libDlgMgr = wui::GetDlgMgr();
    libDlgMgr->SetDefaultOwner(frame);
    libDlgMgr->SetTitle(windowTitle_);

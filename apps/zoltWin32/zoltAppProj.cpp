@@ -16,9 +16,9 @@ bool CZOLTApp::CanHandleCommandLine(const CommandLineOptions &options)
       return true;
    }
    for (const std::string &file : options.files) {
-      bool found = vmMgr_ && vmMgr_->GetVMByCfgPath(file);
-      found = found || (teamMgr_ && teamMgr_->GetTeamByCfgPath(file));
-      found = found || (zephro && mvmtMgr_ && mvmtMgr_->GetMVMTByFilename(file));
+      bool found = owned_->vmMgr && owned_->vmMgr->GetVMByCfgPath(file);
+      found = found || (owned_->teamMgr && owned_->teamMgr->GetTeamByCfgPath(file));
+      found = found || (zephro && owned_->mvmtMgr && owned_->mvmtMgr->GetMVMTByFilename(file));
       if (options.newTab || found) {
          return true;
       }

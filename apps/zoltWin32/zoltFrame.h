@@ -133,7 +133,7 @@ public:
    HWND GetStatusBarHost() const { return statusHost_; }
    // The notification tooltip over the status bar (null until created) and the notifications
    // it shows, oldest first.
-   wui::control::ToolTipWnd *GetNotificationTip() const { return notificationTip_; }
+   wui::control::ToolTipWnd *GetNotificationTip() const { return notificationTip_.get(); }
    const std::vector<int> &GetShownNotifications() const { return shownNotifications_; }
 
    void RestorePlacement();
@@ -323,7 +323,11 @@ private:
    std::shared_ptr<std::atomic<bool>> pollStepQueued_ = std::make_shared<std::atomic<bool>>(false);
    HICON largeIcon_ = nullptr;
    HICON smallIcon_ = nullptr;
-   wui::control::ToolTipWnd *notificationTip_ = nullptr;
+   // Destroys a tip's window and the tip.
+   struct DestroyTip {
+      void operator()(wui::control::ToolTipWnd *tip) const;
+   };
+   std::unique_ptr<wui::control::ToolTipWnd, DestroyTip> notificationTip_;
    std::vector<int> shownNotifications_;
 };
 

@@ -137,10 +137,7 @@ int FindRecordOfMachine(const std::vector<OpenedRecord> &records, const std::str
 
 CZOLTView::CZOLTView() = default;
 
-CZOLTView::~CZOLTView()
-{
-   delete appliance_;
-}
+CZOLTView::~CZOLTView() = default;
 
 HWND CZOLTView::GetApplianceWindow() const
 {
@@ -214,7 +211,7 @@ LRESULT CZOLTView::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    ctx_ = NewContext();
    RECT none = {};
    statusPane_.Create(m_hWnd, &none, nullptr, kChildStyle);
-   appliance_ = wui::view::ApplianceView::CreateInstance(m_hWnd, none, nullptr, kChildStyle, 0, 0, nullptr);
+   appliance_.reset(wui::view::ApplianceView::CreateInstance(m_hWnd, none, nullptr, kChildStyle, 0, 0, nullptr));
    atl::AtlAxWinInit();
    CreateConsole();
    CreateTabStrip();
@@ -294,8 +291,7 @@ LRESULT CZOLTView::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
       ::DestroyWindow(switchHost_);
       switchHost_ = nullptr;
    }
-   delete appliance_;
-   appliance_ = nullptr;
+   appliance_.reset();
    currentRecord_ = _bstr_t();
    return 0;
 }

@@ -20,6 +20,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -177,7 +178,7 @@ private:
    BYTE consoleVisible_ = 1;
    RECT consoleRect_ = {};
    HWND consoleHost_ = nullptr;
-   wui::view::ApplianceView *appliance_ = nullptr;
+   std::unique_ptr<wui::view::ApplianceView> appliance_;
    CZOLTStatusPane statusPane_;
    HWND switchHost_ = nullptr;
    IVmdbContextPtr ctx_;
