@@ -8,6 +8,7 @@
 #include "zoltComObjects.h"
 #include "zoltDlgMgr.h"
 #include "zoltFrame.h"
+#include "zoltGuard.h"
 #include "zoltMsg.h"
 #include "zoltResources.h"
 #include "zoltUiSchema.h"
@@ -33,7 +34,8 @@ namespace {
 
 const char kNetEditorLibrary[] = "tremnetui.dll";
 const char kNetEditorEntry[] = "TremNetUI_ShowPropertyPages";
-const DWORD kCommonControls = 0x704;   // bar, date, extended combo box and rebar classes
+const DWORD kCommonControls = ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_COOL_CLASSES;
+static_assert(kCommonControls == 0x704, "the common controls registered");
 const DWORD kShutdownLevel = 0x300;
 const int kAutomationVersion = 2;
 const int kAutomationKind = 1;
@@ -311,8 +313,8 @@ void CZOLTApp::Run()
       CZOLTTips tips;
       tips.DoModal(frame_->m_hWnd);
    }
+   // The check sets the timer of the next one.
    StartWebUpdateCheck(false);
-   ::SetTimer(frame_->m_hWnd, kWebUpdateTimer, kWebUpdatePeriodMs, &CZOLTApp::OnWebUpdateTimer);
    SetProcessShutdownParameters(kShutdownLevel, 0);
    RunMainLoop();
 }
@@ -378,7 +380,7 @@ void CZOLTApp::RunMainLoop()
 VOID CALLBACK CZOLTApp::OnWebUpdateTimer(HWND, UINT, UINT_PTR id, DWORD)
 {
    if (id == kWebUpdateTimer && gApp) {
-      gApp->StartWebUpdateCheck(false);
+      Guard([]() { gApp->StartWebUpdateCheck(false); });
    }
 }
 

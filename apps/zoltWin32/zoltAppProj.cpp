@@ -1,5 +1,8 @@
-// Opening what a command line names: the receiving side of a hand-off and the openers it
-// calls. The openers are the least that keeps the program sound until their own work lands.
+// The command line's opens and the objects this build cannot open yet: the receiving side of a
+// hand-off, the opener of one file of a command line; the openers and closers of hot-fix
+// requests, teams and managed templates, the closers of the current team, hot-fix request and
+// Zephro server, and the neighbours of the machine commands that only log (full screen, the
+// favourites add, new team, server connection, clone to template).
 #include "zoltApp.h"
 #include "zoltAppDb.h"
 #include "zoltCommandLineOpens.h"
