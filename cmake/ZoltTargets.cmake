@@ -1,7 +1,9 @@
 # zolt_test(NAME SOURCES... LIBS libs...): one GoogleTest program and one ctest entry, run under Wine.
 function(zolt_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/UnbufferedOutput.cpp)
+  add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/UnbufferedOutput.cpp
+                 ${CMAKE_SOURCE_DIR}/tests/support/WindowText.cpp)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
   set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE OFF)
   add_test(NAME ${name} COMMAND ${name})

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include "CloneWz.h"
 #include "CloneWzPages.h"
@@ -98,8 +99,7 @@ void SetUpAutoComplete(HWND page, const CCloneWz &wizard)
    auto autoComplete = shlwapi ? reinterpret_cast<AutoCompleteFn>(
                                     reinterpret_cast<void *>(GetProcAddress(shlwapi, "SHAutoComplete")))
                                : nullptr;
-   const DWORD kFileSystem = 0x00000001;   // SHACF_FILESYSTEM
-   if (!autoComplete || FAILED(autoComplete(GetDlgItem(page, IDC_CLONEWZ_LOCATION), kFileSystem))) {
+   if (!autoComplete || FAILED(autoComplete(GetDlgItem(page, IDC_CLONEWZ_LOCATION), SHACF_FILESYSTEM))) {
       Log("CCloneWz: no file-system completion for the location\n");
    }
 }

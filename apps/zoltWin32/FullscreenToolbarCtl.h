@@ -44,7 +44,8 @@ int NextSwitchCandidate(int candidate, int count, bool next);
 class CFSToolbarView : public CWindowImpl<CFSToolbarView> {
 public:
    static constexpr UINT_PTR kTipTimer = 10;
-   static constexpr DWORD kStyle = 0x50001900;   // child, visible, list, flat, tooltips
+   static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS;
+   static_assert(kStyle == 0x50001900, "the full-screen toolbar's style");
 
    HWND Create(HWND parent);
    void SetPinImage(bool pinned);

@@ -160,16 +160,16 @@ LRESULT CVMToolbarCtl::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &)
    }
    switch (command) {
    case IDM_VM_POWER_ON:
-      EmitClicked(6, "CVMToolbarCtl");
+      EmitClicked(CLICK_POWER_ON, "CVMToolbarCtl");
       break;
    case IDM_VM_POWER_OFF:
-      EmitClicked(7, "CVMToolbarCtl");
+      EmitClicked(CLICK_POWER_OFF, "CVMToolbarCtl");
       break;
    case IDM_VM_SUSPEND:
-      EmitClicked(8, "CVMToolbarCtl");
+      EmitClicked(CLICK_SUSPEND, "CVMToolbarCtl");
       break;
    case IDM_VM_RESET:
-      EmitClicked(9, "CVMToolbarCtl");
+      EmitClicked(CLICK_RESET, "CVMToolbarCtl");
       break;
    default:
       break;

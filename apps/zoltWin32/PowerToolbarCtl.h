@@ -42,7 +42,7 @@ class CVMToolbarCtl : public CToolbarBaseCtl {
 public:
    HWND Init(HWND rebar) override;
    void UpdateButtons() override;
-   int GetToolbarType() const override { return 1; }
+   int GetToolbarType() const override { return wui::Prefs::TOOLBAR_POWER; }
    bool GetTooltipText(CommandId command, std::string &text) override;
 
    BEGIN_MSG_MAP(CVMToolbarCtl)

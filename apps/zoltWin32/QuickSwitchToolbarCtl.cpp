@@ -57,13 +57,13 @@ LRESULT CQuickSwitchToolbarCtl::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &)
 {
    switch (LOWORD(wParam)) {
    case IDM_TB_MINIMIZE:
-      EmitClicked(17, "CQuickSwitchToolbarCtl");
+      EmitClicked(CLICK_MINIMIZE, "CQuickSwitchToolbarCtl");
       break;
    case IDM_TB_LEAVE_QUICK_SWITCH:
-      EmitClicked(2, "CQuickSwitchToolbarCtl");
+      EmitClicked(CLICK_QUICK_SWITCH, "CQuickSwitchToolbarCtl");
       break;
    case IDM_FILE_EXIT:
-      EmitClicked(18, "CQuickSwitchToolbarCtl");
+      EmitClicked(CLICK_EXIT, "CQuickSwitchToolbarCtl");
       break;
    default:
       break;

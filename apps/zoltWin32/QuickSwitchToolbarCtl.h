@@ -10,7 +10,7 @@ public:
 
    HWND Init(HWND rebar) override;
    void UpdateButtons() override {}
-   int GetToolbarType() const override { return 5; }
+   int GetToolbarType() const override { return wui::Prefs::TOOLBAR_QUICK_SWITCH; }
    bool GetTooltipText(CommandId command, std::string &text) override;
 
    BEGIN_MSG_MAP(CQuickSwitchToolbarCtl)

@@ -80,13 +80,13 @@ LRESULT CSnapshotToolbarCtl::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &)
    }
    switch (command) {
    case IDM_VM_SNAPSHOT_REVERT:
-      EmitClicked(10, "CSnapshotToolbarCtl");
+      EmitClicked(CLICK_SNAPSHOT_REVERT, "CSnapshotToolbarCtl");
       break;
    case IDM_VM_SNAPSHOT_TAKE:
-      EmitClicked(11, "CSnapshotToolbarCtl");
+      EmitClicked(CLICK_SNAPSHOT_TAKE, "CSnapshotToolbarCtl");
       break;
    case IDM_VM_SNAPSHOT_MANAGER:
-      EmitClicked(16, "CSnapshotToolbarCtl");
+      EmitClicked(CLICK_SNAPSHOT_MANAGER, "CSnapshotToolbarCtl");
       break;
    default:
       break;

@@ -14,7 +14,7 @@ class CSnapshotToolbarCtl : public CToolbarBaseCtl {
 public:
    HWND Init(HWND rebar) override;
    void UpdateButtons() override;
-   int GetToolbarType() const override { return 3; }
+   int GetToolbarType() const override { return wui::Prefs::TOOLBAR_SNAPSHOT; }
    bool GetTooltipText(CommandId command, std::string &text) override;
 
    BEGIN_MSG_MAP(CSnapshotToolbarCtl)

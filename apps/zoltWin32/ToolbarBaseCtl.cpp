@@ -303,7 +303,7 @@ HWND CToolbarBaseCtl::CreateWithItems(HWND rebar, DWORD style, const UINT *norma
    return m_hWnd;
 }
 
-void CToolbarBaseCtl::EmitClicked(long code, const char *who)
+void CToolbarBaseCtl::EmitClicked(ToolbarButtonCode code, const char *who)
 {
    try {
       clicked.emit(code);

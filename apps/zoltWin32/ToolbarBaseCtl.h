@@ -7,6 +7,8 @@
 
 #include "zoltCommandId.h"
 
+#include "cui/WuiPrefs.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -22,8 +24,33 @@ class Team;
 class VM;
 }  // namespace cui
 
-// What a toolbar's click signal carries to the command bar, which turns it into a command.
-typedef long ToolbarButtonCode;
+// What a toolbar's click signal carries to the command bar, which turns it into a command (the
+// log shows the number). Minimise and exit act without a command.
+enum ToolbarButtonCode : long {
+   CLICK_SIDEBAR = 1,
+   CLICK_QUICK_SWITCH = 2,
+   CLICK_ZEPHRO_POLICIES = 3,
+   CLICK_ZEPHRO_NEW_PACKAGE = 4,
+   CLICK_FULL_SCREEN = 5,
+   CLICK_POWER_ON = 6,
+   CLICK_POWER_OFF = 7,
+   CLICK_SUSPEND = 8,
+   CLICK_RESET = 9,
+   CLICK_SNAPSHOT_REVERT = 10,
+   CLICK_SNAPSHOT_TAKE = 11,
+   CLICK_ZEPHRO_PREVIEW = 12,
+   CLICK_VIEW_SUMMARY = 13,
+   CLICK_VIEW_APPLIANCE = 14,
+   CLICK_VIEW_CONSOLE = 15,
+   CLICK_SNAPSHOT_MANAGER = 16,
+   CLICK_MINIMIZE = 17,
+   CLICK_EXIT = 18,
+   CLICK_ZEPHRO_PACKAGE_SETTINGS = 20,
+   CLICK_REPLAY_PLAY = 21,
+   CLICK_REPLAY_RECORD = 26,
+   CLICK_REPLAY_STOP = 28,
+   CLICK_ZEPHRO_NEW_PORTABLE_PACKAGE = 29,
+};
 
 // One button of a toolbar's table.
 struct ToolbarButton {
@@ -49,16 +76,17 @@ void CopyTruncated(wchar_t *buffer, size_t size, const std::string &text);
 std::vector<int> RepairToolbarItems(const std::vector<int> &stored, const std::vector<int> &known,
                                     const std::vector<int> &defaults);
 
-typedef CWinTraits<0x56000000, 0> CToolbarBaseTraits;
+typedef CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0> CToolbarBaseTraits;
 
 class CToolbarBaseCtl : public CWindowImpl<CToolbarBaseCtl, CWindow, CToolbarBaseTraits>, public sigc::trackable {
 public:
    static constexpr int kSeparatorItem = 1;
    static constexpr int kSeparatorWidth = 8;
    static constexpr int kBandHeight = 26;
-   // child, visible, clipping, TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_ADJUSTABLE |
-   // CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_TOP
-   static constexpr DWORD kCommonStyle = 0x5600096D;
+   static constexpr DWORD kCommonStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TBSTYLE_FLAT |
+                                         TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_ADJUSTABLE | CCS_NOPARENTALIGN |
+                                         CCS_NORESIZE | CCS_TOP;
+   static_assert(kCommonStyle == 0x5600096D, "the toolbars' style");
    static constexpr size_t kTooltipChars = 80;
 
    CToolbarBaseCtl();
@@ -66,6 +94,7 @@ public:
 
    virtual HWND Init(HWND rebar) = 0;
    virtual void UpdateButtons() = 0;
+   // The toolbar's band id and preferences type: a wui::Prefs::Toolbar.
    virtual int GetToolbarType() const = 0;
    // Fills the tooltip of one of this toolbar's commands; false when the command is not ours.
    virtual bool GetTooltipText(CommandId command, std::string &text);
@@ -105,7 +134,7 @@ protected:
    // The buttons of the table; Init fills them through AddButton before CreateWithItems inserts them.
    virtual void AddButtons() = 0;
    // Emits a code on `clicked`, keeping a failing slot inside this click.
-   void EmitClicked(long code, const char *who);
+   void EmitClicked(ToolbarButtonCode code, const char *who);
 
    // The machine behind the current object: a machine, a team's current machine, a managed
    // machine's machine. `team` receives the team of a team current object (may be null).

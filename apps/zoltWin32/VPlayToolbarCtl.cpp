@@ -118,13 +118,13 @@ LRESULT CVPlayToolbarCtl::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &)
 {
    switch (LOWORD(wParam)) {
       case IDM_VM_REPLAY_PLAY:
-         EmitClicked(21, "CVPlayToolbarCtl");
+         EmitClicked(CLICK_REPLAY_PLAY, "CVPlayToolbarCtl");
          break;
       case IDM_VM_REPLAY_RECORD:
-         EmitClicked(26, "CVPlayToolbarCtl");
+         EmitClicked(CLICK_REPLAY_RECORD, "CVPlayToolbarCtl");
          break;
       case IDM_VM_REPLAY_STOP:
-         EmitClicked(28, "CVPlayToolbarCtl");
+         EmitClicked(CLICK_REPLAY_STOP, "CVPlayToolbarCtl");
          break;
       default:
          break;

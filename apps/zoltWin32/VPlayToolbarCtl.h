@@ -30,7 +30,7 @@ class CVPlayToolbarCtl : public CToolbarBaseCtl {
 public:
    HWND Init(HWND rebar) override;
    void UpdateButtons() override;
-   int GetToolbarType() const override { return 7; }
+   int GetToolbarType() const override { return wui::Prefs::TOOLBAR_VPLAY; }
    bool GetTooltipText(CommandId command, std::string &text) override;
 
    BEGIN_MSG_MAP(CVPlayToolbarCtl)

@@ -105,22 +105,22 @@ LRESULT CViewToolbarCtl::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &)
 {
    switch (LOWORD(wParam)) {
    case IDM_VIEW_SIDEBAR:
-      EmitClicked(1, "CViewToolbarCtl");
+      EmitClicked(CLICK_SIDEBAR, "CViewToolbarCtl");
       break;
    case IDM_TB_QUICK_SWITCH:
-      EmitClicked(2, "CViewToolbarCtl");
+      EmitClicked(CLICK_QUICK_SWITCH, "CViewToolbarCtl");
       break;
    case IDM_TB_FULL_SCREEN:
-      EmitClicked(5, "CViewToolbarCtl");
+      EmitClicked(CLICK_FULL_SCREEN, "CViewToolbarCtl");
       break;
    case IDM_VIEW_SUMMARY:
-      EmitClicked(13, "CViewToolbarCtl");
+      EmitClicked(CLICK_VIEW_SUMMARY, "CViewToolbarCtl");
       break;
    case IDM_VIEW_APPLIANCE:
-      EmitClicked(14, "CViewToolbarCtl");
+      EmitClicked(CLICK_VIEW_APPLIANCE, "CViewToolbarCtl");
       break;
    case IDM_VIEW_CONSOLE:
-      EmitClicked(15, "CViewToolbarCtl");
+      EmitClicked(CLICK_VIEW_CONSOLE, "CViewToolbarCtl");
       break;
    default:
       break;

@@ -10,7 +10,7 @@ public:
 
    HWND Init(HWND rebar) override;
    void UpdateButtons() override;
-   int GetToolbarType() const override { return 4; }
+   int GetToolbarType() const override { return wui::Prefs::TOOLBAR_VIEW; }
    bool GetTooltipText(CommandId command, std::string &text) override;
 
    BEGIN_MSG_MAP(CViewToolbarCtl)

@@ -84,19 +84,19 @@ LRESULT CZephroMToolbarCtl::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL &)
 {
    switch (LOWORD(wParam)) {
    case IDM_ZEPHRO_POLICIES:
-      EmitClicked(3, "CZephroMToolbarCtl");
+      EmitClicked(CLICK_ZEPHRO_POLICIES, "CZephroMToolbarCtl");
       break;
    case IDM_ZEPHRO_NEW_PACKAGE:
-      EmitClicked(4, "CZephroMToolbarCtl");
+      EmitClicked(CLICK_ZEPHRO_NEW_PACKAGE, "CZephroMToolbarCtl");
       break;
    case IDM_ZEPHRO_PREVIEW:
-      EmitClicked(12, "CZephroMToolbarCtl");
+      EmitClicked(CLICK_ZEPHRO_PREVIEW, "CZephroMToolbarCtl");
       break;
    case IDM_ZEPHRO_PACKAGE_SETTINGS:
-      EmitClicked(20, "CZephroMToolbarCtl");
+      EmitClicked(CLICK_ZEPHRO_PACKAGE_SETTINGS, "CZephroMToolbarCtl");
       break;
    case IDM_ZEPHRO_NEW_PORTABLE_PACKAGE:
-      EmitClicked(29, "CZephroMToolbarCtl");
+      EmitClicked(CLICK_ZEPHRO_NEW_PORTABLE_PACKAGE, "CZephroMToolbarCtl");
       break;
    default:
       break;

@@ -8,7 +8,7 @@ class CZephroMToolbarCtl : public CToolbarBaseCtl {
 public:
    HWND Init(HWND rebar) override;
    void UpdateButtons() override;
-   int GetToolbarType() const override { return 2; }
+   int GetToolbarType() const override { return wui::Prefs::TOOLBAR_ZEPHRO; }
    bool GetTooltipText(CommandId command, std::string &text) override;
 
    BEGIN_MSG_MAP(CZephroMToolbarCtl)

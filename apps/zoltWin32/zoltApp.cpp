@@ -8,6 +8,7 @@
 #include "zoltComObjects.h"
 #include "zoltDlgMgr.h"
 #include "zoltFrame.h"
+#include "zoltGuard.h"
 #include "zoltMsg.h"
 #include "zoltResources.h"
 #include "zoltUiSchema.h"
@@ -33,7 +34,8 @@ namespace {
 
 const char kNetEditorLibrary[] = "tremnetui.dll";
 const char kNetEditorEntry[] = "TremNetUI_ShowPropertyPages";
-const DWORD kCommonControls = 0x704;   // bar, date, extended combo box and rebar classes
+const DWORD kCommonControls = ICC_BAR_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_COOL_CLASSES;
+static_assert(kCommonControls == 0x704, "the common controls registered");
 const DWORD kShutdownLevel = 0x300;
 const int kAutomationVersion = 2;
 const int kAutomationKind = 1;
@@ -53,8 +55,16 @@ void DisconnectAll(std::map<std::string, ConnectionMapEntry> &connections)
 
 }  // namespace
 
+CZOLTApp::Owned::Owned() = default;
+
+CZOLTApp::Owned::~Owned()
+{
+   // Made by the library on first use over dlgMgr; the program deletes it at exit.
+   delete wui::GetDlgMgr();
+}
+
 CZOLTApp::CZOLTApp(const CommandLineOptions &options)
-   : prefsRoot_(cui::kPrefsRequestPath), options_(options)
+   : owned_(std::make_unique<Owned>()), prefsRoot_(cui::kPrefsRequestPath), options_(options)
 {
    CreateComObject(__uuidof(TremappPoll), "TremappPoll", poll_);
    CreateComObject(__uuidof(VmdbDatabase), "VmdbDatabase", db_);
@@ -63,7 +73,7 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    CreateComObject(__uuidof(VMMsg), "VMMsg", msg_);
    CreateComObject(__uuidof(VmdbUtil), "VmdbUtil", util_);
 
-   frame_ = new CZOLTFrame;
+   frame_ = std::make_unique<CZOLTFrame>();
 
    AtlAxWinInit();
    INITCOMMONCONTROLSEX controls = {sizeof controls, kCommonControls};
@@ -77,17 +87,14 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    InitMachineClient();
    ConnectAutomation();
 
-   rpcMgr_ = new vmdbLayout::rpc::Mgr(modelCtx_);
-   cui::SetRpcMgr(rpcMgr_);
-   dlgMgr_ = new ::DlgMgr;
-   dlgMgr_->SetModalStateSlot(sigc::mem_fun(*this, &CZOLTApp::SetModalState));
-   cui::SetDlgMgr(dlgMgr_);
+   Register(owned_->rpcMgr, new vmdbLayout::rpc::Mgr(modelCtx_));
+   Register(owned_->dlgMgr, new ::DlgMgr)->SetModalStateSlot(sigc::mem_fun(*this, &CZOLTApp::SetModalState));
 
    CreatePreferences();
    WriteHostLinks();
    SetUIModeFromPrefs();
    // The one local host of the run: Run makes no second one.
-   cui::SetClientHost(new cui::LocalHost(modelCtx_, std::string(cui::appdata::kLocalHost) + "/"));
+   Register(owned_->clientHost, new cui::LocalHost(modelCtx_, std::string(cui::appdata::kLocalHost) + "/"));
    CreateManagers();
 
    vmList_->Init(db_, poll_);
@@ -100,9 +107,11 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    SetResourceInstance(resources);
 
    if (wui::util::HasZephroExtension()) {
-      zephroServerMgr_ = new cui::ZephroServerMgrImpl;
-      mvmtMgr_ = new cui::MVMTMgrImpl(vmMgr_, client_, zephroServerMgr_, wui::GetDlgMgr());
-      usbHistory_ = new cui::USBHistoryImpl;
+      owned_->zephroServerMgr = std::make_unique<cui::ZephroServerMgrImpl>();
+      // The template manager registers itself.
+      owned_->mvmtMgr.reset(new cui::MVMTMgrImpl(owned_->vmMgr.get(), client_, owned_->zephroServerMgr.get(),
+                                                 wui::GetDlgMgr()));
+      owned_->usbHistory = std::make_unique<cui::USBHistoryImpl>();
       wui::SetAppContext(&gZephroAppContext);
    } else {
       wui::SetAppContext(&gAppContext);
@@ -145,13 +154,12 @@ void CZOLTApp::ConnectAutomation()
 
 void CZOLTApp::CreatePreferences()
 {
-   wui::Prefs *prefs = new wui::Prefs;
+   wui::Prefs *prefs = Register(owned_->prefs, new wui::Prefs);
    prefs->SetDebugMks(options_.debugMks);
    prefs->SetKeepVmxOnline(options_.keepVmxOnline);
    prefs->SetAsIfRemote(options_.asIfRemote);
    prefs->SetLocalHeadless(options_.localHeadless);
    prefs->SetShowChrome(options_.showControls);
-   cui::SetPrefs(prefs);
 }
 
 std::string CZOLTApp::GetHostPath()
@@ -175,14 +183,10 @@ void CZOLTApp::SetUIModeFromPrefs()
 
 void CZOLTApp::CreateManagers()
 {
-   navbar_ = new wui::Navbar;
-   wui::SetNavbar(navbar_);
-   vmMgr_ = new wui::VMMgr(client_);
-   cui::SetVMMgr(vmMgr_);
-   teamMgr_ = new wui::TeamMgr;
-   cui::SetTeamMgr(teamMgr_);
-   hotFixMgr_ = new cui::HotFixMgr(client_);
-   cui::SetHotFixMgr(hotFixMgr_);
+   Register(owned_->navbar, new wui::Navbar);
+   Register(owned_->vmMgr, new wui::VMMgr(client_));
+   Register(owned_->teamMgr, new wui::TeamMgr);
+   Register(owned_->hotFixMgr, new cui::HotFixMgr(client_));
 }
 
 void CZOLTApp::RegisterCallbacks()
@@ -224,22 +228,8 @@ CZOLTApp::~CZOLTApp()
    wui::resource::SetInstance(nullptr);
    SetResourceInstance(nullptr);
 
-   delete wui::GetDlgMgr();
-   delete teamMgr_;
-   delete mvmtMgr_;
-   delete vmMgr_;
-   delete hotFixMgr_;
-   delete cui::GetPrefs();
-   delete cui::GetClientHost();
    hostChangedConnection_.disconnect();
-   delete sessionHost_;
-   sessionHost_ = nullptr;
-   wui::SetCurrentHost(nullptr);
-   delete dlgMgr_;
-   delete usbHistory_;
-   delete zephroServerMgr_;
-   delete rpcMgr_;
-   delete navbar_;
+   owned_.reset();
 
    if (automationHandle_ != kNoAutomationHandle) {
       Base_AutomationRelease(automationHandle_);
@@ -247,7 +237,7 @@ CZOLTApp::~CZOLTApp()
    ReleaseEventSource();
    AtlAxWinTerm();
 
-   delete frame_;
+   frame_.reset();
    if (netEditor_) {
       FreeLibrary(netEditor_);
    }
@@ -325,8 +315,8 @@ void CZOLTApp::Run()
       CZOLTTips tips;
       tips.DoModal(frame_->m_hWnd);
    }
+   // The check sets the timer of the next one.
    StartWebUpdateCheck(false);
-   ::SetTimer(frame_->m_hWnd, kWebUpdateTimer, kWebUpdatePeriodMs, &CZOLTApp::OnWebUpdateTimer);
    SetProcessShutdownParameters(kShutdownLevel, 0);
    RunMainLoop();
 }
@@ -334,8 +324,8 @@ void CZOLTApp::Run()
 void CZOLTApp::MakeFrameDialogOwner()
 {
    HWND frame = frame_->m_hWnd;
-   dlgMgr_->SetDefaultOwner(frame);
-   dlgMgr_->SetDefaultTitle(windowTitle_);
+   GetDlgMgr()->SetDefaultOwner(frame);
+   GetDlgMgr()->SetDefaultTitle(windowTitle_);
    wui::DlgMgr *libDlgMgr = wui::GetDlgMgr();
    libDlgMgr->SetDefaultOwner(frame);
    libDlgMgr->SetTitle(windowTitle_);
@@ -398,7 +388,7 @@ void CZOLTApp::RunMainLoop()
 VOID CALLBACK CZOLTApp::OnWebUpdateTimer(HWND, UINT, UINT_PTR id, DWORD)
 {
    if (id == kWebUpdateTimer && gApp) {
-      gApp->StartWebUpdateCheck(false);
+      Guard([]() { gApp->StartWebUpdateCheck(false); });
    }
 }
 

@@ -5,10 +5,12 @@
 #include "CommandLineOptions.h"
 #include "zoltCommandId.h"
 #include "zoltCtxEvents.h"
+#include "zoltRegistered.h"
 
 #include "cui/Converter.h"
 #include "cui/Dlg.h"
 #include "cui/Error.h"
+#include "cui/Registry.h"
 #include "cui/VmdbCtx.h"
 #include "vmdb/ClientInterfaces.h"
 #include "vmdb/VmdbInterfaces.h"
@@ -324,12 +326,12 @@ public:
    _bstr_t CloneVM(cui::VM *vm, cui::SnapshotTree *tree, int snapshotUid, HWND parent, bool open,
                    bool makeCurrent, bool addToFavorites);
 
-   CZOLTFrame *GetFrame() const { return frame_; }
+   CZOLTFrame *GetFrame() const { return frame_.get(); }
    HWND GetFrameWindow() const;
    IVmdbContextPtr GetContext() const { return ctx_; }
    IVmdbDatabasePtr GetDatabase() const { return db_; }
    const vmdb::Ctx &GetModelCtx() const { return modelCtx_; }
-   ::DlgMgr *GetDlgMgr() const { return dlgMgr_; }
+   ::DlgMgr *GetDlgMgr() const { return owned_ ? owned_->dlgMgr.get() : nullptr; }
    const std::string &GetWindowTitle() const { return windowTitle_; }
    IVMMsgPtr GetVMMsg() const { return msg_; }
    IVMClientPtr GetClient() const { return client_; }
@@ -385,7 +387,33 @@ private:
    void RemoveFromVMListConfirmed(std::string cfgPath);
    cui::Team *FindMenuTeam(CommandSource source, const _bstr_t &path);
 
-   CZOLTFrame *frame_ = nullptr;
+   // The model library's objects this application makes, each registered where the library finds
+   // it. Members go in reverse order of declaration: the managers first, the navigation bar last.
+   struct Owned {
+      Owned();
+      // The library's own dialog manager goes first, before any member.
+      ~Owned();
+
+      Registered<wui::Navbar, &wui::GetNavbar, &wui::SetNavbar> navbar;
+      Registered<vmdbLayout::rpc::Mgr, &cui::GetRpcMgr, &cui::SetRpcMgr> rpcMgr;
+      std::unique_ptr<cui::ZephroServerMgrImpl> zephroServerMgr;
+      std::unique_ptr<cui::USBHistoryImpl> usbHistory;
+      Registered<::DlgMgr, &cui::GetDlgMgr, &cui::SetDlgMgr> dlgMgr;
+      // The current host this application installed (replaced with each session).
+      Registered<cui::Host, &wui::GetCurrentHost, &wui::SetCurrentHost> sessionHost;
+      // The one local host of the run.
+      Registered<cui::LocalHost, &cui::GetClientHost, &cui::SetClientHost> clientHost;
+      Registered<wui::Prefs, &cui::GetPrefs, &cui::SetPrefs> prefs;
+      Registered<cui::HotFixMgr, &cui::GetHotFixMgr, &cui::SetHotFixMgr> hotFixMgr;
+      Registered<wui::VMMgr, &cui::GetVMMgr, &cui::SetVMMgr> vmMgr;
+      Registered<cui::MVMTMgrImpl, &cui::GetMVMTMgr, &cui::SetMVMTMgr> mvmtMgr;
+      Registered<wui::TeamMgr, &cui::GetTeamMgr, &cui::SetTeamMgr> teamMgr;
+   };
+
+   std::unique_ptr<CZOLTFrame> frame_;
+   // Made first, deleted in the destructor before the automation connection, the event source
+   // and the frame object go.
+   std::unique_ptr<Owned> owned_;
    IVmdbDatabasePtr db_;
    IVMMsgPtr msg_;
    IVmdbUtilPtr util_;
@@ -399,15 +427,6 @@ private:
    std::string uiLocale_;
    IVMListPtr vmList_;
    int automationHandle_ = kNoAutomationHandle;
-   vmdbLayout::rpc::Mgr *rpcMgr_ = nullptr;
-   wui::VMMgr *vmMgr_ = nullptr;
-   wui::TeamMgr *teamMgr_ = nullptr;
-   cui::HotFixMgr *hotFixMgr_ = nullptr;
-   cui::MVMTMgrImpl *mvmtMgr_ = nullptr;
-   cui::USBHistoryImpl *usbHistory_ = nullptr;
-   cui::ZephroServerMgrImpl *zephroServerMgr_ = nullptr;
-   ::DlgMgr *dlgMgr_ = nullptr;
-   wui::Navbar *navbar_ = nullptr;
    HMODULE netEditor_ = nullptr;
    FARPROC showNetPropertyPages_ = nullptr;
    std::map<std::string, ConnectionMapEntry> openedObjConnections_;
@@ -429,10 +448,8 @@ private:
    HACCEL accelFullScreen_ = nullptr;
    HWND cmdbarWnd_ = nullptr;
 
-   // Sessions: the current host this application installed (deleted when replaced), the
-   // connection of its change signal, and a number that grows with each session opened, so the
-   // late end of an old session cannot mark a newer one inactive.
-   cui::Host *sessionHost_ = nullptr;
+   // Sessions: the connection of the session host's change signal, and a number that grows with
+   // each session opened, so the late end of an old session cannot mark a newer one inactive.
    sigc::connection hostChangedConnection_;
    unsigned sessionNumber_ = 0;
    // The running-machines question of the session end while it is up; the closing steps of a

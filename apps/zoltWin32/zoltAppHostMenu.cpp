@@ -172,8 +172,8 @@ void CZOLTApp::OnQuenServerCommand(CommandId id, _bstr_t &path, CommandSource so
       bool flag = false;
       std::string error = cui::zephroutil::StringToAddress(address, host, port, flag);
       if (!error.empty()) {
-         if (dlgMgr_) {
-            dlgMgr_->NewError(error, "");
+         if (GetDlgMgr()) {
+            GetDlgMgr()->NewError(error, "");
          }
          return;
       }

@@ -6,6 +6,7 @@
 #include "zoltFrame.h"
 #include "zoltMenuUtil.h"
 #include "zoltModelOps.h"
+#include "zoltResources.h"
 #include "zoltWndUtil.h"
 
 #include "res/resource.h"
@@ -437,12 +438,10 @@ bool CZOLTApp::UpdatePowerMenuItem(HMENU menu, CommandId id, CommandSource sourc
       CommandId id;
       int op;
       bool hard;
-      const char *accel;
    } items[] = {
-      {IDM_VM_POWER_ON, 0, true, "\tCtrl+B"},   {IDM_VM_POWER_OFF, 1, true, "\tCtrl+E"},
-      {IDM_VM_SUSPEND, 2, true, "\tCtrl+Z"},    {IDM_VM_RESET, 4, true, "\tCtrl+R"},
-      {IDM_VM_START_GUEST, 0, false, ""},        {IDM_VM_SHUT_DOWN_GUEST, 1, false, ""},
-      {IDM_VM_SUSPEND_GUEST, 2, false, ""},      {IDM_VM_RESTART_GUEST, 4, false, ""},
+      {IDM_VM_POWER_ON, 0, true},         {IDM_VM_POWER_OFF, 1, true},       {IDM_VM_SUSPEND, 2, true},
+      {IDM_VM_RESET, 4, true},            {IDM_VM_START_GUEST, 0, false},    {IDM_VM_SHUT_DOWN_GUEST, 1, false},
+      {IDM_VM_SUSPEND_GUEST, 2, false},   {IDM_VM_RESTART_GUEST, 4, false},
    };
    wui::VM *vm = ResolveCommandVM(source, path);
    for (const auto &item : items) {
@@ -450,7 +449,12 @@ bool CZOLTApp::UpdatePowerMenuItem(HMENU menu, CommandId id, CommandSource sourc
          continue;
       }
       bool enabled = true;
-      std::string text = wui::util::Power::UpdateVMMenuItem(vm, item.op, item.hard, item.accel, &enabled);
+      // The hard power commands show their keys of the main accelerator table.
+      std::string keys = item.hard ? AcceleratorMenuSuffix(LoadAcceleratorsA(GetResourceInstance(),
+                                                                             MAKEINTRESOURCEA(IDR_ACCEL_NORMAL)),
+                                                           static_cast<WORD>(id))
+                                   : std::string();
+      std::string text = wui::util::Power::UpdateVMMenuItem(vm, item.op, item.hard, keys, &enabled);
       if (!text.empty()) {
          SetMenuItemText(menu, id, text);
       }

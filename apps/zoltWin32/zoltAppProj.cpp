@@ -1,5 +1,8 @@
-// Opening what a command line names: the receiving side of a hand-off and the openers it
-// calls. The openers are the least that keeps the program sound until their own work lands.
+// The command line's opens and the objects this build cannot open yet: the receiving side of a
+// hand-off, the opener of one file of a command line; the openers and closers of hot-fix
+// requests, teams and managed templates, the closers of the current team, hot-fix request and
+// Zephro server, and the neighbours of the machine commands that only log (full screen, the
+// favourites add, new team, server connection, clone to template).
 #include "zoltApp.h"
 #include "zoltAppDb.h"
 #include "zoltCommandLineOpens.h"
@@ -16,9 +19,9 @@ bool CZOLTApp::CanHandleCommandLine(const CommandLineOptions &options)
       return true;
    }
    for (const std::string &file : options.files) {
-      bool found = vmMgr_ && vmMgr_->GetVMByCfgPath(file);
-      found = found || (teamMgr_ && teamMgr_->GetTeamByCfgPath(file));
-      found = found || (zephro && mvmtMgr_ && mvmtMgr_->GetMVMTByFilename(file));
+      bool found = owned_->vmMgr && owned_->vmMgr->GetVMByCfgPath(file);
+      found = found || (owned_->teamMgr && owned_->teamMgr->GetTeamByCfgPath(file));
+      found = found || (zephro && owned_->mvmtMgr && owned_->mvmtMgr->GetMVMTByFilename(file));
       if (options.newTab || found) {
          return true;
       }

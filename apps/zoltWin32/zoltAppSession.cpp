@@ -158,15 +158,15 @@ bool CZOLTApp::NewSession(bool remote, const _bstr_t &dest, const _bstr_t &user,
 
       // The new host is installed first, so its own signals are the ones connected below; the
       // host this application installed before goes exactly once.
-      cui::Host *previous = sessionHost_;
+      auto previous = std::move(owned_->sessionHost);
       hostChangedConnection_.disconnect();
-      sessionHost_ = new cui::Host(remote ? cui::Cnx::ForPath(cnxPath) : nullptr, cui::GetNewVmdbCtx(), hostPath);
-      wui::SetCurrentHost(sessionHost_);
-      delete previous;
+      cui::Host *host = Register(owned_->sessionHost, new cui::Host(remote ? cui::Cnx::ForPath(cnxPath) : nullptr,
+                                                                    cui::GetNewVmdbCtx(), hostPath));
+      previous.reset();
 
       if (!cnxPath.empty()) {
          hostChangedConnection_ =
-            sessionHost_->registeredVMsChanged.connect(sigc::mem_fun(*this, &CZOLTApp::OnRegisteredVMsChanged));
+            host->registeredVMsChanged.connect(sigc::mem_fun(*this, &CZOLTApp::OnRegisteredVMsChanged));
          CtxWatch((cnxPath + "lastError").c_str(), vmdb::Ctx::kWatchNode, &CZOLTApp::OnCtxDisconnect);
          OnCtxDisconnect(nullptr);
       }

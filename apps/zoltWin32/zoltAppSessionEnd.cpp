@@ -175,10 +175,10 @@ bool CZOLTApp::CloseSession(CloseSessionMode mode, const cui::AbortSlot &onAbort
    }
 
    zoltmodel::CloseAllTeams();
-   if (hotFixMgr_) {
+   if (owned_->hotFixMgr) {
       zoltmodel::CloseAllHotFixRequests();
    }
-   if (mvmtMgr_) {
+   if (owned_->mvmtMgr) {
       zoltmodel::CloseAllMVMTs();
    }
    zoltmodel::CloseAllVMs(sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnCloseAllVMsAborted), onAbort),
@@ -202,7 +202,7 @@ cui::DlgQuestion *CZOLTApp::AskCloseRunningVMs(const std::string &text)
 {
    std::vector<std::string> choices = {cui::GetLocalString(kBtnSuspend), cui::GetLocalString(kBtnPowerOff),
                                        cui::GetLocalString(kBtnRunInBackground), cui::GetLocalString(kBtnCancel)};
-   cui::DlgQuestion *dlg = dlgMgr_ ? dlgMgr_->NewQuestion(text, choices, CHOICE_CANCEL, CHOICE_SUSPEND, "",
+   cui::DlgQuestion *dlg = GetDlgMgr() ? GetDlgMgr()->NewQuestion(text, choices, CHOICE_CANCEL, CHOICE_SUSPEND, "",
                                                           cui::DlgQuestion::ICON_QUESTION)
                                    : nullptr;
    if (dlg) {

@@ -165,8 +165,8 @@ void CZOLTApp::OnSnapshotTreeCommand(CommandId id, wui::VM *vm, cui::SnapshotTre
    case IDM_VM_SNAPSHOT_MANAGER:
       if (tree->IsCmdEnabled(cui::SnapshotTree::CMD_MANAGER)) {
          sigc::slot<void> restoreOwner;
-         if (dlgMgr_) {
-            dlgMgr_->GetRestoreOwnerSlot(restoreOwner);
+         if (GetDlgMgr()) {
+            GetDlgMgr()->GetRestoreOwnerSlot(restoreOwner);
          }
          sigc::slot<void> restoreModal;
          BeginModal(restoreModal);
@@ -220,12 +220,12 @@ void CZOLTApp::PlayRecording(cui::VM *vm, cui::Snapshot *snapshot)
 
 void CZOLTApp::AskCloneToZephro(cui::VM *vm)
 {
-   if (!vm || !dlgMgr_) {
+   if (!vm || !GetDlgMgr()) {
       return;
    }
    std::vector<std::string> choices = {cui::GetLocalString(kYes), cui::GetLocalString(kNo)};
    cui::DlgQuestion *dlg =
-      dlgMgr_->NewQuestion(cui::GetLocalString(kCloneToZephro), choices, -1, -1, "", cui::DlgQuestion::Icon(0));
+      GetDlgMgr()->NewQuestion(cui::GetLocalString(kCloneToZephro), choices, -1, -1, "", cui::DlgQuestion::Icon(0));
    if (!dlg) {
       return;
    }

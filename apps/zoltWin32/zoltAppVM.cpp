@@ -297,7 +297,7 @@ void CZOLTApp::CloseVMTab(const std::string &vmPath, bool askIfPoweredOn, cui::A
       std::vector<std::string> choices = {cui::GetLocalString(kBtnSuspend), cui::GetLocalString(kBtnPowerOff),
                                           cui::GetLocalString(kBtnRunInBackground), cui::GetLocalString(kBtnCancel)};
       std::string text = cui::Format(kVMPoweredOn, vm->GetName().c_str());
-      cui::DlgQuestion *dlg = dlgMgr_ ? dlgMgr_->NewQuestion(text, choices, CHOICE_CANCEL, CHOICE_SUSPEND, "",
+      cui::DlgQuestion *dlg = GetDlgMgr() ? GetDlgMgr()->NewQuestion(text, choices, CHOICE_CANCEL, CHOICE_SUSPEND, "",
                                                              cui::DlgQuestion::ICON_QUESTION)
                                       : nullptr;
       if (!dlg) {
@@ -461,7 +461,7 @@ _bstr_t CZOLTApp::CloneVM(cui::VM *vm, cui::SnapshotTree *tree, int snapshotUid,
    Log("CZOLTApp::CloneVM %s, snapshot %d\n", vm ? vm->GetFilename().c_str() : "(none)", snapshotUid);
    // The wizard's sheet owns the dialogs while it runs; both dialog managers get their owner back.
    sigc::slot<void> restoreOwner;
-   dlgMgr_->GetRestoreOwnerSlot(restoreOwner);
+   GetDlgMgr()->GetRestoreOwnerSlot(restoreOwner);
    wui::DlgMgr *libDlgMgr = wui::GetDlgMgr();
    HWND libOwner = libDlgMgr ? libDlgMgr->GetDefaultOwner() : nullptr;
    sigc::slot<void> endModal;

@@ -21,9 +21,6 @@ namespace {
 
 const char kMaker[] = "Tremory";
 
-// The timer the last check armed; 0 while none is.
-UINT_PTR gWebUpdateTimerId = 0;
-
 _bstr_t RecordPath(const char *field)
 {
    return _bstr_t(cui::appdata::kWebUpdate) + "/" + field;
@@ -54,7 +51,7 @@ void CZOLTApp::StartWebUpdateCheck(bool interactive)
       return;
    }
    if (HWND frame = GetFrameWindow()) {
-      gWebUpdateTimerId = ::SetTimer(frame, kWebUpdateTimer, kWebUpdatePeriodMs, &CZOLTApp::OnWebUpdateTimer);
+      ::SetTimer(frame, kWebUpdateTimer, kWebUpdatePeriodMs, &CZOLTApp::OnWebUpdateTimer);
    }
    webUpdateUnderWay_ = true;
    webUpdateAskedMeanwhile_ = false;

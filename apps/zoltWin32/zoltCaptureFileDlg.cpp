@@ -12,8 +12,9 @@
 
 namespace {
 
-const DWORD kSaveFlags = 0x88082e;   // explorer, hook, overwrite prompt, no read-only box,
-                                     // no change of folder, path must exist, resizable
+const DWORD kSaveFlags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+                         OFN_PATHMUSTEXIST | OFN_ENABLESIZING;
+static_assert(kSaveFlags == 0x88082e, "the save box's flags");
 const UINT kQualityStrings[] = {IDS_MOVIE_QUALITY_HIGH, IDS_MOVIE_QUALITY_MEDIUM, IDS_MOVIE_QUALITY_LOW};
 
 }  // namespace

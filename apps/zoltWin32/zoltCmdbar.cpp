@@ -16,34 +16,35 @@
 namespace {
 
 // The toolbar bands, in the order they are inserted.
-const int kToolbarBandOrder[] = {2, 1, 3, 4, 7};
+const int kToolbarBandOrder[] = {wui::Prefs::TOOLBAR_ZEPHRO, wui::Prefs::TOOLBAR_POWER, wui::Prefs::TOOLBAR_SNAPSHOT,
+                                 wui::Prefs::TOOLBAR_VIEW, wui::Prefs::TOOLBAR_VPLAY};
 
 }  // namespace
 
 CommandId ToolbarCodeToCommand(long code, bool team)
 {
    switch (code) {
-   case 1: return IDM_VIEW_SIDEBAR;
-   case 2: return IDM_VIEW_QUICK_SWITCH;
-   case 3: return IDM_ZEPHRO_POLICIES;
-   case 4: return IDM_ZEPHRO_NEW_PACKAGE;
-   case 5: return IDM_VIEW_FULL_SCREEN;
-   case 6: return team ? IDM_TEAM_POWER_ON : IDM_VM_POWER_ON;
-   case 7: return team ? IDM_TEAM_POWER_OFF : IDM_VM_POWER_OFF;
-   case 8: return team ? IDM_TEAM_SUSPEND : IDM_VM_SUSPEND;
-   case 9: return team ? IDM_TEAM_RESET : IDM_VM_RESET;
-   case 10: return IDM_VM_SNAPSHOT_REVERT;
-   case 11: return IDM_VM_SNAPSHOT_TAKE;
-   case 12: return IDM_ZEPHRO_PREVIEW;
-   case 13: return IDM_VIEW_SUMMARY;
-   case 14: return IDM_VIEW_APPLIANCE;
-   case 15: return IDM_VIEW_CONSOLE;
-   case 16: return IDM_VM_SNAPSHOT_MANAGER;
-   case 20: return IDM_ZEPHRO_PACKAGE_SETTINGS;
-   case 21: return IDM_VM_REPLAY_PLAY;
-   case 26: return IDM_VM_REPLAY_RECORD;
-   case 28: return IDM_VM_REPLAY_STOP;
-   case 29: return IDM_ZEPHRO_NEW_PORTABLE_PACKAGE;
+   case CLICK_SIDEBAR: return IDM_VIEW_SIDEBAR;
+   case CLICK_QUICK_SWITCH: return IDM_VIEW_QUICK_SWITCH;
+   case CLICK_ZEPHRO_POLICIES: return IDM_ZEPHRO_POLICIES;
+   case CLICK_ZEPHRO_NEW_PACKAGE: return IDM_ZEPHRO_NEW_PACKAGE;
+   case CLICK_FULL_SCREEN: return IDM_VIEW_FULL_SCREEN;
+   case CLICK_POWER_ON: return team ? IDM_TEAM_POWER_ON : IDM_VM_POWER_ON;
+   case CLICK_POWER_OFF: return team ? IDM_TEAM_POWER_OFF : IDM_VM_POWER_OFF;
+   case CLICK_SUSPEND: return team ? IDM_TEAM_SUSPEND : IDM_VM_SUSPEND;
+   case CLICK_RESET: return team ? IDM_TEAM_RESET : IDM_VM_RESET;
+   case CLICK_SNAPSHOT_REVERT: return IDM_VM_SNAPSHOT_REVERT;
+   case CLICK_SNAPSHOT_TAKE: return IDM_VM_SNAPSHOT_TAKE;
+   case CLICK_ZEPHRO_PREVIEW: return IDM_ZEPHRO_PREVIEW;
+   case CLICK_VIEW_SUMMARY: return IDM_VIEW_SUMMARY;
+   case CLICK_VIEW_APPLIANCE: return IDM_VIEW_APPLIANCE;
+   case CLICK_VIEW_CONSOLE: return IDM_VIEW_CONSOLE;
+   case CLICK_SNAPSHOT_MANAGER: return IDM_VM_SNAPSHOT_MANAGER;
+   case CLICK_ZEPHRO_PACKAGE_SETTINGS: return IDM_ZEPHRO_PACKAGE_SETTINGS;
+   case CLICK_REPLAY_PLAY: return IDM_VM_REPLAY_PLAY;
+   case CLICK_REPLAY_RECORD: return IDM_VM_REPLAY_RECORD;
+   case CLICK_REPLAY_STOP: return IDM_VM_REPLAY_STOP;
+   case CLICK_ZEPHRO_NEW_PORTABLE_PACKAGE: return IDM_ZEPHRO_NEW_PORTABLE_PACKAGE;
    default: return 0;
    }
 }
@@ -65,12 +66,12 @@ CZOLTCmdbar::~CZOLTCmdbar() = default;
 CToolbarBaseCtl *CZOLTCmdbar::GetToolbar(int type)
 {
    switch (type) {
-   case 1: return &power_;
-   case 2: return hasZephro_ ? &zephro_ : nullptr;
-   case 3: return &snapshot_;
-   case 4: return &view_;
-   case 5: return &quickSwitch_;
-   case 7: return &vplay_;
+   case wui::Prefs::TOOLBAR_POWER: return &power_;
+   case wui::Prefs::TOOLBAR_ZEPHRO: return hasZephro_ ? &zephro_ : nullptr;
+   case wui::Prefs::TOOLBAR_SNAPSHOT: return &snapshot_;
+   case wui::Prefs::TOOLBAR_VIEW: return &view_;
+   case wui::Prefs::TOOLBAR_QUICK_SWITCH: return &quickSwitch_;
+   case wui::Prefs::TOOLBAR_VPLAY: return &vplay_;
    default: return nullptr;
    }
 }
@@ -200,7 +201,8 @@ void CZOLTCmdbar::InsertMenuBand()
    band.cbSize = sizeof band;
    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_ID;
    band.fStyle = RBBS_CHILDEDGE | RBBS_VARIABLEHEIGHT | RBBS_GRIPPERALWAYS;
-   if (!prefs || prefs->GetToolbarLength(0) <= 0 || prefs->GetToolbarNewLine(0)) {
+   if (!prefs || prefs->GetToolbarLength(wui::Prefs::TOOLBAR_MENU) <= 0 ||
+       prefs->GetToolbarNewLine(wui::Prefs::TOOLBAR_MENU)) {
       band.fStyle |= RBBS_BREAK;
    }
    band.hwndChild = menu;
@@ -208,8 +210,8 @@ void CZOLTCmdbar::InsertMenuBand()
    band.cyMinChild = size.cy;
    band.cyMaxChild = size.cy;
    band.cyIntegral = 1;
-   band.wID = 0;
-   ::SendMessageW(rebar_, RB_INSERTBANDW, FindBandPosition(0), reinterpret_cast<LPARAM>(&band));
+   band.wID = wui::Prefs::TOOLBAR_MENU;
+   ::SendMessageW(rebar_, RB_INSERTBANDW, FindBandPosition(wui::Prefs::TOOLBAR_MENU), reinterpret_cast<LPARAM>(&band));
 }
 
 void CZOLTCmdbar::InsertToolbarBand(CToolbarBaseCtl &toolbar, bool zephro)
@@ -223,7 +225,7 @@ void CZOLTCmdbar::InsertToolbarBand(CToolbarBaseCtl &toolbar, bool zephro)
       rowBreak = prefs->GetToolbarNewLine(type);
    } else {
       // First run: the menu bar alone on the first row, the toolbars on the second.
-      rowBreak = type == 2 || (type == 1 && !zephro);
+      rowBreak = type == wui::Prefs::TOOLBAR_ZEPHRO || (type == wui::Prefs::TOOLBAR_POWER && !zephro);
    }
    REBARBANDINFOW band = {};
    band.cbSize = sizeof band;
@@ -260,7 +262,7 @@ void CZOLTCmdbar::ApplyToolbarShow()
 
 void CZOLTCmdbar::ShowQuickSwitchBand(bool on)
 {
-   int present = BandIndex(5);
+   int present = BandIndex(wui::Prefs::TOOLBAR_QUICK_SWITCH);
    if (!on) {
       if (present >= 0) {
          ::SendMessage(rebar_, RB_DELETEBAND, present, 0);
@@ -286,7 +288,7 @@ void CZOLTCmdbar::ShowQuickSwitchBand(bool on)
    band.cxMinChild = kQuickSwitchBandWidth;
    band.cyMinChild = CToolbarBaseCtl::kBandHeight;
    band.cx = kQuickSwitchBandWidth;
-   band.wID = 5;
+   band.wID = wui::Prefs::TOOLBAR_QUICK_SWITCH;
    ::SendMessageW(rebar_, RB_INSERTBANDW, position, reinterpret_cast<LPARAM>(&band));
 }
 
@@ -319,7 +321,7 @@ void CZOLTCmdbar::MaximizeRowEnds()
 void CZOLTCmdbar::KeepRowBreak(int type)
 {
    wui::Prefs *prefs = wui::GetPrefs();
-   if (type == 5 || !prefs || !rebar_) {
+   if (type == wui::Prefs::TOOLBAR_QUICK_SWITCH || !prefs || !rebar_) {
       return;
    }
    try {
@@ -407,11 +409,11 @@ void CZOLTCmdbar::OnButtonClicked(long code)
    if (!gApp) {
       return;
    }
-   if (code == 17) {
+   if (code == CLICK_MINIMIZE) {
       gApp->ShowFrameMinimized(true);
       return;
    }
-   if (code == 18) {
+   if (code == CLICK_EXIT) {
       gApp->Exit();
       return;
    }
@@ -472,7 +474,8 @@ LRESULT CZOLTCmdbar::OnNotifyFormat(UINT, WPARAM, LPARAM, BOOL &)
 LRESULT CZOLTCmdbar::OnToolTipText(int, LPNMHDR header, BOOL &bHandled)
 {
    auto *info = reinterpret_cast<NMTTDISPINFOW *>(header);
-   for (int type : {1, 2, 3, 4, 5, 7}) {
+   for (int type : {wui::Prefs::TOOLBAR_POWER, wui::Prefs::TOOLBAR_ZEPHRO, wui::Prefs::TOOLBAR_SNAPSHOT,
+                    wui::Prefs::TOOLBAR_VIEW, wui::Prefs::TOOLBAR_QUICK_SWITCH, wui::Prefs::TOOLBAR_VPLAY}) {
       CToolbarBaseCtl *toolbar = GetToolbar(type);
       if (toolbar && toolbar->m_hWnd && toolbar->FillTooltip(info)) {
          return 0;
@@ -527,7 +530,8 @@ void CZOLTCmdbar::ShowContextMenu(POINT point)
    // The toolbar under the point: its window grown by its band's borders, shown.
    CToolbarBaseCtl *under = nullptr;
    for (int id : GetBandIds()) {
-      CToolbarBaseCtl *toolbar = id == 0 || id == 5 ? nullptr : GetToolbar(id);
+      bool toolbarBand = id != wui::Prefs::TOOLBAR_MENU && id != wui::Prefs::TOOLBAR_QUICK_SWITCH;
+      CToolbarBaseCtl *toolbar = toolbarBand ? GetToolbar(id) : nullptr;
       int index = BandIndex(id);
       if (!toolbar || !toolbar->m_hWnd || BandHidden(index)) {
          continue;
@@ -562,11 +566,11 @@ void CZOLTCmdbar::ShowContextMenu(POINT point)
    wui::Prefs *prefs = wui::GetPrefs();
    int type = -1;
    switch (chosen) {
-   case IDM_VIEW_TOOLBAR_ZEPHRO: type = 2; break;
-   case IDM_VIEW_TOOLBAR_POWER: type = 1; break;
-   case IDM_VIEW_TOOLBAR_VIEW: type = 4; break;
-   case IDM_VIEW_TOOLBAR_SNAPSHOT: type = 3; break;
-   case IDM_VIEW_TOOLBAR_REPLAY: type = 7; break;
+   case IDM_VIEW_TOOLBAR_ZEPHRO: type = wui::Prefs::TOOLBAR_ZEPHRO; break;
+   case IDM_VIEW_TOOLBAR_POWER: type = wui::Prefs::TOOLBAR_POWER; break;
+   case IDM_VIEW_TOOLBAR_VIEW: type = wui::Prefs::TOOLBAR_VIEW; break;
+   case IDM_VIEW_TOOLBAR_SNAPSHOT: type = wui::Prefs::TOOLBAR_SNAPSHOT; break;
+   case IDM_VIEW_TOOLBAR_REPLAY: type = wui::Prefs::TOOLBAR_VPLAY; break;
    case IDM_TOOLBAR_CUSTOMIZE:
       if (under) {
          under->SendMessage(TB_CUSTOMIZE);

@@ -22,7 +22,7 @@
 #include <sigc++/sigc++.h>
 
 // The command of a toolbar code; `team` when the current object is a team. 0 for a code that
-// names no command (17 and 18 act without one: minimise and exit).
+// names no command (CLICK_MINIMIZE and CLICK_EXIT act without one).
 CommandId ToolbarCodeToCommand(long code, bool team);
 
 // Where a new band goes: the index of the first present band whose stored index is greater than
@@ -35,7 +35,10 @@ typedef CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0>
 class CZOLTCmdbar : public CWindowImpl<CZOLTCmdbar, CWindow, CZOLTCmdbarTraits>, public sigc::trackable {
 public:
    static constexpr UINT kRebarId = 10001;
-   static constexpr DWORD kRebarStyle = 0x5680A649;
+   static constexpr DWORD kRebarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
+                                        RBS_DBLCLKTOGGLE | RBS_AUTOSIZE | RBS_BANDBORDERS | RBS_VARHEIGHT |
+                                        CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_TOP;
+   static_assert(kRebarStyle == 0x5680A649, "the rebar's style");
    static constexpr int kQuickSwitchBandWidth = 86;
 
    DECLARE_WND_CLASS_EX("ZOLTCmdbar", 0, COLOR_BTNFACE)

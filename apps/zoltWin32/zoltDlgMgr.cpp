@@ -17,6 +17,10 @@ HHOOK g_DlgMgrMsgHook = nullptr;
 DlgMgr *g_hookMgr = nullptr;
 
 const char kSource[] = "zoltDlgMgr";
+// The end of the key messages without WM_UNICHAR (WM_KEYLAST takes it in): a WM_UNICHAR the
+// dialog handled still reaches the main loop.
+constexpr UINT kLastKeyBeforeUnichar = WM_UNICHAR - 1;
+static_assert(kLastKeyBeforeUnichar == 0x0108, "the key messages marked handled");
 
 }  // namespace
 
@@ -228,7 +232,7 @@ LRESULT CALLBACK DlgMgrMsgHookProc(int code, WPARAM removal, LPARAM lParam)
    const bool input = (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
                       (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST);
    if (code >= 0 && removal == PM_REMOVE && g_hookMgr && input) {
-      if (g_hookMgr->PreTranslate(msg) && msg->message >= WM_KEYFIRST && msg->message <= 0x0108) {
+      if (g_hookMgr->PreTranslate(msg) && msg->message >= WM_KEYFIRST && msg->message <= kLastKeyBeforeUnichar) {
          // Already handled by the dialog: the main loop must not handle it a second time.
          msg->message = WM_NULL;
       }

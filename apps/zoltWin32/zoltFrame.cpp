@@ -755,9 +755,14 @@ void CZOLTFrame::OnConsoleSignal(bool grabbed)
    }
 }
 
+void CZOLTFrame::DestroyTip::operator()(wui::control::ToolTipWnd *tip) const
+{
+   tip->Destroy();
+}
+
 void CZOLTFrame::CreateNotificationTip()
 {
-   notificationTip_ = wui::control::ToolTipWnd::CreateInstance(m_hWnd, nullptr);
+   notificationTip_.reset(wui::control::ToolTipWnd::CreateInstance(m_hWnd, nullptr));
    if (notificationTip_) {
       connections_.push_back(
          notificationTip_->closed.connect([this]() { Guard([this]() { OnNotificationClosed(); }); }));
@@ -919,10 +924,7 @@ LRESULT CZOLTFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
    }
    connections_.clear();
    vmConnection_.disconnect();
-   if (notificationTip_) {
-      notificationTip_->Destroy();
-      notificationTip_ = nullptr;
-   }
+   notificationTip_.reset();
    shownNotifications_.clear();
    notify_callbacks();
    ReleaseEventSource();

@@ -93,7 +93,8 @@ class CZOLTFrame : public CWindowImpl<CZOLTFrame, CWindow, CZOLTFrameTraits>,
                    public sigc::trackable {
 public:
    typedef CTremappsdk_IDispEventImpl<1, CZOLTFrame, &DIID__IVMStatusbarCtlEvents> StatusbarSink;
-   static constexpr DWORD kStyle = 0x02CF0000;   // overlapped window with clip-children
+   static constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+   static_assert(kStyle == 0x02CF0000, "the frame's style");
    static constexpr UINT WM_RELAYOUT = WM_ZOLT_RELAYOUT;
    static constexpr UINT WM_BEGIN_USER_SIZING = WM_ZOLT_BEGIN_USER_SIZING;
    static constexpr UINT WM_END_USER_SIZING = WM_ZOLT_END_USER_SIZING;
@@ -107,7 +108,7 @@ public:
    static constexpr int kDefaultNavbarWidth = 270;
    static constexpr int kStatusBarHeight = 22;
    static constexpr UINT kSysToggleChrome = IDM_SYS_TOGGLE_CHROME;
-   static constexpr DWORD kStatusHostStyle = 0x56000000;
+   static constexpr DWORD kStatusHostStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
    // A session end waits at most this long for the session's machines.
    static constexpr long kEndSessionWaitMs = 60000;
 
@@ -135,7 +136,7 @@ public:
    HWND GetStatusBarHost() const { return statusHost_; }
    // The notification tooltip over the status bar (null until created) and the notifications
    // it shows, oldest first.
-   wui::control::ToolTipWnd *GetNotificationTip() const { return notificationTip_; }
+   wui::control::ToolTipWnd *GetNotificationTip() const { return notificationTip_.get(); }
    const std::vector<int> &GetShownNotifications() const { return shownNotifications_; }
 
    void RestorePlacement();
@@ -325,7 +326,11 @@ private:
    std::shared_ptr<std::atomic<bool>> pollStepQueued_ = std::make_shared<std::atomic<bool>>(false);
    HICON largeIcon_ = nullptr;
    HICON smallIcon_ = nullptr;
-   wui::control::ToolTipWnd *notificationTip_ = nullptr;
+   // Destroys a tip's window and the tip.
+   struct DestroyTip {
+      void operator()(wui::control::ToolTipWnd *tip) const;
+   };
+   std::unique_ptr<wui::control::ToolTipWnd, DestroyTip> notificationTip_;
    std::vector<int> shownNotifications_;
 };
 

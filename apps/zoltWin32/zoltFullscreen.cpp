@@ -23,8 +23,9 @@
 
 namespace {
 
-const LONG_PTR kChromeStyle = 0x00CF0000;   // caption, system menu, sizing frame, minimise and maximise boxes
-const LONG_PTR kSizingStyle = 0x00050000;   // sizing frame and maximise box
+const LONG_PTR kChromeStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+const LONG_PTR kSizingStyle = WS_THICKFRAME | WS_MAXIMIZEBOX;
+static_assert(kChromeStyle == 0x00CF0000 && kSizingStyle == 0x00050000, "the chrome's styles");
 const int kQuickSwitchHideDelay = 100;
 const int kQuickSwitchMargin = 2;
 const int kFullScreenMargin = 3;

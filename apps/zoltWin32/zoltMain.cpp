@@ -22,6 +22,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -33,25 +34,28 @@ const char kLoggingFailed[] = "Could not initialize logging.";
 // Creates, runs and deletes the application; false when an exception ended it.
 bool RunApplication(const CommandLineOptions &options)
 {
+   std::unique_ptr<CZOLTApp> app;
    try {
-      gApp = new CZOLTApp(options);
-      gApp->Run();
-      delete gApp;
-      gApp = nullptr;
+      app = std::make_unique<CZOLTApp>(options);
+      gApp = app.get();
+      app->Run();
+      app.reset();
       return true;
    } catch (...) {
       wui::GenericExceptionHandler();
-      if (gApp) {
+      if (app) {
          Warning("Exception caught; trying to exit app.\n");
          try {
-            gApp->Exit();
-            delete gApp;
+            app->Exit();
+            app.reset();
          } catch (...) {
             Warning("Exception caught while exiting app.\n");
+            // What failed to exit is not destroyed as well.
+            app.release();
          }
-         gApp = nullptr;
       }
    }
+   gApp = nullptr;
    return false;
 }
 

@@ -53,7 +53,10 @@ std::vector<int> RemovedTopLevelMenus(bool zephro, int uiMode);
 // A team's machines as the lists show them: sorted by name, case-blind.
 std::vector<cui::VM *> SortedTeamVMs(const cui::Team &team);
 
-typedef CWinTraits<0x5600184D, WS_EX_TOOLWINDOW> CZOLTMenubarTraits;
+constexpr DWORD kMenubarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TBSTYLE_LIST | TBSTYLE_FLAT |
+                                CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_TOP;
+static_assert(kMenubarStyle == 0x5600184D, "the menu bar's style");
+typedef CWinTraits<kMenubarStyle, WS_EX_TOOLWINDOW> CZOLTMenubarTraits;
 
 class CZOLTMenubar : public CWindowImpl<CZOLTMenubar, CWindow, CZOLTMenubarTraits>, public sigc::trackable {
 public:

@@ -234,3 +234,45 @@ std::string GetMenuItemText(HMENU menu, UINT id)
    }
    return Utf8FromWide(buffer.data());
 }
+
+std::string AcceleratorKeyText(const ACCEL &accel)
+{
+   std::string key;
+   if (!(accel.fVirt & FVIRTKEY)) {
+      return key;
+   }
+   if ((accel.key >= 'A' && accel.key <= 'Z') || (accel.key >= '0' && accel.key <= '9')) {
+      key = std::string(1, static_cast<char>(accel.key));
+   } else if (accel.key >= VK_F1 && accel.key <= VK_F24) {
+      key = "F" + std::to_string(accel.key - VK_F1 + 1);
+   } else {
+      return key;
+   }
+   std::string modifiers;
+   if (accel.fVirt & FCONTROL) {
+      modifiers += "Ctrl+";
+   }
+   if (accel.fVirt & FSHIFT) {
+      modifiers += "Shift+";
+   }
+   if (accel.fVirt & FALT) {
+      modifiers += "Alt+";
+   }
+   return modifiers + key;
+}
+
+std::string AcceleratorMenuSuffix(HACCEL table, WORD command)
+{
+   int count = table ? CopyAcceleratorTableW(table, nullptr, 0) : 0;
+   std::vector<ACCEL> entries(static_cast<size_t>(count > 0 ? count : 0));
+   if (entries.empty() || CopyAcceleratorTableW(table, entries.data(), count) != count) {
+      return std::string();
+   }
+   for (const ACCEL &entry : entries) {
+      if (entry.cmd == command) {
+         std::string key = AcceleratorKeyText(entry);
+         return key.empty() ? key : "\t" + key;
+      }
+   }
+   return std::string();
+}

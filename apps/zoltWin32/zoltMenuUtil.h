@@ -67,3 +67,9 @@ bool RemoveMenuItemAndSeparator(HMENU menu, UINT id);
 BOOL SetMenuItemText(HMENU menu, UINT id, const std::string &text);
 // An item's text by id, in UTF-8 ("" when there is no such item).
 std::string GetMenuItemText(HMENU menu, UINT id);
+
+// The key of an accelerator as a menu shows it after the tab: "Ctrl+Shift+B", "F11". Letters,
+// digits and function keys only; "" for any other key.
+std::string AcceleratorKeyText(const ACCEL &accel);
+// "\t" and the key of the first entry of `table` for `command`; "" when it has none.
+std::string AcceleratorMenuSuffix(HACCEL table, WORD command);

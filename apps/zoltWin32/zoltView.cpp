@@ -114,7 +114,7 @@ bool TeamGoesToConsole(int teamState, int &lastTeamState, const std::string &rec
    return teamState == cui::VM::POWERED_ON && recordViewType == "console";
 }
 
-int FindRecordOfMachine(const std::vector<OpenedRecord> &records, const std::string &vmPath,
+int FindRecordOfMachine(const std::vector<OpenedObjRecord> &records, const std::string &vmPath,
                         const std::function<bool(const std::string &)> &teamHoldsMachine,
                         const std::function<std::string(const std::string &)> &templateMachine)
 {
@@ -122,7 +122,7 @@ int FindRecordOfMachine(const std::vector<OpenedRecord> &records, const std::str
       return -1;
    }
    for (size_t i = 0; i < records.size(); ++i) {
-      const OpenedRecord &record = records[i];
+      const OpenedObjRecord &record = records[i];
       bool match = (record.type == "vm" && record.path == vmPath) ||
                    (record.type == "team" && teamHoldsMachine(record.path)) ||
                    (record.type == "mvmt" && templateMachine(record.path) == vmPath);
@@ -137,10 +137,7 @@ int FindRecordOfMachine(const std::vector<OpenedRecord> &records, const std::str
 
 CZOLTView::CZOLTView() = default;
 
-CZOLTView::~CZOLTView()
-{
-   delete appliance_;
-}
+CZOLTView::~CZOLTView() = default;
 
 HWND CZOLTView::GetApplianceWindow() const
 {
@@ -214,7 +211,7 @@ LRESULT CZOLTView::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    ctx_ = NewContext();
    RECT none = {};
    statusPane_.Create(m_hWnd, &none, nullptr, kChildStyle);
-   appliance_ = wui::view::ApplianceView::CreateInstance(m_hWnd, none, nullptr, kChildStyle, 0, 0, nullptr);
+   appliance_.reset(wui::view::ApplianceView::CreateInstance(m_hWnd, none, nullptr, kChildStyle, 0, 0, nullptr));
    atl::AtlAxWinInit();
    CreateConsole();
    CreateTabStrip();
@@ -294,8 +291,7 @@ LRESULT CZOLTView::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
       ::DestroyWindow(switchHost_);
       switchHost_ = nullptr;
    }
-   delete appliance_;
-   appliance_ = nullptr;
+   appliance_.reset();
    currentRecord_ = _bstr_t();
    return 0;
 }
@@ -499,15 +495,15 @@ void CZOLTView::ConnectConsole(const std::string &vmPath)
    console->PutMessageText(_bstr_t(""));
 }
 
-std::vector<zoltview::OpenedRecord> CZOLTView::ReadOpenedRecords()
+std::vector<zoltview::OpenedObjRecord> CZOLTView::ReadOpenedRecords()
 {
-   std::vector<zoltview::OpenedRecord> records;
+   std::vector<zoltview::OpenedObjRecord> records;
    if (!ctx_) {
       _com_issue_error(E_POINTER);
    }
    for (_bstr_t element = ctx_->NextElement(cui::appdata::kOpenedObjElements); element.length() > 0;
         element = ctx_->NextElement(element)) {
-      zoltview::OpenedRecord record;
+      zoltview::OpenedObjRecord record;
       record.recordPath = WithSlash(zoltdb::Text(ctx_->FullPath(element)));
       record.type = zoltdb::ReadText(ctx_, _bstr_t((record.recordPath + "type").c_str()));
       record.path = zoltdb::ReadText(ctx_, _bstr_t((record.recordPath + "path").c_str()));
@@ -518,7 +514,7 @@ std::vector<zoltview::OpenedRecord> CZOLTView::ReadOpenedRecords()
 
 void CZOLTView::OnPowerStateChanged(cui::VM *vm)
 {
-   std::vector<zoltview::OpenedRecord> records = ReadOpenedRecords();
+   std::vector<zoltview::OpenedObjRecord> records = ReadOpenedRecords();
    int index = zoltview::FindRecordOfMachine(
       records, vm->GetVmPath(),
       [vm](const std::string &teamPath) {
@@ -536,7 +532,7 @@ void CZOLTView::OnPowerStateChanged(cui::VM *vm)
    if (index < 0) {
       return;
    }
-   const zoltview::OpenedRecord &record = records[static_cast<size_t>(index)];
+   const zoltview::OpenedObjRecord &record = records[static_cast<size_t>(index)];
    bool isTeam = record.type == "team";
    bool toConsole = false;
    if (isTeam) {
@@ -567,7 +563,7 @@ void CZOLTView::OnTeamChanged(cui::Team *team)
    if (!team->GetVMs().empty()) {
       return;
    }
-   for (const zoltview::OpenedRecord &record : ReadOpenedRecords()) {
+   for (const zoltview::OpenedObjRecord &record : ReadOpenedRecords()) {
       if (record.type == "team" && record.path == team->GetFilename()) {
          ctx_->WriteValue(_bstr_t((record.recordPath + "viewType").c_str()), _variant_t("summary"));
          return;

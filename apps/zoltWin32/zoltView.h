@@ -20,6 +20,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,7 @@ RECT AdjustForTeam(RECT rect, bool isTeam, long reservedWidth, long reservedHeig
 bool TeamGoesToConsole(int teamState, int &lastTeamState, const std::string &recordViewType);
 
 // One opened-object record as the view reads it.
-struct OpenedRecord {
+struct OpenedObjRecord {
    std::string recordPath;
    std::string type;
    std::string path;
@@ -74,7 +75,7 @@ struct OpenedRecord {
 // The first record (in the given order) that shows the machine at `vmPath`: a "vm" record with
 // that path, a "team" record whose team holds it, a "mvmt" record whose template's machine it
 // is. The two questions are asked of the model; -1 when no record matches.
-int FindRecordOfMachine(const std::vector<OpenedRecord> &records, const std::string &vmPath,
+int FindRecordOfMachine(const std::vector<OpenedObjRecord> &records, const std::string &vmPath,
                         const std::function<bool(const std::string &teamPath)> &teamHoldsMachine,
                         const std::function<std::string(const std::string &mvmtPath)> &templateMachine);
 
@@ -170,14 +171,14 @@ private:
    void OnLayoutPrefWatch(BSTR changed);
    void ConnectConsole(const std::string &vmPath);
    void ShowChild(HWND child, bool show);
-   std::vector<zoltview::OpenedRecord> ReadOpenedRecords();
+   std::vector<zoltview::OpenedObjRecord> ReadOpenedRecords();
    void AdjustConsoleRect(RECT &rect);
    IMksCtlPtr GetConsole() const;
 
    BYTE consoleVisible_ = 1;
    RECT consoleRect_ = {};
    HWND consoleHost_ = nullptr;
-   wui::view::ApplianceView *appliance_ = nullptr;
+   std::unique_ptr<wui::view::ApplianceView> appliance_;
    CZOLTStatusPane statusPane_;
    HWND switchHost_ = nullptr;
    IVmdbContextPtr ctx_;

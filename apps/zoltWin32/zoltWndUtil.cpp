@@ -216,7 +216,9 @@ void Tooltip::Deactivate()
 
 bool CreateStatusBar(HWND &statusBar, HWND parent, UINT id)
 {
-   statusBar = ::CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, 0x50000103, CW_USEDEFAULT, CW_USEDEFAULT,
+   const DWORD style = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM;
+   static_assert(style == 0x50000103, "the status bar's style");
+   statusBar = ::CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                                  GetResourceInstance(), nullptr);
    return statusBar != nullptr;

@@ -1,6 +1,7 @@
 // The application's message box, its modal state, the error boxes and the report of a file that
 // cannot be opened, on an application object built in-process. The log goes to a file of the
 // test's own, so the lines the program writes can be read back.
+#include "WindowText.h"
 #include "zoltApp.h"
 #include "zoltDlgMgr.h"
 #include "zoltFrame.h"
@@ -54,19 +55,8 @@ void Pump()
    }
 }
 
-std::string TextOf(HWND wnd)
-{
-   char text[512] = "";
-   GetWindowTextA(wnd, text, sizeof text);
-   return text;
-}
-
-std::wstring WideTextOf(HWND wnd)
-{
-   wchar_t text[512] = L"";
-   GetWindowTextW(wnd, text, 512);
-   return text;
-}
+using testsupport::TextOf;
+using testsupport::WideTextOf;
 
 // What a message box looked like when it came up, and the button that answers it.
 struct SeenBox {

@@ -1,6 +1,7 @@
 // The tip of the day: the library's tip source and the dialog that walks it, with its position
 // and show-at-start-up choice kept in the user's preferences; the about box and its page; the
 // Help commands that run them.
+#include "WindowText.h"
 #include "zoltAbout.h"
 #include "zoltApp.h"
 #include "zoltResources.h"
@@ -45,12 +46,7 @@ void StartProcess()
    Base_InitComplete();
 }
 
-std::string TextOf(HWND wnd)
-{
-   wchar_t text[2048] = L"";
-   GetWindowTextW(wnd, text, 2048);
-   return Utf8FromWide(text);
-}
+using testsupport::TextOf;
 
 struct Walk {
    std::vector<std::string> tips;

@@ -1,3 +1,5 @@
+#include "WindowText.h"
+
 #include <gtest/gtest.h>
 
 #include <comdef.h>
@@ -19,12 +21,7 @@ const UINT WM_THROW = WM_APP + 4;
 const UINT WM_RANGE_FIRST = WM_APP + 10;
 const UINT WM_RANGE_LAST = WM_APP + 19;
 
-std::string TextOf(HWND wnd)
-{
-   char text[256] = "";
-   GetWindowTextA(wnd, text, sizeof(text));
-   return text;
-}
+using testsupport::TextOf;
 
 // Chained as a base class.
 template <class T>

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "StoreCommand.h"
 #include "TestDb.h"
 #include "cui/AppDataPaths.h"
 #include "cui/Error.h"
@@ -36,21 +37,7 @@ protected:
    {
       std::unique_ptr<vmdbstore::Context> c = db.store->NewContext();
       c->ChangePath(owner);
-      c->ChangePath(c->AppendElement(queue));
-      c->OpenBatch();
-      c->Write("op", op);
-      c->ChangePath("op/" + op);
-      for (const auto &input : inputs) {
-         c->Write("in/" + input.first, input.second);
-      }
-      c->CloseBatch();
-      EXPECT_TRUE(c->WaitUntilChanged("../../status", "", false, 5000)) << op << " was never answered";
-      std::string status = c->Read("../../status");
-      if (errMsg) {
-         *errMsg = c->Read("../../status/error/errMsg");
-      }
-      c->Remove("../..", true);
-      return status;
+      return testsupport::SendStoreCommand(*c, queue, op, inputs, errMsg);
    }
 
    // The context form of a request; false when it was refused. `element` gets its path.

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "StoreCommand.h"
+
 #include "cui/Registry.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
@@ -152,19 +154,5 @@ std::string MachineTest::SendCommand(const std::string &queue, const std::string
                                      const std::vector<std::pair<std::string, std::string>> &inputs, std::string *errMsg)
 {
    std::unique_ptr<vmdbstore::Context> c = run_->store->NewContext();
-   c->ChangePath(c->AppendElement(queue));
-   c->OpenBatch();
-   c->Write("op", op);
-   c->ChangePath("op/" + op);
-   for (const auto &input : inputs) {
-      c->Write("in/" + input.first, input.second);
-   }
-   c->CloseBatch();
-   EXPECT_TRUE(c->WaitUntilChanged("../../status", "", false, 5000)) << op << " was never answered";
-   std::string status = c->Read("../../status");
-   if (errMsg) {
-      *errMsg = c->Read("../../status/error/errMsg");
-   }
-   c->Remove("../..", true);
-   return status;
+   return testsupport::SendStoreCommand(*c, queue, op, inputs, errMsg);
 }

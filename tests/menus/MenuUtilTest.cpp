@@ -180,4 +180,22 @@ TEST(MenuUtil, TextsOutsideAsciiReachTheMenuAndComeBackAsWritten)
    DestroyMenu(menu);
 }
 
+TEST(MenuUtil, AcceleratorTextsComeFromTheProgramsTable)
+{
+   HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCEL_NORMAL));
+   ASSERT_NE(table, nullptr);
+   EXPECT_EQ(AcceleratorMenuSuffix(table, IDM_VM_POWER_ON), "\tCtrl+B");
+   EXPECT_EQ(AcceleratorMenuSuffix(table, IDM_VM_POWER_OFF), "\tCtrl+E");
+   EXPECT_EQ(AcceleratorMenuSuffix(table, IDM_VM_SUSPEND), "\tCtrl+Z");
+   EXPECT_EQ(AcceleratorMenuSuffix(table, IDM_VM_RESET), "\tCtrl+R");
+   EXPECT_EQ(AcceleratorMenuSuffix(table, IDM_TEAM_POWER_ON), "\tCtrl+Shift+B");
+   EXPECT_EQ(AcceleratorMenuSuffix(table, IDM_VIEW_QUICK_SWITCH), "\tF11");
+   EXPECT_EQ(AcceleratorMenuSuffix(table, IDM_VM_START_GUEST), "") << "a command without a key";
+   EXPECT_EQ(AcceleratorMenuSuffix(table, IDM_WINDOW_NEXT_TAB), "") << "a key that has no name here";
+   EXPECT_EQ(AcceleratorMenuSuffix(nullptr, IDM_VM_POWER_ON), "");
+
+   EXPECT_EQ(AcceleratorKeyText(ACCEL{FVIRTKEY | FCONTROL | FALT, '7', 0}), "Ctrl+Alt+7");
+   EXPECT_EQ(AcceleratorKeyText(ACCEL{FCONTROL, 'B', 0}), "") << "a character, not a virtual key";
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // with the remote file browser and the registration it starts, and File > Open in the
 // remote-host mode. The dialog runs modally as the program runs it; the tests act on it from
 // thread timers, as a user would while it is up.
+#include "WindowText.h"
 #include "zoltOpenRemoteDlg.h"
 #include "zoltResources.h"
 
@@ -26,12 +27,7 @@
 
 namespace {
 
-std::string TextOf(HWND wnd)
-{
-   wchar_t text[2048] = L"";
-   GetWindowTextW(wnd, text, 2048);
-   return Utf8FromWide(text);
-}
+using testsupport::TextOf;
 
 // Runs `act` once, from a thread timer, on the first visible dialog of this thread that `match`
 // accepts; the timer runs in whatever modal loop is up then.

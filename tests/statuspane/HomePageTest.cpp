@@ -1,5 +1,6 @@
 // The home tab's pages: what the connected home page shows for the current host, and the desktop
 // home page's title, introduction and buttons, on pages created as the pane creates them.
+#include "WindowText.h"
 #include "zoltApp.h"
 #include "zoltResources.h"
 #include "zoltStatusHome.h"
@@ -19,12 +20,7 @@
 
 namespace {
 
-std::string TextOf(HWND window)
-{
-   wchar_t text[1024] = L"";
-   GetWindowTextW(window, text, 1024);
-   return Utf8FromWide(text);
-}
+using testsupport::TextOf;
 
 class HomePage : public ::testing::Test {
 protected:

@@ -132,16 +132,16 @@ TEST(ViewPower, TheFirstRecordThatShowsTheMachineIsChosen)
    std::map<std::string, std::string> templateMachine = {{"C:\\t.vmxa", vm}, {"C:\\u.vmxa", "/vm/#0009/"}};
    auto holds = [&](const std::string &path) { return teamHolds[path]; };
    auto machineOf = [&](const std::string &path) { return templateMachine[path]; };
-   using Records = std::vector<zoltview::OpenedRecord>;
-   const zoltview::OpenedRecord home = {"/r/#0000/", "home", ""};
-   const zoltview::OpenedRecord other = {"/r/#0001/", "vm", "/vm/#0001/"};
-   const zoltview::OpenedRecord own = {"/r/#0002/", "vm", vm};
-   const zoltview::OpenedRecord teamA = {"/r/#0003/", "team", "C:\\a.vmtm"};
-   const zoltview::OpenedRecord teamB = {"/r/#0004/", "team", "C:\\b.vmtm"};
-   const zoltview::OpenedRecord tmplT = {"/r/#0005/", "mvmt", "C:\\t.vmxa"};
-   const zoltview::OpenedRecord tmplU = {"/r/#0006/", "mvmt", "C:\\u.vmxa"};
+   using Records = std::vector<zoltview::OpenedObjRecord>;
+   const zoltview::OpenedObjRecord home = {"/r/#0000/", "home", ""};
+   const zoltview::OpenedObjRecord other = {"/r/#0001/", "vm", "/vm/#0001/"};
+   const zoltview::OpenedObjRecord own = {"/r/#0002/", "vm", vm};
+   const zoltview::OpenedObjRecord teamA = {"/r/#0003/", "team", "C:\\a.vmtm"};
+   const zoltview::OpenedObjRecord teamB = {"/r/#0004/", "team", "C:\\b.vmtm"};
+   const zoltview::OpenedObjRecord tmplT = {"/r/#0005/", "mvmt", "C:\\t.vmxa"};
+   const zoltview::OpenedObjRecord tmplU = {"/r/#0006/", "mvmt", "C:\\u.vmxa"};
    // A hot-fix record whose path happens to read like the machine's matches nothing.
-   const zoltview::OpenedRecord hotfix = {"/r/#0007/", "hotfix", vm};
+   const zoltview::OpenedObjRecord hotfix = {"/r/#0007/", "hotfix", vm};
 
    EXPECT_EQ(zoltview::FindRecordOfMachine(Records{home, other, own}, vm, holds, machineOf), 2);
    EXPECT_EQ(zoltview::FindRecordOfMachine(Records{home, teamA, teamB, own}, vm, holds, machineOf), 2)

@@ -1,4 +1,5 @@
 // The dialog factory and its windows, driven through their messages as the user would.
+#include "WindowText.h"
 #include "zoltDlgKinds.h"
 #include "zoltDlgMgr.h"
 
@@ -28,12 +29,7 @@ void Pump()
    }
 }
 
-std::string TextOf(HWND wnd)
-{
-   char text[512] = "";
-   GetWindowTextA(wnd, text, sizeof text);
-   return text;
-}
+using testsupport::TextOf;
 
 void Press(HWND dlg, int id)
 {

@@ -125,53 +125,6 @@ std::vector<RegisteredVM> ReadRegisteredVMs(IVmdbContext *ctx, const std::wstrin
    return vms;
 }
 
-LRESULT CRegVmsWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
-{
-   RECT rc;
-   GetClientRect(&rc);
-   tree_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_SHOWSELALWAYS | TVS_EDITLABELS | TVS_FULLROWSELECT,
-                           0, 0, rc.right, rc.bottom, m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)),
-                           _Module.GetModuleInstance(), nullptr);
-   if (!tree_) {
-      return -1;
-   }
-   images_ = CreateListImages();
-   ::SendMessageW(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_));
-   ::SendMessageW(tree_, TVM_SETITEMHEIGHT, 20, 0);
-   Fill(std::wstring());
-   return 0;
-}
-
-LRESULT CRegVmsWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
-{
-   Unadvise();
-   ctx_ = nullptr;
-   requests_.Clear();
-   tree_ = nullptr;   // a child: destroyed with us
-   if (images_) {
-      ImageList_Destroy(images_);
-      images_ = nullptr;
-   }
-   return 0;
-}
-
-LRESULT CRegVmsWnd::OnSize(UINT, WPARAM, LPARAM lParam, BOOL &)
-{
-   if (tree_) {
-      ::MoveWindow(tree_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-   }
-   return 0;
-}
-
-LRESULT CRegVmsWnd::OnSetFocus(UINT, WPARAM, LPARAM, BOOL &)
-{
-   if (tree_) {
-      ::SetFocus(tree_);
-   }
-   return 0;
-}
-
 void CRegVmsWnd::SetContext(IVmdbContext *ctx)
 {
    Unadvise();
@@ -278,19 +231,18 @@ void CRegVmsWnd::Refresh()
 
 void CRegVmsWnd::Reread(bool force)
 {
-   if (editing_) {
-      stale_ = true;
+   if (DeferWhileEditing()) {
       return;
    }
    std::wstring record = ReadLinkedRecord(ctx_, linkPath_).recordPath;
    arrayPath_ = record.empty() ? std::wstring() : ParentOf(record);
    std::vector<RegisteredVM> vms = ReadRegisteredVMs(ctx_, hostPath_, linkPath_, arrayPath_, names_);
-   if (!force && vms == vms_) {
+   if (!force && vms == items_) {
       return;
    }
    const RegisteredVM *selected = Selected();
    std::wstring selectedFile = selected ? selected->cfgPath : std::wstring();
-   vms_ = vms;
+   items_ = vms;
    Fill(selectedFile);
 }
 
@@ -302,8 +254,8 @@ void CRegVmsWnd::Fill(const std::wstring &selectedFile)
    ::SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
    ::SendMessageW(tree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
    HTREEITEM select = nullptr;
-   for (size_t i = 0; i < vms_.size(); i++) {
-      const RegisteredVM &vm = vms_[i];
+   for (size_t i = 0; i < items_.size(); i++) {
+      const RegisteredVM &vm = items_[i];
       TVINSERTSTRUCTW insert = {};
       insert.hParent = TVI_ROOT;
       insert.hInsertAfter = TVI_LAST;
@@ -326,21 +278,6 @@ void CRegVmsWnd::Fill(const std::wstring &selectedFile)
    ::InvalidateRect(tree_, nullptr, TRUE);
 }
 
-const RegisteredVM *CRegVmsWnd::ItemOf(HTREEITEM handle) const
-{
-   if (!tree_ || !handle) {
-      return nullptr;
-   }
-   TVITEMW tvi = {};
-   tvi.mask = TVIF_PARAM | TVIF_HANDLE;
-   tvi.hItem = handle;
-   if (!::SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi))) {
-      return nullptr;
-   }
-   size_t index = static_cast<size_t>(tvi.lParam);
-   return index < vms_.size() ? &vms_[index] : nullptr;
-}
-
 HTREEITEM CRegVmsWnd::TreeItemOf(const std::wstring &cfgPath) const
 {
    for (HTREEITEM item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;
@@ -351,14 +288,6 @@ HTREEITEM CRegVmsWnd::TreeItemOf(const std::wstring &cfgPath) const
       }
    }
    return nullptr;
-}
-
-const RegisteredVM *CRegVmsWnd::Selected() const
-{
-   if (!tree_) {
-      return nullptr;
-   }
-   return ItemOf(reinterpret_cast<HTREEITEM>(::SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0)));
 }
 
 void CRegVmsWnd::FireOpenVM(const RegisteredVM &vm)
@@ -396,34 +325,6 @@ LRESULT CRegVmsWnd::OnTreeDblClk(int, LPNMHDR, BOOL &)
    return 0;
 }
 
-LRESULT CRegVmsWnd::OnTreeRClick(int, LPNMHDR, BOOL &)
-{
-   bool onItem = false;
-   HTREEITEM hit = TreeItemAtCursor(tree_, &onItem);
-   const RegisteredVM *vm = nullptr;
-   // The item clicked becomes the selection; on the background nothing is selected, so what
-   // the menu creates goes to the top level.
-   ::SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(onItem ? hit : nullptr));
-   if (onItem) {
-      vm = ItemOf(hit);
-   }
-   DWORD pos = GetMessagePos();
-   FireContextMenu(vm, POINT{XParam(pos), YParam(pos)});
-   return 1;   // no WM_CONTEXTMENU after it
-}
-
-LRESULT CRegVmsWnd::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL &)
-{
-   // From the keyboard: at the selected machine, else the list's corner.
-   POINT pt = {XParam(lParam), YParam(lParam)};
-   const RegisteredVM *vm = Selected();
-   if (pt.x == -1 && pt.y == -1) {
-      pt = TreeMenuPoint(tree_, vm ? TreeItemOf(vm->cfgPath) : nullptr);
-   }
-   FireContextMenu(vm, pt);
-   return 0;
-}
-
 LRESULT CRegVmsWnd::OnTreeKeyDown(int, LPNMHDR hdr, BOOL &)
 {
    const NMTVKEYDOWN *key = reinterpret_cast<const NMTVKEYDOWN *>(hdr);
@@ -437,51 +338,16 @@ LRESULT CRegVmsWnd::OnTreeKeyDown(int, LPNMHDR hdr, BOOL &)
    return 0;
 }
 
-void CRegVmsWnd::Rename()
+void CRegVmsWnd::StartRename(HTREEITEM item)
 {
-   const RegisteredVM *vm = Selected();
-   HTREEITEM item = vm ? TreeItemOf(vm->cfgPath) : nullptr;
    if (!item) {
       return;
    }
    ::SetFocus(tree_);
-   renameAllowed_ = true;
-   ::SendMessageW(tree_, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item));
-   renameAllowed_ = false;
+   EditLabel(item);
 }
 
-LRESULT CRegVmsWnd::OnTreeBeginLabelEdit(int, LPNMHDR, BOOL &)
-{
-   if (!renameAllowed_) {
-      return TRUE;
-   }
-   editing_ = true;
-   return FALSE;
-}
-
-LRESULT CRegVmsWnd::OnTreeEndLabelEdit(int, LPNMHDR hdr, BOOL &)
-{
-   const NMTVDISPINFOW *info = reinterpret_cast<const NMTVDISPINFOW *>(hdr);
-   editing_ = false;
-   const RegisteredVM *vm = ItemOf(info->item.hItem);
-   std::wstring name = info->item.pszText ? Trimmed(info->item.pszText) : std::wstring();
-   if (vm && !name.empty() && name != vm->name) {
-      RenameMachine(*vm, name);
-   }
-   if (stale_) {
-      stale_ = false;
-      PostMessage(kRefreshMessage);
-   }
-   return FALSE;
-}
-
-LRESULT CRegVmsWnd::OnDeferredRefresh(UINT, WPARAM, LPARAM, BOOL &)
-{
-   Reread(true);
-   return 0;
-}
-
-void CRegVmsWnd::RenameMachine(const RegisteredVM &vm, const std::wstring &name)
+void CRegVmsWnd::ApplyName(const RegisteredVM &vm, const std::wstring &name)
 {
    if (!vm.vmPath.empty()) {
       // An open machine's configuration belongs to the host: ask it, and the name comes back

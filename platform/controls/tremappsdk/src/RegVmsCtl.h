@@ -11,10 +11,10 @@
 
 #include "DbUtil.h"
 #include "ListSupport.h"
+#include "ListTreeWnd.h"
 #include "WindowedControl.h"
 #include "atl/Atl.h"
 #include "tremappsdk/TremAppSdk.h"
-#include "vmdb/CtxEventSink.h"
 
 namespace tremappsdk {
 
@@ -53,28 +53,19 @@ std::vector<RegisteredVM> ReadRegisteredVMs(IVmdbContext *ctx, const std::wstrin
                                             const std::wstring &linkPath, const std::wstring &arrayPath,
                                             VmxNameCache &names);
 
-class CRegVmsWnd : public CWindowImpl<CRegVmsWnd>, public vmdb::CtxEventSink<CRegVmsWnd> {
+class CRegVmsWnd : public CListTreeWnd<CRegVmsWnd, RegisteredVM> {
 public:
-   static constexpr int kTreeId = 1;
-   static constexpr UINT kRefreshMessage = WM_APP + 1;
+   typedef CListTreeWnd<CRegVmsWnd, RegisteredVM> Base;
+   static constexpr DWORD kTreeStyle = TVS_SHOWSELALWAYS | TVS_EDITLABELS | TVS_FULLROWSELECT;
 
    DECLARE_WND_CLASS_EX("TremappsdkRegVms", 0, COLOR_WINDOW)
 
-   explicit CRegVmsWnd(atl::DispEventSource &events) : events_(events) {}
+   explicit CRegVmsWnd(atl::DispEventSource &events) : Base(events, "RegVmsCtl") {}
 
    BEGIN_MSG_MAP(CRegVmsWnd)
-      MESSAGE_HANDLER(WM_CREATE, OnCreate)
-      MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
-      MESSAGE_HANDLER(WM_SIZE, OnSize)
-      MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
-      MESSAGE_HANDLER(WM_NOTIFYFORMAT, OnNotifyFormat)
-      MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
-      MESSAGE_HANDLER(kRefreshMessage, OnDeferredRefresh)
       NOTIFY_HANDLER(kTreeId, NM_DBLCLK, OnTreeDblClk)
-      NOTIFY_HANDLER(kTreeId, NM_RCLICK, OnTreeRClick)
       NOTIFY_HANDLER(kTreeId, TVN_KEYDOWN, OnTreeKeyDown)
-      NOTIFY_HANDLER(kTreeId, TVN_BEGINLABELEDITW, OnTreeBeginLabelEdit)
-      NOTIFY_HANDLER(kTreeId, TVN_ENDLABELEDITW, OnTreeEndLabelEdit)
+      CHAIN_MSG_MAP(Base)
    END_MSG_MAP()
 
    void SetContext(IVmdbContext *ctx);
@@ -85,26 +76,15 @@ public:
    void SetConnectionPath(const std::wstring &cnxPath) { cnxPath_ = cnxPath; }
    // Reads the host link, the list and the machines' files again.
    void Refresh();
-   void Rename();
-   const RegisteredVM *Selected() const;
 
-   const std::vector<RegisteredVM> &Machines() const { return vms_; }
+   const std::vector<RegisteredVM> &Machines() const { return items_; }
    const std::wstring &HostPath() const { return hostPath_; }
-   HWND Tree() const { return tree_; }
 
 private:
-   LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL &);
-   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &);
-   LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL &);
-   LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL &);
-   LRESULT OnNotifyFormat(UINT, WPARAM, LPARAM, BOOL &) { return NFR_UNICODE; }
-   LRESULT OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL &);
-   LRESULT OnDeferredRefresh(UINT, WPARAM, LPARAM, BOOL &);
+   friend Base;
+
    LRESULT OnTreeDblClk(int, LPNMHDR, BOOL &);
-   LRESULT OnTreeRClick(int, LPNMHDR, BOOL &);
    LRESULT OnTreeKeyDown(int, LPNMHDR hdr, BOOL &);
-   LRESULT OnTreeBeginLabelEdit(int, LPNMHDR, BOOL &);
-   LRESULT OnTreeEndLabelEdit(int, LPNMHDR hdr, BOOL &);
 
    void Rewatch();
    void WatchHost();
@@ -113,14 +93,13 @@ private:
    void OnListChange(BSTR path);
    void Reread(bool force);
    void Fill(const std::wstring &selectedFile);
-   const RegisteredVM *ItemOf(HTREEITEM item) const;
    HTREEITEM TreeItemOf(const std::wstring &cfgPath) const;
+   HTREEITEM ShownItem(const RegisteredVM &vm) const { return TreeItemOf(vm.cfgPath); }
    void FireOpenVM(const RegisteredVM &vm);
    void FireContextMenu(const RegisteredVM *vm, POINT screen);
-   void RenameMachine(const RegisteredVM &vm, const std::wstring &name);
+   void StartRename(HTREEITEM item);
+   void ApplyName(const RegisteredVM &vm, const std::wstring &name);
 
-   atl::DispEventSource &events_;
-   IVmdbContextPtr ctx_;
    std::wstring sessionPath_;
    std::wstring transientLinkPath_;
    std::wstring linkPath_;
@@ -128,14 +107,7 @@ private:
    std::wstring cnxPath_;
    std::wstring hostPath_;          // the host whose list is shown and watched
    std::wstring arrayPath_;         // the opened-object array beside the link
-   std::vector<RegisteredVM> vms_;
    VmxNameCache names_;
-   ListRequests requests_{"RegVmsCtl"};
-   HWND tree_ = nullptr;
-   HIMAGELIST images_ = nullptr;
-   bool renameAllowed_ = false;
-   bool editing_ = false;
-   bool stale_ = false;
 };
 
 class RegVmsCtl : public WindowedControl<IRegVmsCtl, CRegVmsWnd, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN> {

@@ -141,55 +141,6 @@ long NextFavoriteId(IVmdbContext *ctx, const std::wstring &favoritesPath)
    return id;
 }
 
-LRESULT CVMListWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
-{
-   RECT rc;
-   GetClientRect(&rc);
-   tree_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
-                               TVS_EDITLABELS | TVS_FULLROWSELECT,
-                           0, 0, rc.right, rc.bottom, m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)),
-                           _Module.GetModuleInstance(), nullptr);
-   if (!tree_) {
-      return -1;
-   }
-   images_ = CreateListImages();
-   ::SendMessageW(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_));
-   ::SendMessageW(tree_, TVM_SETITEMHEIGHT, 20, 0);
-   Fill(std::wstring());
-   return 0;
-}
-
-LRESULT CVMListWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
-{
-   Unadvise();
-   ctx_ = nullptr;
-   requests_.Clear();
-   tree_ = nullptr;   // a child: destroyed with us
-   treeItems_.clear();
-   if (images_) {
-      ImageList_Destroy(images_);
-      images_ = nullptr;
-   }
-   return 0;
-}
-
-LRESULT CVMListWnd::OnSize(UINT, WPARAM, LPARAM lParam, BOOL &)
-{
-   if (tree_) {
-      ::MoveWindow(tree_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-   }
-   return 0;
-}
-
-LRESULT CVMListWnd::OnSetFocus(UINT, WPARAM, LPARAM, BOOL &)
-{
-   if (tree_) {
-      ::SetFocus(tree_);
-   }
-   return 0;
-}
-
 void CVMListWnd::SetContext(IVmdbContext *ctx)
 {
    Unadvise();
@@ -224,7 +175,7 @@ void CVMListWnd::SetArrayPath(const std::wstring &path)
 void CVMListWnd::SetDestination(const std::wstring &dest)
 {
    dest_ = dest;
-   Refresh();
+   Reread();
 }
 
 void CVMListWnd::Rewatch()
@@ -247,25 +198,24 @@ void CVMListWnd::Rewatch()
       // Power states of the listed machines.
       Watch(L"/vm", 1, &CVMListWnd::OnChange);
    }
-   Refresh();
+   Reread();
 }
 
 void CVMListWnd::OnChange(BSTR)
 {
-   Refresh();
+   Reread();
 }
 
 void CVMListWnd::OnStateChange(BSTR)
 {
    // An answered rename shows the owner's outcome even when the list reads as before.
    bool answered = requests_.Pump(ctx_);
-   Refresh(answered);
+   Reread(answered);
 }
 
-void CVMListWnd::Refresh(bool force)
+void CVMListWnd::Reread(bool force)
 {
-   if (editing_) {
-      stale_ = true;
+   if (DeferWhileEditing()) {
       return;
    }
    std::vector<FavoriteItem> items = OrderFavorites(ReadFavorites(ctx_, favoritesPath_, dest_, linkPath_, arrayPath_));
@@ -333,29 +283,6 @@ HTREEITEM CVMListWnd::TreeItemOf(const std::wstring &element) const
    return it == treeItems_.end() ? nullptr : it->second;
 }
 
-const FavoriteItem *CVMListWnd::ItemOf(HTREEITEM handle) const
-{
-   if (!tree_ || !handle) {
-      return nullptr;
-   }
-   TVITEMW tvi = {};
-   tvi.mask = TVIF_PARAM | TVIF_HANDLE;
-   tvi.hItem = handle;
-   if (!::SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi))) {
-      return nullptr;
-   }
-   size_t index = static_cast<size_t>(tvi.lParam);
-   return index < items_.size() ? &items_[index] : nullptr;
-}
-
-const FavoriteItem *CVMListWnd::Selected() const
-{
-   if (!tree_) {
-      return nullptr;
-   }
-   return ItemOf(reinterpret_cast<HTREEITEM>(::SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0)));
-}
-
 void CVMListWnd::FireOpen(const FavoriteItem &item)
 {
    if (item.type == L"folder" || item.cfgPath.empty()) {
@@ -384,34 +311,6 @@ LRESULT CVMListWnd::OnTreeDblClk(int, LPNMHDR, BOOL &)
    return 0;   // a folder opens or closes as a tree does it
 }
 
-LRESULT CVMListWnd::OnTreeRClick(int, LPNMHDR, BOOL &)
-{
-   bool onItem = false;
-   HTREEITEM hit = TreeItemAtCursor(tree_, &onItem);
-   const FavoriteItem *item = nullptr;
-   // The item clicked becomes the selection; on the background nothing is selected, so what
-   // the menu creates goes to the top level.
-   ::SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(onItem ? hit : nullptr));
-   if (onItem) {
-      item = ItemOf(hit);
-   }
-   DWORD pos = GetMessagePos();
-   FireContextMenu(item, POINT{XParam(pos), YParam(pos)});
-   return 1;   // no WM_CONTEXTMENU after it
-}
-
-LRESULT CVMListWnd::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL &)
-{
-   // From the keyboard (Shift+F10, the menu key): at the selected item, else the list's corner.
-   POINT pt = {XParam(lParam), YParam(lParam)};
-   const FavoriteItem *item = Selected();
-   if (pt.x == -1 && pt.y == -1) {
-      pt = TreeMenuPoint(tree_, item ? TreeItemOf(item->element) : nullptr);
-   }
-   FireContextMenu(item, pt);
-   return 0;
-}
-
 LRESULT CVMListWnd::OnTreeKeyDown(int, LPNMHDR hdr, BOOL &)
 {
    const NMTVKEYDOWN *key = reinterpret_cast<const NMTVKEYDOWN *>(hdr);
@@ -427,13 +326,6 @@ LRESULT CVMListWnd::OnTreeKeyDown(int, LPNMHDR hdr, BOOL &)
    return 0;
 }
 
-void CVMListWnd::Rename()
-{
-   if (const FavoriteItem *item = Selected()) {
-      StartRename(TreeItemOf(item->element));
-   }
-}
-
 void CVMListWnd::StartRename(HTREEITEM item)
 {
    if (!tree_ || !item) {
@@ -441,44 +333,15 @@ void CVMListWnd::StartRename(HTREEITEM item)
    }
    ::SetFocus(tree_);
    ::SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-   renameAllowed_ = true;
-   ::SendMessageW(tree_, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item));
-   renameAllowed_ = false;
+   EditLabel(item);
 }
 
-LRESULT CVMListWnd::OnTreeBeginLabelEdit(int, LPNMHDR, BOOL &)
+void CVMListWnd::ApplyName(const FavoriteItem &item, const std::wstring &name)
 {
-   // Names change through Rename only, not by a slow second click.
-   if (!renameAllowed_) {
-      return TRUE;
-   }
-   editing_ = true;
-   return FALSE;
-}
-
-LRESULT CVMListWnd::OnTreeEndLabelEdit(int, LPNMHDR hdr, BOOL &)
-{
-   const NMTVDISPINFOW *info = reinterpret_cast<const NMTVDISPINFOW *>(hdr);
-   editing_ = false;
-   const FavoriteItem *item = ItemOf(info->item.hItem);
-   std::wstring name = info->item.pszText ? Trimmed(info->item.pszText) : std::wstring();
-   if (item && !name.empty() && name != item->name && ctx_) {
-      std::wstring field = RelativeTo(item->element, favoritesPath_) + L"type/" + item->type + L"/name";
+   if (ctx_) {
+      std::wstring field = RelativeTo(item.element, favoritesPath_) + L"type/" + item.type + L"/name";
       requests_.Submit(ctx_, favoritesPath_, {{field, name}});
    }
-   if (stale_) {
-      stale_ = false;
-      // Not while the tree is still ending the edit: it is rebuilt once the edit control is gone.
-      PostMessage(kRefreshMessage);
-   }
-   // The label shows the old name until the owner has applied the new one.
-   return FALSE;
-}
-
-LRESULT CVMListWnd::OnDeferredRefresh(UINT, WPARAM, LPARAM, BOOL &)
-{
-   Refresh(true);
-   return 0;
 }
 
 LRESULT CVMListWnd::OnTreeItemExpanded(int, LPNMHDR hdr, BOOL &)

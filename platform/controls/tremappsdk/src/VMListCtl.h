@@ -11,10 +11,10 @@
 
 #include "DbUtil.h"
 #include "ListSupport.h"
+#include "ListTreeWnd.h"
 #include "WindowedControl.h"
 #include "atl/Atl.h"
 #include "tremappsdk/TremAppSdk.h"
-#include "vmdb/CtxEventSink.h"
 
 namespace tremappsdk {
 
@@ -53,29 +53,21 @@ std::vector<FavoriteItem> OrderFavorites(std::vector<FavoriteItem> items);
 // The smallest positive id no item of the state holds (present or not).
 long NextFavoriteId(IVmdbContext *ctx, const std::wstring &favoritesPath);
 
-class CVMListWnd : public CWindowImpl<CVMListWnd>, public vmdb::CtxEventSink<CVMListWnd> {
+class CVMListWnd : public CListTreeWnd<CVMListWnd, FavoriteItem> {
 public:
-   static constexpr int kTreeId = 1;
-   static constexpr UINT kRefreshMessage = WM_APP + 1;
+   typedef CListTreeWnd<CVMListWnd, FavoriteItem> Base;
+   static constexpr DWORD kTreeStyle =
+      TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS | TVS_FULLROWSELECT;
 
    DECLARE_WND_CLASS_EX("TremappsdkVMList", 0, COLOR_WINDOW)
 
-   explicit CVMListWnd(atl::DispEventSource &events) : events_(events) {}
+   explicit CVMListWnd(atl::DispEventSource &events) : Base(events, "VMListCtl") {}
 
    BEGIN_MSG_MAP(CVMListWnd)
-      MESSAGE_HANDLER(WM_CREATE, OnCreate)
-      MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
-      MESSAGE_HANDLER(WM_SIZE, OnSize)
-      MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
-      MESSAGE_HANDLER(WM_NOTIFYFORMAT, OnNotifyFormat)
-      MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
-      MESSAGE_HANDLER(kRefreshMessage, OnDeferredRefresh)
       NOTIFY_HANDLER(kTreeId, NM_DBLCLK, OnTreeDblClk)
-      NOTIFY_HANDLER(kTreeId, NM_RCLICK, OnTreeRClick)
       NOTIFY_HANDLER(kTreeId, TVN_KEYDOWN, OnTreeKeyDown)
-      NOTIFY_HANDLER(kTreeId, TVN_BEGINLABELEDITW, OnTreeBeginLabelEdit)
-      NOTIFY_HANDLER(kTreeId, TVN_ENDLABELEDITW, OnTreeEndLabelEdit)
       NOTIFY_HANDLER(kTreeId, TVN_ITEMEXPANDEDW, OnTreeItemExpanded)
+      CHAIN_MSG_MAP(Base)
    END_MSG_MAP()
 
    void SetContext(IVmdbContext *ctx);
@@ -83,59 +75,40 @@ public:
    void SetLinkPath(const std::wstring &path);
    void SetArrayPath(const std::wstring &path);
    void SetDestination(const std::wstring &dest);
-   void Rename();
    void NewFolder(long parentId);
    void OpenSelection();
-   // The selected item; null for none.
-   const FavoriteItem *Selected() const;
 
    const std::vector<FavoriteItem> &Items() const { return items_; }
-   HWND Tree() const { return tree_; }
    // The tree item that shows the element; null when it is not shown.
    HTREEITEM TreeItemOf(const std::wstring &element) const;
 
 private:
-   LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL &);
-   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &);
-   LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL &);
-   LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL &);
-   LRESULT OnNotifyFormat(UINT, WPARAM, LPARAM, BOOL &) { return NFR_UNICODE; }
-   LRESULT OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL &);
-   LRESULT OnDeferredRefresh(UINT, WPARAM, LPARAM, BOOL &);
+   friend Base;
+
    LRESULT OnTreeDblClk(int, LPNMHDR, BOOL &);
-   LRESULT OnTreeRClick(int, LPNMHDR, BOOL &);
    LRESULT OnTreeKeyDown(int, LPNMHDR hdr, BOOL &);
-   LRESULT OnTreeBeginLabelEdit(int, LPNMHDR hdr, BOOL &);
-   LRESULT OnTreeEndLabelEdit(int, LPNMHDR hdr, BOOL &);
    LRESULT OnTreeItemExpanded(int, LPNMHDR hdr, BOOL &);
 
    void Rewatch();
    void OnChange(BSTR path);
    void OnStateChange(BSTR path);
-   void Refresh(bool force = false);
+   void Reread(bool force = false);
    void Fill(const std::wstring &selectedElement);
-   const FavoriteItem *ItemOf(HTREEITEM item) const;
+   void ForgetTreeItems() { treeItems_.clear(); }
+   HTREEITEM ShownItem(const FavoriteItem &item) const { return TreeItemOf(item.element); }
    void FireOpen(const FavoriteItem &item);
    void FireContextMenu(const FavoriteItem *item, POINT screen);
    void StartRename(HTREEITEM item);
+   void ApplyName(const FavoriteItem &item, const std::wstring &name);
    void RemoveFolder(const FavoriteItem &folder);
 
-   atl::DispEventSource &events_;
-   IVmdbContextPtr ctx_;
    std::wstring favoritesPath_;
    std::wstring linkPath_;
    std::wstring arrayPath_;
    std::wstring dest_;
-   std::vector<FavoriteItem> items_;
    std::map<std::wstring, HTREEITEM> treeItems_;   // by element
    std::set<long> collapsed_;                      // folder ids the user closed
-   ListRequests requests_{"VMListCtl"};
    std::wstring renameWhenShown_;                  // a new folder's element, renamed once it shows
-   HWND tree_ = nullptr;
-   HIMAGELIST images_ = nullptr;
-   bool renameAllowed_ = false;
-   bool editing_ = false;
-   bool stale_ = false;                            // a change came while the user was editing
    bool filling_ = false;
 };
 
