@@ -175,10 +175,15 @@ HWND CZOLTStatusPane::GetPageWindow(StatusPageKind kind)
 
 bool CZOLTStatusPane::MakeNextPage()
 {
+   // The machine page first: a machine opened from the command line or the side bar needs it next.
+   auto missing = [this](StatusPageKind kind) { return CanShow(kind) && !pages_[kind]->GetPageWindow(); };
+   if (missing(kPageVM)) {
+      GetPageWindow(kPageVM);
+      return true;
+   }
    for (int i = 0; i < modeCount_; ++i) {
-      StatusPageKind kind = modeOrder_[i];
-      if (CanShow(kind) && !pages_[kind]->GetPageWindow()) {
-         GetPageWindow(kind);
+      if (missing(modeOrder_[i])) {
+         GetPageWindow(modeOrder_[i]);
          return true;
       }
    }

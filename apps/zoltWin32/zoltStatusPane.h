@@ -83,7 +83,8 @@ public:
    HWND GetShownPage() const { return shown_; }
    HWND GetPageWindow(StatusPageKind kind);
    POINT GetScrollOffset() const { return offset_; }
-   // Makes the next page of the UI mode not made yet; false when none is left.
+   // Makes the next page of the UI mode not made yet, the machine page first; false when none
+   // is left.
    bool MakeNextPage();
 
 private:

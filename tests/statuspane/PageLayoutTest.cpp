@@ -206,7 +206,14 @@ TEST_F(PaneTest, QuietMomentsMakeTheOtherPagesOneAtATime)
       return count;
    };
    ASSERT_EQ(children(), 1);
-   int made = 0;
+   ASSERT_TRUE(pane_.MakeNextPage());
+   HWND first = nullptr;
+   for (HWND child = GetWindow(pane_.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (child != pane_.GetShownPage()) {
+         first = child;
+      }
+   }
+   int made = 1;
    while (pane_.MakeNextPage()) {
       ++made;
       ASSERT_EQ(children(), 1 + made) << "one page per call";
@@ -216,6 +223,7 @@ TEST_F(PaneTest, QuietMomentsMakeTheOtherPagesOneAtATime)
    // The machine page is among them: asking for it makes nothing more, and none is shown.
    HWND vm = pane_.GetPageWindow(kPageVM);
    ASSERT_TRUE(vm);
+   EXPECT_EQ(vm, first) << "the machine page is made first";
    EXPECT_EQ(children(), 1 + made);
    EXPECT_FALSE(Visible(vm));
    EXPECT_EQ(pane_.GetShownPage(), pane_.GetPageWindow(kPageNone));
