@@ -17,12 +17,14 @@
 
 #include "atl/Atl.h"
 #include "cui/AppDataPaths.h"
+#include "cui/HostBackend.h"
 #include "cui/cui.h"
 #include "tremapputil/TremAppUtil.h"
 #include "tremorybase/Base.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
 #include "tremorybase/Text.h"
+#include "tremsim/SimHostBackend.h"
 
 #include <commctrl.h>
 
@@ -83,6 +85,8 @@ CZOLTApp::CZOLTApp(const CommandLineOptions &options)
    BuildUiSchema(db_);
    ctx_ = db_->NewContext();
    modelCtx_ = vmdb::Ctx(ctx_->GetRawHandle(), true, vmdb::Ctx::kAll);
+   // The simulated host answers for the hosts and machines of the database.
+   cui::SetHostBackend(&cuisim::SimHostBackend::Get());
    cui::SetVmdbCtx(modelCtx_);
    InitMachineClient();
    ConnectAutomation();
@@ -250,6 +254,7 @@ CZOLTApp::~CZOLTApp()
    util_ = nullptr;
    // The registered model context keeps the database open; the user file is saved once it goes.
    cui::SetVmdbCtx(vmdb::Ctx());
+   cui::SetHostBackend(nullptr);
    modelCtx_ = vmdb::Ctx();
    ctx_ = nullptr;
    vmList_ = nullptr;

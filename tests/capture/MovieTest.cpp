@@ -3,12 +3,12 @@
 
 #include <windows.h>
 
-#include "SimHost.h"
 #include "cui/Movie.h"
 #include "cui/VM.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Poll.h"
 #include "tremorybase/Text.h"
+#include "tremsim/SimHost.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 
 #include <windows.h>
 
-#include "PathText.h"
-#include "SimClone.h"
 #include "cui/Host.h"
+#include "cui/PathText.h"
 #include "cui/Snapshot.h"
 #include "cui/SnapshotTree.h"
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
+#include "tremsim/SimClone.h"
 
 namespace {
 

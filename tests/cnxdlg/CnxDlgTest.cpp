@@ -7,13 +7,13 @@
 
 #include <ctime>
 
-#include "SimConnections.h"
 #include "cui/CnxDlg.h"
 #include "cui/DlgMgr.h"
 #include "cui/Registry.h"
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/Text.h"
+#include "tremsim/SimConnections.h"
 
 namespace {
 

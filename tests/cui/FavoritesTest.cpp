@@ -1,7 +1,8 @@
 // The favourites state "/user/vmlistState/" as the simulated host keeps it: requests that make
 // items present or not, renames, folders, and what survives a reload of the user file.
-#include "SimFavorites.h"
-#include "SimHost.h"
+#include "tremsim/SimFavorites.h"
+#include "tremsim/SimHost.h"
+#include "tremsim/SimHostBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 
 #include "TestDb.h"
 #include "cui/Error.h"
+#include "cui/HostBackend.h"
 #include "cui/Registry.h"
 #include "cui/RpcMgr.h"
 #include "tremorybase/Config.h"
@@ -30,6 +32,7 @@ protected:
    void TearDown() override
    {
       cui::SetVmdbCtx(vmdb::Ctx());
+      cui::SetHostBackend(nullptr);
       mgr.reset();
    }
 
@@ -38,6 +41,7 @@ protected:
       cui::SetVmdbCtx(vmdb::Ctx());
       mgr.reset();
       db = std::move(fresh);
+      cui::SetHostBackend(&cuisim::SimHostBackend::Get());
       cui::SetVmdbCtx(db->ctx);
       mgr = std::make_unique<vmdbLayout::rpc::Mgr>(db->ctx);
    }

@@ -1,5 +1,6 @@
-#include "SimHost.h"
-#include "SimStateOwner.h"
+#include "tremsim/SimHost.h"
+#include "tremsim/SimHostBackend.h"
+#include "tremsim/SimStateOwner.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "TestDb.h"
 #include "cui/AppDataPaths.h"
 #include "cui/Error.h"
+#include "cui/HostBackend.h"
 #include "cui/Registry.h"
 #include "cui/RpcMgr.h"
 #include "tremorybase/Config.h"
@@ -19,10 +21,15 @@ namespace {
 // The host runs as the program runs it: registered with the model library's context.
 class SimHostTest : public ::testing::Test {
 protected:
-   void SetUp() override { cui::SetVmdbCtx(db.ctx); }
+   void SetUp() override
+   {
+      cui::SetHostBackend(&cuisim::SimHostBackend::Get());
+      cui::SetVmdbCtx(db.ctx);
+   }
    void TearDown() override
    {
       cui::SetVmdbCtx(vmdb::Ctx());
+      cui::SetHostBackend(nullptr);
       for (const char *key : {"test.host.fail", "test.host.failText", "test.host.noAnswer", "test.host.delayMs"}) {
          Config_Set(key, "");
       }
@@ -251,4 +258,25 @@ TEST_F(SimHostTest, WorkLeftByAnEarlierRunIsDoneAtStartWithoutStaleStatuses)
    EXPECT_EQ("error", db.raw->Read("/host2/#0000/util/vm/cmd/#0001/status"));
    // A state configured never to answer keeps its submission pending.
    EXPECT_EQ("/vm/#0001/mks/grabState/req/#0001/", db.raw->Read("/vm/#0001/mks/grabState/new"));
+}
+
+// The model reaches the host only through the backend the program installs.
+TEST(HostBackendTest, ModelContextRunsTheInstalledBackendOnly)
+{
+   TestDb db;
+   cui::SetVmdbCtx(db.ctx);
+   EXPECT_EQ(nullptr, cui::GetHostBackend());
+   EXPECT_EQ(nullptr, cuisim::SimHost::Get()) << "nothing answers without a backend";
+
+   cui::SetHostBackend(&cuisim::SimHostBackend::Get());
+   EXPECT_EQ(&cuisim::SimHostBackend::Get(), cui::GetHostBackend());
+   EXPECT_NE(nullptr, cuisim::SimHost::Get()) << "a backend installed late answers the registered context";
+   cui::SetVmdbCtx(vmdb::Ctx());
+   EXPECT_EQ(nullptr, cuisim::SimHost::Get());
+   cui::SetVmdbCtx(db.ctx);
+   EXPECT_NE(nullptr, cuisim::SimHost::Get());
+
+   cui::SetHostBackend(nullptr);
+   EXPECT_EQ(nullptr, cuisim::SimHost::Get()) << "the backend taken away stops answering";
+   cui::SetVmdbCtx(vmdb::Ctx());
 }

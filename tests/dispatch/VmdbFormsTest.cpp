@@ -4,9 +4,11 @@
 #include "zoltVmdbForms.h"
 
 #include "cui/AppDataPaths.h"
+#include "cui/HostBackend.h"
 #include "cui/Registry.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/Poll.h"
+#include "tremsim/SimHostBackend.h"
 #include "vmdb/Classes.h"
 
 #include <gtest/gtest.h>
@@ -35,11 +37,13 @@ protected:
       ctx_->WriteValue(L"/host2/#0000/product", _variant_t(L"host"));
       ctx_->WriteValue(cui::appdata::kCurrentHost, _variant_t(L"/host2/#0000/"));
       // The model context starts the simulated host on this database.
+      cui::SetHostBackend(&cuisim::SimHostBackend::Get());
       cui::SetVmdbCtx(vmdb::Ctx(ctx_->GetRawHandle(), true, vmdb::Ctx::kAll));
    }
    void TearDown() override
    {
       cui::SetVmdbCtx(vmdb::Ctx());
+      cui::SetHostBackend(nullptr);
       for (const char *key : {"test.host.fail", "test.host.failText", "test.host.noAnswer"}) {
          Config_Set(key, "");
       }

@@ -2,12 +2,14 @@
 // registers them, for the main window's tests.
 #pragma once
 
+#include "cui/HostBackend.h"
 #include "cui/Registry.h"
 #include "cui/TeamMgr.h"
 #include "cui/VMMgr.h"
 #include "cui/VmdbCtx.h"
 #include "cui/WuiPrefs.h"
 #include "tremorybase/Poll.h"
+#include "tremsim/SimHostBackend.h"
 #include "vmdb/Store.h"
 
 #include <memory>
@@ -22,6 +24,7 @@ struct FrameTestEnv {
 
    FrameTestEnv()
    {
+      cui::SetHostBackend(&cuisim::SimHostBackend::Get());
       cui::SetVmdbCtx(ctx);
       prefs.reset(new wui::Prefs);
       vms.reset(new wui::VMMgr(nullptr));
@@ -40,6 +43,7 @@ struct FrameTestEnv {
       prefs.reset();
       Drain();
       cui::SetVmdbCtx(vmdb::Ctx());
+      cui::SetHostBackend(nullptr);
    }
 
    // Runs poll steps until nothing is left (watches are delivered there), and window messages.

@@ -2,8 +2,8 @@
 // the whole chain, nearest first. The snapshot file beside a configuration names the current
 // snapshot; the configuration switches remote display on. A chain that loops or a parent that has gone ends the ancestry soundly.
 #include "MachineTestSupport.h"
-#include "SimMachineHistory.h"
-#include "SimVmxConfig.h"
+#include "tremsim/SimMachineHistory.h"
+#include "tremsim/SimVmxConfig.h"
 
 #include "cui/VM.h"
 

@@ -7,14 +7,17 @@
 
 #include "StoreCommand.h"
 
+#include "cui/HostBackend.h"
 #include "cui/Registry.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Poll.h"
 #include "tremorybase/Text.h"
+#include "tremsim/SimHostBackend.h"
 
 ModelRun::ModelRun()
 {
+   cui::SetHostBackend(&cuisim::SimHostBackend::Get());
    cui::SetVmdbCtx(ctx);
    mgr.reset(new wui::VMMgr(nullptr));
    cui::SetVMMgr(mgr.get());
@@ -23,6 +26,7 @@ ModelRun::ModelRun()
 ModelRun::~ModelRun()
 {
    cui::SetVmdbCtx(vmdb::Ctx());
+   cui::SetHostBackend(nullptr);
    mgr.reset();
    Poll_Reset();
 }

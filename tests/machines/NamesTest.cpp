@@ -5,14 +5,14 @@
 
 #include <windows.h>
 
-#include "SimMachine.h"
-#include "SimRegistry.h"
-#include "SimVmCreator.h"
 #include "cui/Host.h"
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Text.h"
+#include "tremsim/SimMachine.h"
+#include "tremsim/SimRegistry.h"
+#include "tremsim/SimVmCreator.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "SimVmCreator.h"
 #include "cui/VM.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Text.h"
+#include "tremsim/SimVmCreator.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "SimMachines.h"
 #include "cui/VM.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Poll.h"
 #include "tremorybase/Text.h"
+#include "tremsim/SimMachines.h"
 
 namespace {
 

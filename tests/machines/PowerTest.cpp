@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "SimMachine.h"
 #include "cui/Power.h"
 #include "cui/VM.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/Text.h"
+#include "tremsim/SimMachine.h"
 
 namespace {
 

@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include "ModelCmd.h"
-#include "SimMachine.h"
-#include "SimSnapshots.h"
 #include "cui/MsgSource.h"
 #include "cui/SessionRecordMgr.h"
 #include "cui/SnapshotTree.h"
@@ -12,6 +10,8 @@
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Poll.h"
+#include "tremsim/SimMachine.h"
+#include "tremsim/SimSnapshots.h"
 
 namespace {
 

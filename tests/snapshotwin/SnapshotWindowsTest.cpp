@@ -3,7 +3,7 @@
 // automation message, deleting, and the take dialog whose failure outlives it.
 #include "MachineTestSupport.h"
 
-#include "SimSnapshots.h"
+#include "tremsim/SimSnapshots.h"
 #include "zoltSnapshotMgr.h"
 #include "zoltSnapshotTake.h"
 #include "zoltWndUtil.h"

@@ -1,13 +1,13 @@
 // The simulated host's work on a machine's files and hardware, through the model library.
 #include "MachineTestSupport.h"
 
-#include "SimMachineFiles.h"
-#include "SimSnapshots.h"
-#include "SimVmxConfig.h"
 #include "cui/HardwareVersion.h"
 #include "cui/SnapshotTree.h"
 #include "cui/VM.h"
 #include "tremorybase/File.h"
+#include "tremsim/SimMachineFiles.h"
+#include "tremsim/SimSnapshots.h"
+#include "tremsim/SimVmxConfig.h"
 
 #include <algorithm>
 

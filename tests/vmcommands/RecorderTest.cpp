@@ -2,10 +2,10 @@
 // recording made of a running machine is a marked snapshot; playing it lasts until Stop or Go Live.
 #include "MachineTestSupport.h"
 
-#include "SimSnapshots.h"
 #include "cui/SessionRecordMgr.h"
 #include "cui/SnapshotTree.h"
 #include "cui/VM.h"
+#include "tremsim/SimSnapshots.h"
 
 namespace {
 

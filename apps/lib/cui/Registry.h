@@ -33,8 +33,8 @@ class VMMgr;
 
 // The model context; an empty Ctx (IsValid false) before. The stored copy keeps the database
 // open (its user file is saved when the last context goes): store an empty Ctx at shutdown.
-// Storing a context also starts the simulated host process on its database (the owner of the
-// hosts' and machines' command queues and request states); an empty Ctx stops it.
+// Storing a context also has the installed host backend (cui/HostBackend.h) answer its database
+// (the owner of the hosts' and machines' command queues and request states); an empty Ctx stops it.
 void SetVmdbCtx(const vmdb::Ctx &ctx);
 vmdb::Ctx GetVmdbCtx();
 // A new context of its own on the model context's database; cui::Error when none is registered.

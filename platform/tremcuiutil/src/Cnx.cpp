@@ -1,6 +1,6 @@
 #include "cui/Cnx.h"
 
-#include "PathText.h"
+#include "cui/PathText.h"
 
 #include <map>
 #include <memory>

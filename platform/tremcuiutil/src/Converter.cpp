@@ -1,7 +1,7 @@
 #include "cui/Converter.h"
 
-#include "PathText.h"
 #include "cui/LocalizedString.h"
+#include "cui/PathText.h"
 #include "tremorybase/Log.h"
 
 namespace wui {

@@ -1,8 +1,8 @@
 #include "cui/Host.h"
 
-#include "PathText.h"
-#include "SimHost.h"
+#include "cui/HostBackend.h"
 #include "cui/LocalizedString.h"
+#include "cui/PathText.h"
 #include "cui/Registry.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Text.h"
@@ -174,9 +174,11 @@ std::vector<std::string> Host::GetRegisteredVMs() const
    if (path_.empty()) {
       return files;
    }
-   // A host node made by a write the simulated host has not heard of yet (a connection made
+   // A host node made by a write the host backend has not heard of yet (a connection made
    // just now) gets its list before the first look.
-   cuisim::SimHost::LoadRegisteredVMs(ctx_, path_);
+   if (HostBackend *backend = GetHostBackend()) {
+      backend->LoadRegisteredVMs(ctx_, path_);
+   }
    for (const std::string &element : ctx_.Elements(path_ + kRegisteredVMs + "/#")) {
       std::string file = ctx_.Get(element + "cfgPath");
       if (!file.empty()) {

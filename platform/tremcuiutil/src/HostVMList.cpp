@@ -1,7 +1,7 @@
 #include "cui/HostVMList.h"
 
-#include "SimHost.h"
 #include "cui/Host.h"
+#include "cui/HostBackend.h"
 #include "cui/Registry.h"
 #include "cui/VM.h"
 #include "cui/VMMgr.h"
@@ -31,8 +31,10 @@ std::shared_ptr<HostVMList> HostVMList::FromHost(Host *host)
    if (!host || host->GetPath().empty()) {
       return std::make_shared<HostVMList>(entries);
    }
-   // A host node the simulated host has not read its list into yet gets it first.
-   cuisim::SimHost::LoadRegisteredVMs(host->GetCtx(), host->GetPath());
+   // A host node the host backend has not read its list into yet gets it first.
+   if (HostBackend *backend = GetHostBackend()) {
+      backend->LoadRegisteredVMs(host->GetCtx(), host->GetPath());
+   }
    VMMgr *vmMgr = GetVMMgr();
    for (const std::string &element : host->GetCtx().Elements(host->GetPath() + "vms/registeredvms/#")) {
       Entry entry;

@@ -2,7 +2,7 @@
 
 #include <unknwn.h>
 
-#include "PathText.h"
+#include "cui/PathText.h"
 #include "cui/Registry.h"
 
 namespace cui {

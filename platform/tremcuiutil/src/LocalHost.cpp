@@ -1,6 +1,6 @@
 #include "cui/LocalHost.h"
 
-#include "PathText.h"
+#include "cui/PathText.h"
 #include "cui/Prefs.h"
 #include "tremorybase/Log.h"
 

@@ -1,6 +1,6 @@
 #include "cui/Util.h"
 
-#include "PathText.h"
+#include "cui/PathText.h"
 
 namespace wui {
 namespace util {

@@ -1,4 +1,4 @@
-#include "PathText.h"
+#include "cui/PathText.h"
 
 #include <windows.h>
 

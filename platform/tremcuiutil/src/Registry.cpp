@@ -1,12 +1,13 @@
 #include "cui/Registry.h"
 
 #include "RegistryInternal.h"
-#include "SimHost.h"
 #include "cui/DlgMgr.h"
 #include "cui/Error.h"
+#include "cui/HostBackend.h"
 #include "cui/TeamMgr.h"
 #include "cui/VMMgr.h"
 #include "cui/WuiPrefs.h"
+#include "tremorybase/Log.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ namespace {
 // other static initialisers.
 struct Registry {
    vmdb::Ctx vmdbCtx;
+   cui::HostBackend *hostBackend = nullptr;
    vmdbLayout::rpc::Mgr *rpcMgr = nullptr;
    cui::Prefs *prefs = nullptr;
    cui::Host *clientHost = nullptr;
@@ -57,9 +59,28 @@ void SetVmdbCtx(const vmdb::Ctx &ctx)
 {
    Reg().vmdbCtx = ctx;
    // The hosts and machines of the database answer from here on (and stop with an empty context).
-   cuisim::SimHost::RunFor(ctx);
+   if (Reg().hostBackend) {
+      Reg().hostBackend->AnswerDatabase(ctx);
+   } else if (ctx.IsValid()) {
+      Log("cui::SetVmdbCtx: no host backend is installed; commands to hosts and machines go unanswered\n");
+   }
 }
 vmdb::Ctx GetVmdbCtx() { return Reg().vmdbCtx; }
+
+void SetHostBackend(HostBackend *backend)
+{
+   if (backend == Reg().hostBackend) {
+      return;
+   }
+   if (Reg().hostBackend) {
+      Reg().hostBackend->AnswerDatabase(vmdb::Ctx());
+   }
+   Reg().hostBackend = backend;
+   if (backend && Reg().vmdbCtx.IsValid()) {
+      backend->AnswerDatabase(Reg().vmdbCtx);
+   }
+}
+HostBackend *GetHostBackend() { return Reg().hostBackend; }
 
 vmdb::Ctx GetNewVmdbCtx()
 {

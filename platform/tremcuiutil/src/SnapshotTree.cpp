@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "ModelCmd.h"
-#include "PathText.h"
 #include "cui/LocalizedString.h"
+#include "cui/PathText.h"
 #include "cui/VM.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"

@@ -1,6 +1,6 @@
 #include "cui/Team.h"
 
-#include "PathText.h"
+#include "cui/PathText.h"
 
 namespace cui {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "PathText.h"
+#include "cui/PathText.h"
 #include "cui/Registry.h"
 #include "cui/Team.h"
 

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "ModelCmd.h"
-#include "PathText.h"
 #include "cui/GuestOS.h"
 #include "cui/LocalizedString.h"
+#include "cui/PathText.h"
 #include "cui/SessionRecordMgr.h"
 #include "cui/SnapshotTree.h"
 #include "tremorybase/File.h"

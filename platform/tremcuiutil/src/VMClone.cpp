@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "ModelCmd.h"
-#include "PathText.h"
 #include "cui/LocalizedString.h"
+#include "cui/PathText.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
 

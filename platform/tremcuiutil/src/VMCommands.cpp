@@ -3,10 +3,10 @@
 #include "cui/VM.h"
 
 #include "ModelCmd.h"
-#include "PathText.h"
 #include "cui/Confirm.h"
 #include "cui/Host.h"
 #include "cui/LocalizedString.h"
+#include "cui/PathText.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Poll.h"
 

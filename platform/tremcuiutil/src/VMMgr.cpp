@@ -7,9 +7,9 @@
 #include <set>
 
 #include "ModelCmd.h"
-#include "PathText.h"
 #include "cui/Host.h"
 #include "cui/LocalizedString.h"
+#include "cui/PathText.h"
 #include "cui/Registry.h"
 #include "cui/VM.h"
 #include "tremorybase/Log.h"

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <map>
 
-#include "PathText.h"
 #include "cui/Error.h"
+#include "cui/PathText.h"
 #include "tremorybase/Log.h"
 #include "vmdb/Store.h"
 

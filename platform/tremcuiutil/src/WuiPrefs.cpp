@@ -1,7 +1,7 @@
 #include "cui/WuiPrefs.h"
 
-#include "PathText.h"
 #include "cui/AppDataPaths.h"
+#include "cui/PathText.h"
 
 #include <cstdlib>
 
