@@ -93,7 +93,9 @@ TEST(SimWork, RecognisesCommandsSubmissionsAndThePreferenceElement)
    // Inputs, statuses, values and states nobody owns are no work.
    for (const char *path : {"/host2/#0000/util/vm/cmd/#0003/op/createVMCfg/in/file", "/vm/#0001/cmd/#0002/status",
                             "/vm/#0001/mks/grabState/req/#0001/val", "/user/hintsState/new", "/vm/#0001/new",
-                            cui::appdata::kSessionActive, "/host2/#0000/cmd/#0001/op"}) {
+                            cui::appdata::kSessionActive, "/host2/#0000/cmd/#0001/op",
+                            "/vm/#0001/vmx/snapshot/val/item/#0012/displayName", "/user/prefState/req/#ZOLTX",
+                            "/user/prefState/req/#ZOL"}) {
       EXPECT_EQ(SimWork::None, SimWork::FromChange(path).kind) << path;
    }
 }

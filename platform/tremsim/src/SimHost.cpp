@@ -57,6 +57,14 @@ std::unique_ptr<SimHost> &Instance()
 SimWork SimWork::FromChange(const std::string &changedPath)
 {
    SimWork work;
+   // Only a command's "op", a request's "new" and the preferences' element ask anything of the
+   // host: every other write (most of them the host's own) is told apart without splitting it.
+   std::string_view path = changedPath;
+   std::string_view last = path.substr(path.rfind('/') + 1);
+   std::string_view prefs = SimStateOwner::kPrefsElement;
+   if (last != "op" && last != "new" && !(prefs.size() == path.size() + 1 && prefs.compare(0, path.size(), path) == 0)) {
+      return work;
+   }
    std::vector<std::string> p = Split(changedPath);
    size_t n = p.size();
    if (n < 2 || !IsElement(p[1])) {
