@@ -1,6 +1,7 @@
 // zolt.exe from start to exit: options, start-up failures, the single-instance hand-off, closing
 // the main window and the placement kept between runs. Every run has its own configuration
 // file, log and user data.
+#include "FakeFrames.h"
 #include "e2e/Harness.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <optional>
 #include <regex>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -301,26 +301,11 @@ TEST(ZoltHandOff, EmptyCommandLineStartsAnInstanceOfItsOwn)
    }
 }
 
-TEST(ZoltHandOff, HungInstanceDoesNotHangTheNewOne)
+// A new instance started while `others` stand for running ones shows its own frame and ends when
+// it is closed.
+void ExpectANewInstanceOfItsOwn(const FakeFrames &others)
 {
-   // A "ZOLTFrame" window on a thread that never reads its messages.
-   std::atomic<HWND> hung{nullptr};
-   std::atomic<bool> release{false};
-   std::thread owner([&] {
-      WNDCLASSA wc = {};
-      wc.lpfnWndProc = DefWindowProcA;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "ZOLTFrame";
-      RegisterClassA(&wc);
-      hung = CreateWindowExA(0, "ZOLTFrame", "hung", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, wc.hInstance, nullptr);
-      while (!release) {
-         Sleep(50);
-      }
-      DestroyWindow(hung);
-      UnregisterClassA("ZOLTFrame", GetModuleHandleA(nullptr));
-   });
-   ASSERT_TRUE(e2e::WaitUntil([&] { return hung.load() != nullptr; }, 5000));
-
+   ASSERT_TRUE(others.WaitUntilReady(5000));
    e2e::TestFolder folder;
    ZoltRun run(folder);
    e2e::Process zolt;
@@ -331,8 +316,13 @@ TEST(ZoltHandOff, HungInstanceDoesNotHangTheNewOne)
       EXPECT_TRUE(e2e::RequestClose(frame));
       EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
    }
-   release = true;
-   owner.join();
+}
+
+TEST(ZoltHandOff, HungInstanceDoesNotHangTheNewOne)
+{
+   // A frame window on a thread that never reads its messages.
+   FakeFrames hung(nullptr, {"hung"});
+   ExpectANewInstanceOfItsOwn(hung);
 }
 
 // Instances that would take a command line but then do not: the window procedure of two fake
@@ -356,46 +346,10 @@ LRESULT CALLBACK RefusingFrameProc(HWND window, UINT msg, WPARAM wParam, LPARAM 
 
 TEST(ZoltHandOff, RefusedHandOverEndsTheSearch)
 {
-   std::atomic<bool> ready{false};
-   std::atomic<bool> release{false};
-   std::thread owner([&] {
-      WNDCLASSA wc = {};
-      wc.lpfnWndProc = RefusingFrameProc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "ZOLTFrame";
-      RegisterClassA(&wc);
-      HWND first = CreateWindowExA(0, "ZOLTFrame", "refusing 1", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                                   wc.hInstance, nullptr);
-      HWND second = CreateWindowExA(0, "ZOLTFrame", "refusing 2", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                                    wc.hInstance, nullptr);
-      ready = true;
-      MSG msg;
-      while (!release) {
-         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&msg);
-         }
-         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-      }
-      DestroyWindow(first);
-      DestroyWindow(second);
-      UnregisterClassA("ZOLTFrame", wc.hInstance);
-   });
-   ASSERT_TRUE(e2e::WaitUntil([&] { return ready.load(); }, 5000));
-
-   e2e::TestFolder folder;
-   ZoltRun run(folder);
-   e2e::Process zolt;
-   ASSERT_TRUE(run.Start(zolt, "-t " + e2e::QuoteArgument(folder.PathOf("a.vmx")))) << e2e::LastFailure();
-   HWND frame = ZoltRun::WaitForFrame(zolt);
-   EXPECT_TRUE(frame) << "the new instance starts by itself: " << e2e::LastFailure();
+   FakeFrames refusing(RefusingFrameProc, {"refusing 1", "refusing 2"});
+   ExpectANewInstanceOfItsOwn(refusing);
    EXPECT_EQ(gQueries.load(), 1) << "no window is asked after a refused hand-over";
    EXPECT_EQ(gHandOvers.load(), 1);
-   if (frame) {
-      EXPECT_TRUE(e2e::RequestClose(frame));
-      EXPECT_TRUE(zolt.WaitForExit(kExitMs)) << e2e::LastFailure();
-   }
-   release = true;
-   owner.join();
 }
 
 TEST(ZoltHandOff, MalformedDataIsRefusedAndPasswordsStayOutOfTheLog)
