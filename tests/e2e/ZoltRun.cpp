@@ -150,11 +150,12 @@ HWND ZoltRun::StartOnMachine(e2e::Process &process, const std::string &vmx) cons
    return frame;
 }
 
-bool ZoltRun::StartSecond(e2e::Process &second, const std::string &arguments) const
+bool ZoltRun::StartSecond(e2e::Process &second, const std::string &arguments, bool captureOutput) const
 {
    e2e::ProcessOptions options;
    options.arguments = arguments;
    options.environment = {{"TREMORY_CONFIG", config_}};
+   options.captureOutput = captureOutput;
    return second.Start(ZOLT_EXE, options);
 }
 

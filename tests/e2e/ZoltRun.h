@@ -69,8 +69,9 @@ public:
    // Starts zolt in the desktop mode with the machine `vmx` and waits until its tab offers
    // power-on; null (the failure added, with the log) when it does not come up.
    HWND StartOnMachine(e2e::Process &process, const std::string &vmx) const;
-   // Starts another instance with `arguments` without waiting for it.
-   bool StartSecond(e2e::Process &second, const std::string &arguments) const;
+   // Starts another instance with `arguments` without waiting for it; with `captureOutput` its
+   // output is kept (e2e::Process::Output).
+   bool StartSecond(e2e::Process &second, const std::string &arguments, bool captureOutput = false) const;
    // A second instance that hands its command line over and ends with 0.
    bool HandOver(const std::string &arguments) const;
    // Closes the main window and expects zolt to end with 0.

@@ -2,6 +2,7 @@
 // the main window and the placement kept between runs. Every run has its own configuration
 // file, log and user data.
 #include "FakeFrames.h"
+#include "ZoltRun.h"
 #include "e2e/Harness.h"
 
 #include <gtest/gtest.h>
@@ -15,25 +16,18 @@ namespace {
 
 const DWORD kExitMs = 20000;
 
-class ZoltRun {
+// The shared run, with the boxes left to the tests (they read and answer them), a start that does
+// not wait for the window, and waits as long as a start may take.
+class ZoltRun : public zoltrun::ZoltRun {
 public:
-   // `extraConfig` adds configuration lines (test switches of the stand-ins).
    explicit ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig = "")
-      : log_(folder.PathOf("zolt.log"))
+      : zoltrun::ZoltRun(folder, extraConfig, false)
    {
-      config_ = folder.WriteFile("config", "ui.log.filename = " + e2e::QuoteValue(log_) + "\n" +
-                                              "vmdb.userFile = " + e2e::QuoteValue(folder.PathOf("user.vmdb")) + "\n" +
-                                              "test.comFailure.silent = \"true\"\n" + extraConfig);
    }
 
    bool Start(e2e::Process &process, const std::string &arguments, bool captureOutput = false) const
    {
-      e2e::ProcessOptions options;
-      // -l without -h: a session with the local host, without the login dialog.
-      options.arguments = (arguments.find("-h ") == std::string::npos ? "-l " : "") + arguments;
-      options.environment = {{"TREMORY_CONFIG", config_}};
-      options.captureOutput = captureOutput;
-      return process.Start(ZOLT_EXE, options);
+      return StartSecond(process, zoltrun::LocalSession(arguments), captureOutput);
    }
 
    // The program's main window, once it is shown.
@@ -42,12 +36,7 @@ public:
       return e2e::WaitForWindow({"ZOLTFrame", "", false, process.Id()});
    }
 
-   std::string Log() const { return e2e::ReadTextFile(log_).value_or(""); }
-   bool WaitForLog(const std::string &text) const { return e2e::WaitForFileText(log_, text, kExitMs); }
-
-private:
-   std::string log_;
-   std::string config_;
+   bool WaitForLog(const std::string &text) const { return zoltrun::ZoltRun::WaitForLog(text, 1, kExitMs); }
 };
 
 // The window's text once it is `wanted`, or the last text read when it did not become that in time
