@@ -305,13 +305,13 @@ void CZOLTNavbar::ConnectModel()
    }
    const sigc::slot<void, bool, cui::Error> noError;
    connections_.push_back(model->openVM.connect([noError](std::string path) {
-      gApp->OpenVM(_bstr_t(path.c_str()), false, false, false, true, true, noError, sigc::slot<void>());
+      gApp->OpenVM(_bstr_t(path.c_str()), OpenFlags().MakeCurrent(), noError, sigc::slot<void>());
    }));
    connections_.push_back(model->openTeam.connect([noError](std::string path) {
-      gApp->OpenTeam(_bstr_t(path.c_str()), false, false, true, true, noError, sigc::slot<void>());
+      gApp->OpenTeam(_bstr_t(path.c_str()), OpenFlags().MakeCurrent(), noError, sigc::slot<void>());
    }));
    connections_.push_back(model->openMVMT.connect([noError](std::string path) {
-      gApp->OpenMVMT(_bstr_t(path.c_str()), false, false, false, true, true, noError, sigc::slot<void>());
+      gApp->OpenMVMT(_bstr_t(path.c_str()), OpenFlags().MakeCurrent(), noError, sigc::slot<void>());
    }));
 }
 
@@ -507,14 +507,14 @@ void __stdcall CZOLTNavbar::OnFavoritesOpen(BSTR objectPath)
       return;
    }
    const std::string file = Utf8FromBstr(objectPath);
-   gApp->OpenByExtension(path, false, false, true, sigc::slot<void>());
+   gApp->OpenByExtension(path, OpenFlags().MakeCurrent(), sigc::slot<void>());
    Log("CZOLTNavbar: open %s\n", file.c_str());
 }
 
 void __stdcall CZOLTNavbar::OnRegVmsOpenVM(BSTR vmPath, VARIANT_BOOL keep, long *refused)
 {
    const bool flag = keep != VARIANT_FALSE;
-   bool opened = gApp && gApp->OpenVM(_bstr_t(vmPath, true), false, flag, !flag, true, true,
+   bool opened = gApp && gApp->OpenVM(_bstr_t(vmPath, true), OpenFlags().Second(flag).NewTab(!flag).MakeCurrent(),
                                       sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
    if (!opened && refused) {
       *refused = 1;
