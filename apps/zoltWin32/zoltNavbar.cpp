@@ -5,6 +5,7 @@
 #include "zoltResources.h"
 #include "zoltWindowMessages.h"
 
+#include "atl/Gdi.h"
 #include "cui/AppDataPaths.h"
 #include "cui/Navbar.h"
 #include "cui/Prefs.h"
@@ -221,17 +222,15 @@ void CZOLTNavbar::PaintCaption()
    RECT client = {};
    ::GetClientRect(rebar_, &client);
    RECT caption = {client.left, band.top, client.right, band.top + (borders.top > 0 ? borders.top : kCloseButtonSize)};
-   HDC dc = ::GetDC(rebar_);
+   atl::ScopedWindowDC dc(rebar_);
    ::FillRect(dc, &caption, ::GetSysColorBrush(COLOR_BTNFACE));
    const std::wstring text = WideFromUtf8(
       tremapputil::ResString(favorites_ ? IDS_NAVBAR_FAVORITES : IDS_NAVBAR_INVENTORY).Text());
-   HGDIOBJ oldFont = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+   atl::ScopedSelection font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
    ::SetBkMode(dc, TRANSPARENT);
    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
    caption.left += 4;
    ::DrawTextW(dc, text.c_str(), -1, &caption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-   ::SelectObject(dc, oldFont);
-   ::ReleaseDC(rebar_, dc);
 }
 
 void CZOLTNavbar::InsertBand(HWND child)
