@@ -40,9 +40,6 @@ CCloneWz::~CCloneWz()
    for (sigc::connection &connection : pageConnections_) {
       connection.disconnect();
    }
-   if (titleFont_) {
-      DeleteObject(titleFont_);
-   }
 }
 
 bool CCloneWz::Run(HWND parent)
@@ -293,10 +290,7 @@ int CCloneWz::FirstPageToFinish() const
 
 void CCloneWz::SetTitleFont(HFONT font)
 {
-   if (titleFont_ && titleFont_ != font) {
-      DeleteObject(titleFont_);
-   }
-   titleFont_ = font;
+   titleFont_.reset(font);
 }
 
 namespace clonewz {
@@ -417,9 +411,7 @@ static INT_PTR WelcomePageMessage(HWND page, UINT msg, WPARAM, LPARAM lParam)
          LOGFONTW font = metrics.lfMessageFont;
          font.lfWeight = FW_BOLD;
          lstrcpynW(font.lfFaceName, L"Verdana Bold", LF_FACESIZE);
-         HDC dc = GetDC(page);
-         font.lfHeight = -(12 * GetDeviceCaps(dc, LOGPIXELSY)) / 72;
-         ReleaseDC(page, dc);
+         font.lfHeight = -(12 * GetDeviceCaps(atl::ScopedWindowDC(page), LOGPIXELSY)) / 72;
          wizard->SetTitleFont(CreateFontIndirectW(&font));
          SendDlgItemMessageW(page, IDC_CLONEWZ_WELCOME_TITLE, WM_SETFONT,
                              reinterpret_cast<WPARAM>(wizard->GetTitleFont()), TRUE);

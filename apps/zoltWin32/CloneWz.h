@@ -13,6 +13,7 @@
 
 #include <sigc++/sigc++.h>
 
+#include "atl/Gdi.h"
 #include "cui/Error.h"
 
 namespace cui {
@@ -121,7 +122,7 @@ private:
    std::string name_;
    std::string path_;
    int longestDiskName_ = -1;
-   HFONT titleFont_ = nullptr;
+   atl::ScopedFont titleFont_;
    // One mark per wizard: the name and location the writability check passed.
    bool validated_ = false;
    std::string validatedName_;

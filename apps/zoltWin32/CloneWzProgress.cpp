@@ -8,6 +8,7 @@
 #include "CloneWzPages.h"
 #include "zoltApp.h"
 
+#include "atl/Gdi.h"
 #include "cui/LocalizedString.h"
 #include "res/resource.h"
 #include "tremapputil/ResString.h"
@@ -53,11 +54,9 @@ void DrawMarker(const DRAWITEMSTRUCT &item)
    int x = r.left + (w - side) / 2;
    int y = r.top + (h - side) / 2;
    POINT mark[3] = {{x + side / 6, y + side / 2}, {x + side * 5 / 12, y + side * 3 / 4}, {x + side * 5 / 6, y + side / 4}};
-   HPEN pen = CreatePen(PS_SOLID, side >= 12 ? 2 : 1, RGB(0x1E, 0x7B, 0x34));
-   HGDIOBJ old = SelectObject(item.hDC, pen);
+   atl::ScopedPen pen(CreatePen(PS_SOLID, side >= 12 ? 2 : 1, RGB(0x1E, 0x7B, 0x34)));
+   atl::ScopedSelection selected(item.hDC, pen);
    Polyline(item.hDC, mark, 3);
-   SelectObject(item.hDC, old);
-   DeleteObject(pen);
 }
 
 void Finished(HWND page, CCloneWz &wizard, bool completed)

@@ -12,6 +12,7 @@
 
 #include "resource.h"
 
+#include "atl/Gdi.h"
 #include "cui/Team.h"
 #include "cui/TeamMgr.h"
 #include "cui/VMMgr.h"
@@ -67,54 +68,47 @@ public:
          info.fMask = MIIM_BITMAP;
          info.hbmpItem = nullptr;
          SetMenuItemInfoW(menu_, item.first, FALSE, &info);
-         DeleteObject(item.second);
       }
    }
    void Add(UINT id, wchar_t glyph)
    {
       int width = GetSystemMetrics(SM_CXMENUCHECK);
       int height = GetSystemMetrics(SM_CYMENUCHECK);
-      HDC screen = GetDC(nullptr);
-      HDC dc = CreateCompatibleDC(screen);
-      HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-      ReleaseDC(nullptr, screen);
-      if (!dc || !bitmap) {
-         if (dc) {
-            DeleteDC(dc);
+      atl::ScopedBitmap bitmap;
+      {
+         atl::ScopedWindowDC screen(nullptr);
+         atl::ScopedDC dc(screen);
+         bitmap.reset(CreateCompatibleBitmap(screen, width, height));
+         if (!dc || !bitmap) {
+            return;
          }
-         if (bitmap) {
-            DeleteObject(bitmap);
-         }
-         return;
+         atl::ScopedSelection bitmapSelected(dc, bitmap);
+         atl::ScopedFont font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET,
+                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                          L"Marlett"));
+         atl::ScopedSelection fontSelected(dc, font);
+         RECT rect = {0, 0, width, height};
+         FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+         SetBkMode(dc, TRANSPARENT);
+         SetTextColor(dc, RGB(0, 0, 0));
+         DrawTextW(dc, &glyph, 1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
       }
-      HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-      HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Marlett");
-      HGDIOBJ oldFont = SelectObject(dc, font);
-      RECT rect = {0, 0, width, height};
-      FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, RGB(0, 0, 0));
-      DrawTextW(dc, &glyph, 1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-      SelectObject(dc, oldFont);
-      SelectObject(dc, oldBitmap);
-      DeleteObject(font);
-      DeleteDC(dc);
+      // The menu draws the bitmap only once no DC holds it.
       MENUITEMINFOW info = {};
       info.cbSize = sizeof info;
       info.fMask = MIIM_BITMAP;
       info.hbmpItem = bitmap;
       if (!SetMenuItemInfoW(menu_, id, FALSE, &info)) {
-         DeleteObject(bitmap);
          return;
       }
-      items_.emplace_back(id, bitmap);
+      items_.emplace_back(id, std::move(bitmap));
    }
    size_t Count() const { return items_.size(); }
 
 private:
    HMENU menu_;
-   std::vector<std::pair<UINT, HBITMAP>> items_;
+   // Freed after the destructor has taken them off the menu.
+   std::vector<std::pair<UINT, atl::ScopedBitmap>> items_;
 };
 
 std::string TooltipOf(int id)
@@ -345,12 +339,12 @@ void CFSToolbarView::SetMachineName(const std::string &name)
 int CFSToolbarView::GetWidthFor(const std::string &name)
 {
    std::wstring text = WideFromUtf8(name);
-   HDC dc = GetDC();
-   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
    SIZE extent = {};
-   GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-   SelectObject(dc, old);
-   ReleaseDC(dc);
+   {
+      atl::ScopedWindowDC dc(m_hWnd);
+      atl::ScopedSelection font(dc, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
+      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+   }
    TBBUTTONINFOW info = {};
    info.cbSize = sizeof info;
    info.dwMask = TBIF_SIZE;

@@ -58,13 +58,28 @@ class TeamMgr;
 class VMMgr;
 }  // namespace wui
 
-// The flags every open of a machine, team, managed template or Zephro server carries, in order.
+// How an opener of a machine, team, managed template or Zephro server shows what it opens. A
+// caller names what it asks of the defaults: OpenFlags().Second().MakeCurrent().
 struct OpenFlags {
    bool powerOn = false;      // apply the command line's power-on
    bool second = false;       // handed on unchanged
    bool newTab = false;       // the tab is transient
    bool openTab = true;
    bool makeCurrent = false;
+
+   OpenFlags PowerOn(bool on = true) const { return With(&OpenFlags::powerOn, on); }
+   OpenFlags Second(bool on = true) const { return With(&OpenFlags::second, on); }
+   OpenFlags NewTab(bool on = true) const { return With(&OpenFlags::newTab, on); }
+   OpenFlags OpenTab(bool on = true) const { return With(&OpenFlags::openTab, on); }
+   OpenFlags MakeCurrent(bool on = true) const { return With(&OpenFlags::makeCurrent, on); }
+
+private:
+   OpenFlags With(bool OpenFlags::*field, bool on) const
+   {
+      OpenFlags flags = *this;
+      flags.*field = on;
+      return flags;
+   }
 };
 
 // An entry of the per-object connection maps.
@@ -125,8 +140,8 @@ public:
    void OnQuenServerCommand(CommandId id, _bstr_t &path, CommandSource source);
    // Zephro servers: the connection through the server manager, which calls back
    // OnZephroServerConnected; the close of a server's tab and its connection.
-   void OpenZephroServer(_bstr_t address, int port, bool flag, bool powerOn, bool second, bool newTab, bool openTab,
-                         bool makeCurrent, sigc::slot<void, bool, cui::Error> completion, sigc::slot<void> finished);
+   void OpenZephroServer(_bstr_t address, int port, bool flag, OpenFlags flags,
+                         sigc::slot<void, bool, cui::Error> completion, sigc::slot<void> finished);
    void OnZephroServerConnected(cui::ZephroServer *server, bool isNew, OpenFlags flags, sigc::slot<void> finished);
    void CloseZephroServer(cui::ZephroServer *server);
    void OnZephroCommand(CommandId id, _bstr_t &path, CommandSource source);
@@ -252,13 +267,10 @@ public:
    void FinishRestore();
 
    // Openers.
-   bool OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool openTab, bool makeCurrent,
-               sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
-   bool OpenTeam(_bstr_t path, bool powerOn, bool newTab, bool openTab, bool makeCurrent,
-                 sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
-   void OpenMVMT(_bstr_t path, bool powerOn, bool second, bool transient, bool openTab, bool select,
-                 sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
-   bool OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished);
+   bool OpenVM(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
+   bool OpenTeam(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
+   void OpenMVMT(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
+   bool OpenByExtension(_bstr_t &path, OpenFlags flags, sigc::slot<void> finished);
    void OpenHotFixFile(const std::string &path, int openFlag, sigc::slot<void, bool, cui::Error> done,
                        sigc::slot<void> opened);
    void OnOpenedFromOptions(PendingOpen pending);
@@ -268,8 +280,7 @@ public:
    // to open the machine `cfgPath` (one that has its tab or is being opened needs none).
    void OpenCommandLineFile(const std::string &file, const CommandLineOptions &options, bool applyStartOptions,
                             cui::AbortSlot failed, sigc::slot<void> opened);
-   bool OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished,
-                        cui::AbortSlot failed);
+   bool OpenByExtension(_bstr_t &path, OpenFlags flags, sigc::slot<void> finished, cui::AbortSlot failed);
    bool HasRoomToOpenVM(const std::string &cfgPath);
    // Machines: the open's completion, the error report of a failed open, File > Open of a
    // machine, signals of opened machines, the power commands' helpers.

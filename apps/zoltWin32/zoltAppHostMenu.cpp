@@ -177,7 +177,7 @@ void CZOLTApp::OnQuenServerCommand(CommandId id, _bstr_t &path, CommandSource so
          }
          return;
       }
-      OpenZephroServer(_bstr_t(host.c_str()), port, flag, false, true, false, true, true,
+      OpenZephroServer(_bstr_t(host.c_str()), port, flag, OpenFlags().Second().MakeCurrent(),
                        sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
       break;
    }
@@ -196,9 +196,8 @@ void CZOLTApp::OnQuenServerCommand(CommandId id, _bstr_t &path, CommandSource so
    }
 }
 
-void CZOLTApp::OpenZephroServer(_bstr_t address, int port, bool flag, bool powerOn, bool second, bool newTab,
-                                bool openTab, bool makeCurrent, sigc::slot<void, bool, cui::Error> completion,
-                                sigc::slot<void> finished)
+void CZOLTApp::OpenZephroServer(_bstr_t address, int port, bool flag, OpenFlags flags,
+                                sigc::slot<void, bool, cui::Error> completion, sigc::slot<void> finished)
 {
    const std::string host = zoltdb::Text(address);
    cui::ZephroServerMgr *servers = cui::ZephroServerMgrImpl::GetInstance();
@@ -206,15 +205,9 @@ void CZOLTApp::OpenZephroServer(_bstr_t address, int port, bool flag, bool power
       cui::CallSlot(completion, false, cui::Error(kOpenZephroServerFailed));
       return;
    }
-   if (makeCurrent) {
+   if (flags.makeCurrent) {
       openPath_ = cui::zephroutil::AddressToString(host, port, flag);
    }
-   OpenFlags flags;
-   flags.powerOn = powerOn;
-   flags.second = second;
-   flags.newTab = newTab;
-   flags.openTab = openTab;
-   flags.makeCurrent = makeCurrent;
    // A failure is reported here first, then handed on to the caller.
    cui::AbortSlot reportAndForward = [this, completion](bool cancelled, cui::Error error) {
       OnOperationAborted(cancelled, error);

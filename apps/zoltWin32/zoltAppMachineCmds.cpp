@@ -44,7 +44,7 @@ void CZOLTApp::ConvertHardware(cui::VM *vm)
    }
    auto converted = [this](std::string cfgPath) {
       _bstr_t path(cfgPath.c_str());
-      OpenVM(path, false, true, false, true, true, sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted),
+      OpenVM(path, OpenFlags().Second().MakeCurrent(), sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted),
              sigc::bind(sigc::mem_fun(*this, &CZOLTApp::AddOpenedVMToFavorites), path));
    };
    wizard->DoModal(nullptr, 0, true, 0, converted);
@@ -64,7 +64,7 @@ void CZOLTApp::OpenForks(std::vector<std::string> cfgPaths)
 {
    for (const std::string &cfgPath : cfgPaths) {
       _bstr_t path(cfgPath.c_str());
-      OpenVM(path, false, false, false, true, true, sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted),
+      OpenVM(path, OpenFlags().MakeCurrent(), sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted),
              sigc::bind(sigc::mem_fun(*this, &CZOLTApp::PowerOnOpenedVM), path));
    }
 }

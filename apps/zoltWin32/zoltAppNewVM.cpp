@@ -167,8 +167,8 @@ void CZOLTApp::NewVMAndOpen()
    sigc::slot<void> opened = [this, cfgFile, userName, password]() mutable {
       OnNewVMOpened(cfgFile, userName, password);
    };
-   OpenVM(cfgFile, false, true, false, true, true, sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), path),
-          opened);
+   OpenVM(cfgFile, OpenFlags().Second().MakeCurrent(),
+          sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), path), opened);
 }
 
 void CZOLTApp::OnNewVMOpened(_bstr_t &cfgFile, _bstr_t userName, _bstr_t password)
@@ -248,7 +248,8 @@ void CZOLTApp::RunHostVMCommand()
           zoltdb::Text(file).c_str(), zoltdb::Text(server).c_str());
       return;
    }
-   OpenMVMT(file, powerOn, false, newTab, true, makeCurrent, sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
+   OpenMVMT(file, OpenFlags().PowerOn(powerOn).NewTab(newTab).MakeCurrent(makeCurrent),
+            sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
 }
 
 void CZOLTApp::OnTemplateWizardSwitch(bool on)

@@ -43,13 +43,12 @@ std::string AskFileToOpen(CZOLTApp &app, UINT filterId, DWORD flags)
 
 }  // namespace
 
-bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished)
+bool CZOLTApp::OpenByExtension(_bstr_t &path, OpenFlags flags, sigc::slot<void> finished)
 {
-   return OpenByExtension(path, powerOn, newTab, openTab, finished, cui::AbortSlot());
+   return OpenByExtension(path, flags, finished, cui::AbortSlot());
 }
 
-bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool openTab, sigc::slot<void> finished,
-                               cui::AbortSlot failed)
+bool CZOLTApp::OpenByExtension(_bstr_t &path, OpenFlags flags, sigc::slot<void> finished, cui::AbortSlot failed)
 {
    const std::string file = zoltdb::Text(path);
    Log("CZOLTApp::OpenByExtension %s\n", file.c_str());
@@ -66,26 +65,26 @@ bool CZOLTApp::OpenByExtension(_bstr_t &path, bool powerOn, bool newTab, bool op
 
    switch (FileKindOf(file)) {
    case FileKind::Machine:
-      return OpenVM(path, powerOn, false, newTab, openTab, true, machineReport, finished);
+      return OpenVM(path, flags, machineReport, finished);
    case FileKind::Import:
       converter_.Open(GetFrameWindow(), file, importReport, finished);
       return false;
    case FileKind::Team:
-      OpenTeam(path, powerOn, newTab, openTab, true, formatReport, finished);
+      OpenTeam(path, flags, formatReport, finished);
       return false;
    case FileKind::HotFix:
       OpenHotFixFile(file, false, failed, finished);
       return false;
    case FileKind::Template:
-      OpenMVMT(path, powerOn, false, newTab, openTab, true, failed, finished);
+      OpenMVMT(path, flags, failed, finished);
       return false;
    case FileKind::Unknown:
       break;
    }
-   if (OpenVM(path, powerOn, false, newTab, openTab, true, machineReport, finished)) {
+   if (OpenVM(path, flags, machineReport, finished)) {
       return true;
    }
-   OpenTeam(path, powerOn, newTab, openTab, true, formatReport, finished);
+   OpenTeam(path, flags, formatReport, finished);
    return false;
 }
 
@@ -103,7 +102,7 @@ void CZOLTApp::OnFileOpen()
       return;
    }
    _bstr_t path(file.c_str());
-   OpenByExtension(path, false, false, true, sigc::slot<void>());
+   OpenByExtension(path, OpenFlags().MakeCurrent(), sigc::slot<void>());
 }
 
 void CZOLTApp::OpenVMDialog()
@@ -130,7 +129,7 @@ void CZOLTApp::OpenVMDialog()
       }
    }
    for (const std::string &file : files) {
-      OpenVM(_bstr_t(file.c_str()), false, true, false, true, true,
+      OpenVM(_bstr_t(file.c_str()), OpenFlags().Second().MakeCurrent(),
              sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file), sigc::slot<void>());
    }
 }

@@ -60,16 +60,17 @@ void CZOLTApp::OpenCommandLineFile(const std::string &file, const CommandLineOpt
       // A caller that hears of failures hears of a refused registration as the file's failure,
       // and the open waits for the registration.
       cui::Host *host = wui::GetCurrentHost();
+      const OpenFlags flags = OpenFlags().PowerOn().Second().MakeCurrent();
       const bool unlisted = options.local && host && host->GetRegisteredVMPath(file).empty();
       if (unlisted && !failed.empty()) {
          RegisterVM(path, failed,
-                    [this, path, failed, opened]() { OpenVM(path, true, true, false, true, true, failed, opened); });
+                    [this, path, flags, failed, opened]() { OpenVM(path, flags, failed, opened); });
          return;
       }
       if (unlisted) {
          RegisterVM(path, cui::AbortSlot(), cui::DoneSlot());
       }
-      OpenVM(path, true, true, false, true, true, failed, opened);
+      OpenVM(path, flags, failed, opened);
       return;
    }
    sigc::slot<void> finished = opened;
@@ -81,7 +82,7 @@ void CZOLTApp::OpenCommandLineFile(const std::string &file, const CommandLineOpt
          cui::CallSlot(opened);
       });
    }
-   OpenByExtension(path, true, false, true, finished, failed);
+   OpenByExtension(path, OpenFlags().PowerOn().MakeCurrent(), finished, failed);
 }
 
 void CZOLTApp::OpenHotFixFile(const std::string &path, int, sigc::slot<void, bool, cui::Error> done,
@@ -97,8 +98,7 @@ void CZOLTApp::CloseHotFixRequest(const std::string &path, bool)
    Log("CZOLTApp::CloseHotFixRequest %s\n", path.c_str());
 }
 
-bool CZOLTApp::OpenTeam(_bstr_t path, bool, bool, bool, bool, sigc::slot<void, bool, cui::Error> onError,
-                        sigc::slot<void>)
+bool CZOLTApp::OpenTeam(_bstr_t path, OpenFlags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void>)
 {
    openPath_ = zoltdb::Text(path);
    Log("CZOLTApp::OpenTeam %s\n", openPath_.c_str());
@@ -106,8 +106,7 @@ bool CZOLTApp::OpenTeam(_bstr_t path, bool, bool, bool, bool, sigc::slot<void, b
    return false;
 }
 
-void CZOLTApp::OpenMVMT(_bstr_t path, bool, bool, bool, bool, bool, sigc::slot<void, bool, cui::Error> onError,
-                        sigc::slot<void>)
+void CZOLTApp::OpenMVMT(_bstr_t path, OpenFlags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void>)
 {
    openPath_ = zoltdb::Text(path);
    Log("CZOLTApp::OpenMVMT %s\n", openPath_.c_str());

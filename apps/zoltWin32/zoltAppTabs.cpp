@@ -124,18 +124,18 @@ void CZOLTApp::LoadOpenedObjs()
                savedCurrentKey_ = file;
             }
             ++restoreExpected_;
-            OpenVM(_bstr_t(file.c_str()), false, false, false, true, current, failed, opened);
+            OpenVM(_bstr_t(file.c_str()), OpenFlags().MakeCurrent(current), failed, opened);
          } else if (type == "mvmt" && zephro) {
             const std::string file = zoltdb::ReadText(ctx, (element + "file").c_str());
             ++restoreExpected_;
-            OpenMVMT(_bstr_t(file.c_str()), false, true, false, true, current, failed, opened);
+            OpenMVMT(_bstr_t(file.c_str()), OpenFlags().Second().MakeCurrent(current), failed, opened);
          } else if (type == "team") {
             if (current) {
                savedCurrentType_ = type;
                savedCurrentKey_ = path;
             }
             ++restoreExpected_;
-            OpenTeam(_bstr_t(path.c_str()), false, false, true, current, failed, opened);
+            OpenTeam(_bstr_t(path.c_str()), OpenFlags().MakeCurrent(current), failed, opened);
          }
       }
       restoreLooping_ = false;

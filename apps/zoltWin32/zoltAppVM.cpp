@@ -140,8 +140,8 @@ bool OpenVMConfigFile(CZOLTApp &app, const std::string &path, bool hasRoom, cons
 
 }  // namespace
 
-bool CZOLTApp::OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool openTab, bool makeCurrent,
-                      sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened)
+bool CZOLTApp::OpenVM(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cui::Error> onError,
+                      sigc::slot<void> onOpened)
 {
    std::string file = zoltdb::Text(path);
    if (file.empty()) {
@@ -156,15 +156,9 @@ bool CZOLTApp::OpenVM(_bstr_t path, bool powerOn, bool second, bool newTab, bool
    }
 
    const std::string previousOpenPath = openPath_;
-   if (makeCurrent) {
+   if (flags.makeCurrent) {
       openPath_ = file;
    }
-   OpenFlags flags;
-   flags.powerOn = powerOn;
-   flags.second = second;
-   flags.newTab = newTab;
-   flags.openTab = openTab;
-   flags.makeCurrent = makeCurrent;
 
    // The open counts as under way until the manager answers, whichever way it does; an open of
    // a file already being opened, or of a machine with its tab, counts no more.
@@ -227,8 +221,7 @@ void CZOLTApp::CheckOpenedVM(OpenFlags flags, sigc::slot<void, bool, cui::Error>
    }
    if (vm->GetInTeam()) {
       // A team's machine opens as its team.
-      OpenTeam(_bstr_t(vm->GetTeamFile().c_str()), flags.powerOn, flags.newTab, flags.openTab, flags.makeCurrent,
-               onError, onOpened);
+      OpenTeam(_bstr_t(vm->GetTeamFile().c_str()), flags, onError, onOpened);
       return;
    }
    OnVMOpened(vm, true, flags, onOpened);
@@ -498,7 +491,7 @@ _bstr_t CZOLTApp::CloneVM(cui::VM *vm, cui::SnapshotTree *tree, int snapshotUid,
             AddVMToFavorites(clone);
          }
       };
-      OpenVM(path, false, true, false, true, makeCurrent,
+      OpenVM(path, OpenFlags().Second().MakeCurrent(makeCurrent),
              sigc::bind<0>(sigc::mem_fun(*this, &CZOLTApp::ReportOpenVMError), file), opened);
    }
    return path;

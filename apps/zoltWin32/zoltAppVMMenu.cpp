@@ -274,7 +274,7 @@ void CZOLTApp::RunZephroCommand(CommandId id, _bstr_t &path, CommandSource sourc
    }
    switch (id) {
       case IDM_MVMT_OPEN:
-         OpenMVMT(_bstr_t(mvmt->GetFilename().c_str()), false, false, false, true, true,
+         OpenMVMT(_bstr_t(mvmt->GetFilename().c_str()), OpenFlags().MakeCurrent(),
                   sigc::mem_fun(*this, &CZOLTApp::OnOperationAborted), sigc::slot<void>());
          break;
       case IDM_MVMT_CLOSE:

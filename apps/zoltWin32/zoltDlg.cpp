@@ -4,6 +4,7 @@
 #include "zoltResources.h"
 #include "zoltWndUtil.h"
 
+#include "atl/Gdi.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Text.h"
 
@@ -184,13 +185,11 @@ int CVMDlg::MeasureText(HWND text) const
 {
    RECT client;
    ::GetClientRect(text, &client);
-   HDC dc = ::GetDC(text);
-   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(text, WM_GETFONT, 0, 0)));
+   atl::ScopedWindowDC dc(text);
+   atl::ScopedSelection font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(text, WM_GETFONT, 0, 0)));
    ::SetTextAlign(dc, 0);
    RECT calc = {0, 0, client.right, 0};
    DrawTextUtf8(dc, text_, &calc, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
-   ::SelectObject(dc, old);
-   ::ReleaseDC(text, dc);
    return calc.bottom - calc.top;
 }
 
@@ -207,12 +206,10 @@ RECT ChildRect(HWND dlg, HWND child)
 int LabelWidth(HWND button)
 {
    std::wstring label = WideFromUtf8(GetWindowTextUtf8(button));
-   HDC dc = ::GetDC(button);
-   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(button, WM_GETFONT, 0, 0)));
+   atl::ScopedWindowDC dc(button);
+   atl::ScopedSelection font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(button, WM_GETFONT, 0, 0)));
    SIZE size = {0, 0};
    ::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
-   ::SelectObject(dc, old);
-   ::ReleaseDC(button, dc);
    return size.cx;
 }
 

@@ -1295,7 +1295,7 @@ LRESULT CZOLTFrame::OnFileImportDone(UINT, WPARAM, LPARAM lParam, BOOL &)
          return 0;
       }
       if (gApp) {
-         gApp->OpenVM(_bstr_t(record->path.c_str()), false, false, true, true, true,
+         gApp->OpenVM(_bstr_t(record->path.c_str()), OpenFlags().NewTab().MakeCurrent(),
                       [](bool cancelled, cui::Error error) {
                          if (!cancelled && !error.IsEmpty()) {
                             ReportError(_bstr_t(error.what()), -1, _bstr_t(""));

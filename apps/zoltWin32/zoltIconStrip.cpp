@@ -131,43 +131,24 @@ IconStrip::IconStrip(int width, int height, int count) : width_(width), height_(
    if (width <= 0 || height <= 0 || count <= 0) {
       return;
    }
-   HDC screen = ::GetDC(nullptr);
-   imageDc_ = ::CreateCompatibleDC(screen);
-   maskDc_ = ::CreateCompatibleDC(screen);
-   if (imageDc_ && maskDc_) {
-      image_ = ::CreateCompatibleBitmap(screen, width * count, height);
-      mask_ = ::CreateBitmap(width * count, height, 1, 1, nullptr);
+   {
+      atl::ScopedWindowDC screen(nullptr);
+      imageDc_ = atl::ScopedDC(screen);
+      maskDc_ = atl::ScopedDC(screen);
+      if (imageDc_ && maskDc_) {
+         image_.reset(::CreateCompatibleBitmap(screen, width * count, height));
+         mask_.reset(::CreateBitmap(width * count, height, 1, 1, nullptr));
+      }
    }
-   ::ReleaseDC(nullptr, screen);
    if (!IsValid()) {
       return;
    }
-   oldImage_ = ::SelectObject(imageDc_, image_);
-   oldMask_ = ::SelectObject(maskDc_, mask_);
+   imageSelected_ = atl::ScopedSelection(imageDc_, image_);
+   maskSelected_ = atl::ScopedSelection(maskDc_, mask_);
    // Outside the icons' own pixels a slot is transparent: black image, white mask.
    RECT all = {0, 0, width * count, height};
    ::FillRect(imageDc_, &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
    ::FillRect(maskDc_, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-}
-
-IconStrip::~IconStrip()
-{
-   if (oldImage_) {
-      ::SelectObject(imageDc_, oldImage_);
-   }
-   if (oldMask_) {
-      ::SelectObject(maskDc_, oldMask_);
-   }
-   for (HBITMAP bitmap : {image_, mask_}) {
-      if (bitmap) {
-         ::DeleteObject(bitmap);
-      }
-   }
-   for (HDC dc : {imageDc_, maskDc_}) {
-      if (dc) {
-         ::DeleteDC(dc);
-      }
-   }
 }
 
 void IconStrip::DrawIcon(int slot, HICON icon)
@@ -185,11 +166,11 @@ bool IconStrip::AppendTo(HIMAGELIST list)
       return false;
    }
    // The list copies the bitmaps, which must not be selected into a device context meanwhile.
-   ::SelectObject(imageDc_, oldImage_);
-   ::SelectObject(maskDc_, oldMask_);
+   imageSelected_.restore();
+   maskSelected_.restore();
    bool added = ImageList_Add(list, image_, mask_) >= 0;
-   oldImage_ = ::SelectObject(imageDc_, image_);
-   oldMask_ = ::SelectObject(maskDc_, mask_);
+   imageSelected_ = atl::ScopedSelection(imageDc_, image_);
+   maskSelected_ = atl::ScopedSelection(maskDc_, mask_);
    return added;
 }
 
@@ -288,17 +269,12 @@ bool IconStripBits::AppendTo(HIMAGELIST list) const
    info.bmiHeader.biBitCount = 32;
    info.bmiHeader.biCompression = BI_RGB;
    void *bits = nullptr;
-   HBITMAP image = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-   HBITMAP mask = ::CreateBitmap(width_ * count_, height_, 1, 1, mask_.data());
+   atl::ScopedBitmap image(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+   atl::ScopedBitmap mask(::CreateBitmap(width_ * count_, height_, 1, 1, mask_.data()));
    bool added = false;
    if (image && bits && mask) {
       memcpy(bits, colors_.data(), colors_.size() * sizeof(DWORD));
       added = ImageList_Add(list, image, mask) >= 0;
-   }
-   for (HBITMAP bitmap : {image, mask}) {
-      if (bitmap) {
-         ::DeleteObject(bitmap);
-      }
    }
    return added;
 }

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "atl/Gdi.h"
+
 #include <vector>
 
 // The image of an icon resource as stored: a device-independent bitmap of colours followed by
@@ -25,7 +27,6 @@ bool FindIconResource(HINSTANCE module, UINT id, IconResource &icon);
 class IconStrip {
 public:
    IconStrip(int width, int height, int count);
-   ~IconStrip();
    IconStrip(const IconStrip &) = delete;
    IconStrip &operator=(const IconStrip &) = delete;
 
@@ -39,12 +40,13 @@ private:
    int width_;
    int height_;
    int count_;
-   HDC imageDc_ = nullptr;
-   HDC maskDc_ = nullptr;
-   HBITMAP image_ = nullptr;
-   HBITMAP mask_ = nullptr;
-   HGDIOBJ oldImage_ = nullptr;
-   HGDIOBJ oldMask_ = nullptr;
+   // In this order, so the bitmaps are selected out before they go, and go before their DCs.
+   atl::ScopedDC imageDc_;
+   atl::ScopedDC maskDc_;
+   atl::ScopedBitmap image_;
+   atl::ScopedBitmap mask_;
+   atl::ScopedSelection imageSelected_;
+   atl::ScopedSelection maskSelected_;
 };
 
 // A strip of icons built in memory from the resources' bits: a 32-bit top-down image (an alpha

@@ -160,20 +160,19 @@ void CLoginDlg::ShowBanner()
 {
    DeleteBanner();
    if (HMODULE library = ::LoadLibraryW(kResLibrary)) {
-      banner_ = static_cast<HBITMAP>(::LoadImageW(library, MAKEINTRESOURCEW(kBannerBitmap), IMAGE_BITMAP, 0, 0, 0));
+      banner_.reset(
+         static_cast<HBITMAP>(::LoadImageW(library, MAKEINTRESOURCEW(kBannerBitmap), IMAGE_BITMAP, 0, 0, 0)));
       ::FreeLibrary(library);
    }
    if (banner_) {
-      ::SendDlgItemMessageW(m_hWnd, IDC_LOGIN_BANNER, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_));
+      ::SendDlgItemMessageW(m_hWnd, IDC_LOGIN_BANNER, STM_SETIMAGE, IMAGE_BITMAP,
+                            reinterpret_cast<LPARAM>(banner_.get()));
    }
 }
 
 void CLoginDlg::DeleteBanner()
 {
-   if (banner_) {
-      ::DeleteObject(banner_);
-      banner_ = nullptr;
-   }
+   banner_.reset();
 }
 
 void CLoginDlg::CentreOnOwner()

@@ -74,7 +74,7 @@ private:
    MruDestList recent_;
    bool localAvailable_;
    bool preferLocal_;
-   HBITMAP banner_ = nullptr;
+   atl::ScopedBitmap banner_;
    HWND hostBox_ = nullptr;
    int templateId_;
    std::string error_;

@@ -5,6 +5,7 @@
 #include "zoltResources.h"
 #include "zoltWindowMessages.h"
 
+#include "atl/Gdi.h"
 #include "cui/AppDataPaths.h"
 #include "cui/Navbar.h"
 #include "cui/Prefs.h"
@@ -221,17 +222,15 @@ void CZOLTNavbar::PaintCaption()
    RECT client = {};
    ::GetClientRect(rebar_, &client);
    RECT caption = {client.left, band.top, client.right, band.top + (borders.top > 0 ? borders.top : kCloseButtonSize)};
-   HDC dc = ::GetDC(rebar_);
+   atl::ScopedWindowDC dc(rebar_);
    ::FillRect(dc, &caption, ::GetSysColorBrush(COLOR_BTNFACE));
    const std::wstring text = WideFromUtf8(
       tremapputil::ResString(favorites_ ? IDS_NAVBAR_FAVORITES : IDS_NAVBAR_INVENTORY).Text());
-   HGDIOBJ oldFont = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+   atl::ScopedSelection font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
    ::SetBkMode(dc, TRANSPARENT);
    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
    caption.left += 4;
    ::DrawTextW(dc, text.c_str(), -1, &caption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-   ::SelectObject(dc, oldFont);
-   ::ReleaseDC(rebar_, dc);
 }
 
 void CZOLTNavbar::InsertBand(HWND child)
@@ -305,13 +304,13 @@ void CZOLTNavbar::ConnectModel()
    }
    const sigc::slot<void, bool, cui::Error> noError;
    connections_.push_back(model->openVM.connect([noError](std::string path) {
-      gApp->OpenVM(_bstr_t(path.c_str()), false, false, false, true, true, noError, sigc::slot<void>());
+      gApp->OpenVM(_bstr_t(path.c_str()), OpenFlags().MakeCurrent(), noError, sigc::slot<void>());
    }));
    connections_.push_back(model->openTeam.connect([noError](std::string path) {
-      gApp->OpenTeam(_bstr_t(path.c_str()), false, false, true, true, noError, sigc::slot<void>());
+      gApp->OpenTeam(_bstr_t(path.c_str()), OpenFlags().MakeCurrent(), noError, sigc::slot<void>());
    }));
    connections_.push_back(model->openMVMT.connect([noError](std::string path) {
-      gApp->OpenMVMT(_bstr_t(path.c_str()), false, false, false, true, true, noError, sigc::slot<void>());
+      gApp->OpenMVMT(_bstr_t(path.c_str()), OpenFlags().MakeCurrent(), noError, sigc::slot<void>());
    }));
 }
 
@@ -507,14 +506,14 @@ void __stdcall CZOLTNavbar::OnFavoritesOpen(BSTR objectPath)
       return;
    }
    const std::string file = Utf8FromBstr(objectPath);
-   gApp->OpenByExtension(path, false, false, true, sigc::slot<void>());
+   gApp->OpenByExtension(path, OpenFlags().MakeCurrent(), sigc::slot<void>());
    Log("CZOLTNavbar: open %s\n", file.c_str());
 }
 
 void __stdcall CZOLTNavbar::OnRegVmsOpenVM(BSTR vmPath, VARIANT_BOOL keep, long *refused)
 {
    const bool flag = keep != VARIANT_FALSE;
-   bool opened = gApp && gApp->OpenVM(_bstr_t(vmPath, true), false, flag, !flag, true, true,
+   bool opened = gApp && gApp->OpenVM(_bstr_t(vmPath, true), OpenFlags().Second(flag).NewTab(!flag).MakeCurrent(),
                                       sigc::slot<void, bool, cui::Error>(), sigc::slot<void>());
    if (!opened && refused) {
       *refused = 1;

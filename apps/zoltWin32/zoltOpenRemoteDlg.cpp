@@ -61,17 +61,12 @@ COpenRemoteDlg::COpenRemoteDlg(IVmdbContext *ctx, std::shared_ptr<cui::HostVMLis
 {
 }
 
-COpenRemoteDlg::~COpenRemoteDlg()
-{
-   if (windowBrush_) {
-      DeleteObject(windowBrush_);
-   }
-}
+COpenRemoteDlg::~COpenRemoteDlg() = default;
 
 LRESULT COpenRemoteDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
 {
    windowColor_ = GetSysColor(COLOR_WINDOW);
-   windowBrush_ = CreateSolidBrush(windowColor_);
+   windowBrush_.reset(CreateSolidBrush(windowColor_));
 
    cui::Host *host = wui::GetCurrentHost();
    browseAllowed_ = !host || host->CapRegisterVM();
@@ -192,10 +187,7 @@ LRESULT COpenRemoteDlg::OnSize(UINT, WPARAM, LPARAM, BOOL &)
 LRESULT COpenRemoteDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled)
 {
    notify_callbacks();
-   if (windowBrush_) {
-      DeleteObject(windowBrush_);
-      windowBrush_ = nullptr;
-   }
+   windowBrush_.reset();
    bHandled = FALSE;
    return 0;
 }
@@ -207,7 +199,7 @@ LRESULT COpenRemoteDlg::OnCtlColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOO
       return 0;
    }
    SetBkColor(reinterpret_cast<HDC>(wParam), windowColor_);
-   return reinterpret_cast<LRESULT>(windowBrush_);
+   return reinterpret_cast<LRESULT>(windowBrush_.get());
 }
 
 LRESULT COpenRemoteDlg::OnListDblClk(int, LPNMHDR header, BOOL &)

@@ -82,7 +82,7 @@ private:
    HWND list_ = nullptr;
    Result result_;
    COLORREF windowColor_ = 0;
-   HBRUSH windowBrush_ = nullptr;
+   atl::ScopedBrush windowBrush_;
    bool browseAllowed_ = true;
    bool registering_ = false;
    bool ended_ = false;

@@ -124,9 +124,7 @@ LRESULT CZOLTSnapshotDetails::OnSize(UINT, WPARAM, LPARAM lParam, BOOL &)
                      SWP_NOZORDER | SWP_NOACTIVATE);
    }
    if (source_) {
-      HBITMAP again = source_;
-      source_ = nullptr;
-      SetScreenshot(again);
+      SetScreenshot(source_.release());
    }
    InvalidateRect(nullptr, TRUE);
    return 0;
@@ -299,34 +297,31 @@ void CZOLTSnapshotDetails::UpdateButtons()
 
 void CZOLTSnapshotDetails::SetScreenshot(HBITMAP bitmap)
 {
-   HBITMAP oldScaled = screenshot_;
-   HBITMAP oldSource = source_;
-   screenshot_ = nullptr;
-   source_ = bitmap;
+   // The pictures shown until now go once the control holds the new one.
+   atl::ScopedBitmap oldScaled(screenshot_.release());
+   atl::ScopedBitmap oldSource(source_.release());
+   if (oldSource.get() == bitmap) {
+      oldSource.release();
+   }
+   source_.reset(bitmap);
    if (m_hWnd) {
       HWND picture = ::GetDlgItem(m_hWnd, IDC_SNAPSHOT_SCREENSHOT);
       if (bitmap) {
          RECT frame = ChildRect(IDC_SNAPSHOT_SCREENSHOT_FRAME);
          ::InflateRect(&frame, -3, -3);
-         screenshot_ = ScaleBitmapToFit(m_hWnd, bitmap, frame);
+         screenshot_.reset(ScaleBitmapToFit(m_hWnd, bitmap, frame));
          if (screenshot_) {
             ::SetWindowPos(picture, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                            SWP_NOZORDER | SWP_NOACTIVATE);
          }
       }
       HBITMAP previous = reinterpret_cast<HBITMAP>(
-         ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(screenshot_)));
-      if (previous && previous != oldScaled && previous != screenshot_) {
+         ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(screenshot_.get())));
+      if (previous && previous != oldScaled.get() && previous != screenshot_.get()) {
          ::DeleteObject(previous);   // a copy the control made
       }
       ::ShowWindow(picture, screenshot_ ? SW_SHOW : SW_HIDE);
       ::ShowWindow(::GetDlgItem(m_hWnd, IDC_SNAPSHOT_NO_SCREENSHOT), screenshot_ ? SW_HIDE : SW_SHOW);
-   }
-   if (oldScaled) {
-      ::DeleteObject(oldScaled);
-   }
-   if (oldSource && oldSource != bitmap) {
-      ::DeleteObject(oldSource);
    }
 }
 

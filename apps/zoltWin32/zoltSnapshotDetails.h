@@ -93,8 +93,8 @@ private:
    std::string issuedName_;
    std::string issuedDescription_;
    bool filling_ = false;
-   HBITMAP screenshot_ = nullptr;
-   HBITMAP source_ = nullptr;   // the picture as it came, kept to scale again on a resize
+   atl::ScopedBitmap screenshot_;
+   atl::ScopedBitmap source_;   // the picture as it came, kept to scale again on a resize
    // Geometry of the template: client size, and each control's rectangle.
    SIZE initial_ = {0, 0};
    std::vector<std::pair<int, RECT>> places_;

@@ -98,9 +98,8 @@ void GridItem::Draw(HDC dc, int state) const
    // A line going on down continues below its icon to the next row.
    if (kind_ == cui::SnapshotLayout::NODE_TEE || kind_ == cui::SnapshotLayout::NODE_VERTICAL) {
       RECT line = {cell.left + kIconSize / 2 - 1, cell.top + kIconSize, cell.left + kIconSize / 2 + 1, cell.bottom};
-      HBRUSH brush = ::CreateSolidBrush(kLineColor);
+      atl::ScopedBrush brush(::CreateSolidBrush(kLineColor));
       ::FillRect(dc, &line, brush);
-      ::DeleteObject(brush);
    }
    if (!label_.empty()) {
       RECT text = {cell.left - 15, cell.top + kIconSize + 2 + 1, cell.right + 15, cell.bottom - 1};
@@ -144,9 +143,6 @@ CZOLTSnapshotGrid::~CZOLTSnapshotGrid()
 {
    cells_.clear();
    layout_.reset();
-   if (font_) {
-      ::DeleteObject(font_);
-   }
    for (HICON &icon : icons_) {
       if (icon) {
          ::DestroyIcon(icon);
@@ -161,7 +157,7 @@ LRESULT CZOLTSnapshotGrid::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
    HFONT dialogFont = reinterpret_cast<HFONT>(::SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
    if (dialogFont && ::GetObjectW(dialogFont, sizeof logFont, &logFont)) {
       logFont.lfWeight = 100;
-      font_ = ::CreateFontIndirectW(&logFont);
+      font_.reset(::CreateFontIndirectW(&logFont));
    }
    arrow_ = ::LoadCursor(nullptr, IDC_ARROW);
    hand_ = ::LoadCursor(nullptr, IDC_HAND);
@@ -718,13 +714,11 @@ void CZOLTSnapshotGrid::LayOutNotice()
    const int left = cellsContent_.right + kMargin / 2;
    const int width = std::max(kMinNoticeWidth, static_cast<int>(client.right) - left - kMargin);
    noticeRect_ = RECT{left, kMargin, left + width, kMargin};
-   HDC dc = ::GetDC(m_hWnd);
-   HGDIOBJ oldFont = font_ ? ::SelectObject(dc, font_) : nullptr;
-   DrawTextUtf8(dc, notice_, &noticeRect_, kNoticeFormat | DT_CALCRECT);
-   if (oldFont) {
-      ::SelectObject(dc, oldFont);
+   {
+      atl::ScopedWindowDC dc(m_hWnd);
+      atl::ScopedSelection font(dc, font_);
+      DrawTextUtf8(dc, notice_, &noticeRect_, kNoticeFormat | DT_CALCRECT);
    }
-   ::ReleaseDC(m_hWnd, dc);
    noticeRect_.right = left + width;
    content_.right = std::max(content_.right, noticeRect_.right + kMargin);
    content_.bottom = std::max(content_.bottom, noticeRect_.bottom + kMargin / 2);
@@ -740,7 +734,7 @@ RECT CZOLTSnapshotGrid::GetNoticeRect() const
 void CZOLTSnapshotGrid::PaintTo(HDC dc, const RECT &client)
 {
    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
-   HGDIOBJ oldFont = font_ ? ::SelectObject(dc, font_) : nullptr;
+   atl::ScopedSelection font(dc, font_);
    if (!notice_.empty()) {
       RECT notice = GetNoticeRect();
       ::SetBkMode(dc, TRANSPARENT);
@@ -768,9 +762,6 @@ void CZOLTSnapshotGrid::PaintTo(HDC dc, const RECT &client)
          cell->Draw(dc, 0);
       }
    }
-   if (oldFont) {
-      ::SelectObject(dc, oldFont);
-   }
 }
 
 LRESULT CZOLTSnapshotGrid::OnPaint(UINT, WPARAM, LPARAM, BOOL &)
@@ -779,21 +770,16 @@ LRESULT CZOLTSnapshotGrid::OnPaint(UINT, WPARAM, LPARAM, BOOL &)
    HDC dc = ::BeginPaint(m_hWnd, &ps);
    RECT client;
    GetClientRect(&client);
-   HDC memory = ::CreateCompatibleDC(dc);
-   HBITMAP bitmap = memory ? ::CreateCompatibleBitmap(dc, client.right, client.bottom) : nullptr;
-   if (memory && bitmap) {
-      HGDIOBJ old = ::SelectObject(memory, bitmap);
-      PaintTo(memory, client);
-      ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-      ::SelectObject(memory, old);
-   } else {
-      PaintTo(dc, client);
-   }
-   if (bitmap) {
-      ::DeleteObject(bitmap);
-   }
-   if (memory) {
-      ::DeleteDC(memory);
+   {
+      atl::ScopedDC memory(dc);
+      atl::ScopedBitmap bitmap(memory ? ::CreateCompatibleBitmap(dc, client.right, client.bottom) : nullptr);
+      if (memory && bitmap) {
+         atl::ScopedSelection selected(memory, bitmap);
+         PaintTo(memory, client);
+         ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+      } else {
+         PaintTo(dc, client);
+      }
    }
    ::EndPaint(m_hWnd, &ps);
    return 0;

@@ -198,7 +198,7 @@ private:
    std::unique_ptr<cui::SnapshotLayout> layout_;
    std::vector<std::unique_ptr<GridItem>> cells_;
    std::map<std::pair<int, int>, GridItem *> byLoc_;
-   HFONT font_ = nullptr;
+   atl::ScopedFont font_;
    HCURSOR arrow_ = nullptr;
    HCURSOR hand_ = nullptr;
    std::set<GridItem *> selected_;

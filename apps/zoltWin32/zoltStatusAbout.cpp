@@ -57,19 +57,15 @@ CZOLTStatusAbout::~CZOLTStatusAbout()
 
 void CZOLTStatusAbout::FreeBrushes()
 {
-   for (HBRUSH *brush : {&greyBrush_, &slateBrush_}) {
-      if (*brush) {
-         ::DeleteObject(*brush);
-         *brush = nullptr;
-      }
-   }
+   greyBrush_.reset();
+   slateBrush_.reset();
 }
 
 LRESULT CZOLTStatusAbout::OnInitDialog(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL &bHandled)
 {
    Base::OnInitDialog(uMsg, wParam, lParam, bHandled);
-   greyBrush_ = ::CreateSolidBrush(statuspage::kLabelColor);
-   slateBrush_ = ::CreateSolidBrush(kSlate);
+   greyBrush_.reset(::CreateSolidBrush(statuspage::kLabelColor));
+   slateBrush_.reset(::CreateSolidBrush(kSlate));
    productLabel_.Attach(GetDlgItem(kProductLabel), IDB_STATUS_BAND, greyBrush_, false);
    moreLabel_.Attach(GetDlgItem(kMoreLabel), IDB_STATUS_BAND, slateBrush_, false);
    for (int id : {kProductLabel, kMoreLabel}) {

@@ -46,8 +46,8 @@ private:
    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &);
    void FreeBrushes();
 
-   HBRUSH greyBrush_ = nullptr;
-   HBRUSH slateBrush_ = nullptr;
+   atl::ScopedBrush greyBrush_;
+   atl::ScopedBrush slateBrush_;
    CZOLTStatusLbl productLabel_;
    CZOLTStatusLbl moreLabel_;
 };

@@ -163,13 +163,13 @@ void SetTextAndFit(HWND window, const std::string &text)
    if (!window) {
       return;
    }
-   HDC dc = ::GetDC(window);
-   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
    SIZE size = {};
    const std::wstring wide = WideFromUtf8(text);
-   ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-   ::SelectObject(dc, old);
-   ::ReleaseDC(window, dc);
+   {
+      atl::ScopedWindowDC dc(window);
+      atl::ScopedSelection font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
+      ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+   }
    ::SetWindowTextW(window, wide.c_str());
    ::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -181,12 +181,12 @@ void SetWrappedText(HWND window, const std::string &text)
    }
    RECT client = {};
    ::GetClientRect(window, &client);
-   HDC dc = ::GetDC(window);
-   HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
    RECT bounds = {0, 0, client.right, 0};
-   DrawTextUtf8(dc, text, &bounds, DT_WORDBREAK | DT_CALCRECT | DT_EDITCONTROL);
-   ::SelectObject(dc, old);
-   ::ReleaseDC(window, dc);
+   {
+      atl::ScopedWindowDC dc(window);
+      atl::ScopedSelection font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(window, WM_GETFONT, 0, 0)));
+      DrawTextUtf8(dc, text, &bounds, DT_WORDBREAK | DT_CALCRECT | DT_EDITCONTROL);
+   }
    SetWindowTextUtf8(window, text);
    ::SetWindowPos(window, nullptr, 0, 0, 450, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -154,7 +154,7 @@ protected:
       if (ctx_) {
          this->SetEventSource(ctx_);
       }
-      brush_ = ::CreateSolidBrush(statuspage::kBackgroundColor);
+      brush_.reset(::CreateSolidBrush(statuspage::kBackgroundColor));
       CreateFonts();
       SendFont(this->m_hWnd, largeFont_);
       SendFont(::GetDlgItem(this->m_hWnd, statuspage::kTitleId), largeFont_);
@@ -169,16 +169,10 @@ protected:
       if (::GetWindowLongA(this->m_hWnd, GWL_STYLE) & WS_VISIBLE) {
          UnregisterKeys();
       }
-      for (HFONT *font : {&boldFont_, &largeFont_, &mediumFont_}) {
-         if (*font) {
-            ::DeleteObject(*font);
-            *font = nullptr;
-         }
+      for (atl::ScopedFont *font : {&boldFont_, &largeFont_, &mediumFont_}) {
+         font->reset();
       }
-      if (brush_) {
-         ::DeleteObject(brush_);
-         brush_ = nullptr;
-      }
+      brush_.reset();
       this->ReleaseEventSource();
       ctx_ = nullptr;
       (void)bHandled;
@@ -202,7 +196,7 @@ protected:
       HWND control = reinterpret_cast<HWND>(lParam);
       int id = control == this->m_hWnd ? 0 : ::GetDlgCtrlID(control);
       ::SetTextColor(reinterpret_cast<HDC>(wParam), statuspage::TextColorFor(id));
-      return reinterpret_cast<LRESULT>(brush_);
+      return reinterpret_cast<LRESULT>(brush_.get());
    }
 
    LRESULT OnButton(WORD, WORD id, HWND, BOOL &)
@@ -230,11 +224,11 @@ private:
       statuspage::FontHeights heights = statuspage::BoldFontHeights(font.lfHeight);
       font.lfWeight = FW_BOLD;
       font.lfHeight = heights.plain;
-      boldFont_ = ::CreateFontIndirectW(&font);
+      boldFont_.reset(::CreateFontIndirectW(&font));
       font.lfHeight = heights.large;
-      largeFont_ = ::CreateFontIndirectW(&font);
+      largeFont_.reset(::CreateFontIndirectW(&font));
       font.lfHeight = heights.medium;
-      mediumFont_ = ::CreateFontIndirectW(&font);
+      mediumFont_.reset(::CreateFontIndirectW(&font));
    }
    static void SendFont(HWND window, HFONT font)
    {
@@ -251,9 +245,9 @@ private:
 
    SIZE extent_ = {0, 0};
    IVmdbContextPtr ctx_;
-   HBRUSH brush_ = nullptr;
-   HFONT largeFont_ = nullptr;
-   HFONT mediumFont_ = nullptr;
-   HFONT boldFont_ = nullptr;
+   atl::ScopedBrush brush_;
+   atl::ScopedFont largeFont_;
+   atl::ScopedFont mediumFont_;
+   atl::ScopedFont boldFont_;
    HMODULE resLib_ = nullptr;
 };

@@ -11,17 +11,14 @@ SIZE IconSize(HICON icon)
    SIZE size = {0, 0};
    ICONINFO info = {};
    if (icon && ::GetIconInfo(icon, &info)) {
+      // The bitmaps are copies the caller owns.
+      atl::ScopedBitmap color(info.hbmColor);
+      atl::ScopedBitmap mask(info.hbmMask);
       BITMAP bitmap = {};
       HBITMAP measured = info.hbmColor ? info.hbmColor : info.hbmMask;
       if (::GetObjectA(measured, sizeof(bitmap), &bitmap)) {
          size.cx = bitmap.bmWidth;
          size.cy = info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2;
-      }
-      if (info.hbmColor) {
-         ::DeleteObject(info.hbmColor);
-      }
-      if (info.hbmMask) {
-         ::DeleteObject(info.hbmMask);
       }
    }
    return size;
@@ -67,9 +64,8 @@ bool CZOLTStatusBtn::Attach(HWND window, UINT iconId, UINT disabledIconId, HINST
    iconId_ = iconId;
    disabledIconId_ = disabledIconId;
    iconsLoaded_ = false;
-   HDC dc = ::GetDC(m_hWnd);
-   memDC_ = ::CreateCompatibleDC(dc);
-   ::ReleaseDC(m_hWnd, dc);
+   atl::ScopedWindowDC dc(m_hWnd);
+   memDC_ = atl::ScopedDC(dc);
    return true;
 }
 
@@ -82,11 +78,10 @@ LRESULT CZOLTStatusBtn::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL &)
       HBITMAP image = reinterpret_cast<HBITMAP>(::SendMessageA(m_hWnd, BM_GETIMAGE, IMAGE_BITMAP, 0));
       BITMAP info = {};
       if (image && memDC_ && ::GetObjectA(image, sizeof(info), &info)) {
-         HGDIOBJ old = ::SelectObject(memDC_, image);
+         atl::ScopedSelection selected(memDC_, image);
          int x = rc.left + (rc.right - rc.left - info.bmWidth) / 2;
          int y = rc.top + (rc.bottom - rc.top - info.bmHeight) / 2;
          ::BitBlt(item->hDC, x, y, info.bmWidth, info.bmHeight, memDC_, 0, 0, SRCCOPY);
-         ::SelectObject(memDC_, old);
       }
       return TRUE;
    }
@@ -102,11 +97,10 @@ LRESULT CZOLTStatusBtn::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL &)
    const std::string text = GetWindowTextUtf8(m_hWnd);
    RECT textRect = layout.text;
    ::OffsetRect(&textRect, rc.left, rc.top);
-   HGDIOBJ oldFont = ::SelectObject(item->hDC, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
+   atl::ScopedSelection font(item->hDC, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
    ::SetBkMode(item->hDC, TRANSPARENT);
    ::SetTextColor(item->hDC, disabled ? statuspage::kDisabledColor : statuspage::kLinkColor);
    DrawTextUtf8(item->hDC, text, &textRect, layout.format);
-   ::SelectObject(item->hDC, oldFont);
    return TRUE;
 }
 
@@ -155,8 +149,5 @@ void CZOLTStatusBtn::FreeResources()
       ::DestroyIcon(disabledIcon_);
       disabledIcon_ = nullptr;
    }
-   if (memDC_) {
-      ::DeleteDC(memDC_);
-      memDC_ = nullptr;
-   }
+   memDC_ = atl::ScopedDC();
 }

@@ -38,7 +38,7 @@ private:
    UINT iconId_ = 0;
    UINT disabledIconId_ = 0;
    bool iconsLoaded_ = false;
-   HDC memDC_ = nullptr;
+   atl::ScopedDC memDC_;
 };
 
 // Where the icon and the text of a link button go in an item of `itemSize`.

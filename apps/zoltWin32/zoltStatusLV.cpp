@@ -14,25 +14,21 @@ void CZOLTStatusLV::Picture::Set(HWND window, HBITMAP newBitmap)
    if (!newBitmap || !::GetObjectA(newBitmap, sizeof(info), &info)) {
       return;
    }
-   bitmap = newBitmap;
+   bitmap.reset(newBitmap);
    width = info.bmWidth;
    height = info.bmHeight;
-   HDC windowDC = ::GetDC(window);
-   dc = ::CreateCompatibleDC(windowDC);
-   ::ReleaseDC(window, windowDC);
-   old = ::SelectObject(dc, bitmap);
+   atl::ScopedWindowDC windowDC(window);
+   dc = atl::ScopedDC(windowDC);
+   selected = atl::ScopedSelection(dc, bitmap);
 }
 
 void CZOLTStatusLV::Picture::Free()
 {
-   if (dc) {
-      ::SelectObject(dc, old);
-      ::DeleteDC(dc);
-   }
-   if (bitmap) {
-      ::DeleteObject(bitmap);
-   }
-   *this = Picture();
+   selected.restore();
+   dc = atl::ScopedDC();
+   bitmap.reset();
+   width = 0;
+   height = 0;
 }
 
 CZOLTStatusLV::CZOLTStatusLV()

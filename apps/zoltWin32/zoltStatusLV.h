@@ -62,9 +62,10 @@ public:
 
 private:
    struct Picture {
-      HBITMAP bitmap = nullptr;
-      HDC dc = nullptr;
-      HGDIOBJ old = nullptr;
+      // In this order, so the bitmap is selected out before it goes.
+      atl::ScopedBitmap bitmap;
+      atl::ScopedDC dc;
+      atl::ScopedSelection selected;
       int width = 0;
       int height = 0;
       void Set(HWND window, HBITMAP newBitmap);

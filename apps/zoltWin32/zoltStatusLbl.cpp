@@ -19,15 +19,14 @@ bool CZOLTStatusLbl::Attach(HWND window, UINT bitmapId, HBRUSH brush, bool separ
    ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, ::GetWindowLongA(m_hWnd, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
    brush_ = brush;
    if (bitmapId) {
-      bitmap_ = ::LoadBitmapA(GetResourceInstance(), MAKEINTRESOURCEA(bitmapId));
+      bitmap_.reset(::LoadBitmapA(GetResourceInstance(), MAKEINTRESOURCEA(bitmapId)));
       BITMAP info = {};
       if (bitmap_ && ::GetObjectA(bitmap_, sizeof(info), &info)) {
          width_ = info.bmWidth;
          height_ = info.bmHeight;
-         HDC dc = ::GetDC(m_hWnd);
-         memDC_ = ::CreateCompatibleDC(dc);
-         ::ReleaseDC(m_hWnd, dc);
-         oldBitmap_ = ::SelectObject(memDC_, bitmap_);
+         atl::ScopedWindowDC dc(m_hWnd);
+         memDC_ = atl::ScopedDC(dc);
+         bitmapSelected_ = atl::ScopedSelection(memDC_, bitmap_);
       }
    }
    RECT client = {};
@@ -53,11 +52,10 @@ LRESULT CZOLTStatusLbl::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL &)
    }
    const std::string text = GetWindowTextUtf8(m_hWnd);
    if (!text.empty()) {
-      HGDIOBJ oldFont = ::SelectObject(item->hDC, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
+      atl::ScopedSelection font(item->hDC, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
       ::SetBkMode(item->hDC, TRANSPARENT);
       rc.left += 5;
       DrawTextUtf8(item->hDC, text, &rc, DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-      ::SelectObject(item->hDC, oldFont);
    }
    return TRUE;
 }
@@ -71,13 +69,7 @@ LRESULT CZOLTStatusLbl::OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled)
 
 void CZOLTStatusLbl::FreeResources()
 {
-   if (memDC_) {
-      ::SelectObject(memDC_, oldBitmap_);
-      ::DeleteDC(memDC_);
-      memDC_ = nullptr;
-   }
-   if (bitmap_) {
-      ::DeleteObject(bitmap_);
-      bitmap_ = nullptr;
-   }
+   bitmapSelected_.restore();
+   memDC_ = atl::ScopedDC();
+   bitmap_.reset();
 }

@@ -25,9 +25,9 @@ private:
    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &bHandled);
    void FreeResources();
 
-   HBITMAP bitmap_ = nullptr;
-   HDC memDC_ = nullptr;
-   HGDIOBJ oldBitmap_ = nullptr;
+   atl::ScopedBitmap bitmap_;
+   atl::ScopedDC memDC_;
+   atl::ScopedSelection bitmapSelected_;
    int width_ = 0;
    int height_ = 0;
    HBRUSH brush_ = nullptr;

@@ -5,6 +5,7 @@
 #include "zoltWndUtil.h"
 #include "resource.h"
 
+#include "atl/Gdi.h"
 #include "cui/Error.h"
 #include "cui/Registry.h"
 #include "cui/RpcMgr.h"
@@ -151,7 +152,7 @@ LRESULT CZOLTStatusNotes::OnNcPaint(UINT, WPARAM, LPARAM, BOOL &bHandled)
       bHandled = FALSE;
       return 0;
    }
-   HDC dc = ::GetWindowDC(m_hWnd);
+   atl::ScopedWindowDC dc(m_hWnd, atl::ScopedWindowDC::kWholeWindow);
    RECT rect = {};
    ::GetWindowRect(m_hWnd, &rect);
    ::OffsetRect(&rect, -rect.left, -rect.top);
@@ -166,15 +167,11 @@ LRESULT CZOLTStatusNotes::OnNcPaint(UINT, WPARAM, LPARAM, BOOL &bHandled)
    ::FrameRect(dc, &rect, frameBrush_);
    ::InflateRect(&rect, -4, -2);
    rect.bottom = rect.top + kCaptionBand - 2;
-   HGDIOBJ oldFont = captionFont_ ? ::SelectObject(dc, captionFont_) : nullptr;
+   atl::ScopedSelection font(dc, captionFont_);
    ::SetBkMode(dc, TRANSPARENT);
    ::SetTextColor(dc, RGB(255, 255, 255));
    std::string caption = LoadResString(IDS_NOTES_CAPTION);
    DrawTextUtf8(dc, caption, &rect, DT_SINGLELINE | DT_END_ELLIPSIS);
-   if (oldFont) {
-      ::SelectObject(dc, oldFont);
-   }
-   ::ReleaseDC(m_hWnd, dc);
    return 0;
 }
 

@@ -157,8 +157,8 @@ cui::VM *CZOLTStatusVM::FindVM() const
 
 LRESULT CZOLTStatusVM::OnInitDialog(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL &bHandled)
 {
-   greyBrush_ = ::CreateSolidBrush(statuspage::kLabelColor);
-   slateBrush_ = ::CreateSolidBrush(statuspage::kNotesCaptionColor);
+   greyBrush_.reset(::CreateSolidBrush(statuspage::kLabelColor));
+   slateBrush_.reset(::CreateSolidBrush(statuspage::kNotesCaptionColor));
    Base::OnInitDialog(uMsg, wParam, lParam, bHandled);
 
    power_.Attach(Item(kPowerButton), 12132, 12133, nullptr, IDC_HAND);
@@ -317,7 +317,8 @@ void CZOLTStatusVM::OnStateChange()
 
    cui::Prefs *cuiPrefs = cui::GetPrefs();
    int uiMode = cuiPrefs ? cuiPrefs->GetUIMode() : 0;
-   switch (ChooseScreenshotAction(uiMode, powerState, screenshot_ != nullptr, vm->GetConfigVersion(), request_.IsPending())) {
+   switch (ChooseScreenshotAction(uiMode, powerState, screenshot_.get() != nullptr, vm->GetConfigVersion(),
+                                  request_.IsPending())) {
    case ScreenshotAction::kHide:
       ::ShowWindow(Item(kScreenshotButton), SW_HIDE);
       ::ShowWindow(Item(kScreenshotLabel), SW_HIDE);
@@ -427,7 +428,7 @@ void CZOLTStatusVM::OnScreenshotReady(std::string path, unsigned request)
 void CZOLTStatusVM::SetScreenshot(HBITMAP bitmap)
 {
    DeleteScreenshots();
-   screenshot_ = bitmap;
+   screenshot_.reset(bitmap);
    HWND button = Item(kScreenshotButton);
    LONG style = ::GetWindowLongA(button, GWL_STYLE);
    if (bitmap) {
@@ -448,14 +449,8 @@ void CZOLTStatusVM::DeleteScreenshots()
    if (m_hWnd) {
       ::SendMessageA(Item(kScreenshotButton), BM_SETIMAGE, IMAGE_BITMAP, 0);
    }
-   if (scaled_) {
-      ::DeleteObject(scaled_);
-      scaled_ = nullptr;
-   }
-   if (screenshot_) {
-      ::DeleteObject(screenshot_);
-      screenshot_ = nullptr;
-   }
+   scaled_.reset();
+   screenshot_.reset();
 }
 
 void CZOLTStatusVM::PlaceThumbnail()
@@ -470,19 +465,17 @@ void CZOLTStatusVM::PlaceThumbnail()
                      SWP_NOZORDER | SWP_NOACTIVATE);
       return;
    }
-   if (scaled_) {
-      ::DeleteObject(scaled_);
-      scaled_ = nullptr;
-   }
+   scaled_.reset();
    SIZE size = {0, 0};
    RECT fit = {0, 0, area.right - area.left, area.bottom - area.top};
-   scaled_ = ScaleBitmapToFit(button, screenshot_, fit, &size);
+   scaled_.reset(ScaleBitmapToFit(button, screenshot_, fit, &size));
    if (!scaled_) {
       BITMAP info = {};
       ::GetObjectA(screenshot_, sizeof(info), &info);
       size = SIZE{std::min<LONG>(info.bmWidth, fit.right), std::min<LONG>(info.bmHeight, fit.bottom)};
    }
-   ::SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled_ ? scaled_ : screenshot_));
+   HBITMAP shown = scaled_ ? scaled_.get() : screenshot_.get();
+   ::SendMessageA(button, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown));
    int x = area.left + (area.right - area.left - size.cx) / 2;
    int y = area.top + (area.bottom - area.top - size.cy) / 2;
    ::SetWindowPos(button, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -621,14 +614,8 @@ LRESULT CZOLTStatusVM::OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL &
    DispEventUnadvise();
    hardware_ = nullptr;
    DeleteScreenshots();
-   if (greyBrush_) {
-      ::DeleteObject(greyBrush_);
-      greyBrush_ = nullptr;
-   }
-   if (slateBrush_) {
-      ::DeleteObject(slateBrush_);
-      slateBrush_ = nullptr;
-   }
+   greyBrush_.reset();
+   slateBrush_.reset();
    if (hardwareHost_ && ::IsWindow(hardwareHost_)) {
       ::DestroyWindow(hardwareHost_);
    }

@@ -180,10 +180,10 @@ private:
    CZOLTStatusNotes notes_;
    HWND hardwareHost_ = nullptr;
    IHardwareCtlPtr hardware_;
-   HBRUSH greyBrush_ = nullptr;
-   HBRUSH slateBrush_ = nullptr;
-   HBITMAP screenshot_ = nullptr;
-   HBITMAP scaled_ = nullptr;
+   atl::ScopedBrush greyBrush_;
+   atl::ScopedBrush slateBrush_;
+   atl::ScopedBitmap screenshot_;
+   atl::ScopedBitmap scaled_;
    RECT thumbArea_ = {0, 0, 0, 0};
    std::string vmPath_;
    std::string notesText_;

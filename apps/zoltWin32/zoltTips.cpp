@@ -10,12 +10,7 @@ const char CZOLTTips::kIndexPref[] = "val/zolt/tip/index";
 
 CZOLTTips::CZOLTTips() : cui::TipMgr(std::string()) {}
 
-CZOLTTips::~CZOLTTips()
-{
-   if (headingFont_) {
-      DeleteObject(headingFont_);
-   }
-}
+CZOLTTips::~CZOLTTips() = default;
 
 std::string CZOLTTips::PrefPath(const char *node) const
 {
@@ -26,9 +21,9 @@ LRESULT CZOLTTips::OnInitDialog(UINT, WPARAM, LPARAM, BOOL &)
 {
    tipText_ = GetDlgItem(IDC_TIP_TEXT);
    BYTE charset = GetSystemMetrics(SM_DBCSENABLED) ? SHIFTJIS_CHARSET : ANSI_CHARSET;
-   headingFont_ = CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, PROOF_QUALITY, 6, L"Arial");
-   SendDlgItemMessage(IDC_TIP_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(headingFont_), FALSE);
+   headingFont_.reset(CreateFontW(20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, PROOF_QUALITY, 6, L"Arial"));
+   SendDlgItemMessage(IDC_TIP_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(headingFont_.get()), FALSE);
    try {
       ctx_ = cui::GetNewVmdbCtx();
       CheckDlgButton(IDC_TIP_STARTUP, ctx_.Test(PrefPath(kStartupPref)) ? BST_CHECKED : BST_UNCHECKED);
@@ -71,10 +66,7 @@ LRESULT CZOLTTips::OnClose(WORD, WORD, HWND, BOOL &)
    // Read and unhook everything first: a modeless run is destroyed by EndDialog.
    bool startup = IsDlgButtonChecked(IDC_TIP_STARTUP) == BST_CHECKED;
    SendDlgItemMessage(IDC_TIP_HEADING, WM_SETFONT, 0, FALSE);
-   if (headingFont_) {
-      DeleteObject(headingFont_);
-      headingFont_ = nullptr;
-   }
+   headingFont_.reset();
    try {
       if (ctx_.IsValid()) {
          ctx_.Set(PrefPath(kIndexPref), vmdb::Value(static_cast<int>(index_)));

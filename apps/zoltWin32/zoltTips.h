@@ -45,6 +45,6 @@ private:
 
    vmdb::Ctx ctx_;
    HWND tipText_ = nullptr;
-   HFONT headingFont_ = nullptr;
+   atl::ScopedFont headingFont_;
    short index_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "zoltIconStrip.h"
 #include "zoltResources.h"
 
+#include "atl/Gdi.h"
 #include "cui/VM.h"
 #include "tremorybase/Text.h"
 
@@ -92,25 +93,20 @@ HBITMAP ScaleBitmapToFit(HWND window, HBITMAP bitmap, const RECT &rect, SIZE *si
    if (fit.cx == 0 || fit.cy == 0) {
       return nullptr;
    }
-   HDC windowDC = ::GetDC(window);
-   HDC from = ::CreateCompatibleDC(windowDC);
-   HDC to = ::CreateCompatibleDC(windowDC);
+   atl::ScopedWindowDC windowDC(window);
+   atl::ScopedDC from(windowDC);
+   atl::ScopedDC to(windowDC);
    HBITMAP scaled = ::CreateCompatibleBitmap(windowDC, fit.cx, fit.cy);
    if (scaled) {
-      HGDIOBJ oldFrom = ::SelectObject(from, bitmap);
-      HGDIOBJ oldTo = ::SelectObject(to, scaled);
+      atl::ScopedSelection fromSelected(from, bitmap);
+      atl::ScopedSelection toSelected(to, scaled);
       if (fit.cx != info.bmWidth) {
          ::SetStretchBltMode(to, info.bmBitsPixel == 8 ? COLORONCOLOR : HALFTONE);
          ::StretchBlt(to, 0, 0, fit.cx, fit.cy, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
       } else {
          ::BitBlt(to, 0, 0, fit.cx, fit.cy, from, 0, 0, SRCCOPY);
       }
-      ::SelectObject(from, oldFrom);
-      ::SelectObject(to, oldTo);
    }
-   ::DeleteDC(from);
-   ::DeleteDC(to);
-   ::ReleaseDC(window, windowDC);
    return scaled;
 }
 
@@ -281,6 +277,9 @@ HIMAGELIST IconImageListBuilder(const HICON *icons, int count)
       if (!icons[i] || !::GetIconInfo(icons[i], &info)) {
          continue;
       }
+      // The bitmaps are copies the caller owns.
+      atl::ScopedBitmap color(info.hbmColor);
+      atl::ScopedBitmap mask(info.hbmMask);
       BITMAP bitmap;
       if (info.hbmColor && ::GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap)) {
          width = std::max<int>(width, bitmap.bmWidth);
@@ -289,12 +288,6 @@ HIMAGELIST IconImageListBuilder(const HICON *icons, int count)
          // A monochrome icon has no colour bitmap; its mask holds both masks, one above the other.
          width = std::max<int>(width, bitmap.bmWidth);
          height = std::max<int>(height, bitmap.bmHeight / 2);
-      }
-      if (info.hbmColor) {
-         ::DeleteObject(info.hbmColor);
-      }
-      if (info.hbmMask) {
-         ::DeleteObject(info.hbmMask);
       }
    }
    if (width == 0 || height == 0) {

@@ -541,4 +541,76 @@ TEST(AtlWindow, SuperclassAddsAMapToASystemControl)
    edit.DestroyWindow();
 }
 
+// The scoped GDI holders paint with: what they made is gone after the scope, what they selected is
+// selected out again, and what is handed on survives its holder.
+TEST(AtlGdi, ScopedObjectsAreFreedAndSelectionsUndoneOnScopeExit)
+{
+   atl::ScopedWindowDC screen(nullptr);
+   ASSERT_NE(screen.get(), nullptr);
+   HDC memory = nullptr;
+   HBITMAP image = nullptr;
+   HBRUSH brush = nullptr;
+   {
+      atl::ScopedDC dc(screen);
+      memory = dc.get();
+      ASSERT_EQ(OBJ_MEMDC, GetObjectType(memory));
+      const HGDIOBJ original = GetCurrentObject(dc, OBJ_BITMAP);
+      atl::ScopedBitmap bitmap(CreateCompatibleBitmap(screen, 8, 8));
+      image = bitmap;
+      {
+         atl::ScopedSelection selected(dc, bitmap);
+         EXPECT_EQ(image, GetCurrentObject(dc, OBJ_BITMAP));
+      }
+      EXPECT_EQ(original, GetCurrentObject(dc, OBJ_BITMAP));
+
+      atl::ScopedBrush red(CreateSolidBrush(RGB(255, 0, 0)));
+      brush = red;
+      const HGDIOBJ originalBrush = GetCurrentObject(dc, OBJ_BRUSH);
+      {
+         atl::ScopedSelection none(dc, nullptr);
+         atl::ScopedSelection first(dc, red);
+         EXPECT_EQ(brush, GetCurrentObject(dc, OBJ_BRUSH));
+         // Selected out for a while, a holder takes a new selection, which its scope then undoes.
+         first.restore();
+         first = atl::ScopedSelection(dc, GetStockObject(WHITE_BRUSH));
+         EXPECT_EQ(GetStockObject(WHITE_BRUSH), GetCurrentObject(dc, OBJ_BRUSH));
+      }
+      EXPECT_EQ(originalBrush, GetCurrentObject(dc, OBJ_BRUSH));
+      // Made after the bitmap, this selection is undone before the bitmap is deleted.
+      atl::ScopedSelection again(dc, bitmap);
+   }
+   EXPECT_EQ(0u, GetObjectType(image));
+   EXPECT_EQ(0u, GetObjectType(brush));
+   EXPECT_EQ(0u, GetObjectType(memory));
+
+   // Moves and release() hand ownership on; reset() deletes what was held.
+   atl::ScopedFont kept;
+   HFONT font = nullptr;
+   HPEN replaced = nullptr;
+   {
+      atl::ScopedFont made(CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Arial"));
+      font = made;
+      kept = std::move(made);
+      EXPECT_EQ(nullptr, made.get());
+
+      atl::ScopedPen pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+      replaced = pen;
+      pen.reset(CreatePen(PS_SOLID, 2, RGB(0, 0, 0)));
+      EXPECT_EQ(0u, GetObjectType(replaced));
+      HPEN handedOn = pen.release();
+      EXPECT_EQ(OBJ_PEN, GetObjectType(handedOn));
+      DeleteObject(handedOn);
+
+      atl::ScopedDC from(screen);
+      atl::ScopedDC to;
+      memory = from;
+      to = std::move(from);
+      EXPECT_EQ(OBJ_MEMDC, GetObjectType(memory));
+   }
+   EXPECT_EQ(0u, GetObjectType(memory));
+   EXPECT_EQ(font, kept.get());
+   EXPECT_EQ(OBJ_FONT, GetObjectType(font));
+}
+
 } // namespace

@@ -111,8 +111,9 @@ void MachineCmds::TearDown()
 bool MachineCmds::OpenThroughApp(const std::string &file, bool newTab, bool openTab, bool makeCurrent,
                                  Outcome &outcome)
 {
-   bool handed = app_->OpenVM(_bstr_t(file.c_str()), false, false, newTab, openTab, makeCurrent, outcome.Abort(),
-                              outcome.Done());
+   bool handed = app_->OpenVM(_bstr_t(file.c_str()),
+                              OpenFlags().NewTab(newTab).OpenTab(openTab).MakeCurrent(makeCurrent),
+                              outcome.Abort(), outcome.Done());
    if (handed) {
       EXPECT_TRUE(PollUntil([&]() { return outcome.aborts + outcome.dones > 0; })) << "opening " << file;
    }

@@ -54,7 +54,7 @@ TEST_F(OpenVM, FlagsDecideTheTabItsSelectionAndWhetherItIsTransient)
 TEST_F(OpenVM, EmptyPathAndMissingFileFailThroughTheErrorSlot)
 {
    Outcome empty;
-   EXPECT_FALSE(app_->OpenVM(_bstr_t(""), false, false, false, true, true, empty.Abort(), empty.Done()));
+   EXPECT_FALSE(app_->OpenVM(_bstr_t(""), OpenFlags().MakeCurrent(), empty.Abort(), empty.Done()));
    EXPECT_EQ(empty.aborts, 1);
    EXPECT_EQ(empty.error, "Error opening a VM.");
 
@@ -80,8 +80,8 @@ TEST_F(OpenVM, TheTwentyNinthRecordIsRefusedWithItsMessage)
    std::string refusedFile = WriteVmx("refused");
    Outcome refused;
    DialogAnswerer box([](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDOK, 0); });
-   EXPECT_FALSE(app_->OpenVM(_bstr_t(refusedFile.c_str()), false, false, true, true, true, refused.Abort(),
-                             refused.Done()));
+   EXPECT_FALSE(app_->OpenVM(_bstr_t(refusedFile.c_str()), OpenFlags().NewTab().MakeCurrent(),
+                             refused.Abort(), refused.Done()));
    EXPECT_TRUE(box.Answered());
    EXPECT_NE(box.Text().find(LoadResString(IDS_TOO_MANY_OPENED_OBJS)), std::string::npos) << box.Text();
    EXPECT_EQ(refused.aborts, 1);
@@ -98,7 +98,7 @@ TEST_F(OpenVM, ARefusedOpenLeavesNoPathToMakeCurrent)
    Outcome refused;
    {
       DialogAnswerer box([](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDOK, 0); });
-      ASSERT_FALSE(app_->OpenVM(_bstr_t(file.c_str()), false, false, true, true, true, refused.Abort(),
+      ASSERT_FALSE(app_->OpenVM(_bstr_t(file.c_str()), OpenFlags().NewTab().MakeCurrent(), refused.Abort(),
                                 refused.Done()));
    }
    // With room again, a transient open that is not to be made current takes a tab only when it

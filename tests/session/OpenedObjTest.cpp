@@ -30,7 +30,7 @@ protected:
    // manager's answer to this open never arrives.
    void Request(const char *file)
    {
-      ASSERT_TRUE(app_->OpenVM(_bstr_t(file), false, false, true, true, true, cui::AbortSlot(), cui::DoneSlot()))
+      ASSERT_TRUE(app_->OpenVM(_bstr_t(file), OpenFlags().NewTab().MakeCurrent(), cui::AbortSlot(), cui::DoneSlot()))
          << file;
    }
 };

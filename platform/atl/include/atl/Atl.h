@@ -1,6 +1,6 @@
 // The ATL-style layer in one include: windows, dialogs, message maps, COM pointers and
-// strings, the control host and event sinks. Brings the layer's names into the global
-// namespace, as programs written against such a layer expect.
+// strings, the control host and event sinks, scoped GDI objects. Brings the layer's names into
+// the global namespace, as programs written against such a layer expect.
 #pragma once
 
 #include "atl/AxHost.h"
@@ -10,6 +10,7 @@
 #include "atl/ComPtr.h"
 #include "atl/ComVariant.h"
 #include "atl/Dialog.h"
+#include "atl/Gdi.h"
 #include "atl/DispEvent.h"
 #include "atl/DispEventSource.h"
 #include "atl/MessageMap.h"

@@ -1,5 +1,6 @@
 #include "DeviceGlyph.h"
 
+#include "atl/Gdi.h"
 #include "tremappsdkRes.h"
 
 namespace tremappsdk {
@@ -9,27 +10,17 @@ namespace {
 class GdiPenBrush {
 public:
    GdiPenBrush(HDC dc, COLORREF pen, COLORREF brush)
-      : dc_(dc), pen_(CreatePen(PS_SOLID, 1, pen)), brush_(CreateSolidBrush(brush))
+      : pen_(CreatePen(PS_SOLID, 1, pen)), brush_(CreateSolidBrush(brush)), penSelected_(dc, pen_),
+        brushSelected_(dc, brush_)
    {
-      oldPen_ = SelectObject(dc_, pen_);
-      oldBrush_ = SelectObject(dc_, brush_);
    }
-   ~GdiPenBrush()
-   {
-      SelectObject(dc_, oldPen_);
-      SelectObject(dc_, oldBrush_);
-      DeleteObject(pen_);
-      DeleteObject(brush_);
-   }
-   GdiPenBrush(const GdiPenBrush &) = delete;
-   GdiPenBrush &operator=(const GdiPenBrush &) = delete;
 
 private:
-   HDC dc_;
-   HPEN pen_;
-   HBRUSH brush_;
-   HGDIOBJ oldPen_;
-   HGDIOBJ oldBrush_;
+   // In this order, so both are selected out before they go.
+   atl::ScopedPen pen_;
+   atl::ScopedBrush brush_;
+   atl::ScopedSelection penSelected_;
+   atl::ScopedSelection brushSelected_;
 };
 
 COLORREF Grey(COLORREF c, bool enabled)

@@ -4,13 +4,14 @@
 #include <cstdio>
 
 #include "DbUtil.h"
+#include "atl/Gdi.h"
 #include "tremappsdkRes.h"
 
 namespace tremappsdk {
 
 namespace {
 
-HFONT ScreenFont(int height, bool fixed, bool bold)
+atl::ScopedFont ScreenFont(int height, bool fixed, bool bold)
 {
    LOGFONTW lf = {};
    lf.lfHeight = -height;
@@ -18,14 +19,12 @@ HFONT ScreenFont(int height, bool fixed, bool bold)
    lf.lfCharSet = DEFAULT_CHARSET;
    lf.lfPitchAndFamily = static_cast<BYTE>((fixed ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS));
    lstrcpyW(lf.lfFaceName, fixed ? L"Courier New" : L"Tahoma");
-   return CreateFontIndirectW(&lf);
+   return atl::ScopedFont(CreateFontIndirectW(&lf));
 }
 
 void Fill(HDC dc, const RECT &rc, COLORREF colour)
 {
-   HBRUSH brush = CreateSolidBrush(colour);
-   FillRect(dc, &rc, brush);
-   DeleteObject(brush);
+   FillRect(dc, &rc, atl::ScopedBrush(CreateSolidBrush(colour)));
 }
 
 void Text(HDC dc, const std::wstring &text, RECT rc, COLORREF colour, UINT format)
@@ -117,8 +116,8 @@ void GuestScreen::DrawBoot(HDC dc, const RECT &screen, const GuestInfo &info, DW
    Fill(dc, screen, RGB(0, 0, 0));
    int h = screen.bottom - screen.top;
    int line = std::max(10, h / 30);
-   HFONT font = ScreenFont(line, true, false);
-   HGDIOBJ old = SelectObject(dc, font);
+   atl::ScopedFont font = ScreenFont(line, true, false);
+   atl::ScopedSelection selected(dc, font);
    RECT rc = {screen.left + line, screen.top + line, screen.right - line, screen.top + 2 * line + line / 2};
    Text(dc, FormatResString(IDS_TREMAPPSDK_BIOS, static_cast<int>(info.memoryMB), static_cast<int>(info.cpuCount)), rc,
         RGB(192, 192, 192), DT_LEFT | DT_SINGLELINE);
@@ -135,8 +134,6 @@ void GuestScreen::DrawBoot(HDC dc, const RECT &screen, const GuestInfo &info, DW
    InflateRect(&done, -2, -2);
    done.right = done.left + static_cast<int>(static_cast<long long>(done.right - done.left) * uptimeMs / kBootMs);
    Fill(dc, done, RGB(40, 110, 200));
-   SelectObject(dc, old);
-   DeleteObject(font);
 }
 
 void GuestScreen::DrawDesktop(HDC dc, const RECT &screen, const GuestInfo &info, DWORD uptimeMs)
@@ -161,9 +158,9 @@ void GuestScreen::DrawDesktop(HDC dc, const RECT &screen, const GuestInfo &info,
    }
 
    int unit = std::max(8, h / 40);
-   HFONT font = ScreenFont(unit, false, false);
-   HFONT bold = ScreenFont(unit, false, true);
-   HGDIOBJ old = SelectObject(dc, font);
+   atl::ScopedFont font = ScreenFont(unit, false, false);
+   atl::ScopedFont bold = ScreenFont(unit, false, true);
+   atl::ScopedSelection selected(dc, font);
 
    // Desktop icons down the left side.
    for (int i = 0; i < 3; i++) {
@@ -192,20 +189,17 @@ void GuestScreen::DrawDesktop(HDC dc, const RECT &screen, const GuestInfo &info,
    DrawEdge(dc, &win, EDGE_RAISED, BF_RECT);
    RECT title = {win.left + 3, win.top + 3, win.right - 3, win.top + 3 + unit * 2};
    Fill(dc, title, RGB(30, 70, 150));
-   SelectObject(dc, bold);
-   RECT titleText = {title.left + unit / 2, title.top, title.right, title.bottom};
-   Text(dc, info.name, titleText, RGB(255, 255, 255), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-   SelectObject(dc, font);
+   {
+      atl::ScopedSelection boldSelected(dc, bold);
+      RECT titleText = {title.left + unit / 2, title.top, title.right, title.bottom};
+      Text(dc, info.name, titleText, RGB(255, 255, 255), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+   }
    RECT body = {win.left + unit, title.bottom + unit, win.right - unit, title.bottom + unit * 3};
    Text(dc, info.guestOS, body, RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
    OffsetRect(&body, 0, unit * 2);
    Text(dc, FormatResString(IDS_TREMAPPSDK_UPTIME, static_cast<int>(uptimeMs / 3600000), static_cast<int>(uptimeMs / 60000 % 60),
                       static_cast<int>(uptimeMs / 1000 % 60)),
         body, RGB(0, 0, 0), DT_LEFT | DT_SINGLELINE);
-
-   SelectObject(dc, old);
-   DeleteObject(font);
-   DeleteObject(bold);
 }
 
 }  // namespace tremappsdk

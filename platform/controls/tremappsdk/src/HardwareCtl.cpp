@@ -1,6 +1,7 @@
 #include "HardwareCtl.h"
 
 #include "DeviceGlyph.h"
+#include "WinUtil.h"
 #include "tremappsdkRes.h"
 #include "tremorybase/Log.h"
 
@@ -29,23 +30,12 @@ LRESULT CHardwareWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    // The glyphs, drawn once side by side and added to the image list in one go.
    const int glyphs = static_cast<int>(sizeof kGlyphTypes / sizeof kGlyphTypes[0]);
    images_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, glyphs, 0);
-   HDC screen = ::GetDC(nullptr);
-   HDC dc = CreateCompatibleDC(screen);
-   HBITMAP bitmap = CreateCompatibleBitmap(screen, 16 * glyphs, 16);
-   HGDIOBJ old = SelectObject(dc, bitmap);
-   RECT strip = {0, 0, 16 * glyphs, 16};
-   HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
-   FillRect(dc, &strip, magenta);
-   DeleteObject(magenta);
-   for (int i = 0; i < glyphs; ++i) {
-      RECT box = {16 * i, 0, 16 * i + 16, 16};
-      DrawDeviceGlyph(dc, box, kGlyphTypes[i], true);
-   }
-   SelectObject(dc, old);
-   ImageList_AddMasked(images_, bitmap, RGB(255, 0, 255));
-   DeleteObject(bitmap);
-   DeleteDC(dc);
-   ::ReleaseDC(nullptr, screen);
+   AddMaskedStrip(images_, glyphs, [&](HDC dc) {
+      for (int i = 0; i < glyphs; ++i) {
+         RECT box = {16 * i, 0, 16 * i + 16, 16};
+         DrawDeviceGlyph(dc, box, kGlyphTypes[i], true);
+      }
+   });
    ::SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
 
    std::wstring device = LoadResString(IDS_TREMAPPSDK_DEV_OTHER);

@@ -5,6 +5,7 @@
 #include "DbUtil.h"
 #include "DeviceGlyph.h"
 #include "WinUtil.h"
+#include "atl/Gdi.h"
 #include "tremappsdk/TremAppSdk.h"
 #include "tremorybase/Log.h"
 
@@ -14,18 +15,14 @@ namespace {
 
 void DrawFolder(HDC dc, int x, int y)
 {
-   HPEN pen = CreatePen(PS_SOLID, 1, RGB(120, 90, 20));
-   HBRUSH brush = CreateSolidBrush(RGB(240, 200, 90));
-   HGDIOBJ oldPen = SelectObject(dc, pen);
-   HGDIOBJ oldBrush = SelectObject(dc, brush);
+   atl::ScopedPen pen(CreatePen(PS_SOLID, 1, RGB(120, 90, 20)));
+   atl::ScopedBrush brush(CreateSolidBrush(RGB(240, 200, 90)));
+   atl::ScopedSelection penSelected(dc, pen);
+   atl::ScopedSelection brushSelected(dc, brush);
    POINT tab[] = {{x + 1, y + 3}, {x + 6, y + 3}, {x + 8, y + 5}, {x + 14, y + 5}, {x + 14, y + 14}, {x + 1, y + 14}};
    Polygon(dc, tab, 6);
    MoveToEx(dc, x + 1, y + 6, nullptr);
    LineTo(dc, x + 15, y + 6);
-   SelectObject(dc, oldBrush);
-   SelectObject(dc, oldPen);
-   DeleteObject(brush);
-   DeleteObject(pen);
 }
 
 }  // namespace
@@ -33,30 +30,17 @@ void DrawFolder(HDC dc, int x, int y)
 HIMAGELIST CreateListImages()
 {
    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, kImageCount, 0);
-   HDC screen = ::GetDC(nullptr);
-   HDC dc = CreateCompatibleDC(screen);
-   HBITMAP bitmap = CreateCompatibleBitmap(screen, 16 * kImageCount, 16);
-   HGDIOBJ old = SelectObject(dc, bitmap);
-   RECT strip = {0, 0, 16 * kImageCount, 16};
-   HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
-   FillRect(dc, &strip, magenta);
-   DeleteObject(magenta);
-   const long tabKinds[] = {kTabVM, kTabVMRunning, kTabTeam, kTabManagedVM};
-   for (int i = 0; i < kImageFolder; ++i) {
-      RECT box = {16 * i, 0, 16 * i + 16, 16};
-      DrawTabGlyph(dc, box, tabKinds[i]);
-   }
-   // A managed template carries a small badge at its lower right.
-   HBRUSH badge = CreateSolidBrush(RGB(40, 110, 200));
-   RECT mark = {16 * kImageMVMT + 10, 10, 16 * kImageMVMT + 16, 16};
-   FillRect(dc, &mark, badge);
-   DeleteObject(badge);
-   DrawFolder(dc, 16 * kImageFolder, 0);
-   SelectObject(dc, old);
-   ImageList_AddMasked(images, bitmap, RGB(255, 0, 255));
-   DeleteObject(bitmap);
-   DeleteDC(dc);
-   ::ReleaseDC(nullptr, screen);
+   AddMaskedStrip(images, kImageCount, [](HDC dc) {
+      const long tabKinds[] = {kTabVM, kTabVMRunning, kTabTeam, kTabManagedVM};
+      for (int i = 0; i < kImageFolder; ++i) {
+         RECT box = {16 * i, 0, 16 * i + 16, 16};
+         DrawTabGlyph(dc, box, tabKinds[i]);
+      }
+      // A managed template carries a small badge at its lower right.
+      RECT mark = {16 * kImageMVMT + 10, 10, 16 * kImageMVMT + 16, 16};
+      FillRect(dc, &mark, atl::ScopedBrush(CreateSolidBrush(RGB(40, 110, 200))));
+      DrawFolder(dc, 16 * kImageFolder, 0);
+   });
    return images;
 }
 

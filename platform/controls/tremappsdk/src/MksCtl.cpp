@@ -4,6 +4,7 @@
 #include <map>
 
 #include "WinUtil.h"
+#include "atl/Gdi.h"
 #include "cui/AppDataPaths.h"
 #include "cui/GuestOS.h"
 #include "tremappsdkRes.h"
@@ -361,11 +362,9 @@ void CMksWnd::Paint(HDC dc)
 {
    RECT rc;
    GetClientRect(&rc);
-   HBRUSH back = CreateSolidBrush(RGB(64, 64, 64));
-   FillRect(dc, &rc, back);
-   DeleteObject(back);
+   FillRect(dc, &rc, atl::ScopedBrush(CreateSolidBrush(RGB(64, 64, 64))));
    SetBkMode(dc, TRANSPARENT);
-   HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+   atl::ScopedSelection font(dc, GetStockObject(DEFAULT_GUI_FONT));
 
    if (state_.power == PowerState::On) {
       RECT screen = ScreenRect();
@@ -399,7 +398,6 @@ void CMksWnd::Paint(HDC dc)
       InflateRect(&text, -8, -4);
       DrawTextW(dc, message_.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_NOPREFIX | DT_WORDBREAK | DT_END_ELLIPSIS);
    }
-   SelectObject(dc, oldFont);
 }
 
 HRESULT MksCtl::put_Context(IVmdbContext *ctx)

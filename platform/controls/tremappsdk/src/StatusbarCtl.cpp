@@ -34,7 +34,7 @@ LRESULT CStatusbarWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    NONCLIENTMETRICSW metrics = {};
    metrics.cbSize = sizeof(metrics);
    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-      font_ = CreateFontIndirectW(&metrics.lfStatusFont);
+      font_.reset(CreateFontIndirectW(&metrics.lfStatusFont));
    }
    tips_.Create(m_hWnd);
    UpdateTips();
@@ -50,10 +50,7 @@ LRESULT CStatusbarWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
    ctx_ = nullptr;
    db_ = nullptr;
    tips_.Destroy();
-   if (font_) {
-      DeleteObject(font_);
-      font_ = nullptr;
-   }
+   font_.reset();
    return 0;
 }
 
@@ -158,7 +155,7 @@ void CStatusbarWnd::Paint(HDC dc)
    DrawEdge(dc, &edge, EDGE_ETCHED, BF_TOP);
 
    StatusbarLayout layout = Layout();
-   HGDIOBJ oldFont = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
+   atl::ScopedSelection font(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
    SetBkMode(dc, TRANSPARENT);
    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
 
@@ -184,14 +181,13 @@ void CStatusbarWnd::Paint(HDC dc)
    if (state_.recording) {
       RECT box = layout.record;
       DrawEdge(dc, &box, BDR_RAISEDINNER, BF_RECT);
-      HBRUSH red = CreateSolidBrush(RGB(210, 20, 20));
-      HGDIOBJ oldBrush = SelectObject(dc, red);
-      HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-      int cy = (box.top + box.bottom) / 2;
-      Ellipse(dc, box.left + 5, cy - 5, box.left + 15, cy + 5);
-      SelectObject(dc, oldPen);
-      SelectObject(dc, oldBrush);
-      DeleteObject(red);
+      {
+         atl::ScopedBrush red(CreateSolidBrush(RGB(210, 20, 20)));
+         atl::ScopedSelection brush(dc, red);
+         atl::ScopedSelection pen(dc, GetStockObject(NULL_PEN));
+         int cy = (box.top + box.bottom) / 2;
+         Ellipse(dc, box.left + 5, cy - 5, box.left + 15, cy + 5);
+      }
       RECT label = {box.left + 19, box.top, box.right - 2, box.bottom};
       DrawTextW(dc, LoadResString(IDS_TREMAPPSDK_RECORDING).c_str(), -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
    }
@@ -200,7 +196,6 @@ void CStatusbarWnd::Paint(HDC dc)
       RECT grip = layout.grip;
       DrawFrameControl(dc, &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
    }
-   SelectObject(dc, oldFont);
 }
 
 LRESULT CStatusbarWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL &)

@@ -74,7 +74,7 @@ private:
    IVmdbContextPtr ctx_;
    StatusbarState state_;
    bool canFit_ = true;
-   HFONT font_ = nullptr;
+   atl::ScopedFont font_;
    RectTips tips_;
 };
 

@@ -59,9 +59,9 @@ LRESULT CSwitchWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    NONCLIENTMETRICSW metrics = {};
    metrics.cbSize = sizeof(metrics);
    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-      font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+      font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
       metrics.lfMessageFont.lfWeight = FW_BOLD;
-      boldFont_ = CreateFontIndirectW(&metrics.lfMessageFont);
+      boldFont_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
    }
    tips_.Create(m_hWnd);
    UpdateTips();
@@ -73,12 +73,8 @@ LRESULT CSwitchWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL &)
    Unadvise();
    ctx_ = nullptr;
    tips_.Destroy();
-   for (HFONT *font : {&font_, &boldFont_}) {
-      if (*font) {
-         DeleteObject(*font);
-         *font = nullptr;
-      }
-   }
+   font_.reset();
+   boldFont_.reset();
    return 0;
 }
 
@@ -158,18 +154,16 @@ TabStripLayout CSwitchWnd::Layout() const
    std::vector<int> widths;
    if (m_hWnd) {
       ::GetClientRect(m_hWnd, &rc);
-      HDC dc = ::GetDC(m_hWnd);
+      atl::ScopedWindowDC dc(m_hWnd);
       for (size_t i = 0; i < tabs_.tabs.size(); i++) {
          // The selected tab is drawn bold: measure it so.
          HFONT font = static_cast<int>(i) == tabs_.selected && boldFont_ ? boldFont_ : font_;
-         HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+         atl::ScopedSelection selected(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
          SIZE size = {};
          const std::wstring &label = tabs_.tabs[i].label;
          GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
-         SelectObject(dc, old);
          widths.push_back(size.cx);
       }
-      ::ReleaseDC(m_hWnd, dc);
    }
    return TabStripLayout::Compute(widths, rc.right, rc.bottom, tabs_.selected);
 }
@@ -320,26 +314,27 @@ void CSwitchWnd::Paint(HDC dc)
       DrawEdge(dc, &box, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | (selected ? 0 : BF_BOTTOM));
       DrawTabGlyph(dc, geometry.icon, tab.kind);
 
-      HFONT font = selected && boldFont_ ? boldFont_ : font_;
-      HGDIOBJ oldFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-      RECT text = geometry.text;
-      DrawTextW(dc, tab.label.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-      SelectObject(dc, oldFont);
+      {
+         HFONT font = selected && boldFont_ ? boldFont_ : font_;
+         atl::ScopedSelection fontSelected(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+         RECT text = geometry.text;
+         DrawTextW(dc, tab.label.c_str(), -1, &text,
+                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+      }
 
       RECT close = geometry.close;
       if (static_cast<int>(i) == hotClose_) {
          FillRect(dc, &close, GetSysColorBrush(COLOR_3DSHADOW));
          DrawEdge(dc, &close, pressedClose_ == static_cast<int>(i) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
       }
-      HPEN pen = CreatePen(PS_SOLID, 2, static_cast<int>(i) == hotClose_ ? RGB(255, 255, 255) : RGB(90, 90, 90));
-      HGDIOBJ oldPen = SelectObject(dc, pen);
+      const COLORREF cross = static_cast<int>(i) == hotClose_ ? RGB(255, 255, 255) : RGB(90, 90, 90);
+      atl::ScopedPen pen(CreatePen(PS_SOLID, 2, cross));
+      atl::ScopedSelection penSelected(dc, pen);
       MoveToEx(dc, close.left + 4, close.top + 4, nullptr);
       LineTo(dc, close.right - 4, close.bottom - 4);
       MoveToEx(dc, close.right - 4, close.top + 4, nullptr);
       LineTo(dc, close.left + 4, close.bottom - 4);
-      SelectObject(dc, oldPen);
-      DeleteObject(pen);
    }
 }
 

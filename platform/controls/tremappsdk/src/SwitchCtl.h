@@ -82,8 +82,8 @@ private:
    std::wstring linkPath_;
    std::wstring arrayPath_;
    SwitchTabs tabs_;
-   HFONT font_ = nullptr;
-   HFONT boldFont_ = nullptr;
+   atl::ScopedFont font_;
+   atl::ScopedFont boldFont_;
    int hotClose_ = -1;       // the tab whose close button is under the mouse
    int pressedClose_ = -1;   // the tab whose close button the left button went down on
    bool tracking_ = false;
