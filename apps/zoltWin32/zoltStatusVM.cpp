@@ -100,7 +100,8 @@ using namespace statusvm;
 
 namespace {
 
-constexpr LONG kHardwareHostStyle = 0x56010000;
+constexpr LONG kHardwareHostStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
+static_assert(kHardwareHostStyle == 0x56010000, "the hardware list's host keeps its style");
 
 // The row step of the optional rows, measured once per process from the template.
 int gRowStep = 0;
