@@ -26,6 +26,19 @@ namespace {
 const LONG_PTR kChromeStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 const LONG_PTR kSizingStyle = WS_THICKFRAME | WS_MAXIMIZEBOX;
 static_assert(kChromeStyle == 0x00CF0000 && kSizingStyle == 0x00050000, "the chrome's styles");
+// The keys the console hands to the frame in full screen, as it reports them: a virtual-key
+// code, or an extended key's scan code with kExtendedKey added.
+const int kExtendedKey = 0x100;
+enum HookedKey {
+   kKeyEnter = VK_RETURN,
+   kKeyLeft = VK_LEFT,
+   kKeyRight = VK_RIGHT,
+   kKeyDown = VK_DOWN,
+   kKeyPadEnter = kExtendedKey | 0x1C,
+   kKeyExtendedLeft = kExtendedKey | 0x4B,
+   kKeyExtendedRight = kExtendedKey | 0x4D,
+   kKeyExtendedDown = kExtendedKey | 0x50,
+};
 const int kQuickSwitchHideDelay = 100;
 const int kQuickSwitchMargin = 2;
 const int kFullScreenMargin = 3;
@@ -118,7 +131,7 @@ std::string HookedKeysText()
 {
    char text[128];
    snprintf(text, sizeof text, "0x%04x,0xFFFF;0x%04x,0xFFFF;0x%04x,0xFFFF;0x%04x,0xFFFF;0x%04x,0xFFFF;0x%04x,0xFFFF",
-            0x0D, 0x25, 0x27, 0x11C, 0x14B, 0x14D);
+            kKeyEnter, kKeyLeft, kKeyRight, kKeyPadEnter, kKeyExtendedLeft, kKeyExtendedRight);
    return text;
 }
 
@@ -348,8 +361,8 @@ bool CZOLTFrame::OnHotKey(int key)
    wui::Prefs *prefs = wui::GetPrefs();
    bool fullScreen = prefs && prefs->GetFullScreen();
    switch (key) {
-   case 0x0D:
-   case 0x11C:
+   case kKeyEnter:
+   case kKeyPadEnter:
       if (consoleFullScreen_) {
          if (ctx_.IsValid() && GetCurrentVM()) {
             ctx_.Set(GetCurrentVM()->GetVmPath() + "mks/windowState/val", "windowed");
@@ -358,18 +371,18 @@ bool CZOLTFrame::OnHotKey(int key)
          prefs->SetFullScreen(!prefs->GetFullScreen());
       }
       return true;
-   case 0x25:
-   case 0x14B:
-   case 0x27:
-   case 0x14D:
+   case kKeyLeft:
+   case kKeyExtendedLeft:
+   case kKeyRight:
+   case kKeyExtendedRight:
       if (fullScreen && !consoleFullScreen_) {
          switching_ = true;
-         fsToolbar_.OnHotKey(key == 0x27 || key == 0x14D);
+         fsToolbar_.OnHotKey(key == kKeyRight || key == kKeyExtendedRight);
          switching_ = false;
       }
       return true;
-   case 0x28:
-   case 0x150:
+   case kKeyDown:
+   case kKeyExtendedDown:
       if (fullScreen && !consoleFullScreen_) {
          fsToolbar_.CanSwitchNext();
       }
