@@ -36,8 +36,8 @@ std::string WriteMachine(const e2e::TestFolder &folder, const std::string &name)
 // `timeoutMs` ends the process with 1.
 bool RunZolt(const std::string &arguments, ZoltDriver &driver, DWORD timeoutMs = 60000);
 
-// Whether the frame's shown page is the summary of a machine named `name`: a visible window of
-// the status pane carries the name. The console page of a running machine shows no summary.
+// Whether the frame's shown page is the summary of a machine named `name`: the title of the
+// status pane's shown page carries the name. The console page of a running machine shows no summary.
 bool ShowsSummaryOf(HWND frame, const std::string &name);
 // The frame's command bar, which takes commands as an accelerator sends them.
 HWND CommandBarOf(HWND frame);
