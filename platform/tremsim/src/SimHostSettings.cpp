@@ -6,6 +6,7 @@
 
 #include "cui/LocalizedString.h"
 #include "cui/PathText.h"
+#include "SimHostPath.h"
 #include "tremorybase/File.h"
 #include "tremorybase/KeyValueFile.h"
 #include "tremorybase/Log.h"
@@ -20,17 +21,6 @@ const char kPolicies[] = "policy/";
 const long kMinReservedMB = 4;
 // The code of a request made over settings that changed meanwhile.
 const char kChangedMeanwhileCode[] = "0x80040114";
-
-// "/host2/#0001/settingsState/..." gives "/host2/#0001/"; empty outside a host node.
-std::string HostOf(const std::string &path)
-{
-   const std::string root = "/host2/#";
-   if (path.compare(0, root.size(), root) != 0) {
-      return std::string();
-   }
-   size_t end = path.find('/', root.size());
-   return end == std::string::npos ? path + "/" : path.substr(0, end + 1);
-}
 
 bool IsNumber(const std::string &text)
 {
@@ -240,20 +230,12 @@ std::string SimHostSettings::RequireReadableFile(const std::string &host)
 
 void SimHostSettings::OnHostChange(const std::string &changedPath)
 {
-   const std::string host = HostOf(changedPath);
-   if (host.empty()) {
-      return;
-   }
-   if (!ctx_.Exists(cuiutil::WithoutSlash(host))) {
-      loaded_.erase(host);
-      return;
-   }
-   LoadHost(host);
+   FollowHostChange(ctx_, changedPath, loaded_, [this](const std::string &host) { LoadHost(host); });
 }
 
 std::string SimHostSettings::Accept(const std::string &statePath, const std::string &element)
 {
-   const std::string host = HostOf(statePath);
+   const std::string host = HostOfPath(statePath);
    if (host.empty()) {
       return std::string();
    }

@@ -8,6 +8,7 @@
 #include "cui/Error.h"
 #include "cui/LocalizedString.h"
 #include "cui/PathText.h"
+#include "SimHostPath.h"
 #include "tremorybase/Config.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Log.h"
@@ -32,17 +33,6 @@ bool EndsWithVmx(const std::string &path)
 vmdbstore::Store &StoreOf(const vmdb::Ctx &ctx)
 {
    return vmdbstore::ContextFromRawHandle(ctx.GetRawHandle())->GetStore();
-}
-
-// "/host2/#0001/vms/..." gives "/host2/#0001/"; empty for a path outside a host node.
-std::string HostOf(const std::string &changedPath)
-{
-   const std::string root = "/host2/#";
-   if (changedPath.compare(0, root.size(), root) != 0) {
-      return std::string();
-   }
-   size_t end = changedPath.find('/', root.size());
-   return end == std::string::npos ? changedPath + "/" : changedPath.substr(0, end + 1);
 }
 
 // A line of a list this host wrote: an absolute path in UTF-8 text. Empty when it is one, else
@@ -268,15 +258,7 @@ void SimRegistry::RequireReadableList(const std::string &host)
 
 void SimRegistry::OnHostChange(const std::string &changedPath)
 {
-   const std::string host = HostOf(changedPath);
-   if (host.empty()) {
-      return;
-   }
-   if (!ctx_.Exists(cuiutil::WithoutSlash(host))) {
-      loaded_.erase(host);
-      return;
-   }
-   LoadHost(host);
+   FollowHostChange(ctx_, changedPath, loaded_, [this](const std::string &host) { LoadHost(host); });
 }
 
 void SimRegistry::Save(const std::string &hostPath, const std::vector<std::string> &paths) const
