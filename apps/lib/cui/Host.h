@@ -50,6 +50,10 @@ public:
    // `dlgMgr`, null: wui::GetDlgMgr): the host drops it and removes the files its configuration
    // names ("deleteVMFromDisk"). A No ends it silently; a refusal goes to `abort`.
    void DeleteVM(const std::string &cfgPath, DlgMgr *dlgMgr, const DoneSlot &done, const AbortSlot &abort);
+   // Deletes the team file `cfgPath` once the user agrees (the question through `dlgMgr`, null:
+   // wui::GetDlgMgr): the host drops the team and removes the file; its machines stay. A No ends it
+   // silently; a refusal (a member powered on, the team busy) goes to `abort`.
+   void DeleteTeam(const std::string &cfgPath, DlgMgr *dlgMgr, const DoneSlot &done, const AbortSlot &abort);
    // (writable, the folder as the host checked it, the host's reason when it is not writable).
    typedef sigc::slot<void, bool, std::string, std::string> WritablePathSlot;
    // Asks the host whether it can make files in the folder `path` ("checkWritablePath"; a

@@ -1,4 +1,10 @@
 // The teams the user interface has open.
+//
+// Opening a team file asks the host ("openTeam"), which reads the file as untrusted input and
+// registers the team under "/team/#…/" (a damaged file is refused with the line that is wrong);
+// the members are then opened through the machine manager. Closing lets the team go ("closeTeam");
+// its members stay open with the machine manager. Operations follow the slot conventions of
+// cui/Error.h: they return at once and answer from a later poll step.
 #pragma once
 
 #include <memory>
@@ -7,8 +13,12 @@
 
 #include <sigc++/sigc++.h>
 
+#include "cui/Error.h"
+
 namespace cui {
 
+class DlgMgr;
+class Host;
 class Team;
 
 class TeamMgr : public sigc::trackable {
@@ -21,11 +31,19 @@ public:
    // By team file, compared without regard to case and slash direction; null when none.
    Team *GetTeamByCfgPath(const std::string &cfgPath) const;
 
+   // Takes a team in (the new-team wizard's, once saved); raises teamAdded.
+   void AddTeam(std::unique_ptr<Team> team);
+   // Lets the team go: raises its goingAway, takes it out of the list, asks the host to drop its
+   // node, and deletes the object from a later poll step. The members stay open.
+   void CloseTeam(Team *team);
+
    // Raised for each team the manager takes in, once it is in the list.
    sigc::signal<void, Team *> teamAdded;
+   // Raised when a team leaves the list (closed or deleted), before its object goes.
+   sigc::signal<void, Team *> teamRemoved;
 
 protected:
-   void AddTeam(std::unique_ptr<Team> team);
+   // Takes the team out of the list without asking the host; the object goes from a later poll step.
    void RemoveTeam(Team *team);
 
 private:
@@ -40,6 +58,15 @@ class TeamMgr : public cui::TeamMgr {
 public:
    TeamMgr();
    ~TeamMgr() override;
+
+   // Opens the team file `cfgPath` on `host` (null: the client host, else the current host). A file
+   // this manager has open already answers at once with the team it has. `opened` gets (team, true)
+   // once the team and every member that could be opened are in; (null, false) when the file could
+   // not be read, after `abort` got (false, the reason naming the file). `dlgMgr` (null:
+   // wui::GetDlgMgr) asks what the open needs to ask. The last flag is kept for callers that open
+   // a team without its members' own questions; it changes nothing here.
+   void OpenTeam(cui::Host *host, const std::string &cfgPath, cui::DlgMgr *dlgMgr, const cui::AbortSlot &abort,
+                 const sigc::slot<void, cui::Team *, bool> &opened, bool quiet);
 
    // The open team that holds the machine at that database path; null when none.
    cui::Team *GetTeamByVMPath(const std::string &vmPath) const;

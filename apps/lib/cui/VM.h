@@ -29,6 +29,27 @@ class MKS;
 class SessionRecordMgr;
 class SnapshotTree;
 
+namespace vmdevice {
+
+// A network adapter of a machine's configuration ("netN.network", "netN.pvnID").
+class NIC {
+public:
+   // Kinds of host interface: what "netN.network" names.
+   enum HostIF { HOSTIF_NONE = 0, HOSTIF_BRIDGED = 1, HOSTIF_NAT = 2, HOSTIF_HOSTONLY = 3, HOSTIF_CUSTOM = 4, HOSTIF_PVN = 6 };
+   NIC(std::string key, int hostIF, std::string pvn) : key_(std::move(key)), hostIF_(hostIF), pvn_(std::move(pvn)) {}
+   const std::string &GetKey() const { return key_; }   // "net0"
+   int GetHostIF() const { return hostIF_; }
+   // The private network the adapter is on (HOSTIF_PVN); empty otherwise.
+   const std::string &GetPVN() const { return pvn_; }
+
+private:
+   std::string key_;
+   int hostIF_;
+   std::string pvn_;
+};
+
+}  // namespace vmdevice
+
 class VM : public sigc::trackable {
 public:
    // What GetPowerState reports (0 to 2) and what SetPowerState asks for (all five).
@@ -65,6 +86,9 @@ public:
    // Configuration ("vmx/cfgState/val/").
    const std::string &GetGuestOS() const { return guestOS_; }   // an id of cui/GuestOS.h
    std::string GetGuestOSName() const;
+   // A machine of an older configuration format than the one this library writes ("configVersion"
+   // below 8): it runs, but some settings are not offered.
+   bool IsLegacy() const;
    long GetMemoryMB() const { return memoryMB_; }
    long GetCPUCount() const { return cpuCount_; }
    const std::string &GetNotes() const { return notes_; }
@@ -90,6 +114,8 @@ public:
    bool GetFullScreenAtPowerOn() const { return fullScreenAtPowerOn_; }
    bool GetExitAtPowerOff() const { return exitAtPowerOff_; }
    // In a team when its configuration names a team file.
+   // The configuration's network adapters, in the file's order.
+   std::vector<vmdevice::NIC> GetNICs() const;
    bool GetInTeam() const { return !teamFile_.empty(); }
    const std::string &GetTeamFile() const { return teamFile_; }
 
