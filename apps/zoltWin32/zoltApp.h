@@ -255,7 +255,23 @@ public:
    cui::Dlg::RepliedAction OnCloseVMTabReplied(cui::DlgQuestion *dlg, std::string vmPath, cui::AbortSlot completion,
                                                sigc::slot<void> finished);
    void CloseCurrentVMTab();
-   void CloseTeamTab(cui::Team *team, int flag);
+   // Teams (zoltAppTeam): the open's completion, the console view of a running team, the tab's
+   // close (with the team manager's too when `closeInMgr`), the close with its questions and the
+   // answer to them, the deleted team's favourite.
+   void OnTeamOpened(cui::Team *team, bool opened, std::string path, OpenFlags flags, sigc::slot<void> finished);
+   void SwitchTeamToConsole(cui::Team *team);
+   void CloseTeamTab(cui::Team *team, bool closeInMgr);
+   void CheckAndCloseTeam(wui::Team *team, bool askIfPoweredOn, cui::AbortSlot completion, sigc::slot<void> closed);
+   cui::Dlg::RepliedAction OnCloseTeamTabReplied(std::string teamFile, cui::DlgQuestion *dlg,
+                                                 cui::AbortSlot completion, sigc::slot<void> closed);
+   void OnTeamDeleted(std::string path);
+   // Team > Remove (zoltAppTeamMenu): a member machine, which then opens on its own, or a LAN (by
+   // its network id or its name).
+   void RemoveVMFromTeam(cui::Team *team, cui::VM *vm);
+   void OnVMRemovedFromTeam(std::string cfgPath);
+   void RemoveTeamNet(cui::Team *team, const std::string &net);
+   // Team > Settings and the team page's edit button.
+   void EditTeam(cui::Team *team);
    void CloseMVMT(const _bstr_t &path, cui::AbortSlot onAbort, cui::DoneSlot onDone);
    void OnRegisteredVMsChanged();
 
@@ -268,7 +284,7 @@ public:
 
    // Openers.
    bool OpenVM(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
-   bool OpenTeam(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
+   void OpenTeam(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
    void OpenMVMT(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void> onOpened);
    bool OpenByExtension(_bstr_t &path, OpenFlags flags, sigc::slot<void> finished);
    void OpenHotFixFile(const std::string &path, int openFlag, sigc::slot<void, bool, cui::Error> done,
@@ -446,6 +462,8 @@ private:
    sigc::connection currentObjConnection_;
    // While a team is the current object, the connected-users window follows its current machine.
    sigc::connection cnxTeamConnection_;
+   // One connection per open team: its going-away signal closes its tab.
+   std::map<cui::Team *, sigc::connection> teamConnections_;
    wui::p2v::Converter converter_;
    std::string openPath_;
    // The machine files (FileKey) whose opens the manager has not answered yet, each once.
@@ -497,6 +515,9 @@ std::string ComErrorText(HRESULT code, const std::string &description);
 // The error box: `text`, or resource string `resId` (-1: none) with the detail and the text
 // inserted; logged as a warning and shown modal to the active window.
 void ReportError(const _bstr_t &text, int resId, const _bstr_t &detail);
+// Completions of the team commands: a failure's text with resource string 41881, or as it is.
+void ReportTeamError(bool cancelled, cui::Error error);
+void ReportTeamErrorPlain(bool cancelled, cui::Error error);
 // The error box for a failed COM call.
 void ReportComError(const _com_error &error, int resId, const _bstr_t &detail);
 // The error box for a failed database command, with the command's own error text.

@@ -86,7 +86,7 @@ void CZOLTApp::CloseByPath(const std::string &cfgPath, cui::AbortSlot completion
    }
    wui::TeamMgr *teamMgr = wui::GetTeamMgr();
    if (cui::Team *team = teamMgr ? teamMgr->GetTeamByCfgPath(cfgPath) : nullptr) {
-      CloseTeamTab(team, 0);
+      CloseTeamTab(team, false);
    }
 }
 

@@ -156,7 +156,7 @@ _bstr_t CZOLTApp::RecycleTransientObj()
       cui::TeamMgr *teamMgr = cui::GetTeamMgr();
       cui::Team *team = teamMgr ? teamMgr->GetTeamByCfgPath(path) : nullptr;
       if (team && team->GetPowerState() != cui::VM::POWERED_ON && !zoltmodel::IsTeamBusy(team)) {
-         CloseTeamTab(team, 1);
+         CloseTeamTab(team, true);
          return _bstr_t(record.c_str());
       }
       return _bstr_t("");

@@ -1,7 +1,7 @@
 // The command line's opens and the objects this build cannot open yet: the receiving side of a
 // hand-off, the opener of one file of a command line; the openers and closers of hot-fix
-// requests, teams and managed templates, the closers of the current team, hot-fix request and
-// Zephro server, and the neighbours of the machine commands that only log (full screen, the
+// requests and managed templates, the closers of the current hot-fix request and Zephro server,
+// and the neighbours of the machine commands that only log (full screen, the
 // favourites add, new team, server connection, clone to template).
 #include "zoltApp.h"
 #include "zoltAppDb.h"
@@ -98,14 +98,6 @@ void CZOLTApp::CloseHotFixRequest(const std::string &path, bool)
    Log("CZOLTApp::CloseHotFixRequest %s\n", path.c_str());
 }
 
-bool CZOLTApp::OpenTeam(_bstr_t path, OpenFlags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void>)
-{
-   openPath_ = zoltdb::Text(path);
-   Log("CZOLTApp::OpenTeam %s\n", openPath_.c_str());
-   cui::CallSlot(onError, false, cui::Error("Teams cannot be opened in this build."));
-   return false;
-}
-
 void CZOLTApp::OpenMVMT(_bstr_t path, OpenFlags, sigc::slot<void, bool, cui::Error> onError, sigc::slot<void>)
 {
    openPath_ = zoltdb::Text(path);
@@ -118,21 +110,6 @@ void CZOLTApp::CloseMVMT(const _bstr_t &path, cui::AbortSlot, cui::DoneSlot onDo
    Log("CZOLTApp::CloseMVMT %s\n", zoltdb::Text(path).c_str());
    CloseObj(_bstr_t("mvmt"), path);
    cui::CallSlot(onDone);
-}
-
-void CZOLTApp::CloseTeamTab(cui::Team *team, int)
-{
-   Log("CZOLTApp::CloseTeamTab %s\n", team->GetFilename().c_str());
-   CloseObj(_bstr_t("team"), _bstr_t(team->GetFilename().c_str()));
-}
-
-void CZOLTApp::CloseCurrentTeam()
-{
-   const std::string path = wui::GetPrefs()->GetCurrentObjPath();
-   cui::Team *team = path.empty() || !cui::GetTeamMgr() ? nullptr : cui::GetTeamMgr()->GetTeamByCfgPath(path);
-   if (team) {
-      CloseTeamTab(team, 0);
-   }
 }
 
 void CZOLTApp::CloseCurrentHotFix()
@@ -165,6 +142,12 @@ void CZOLTApp::AddVMToFavorites(cui::VM *vm)
 {
    Log("CZOLTApp::AddVMToFavorites %s\n", vm->GetFilename().c_str());
    AddVmListItem(vm);
+}
+
+void CZOLTApp::EditTeam(cui::Team *team)
+{
+   Log("CZOLTApp::EditTeam %s: the team settings are not available in this build\n",
+       team ? team->GetFilename().c_str() : "");
 }
 
 void CZOLTApp::NewTeam()

@@ -15,6 +15,7 @@
 #include "cui/SessionRecordMgr.h"
 #include "cui/SnapshotTree.h"
 #include "cui/Team.h"
+#include "cui/TeamEditable.h"
 #include "cui/TeamMgr.h"
 #include "cui/VM.h"
 #include "cui/VMMgr.h"
@@ -172,8 +173,10 @@ void CZOLTApp::RunVMCommand(CommandId id, _bstr_t &path, CommandSource source)
          if (LockoutAllows(ctx_, "lockoutEditVM")) {
             std::string vmPath = vm->GetVmPath().empty() ? GetCurrentObjPath() : vm->GetVmPath();
             wui::TeamMgr *teams = wui::GetTeamMgr();
-            if (teams && teams->GetTeamByVMPath(vmPath)) {
-               NotAvailable("CZOLTApp::RemoveVMFromTeam");
+            cui::VMMgr *vms = cui::GetVMMgr();
+            cui::VM *member = vms ? vms->GetVMByVMPath(vmPath) : nullptr;
+            if (cui::Team *team = teams && member ? teams->GetTeamByVMPath(vmPath) : nullptr) {
+               RemoveVMFromTeam(team, member);
             }
          }
          break;
@@ -221,8 +224,8 @@ void CZOLTApp::DeleteVMFromDisk(cui::VM *vm)
    try {
       if (vm->GetInTeam()) {
          wui::TeamMgr *teams = wui::GetTeamMgr();
-         if (teams && teams->GetTeamByVMPath(vm->GetVmPath())) {
-            NotAvailable("cui::TeamVMDeleter::Delete");
+         if (cui::Team *team = teams ? teams->GetTeamByVMPath(vm->GetVmPath()) : nullptr) {
+            cui::TeamVMDeleter::Delete(team, vm, &ReportTeamError);
          }
          return;
       }

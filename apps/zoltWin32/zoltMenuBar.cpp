@@ -19,6 +19,7 @@
 #include "cui/VM.h"
 #include "cui/VMMgr.h"
 #include "cui/WuiPrefs.h"
+#include "tremapputil/TremAppUtil.h"
 #include "tremorybase/Log.h"
 #include "tremorybase/Text.h"
 
@@ -207,11 +208,7 @@ std::vector<int> RemovedTopLevelMenus(bool zephro, int uiMode)
 
 std::vector<cui::VM *> SortedTeamVMs(const cui::Team &team)
 {
-   std::vector<cui::VM *> vms = team.GetVMs();
-   std::stable_sort(vms.begin(), vms.end(), [](const cui::VM *a, const cui::VM *b) {
-      return lstrcmpiW(WideFromUtf8(a->GetName()).c_str(), WideFromUtf8(b->GetName()).c_str()) < 0;
-   });
-   return vms;
+   return team.GetSortedVMList();
 }
 
 CZOLTMenubar::CZOLTMenubar() = default;
@@ -825,11 +822,23 @@ void CZOLTMenubar::OnTeamSwitch(CommandId id)
 
 void CZOLTMenubar::OnTeamRemove(CommandId id)
 {
-   // The application has no team-removal handlers yet: the chosen item is only logged.
+   cui::Host *host = wui::GetCurrentHost();
+   if (!gApp || !TremAppUtil_CheckLockout(gApp->GetContext(), host ? host->GetPath().c_str() : "", "lockoutEditVM")) {
+      return;
+   }
    cui::Team *team = GetCurrentTeam();
    HMENU holder = team ? FindMenuHoldingItem(id, teamMenu_, true) : nullptr;
    std::string data = holder ? GetMenuItemPath(holder, id, false) : std::string();
-   Log("CZOLTMenubar::OnTeamRemove: %u %s\n", static_cast<unsigned>(id), data.c_str());
+   if (data.empty()) {
+      return;
+   }
+   if (id >= IDM_TEAM_REMOVE_FIRST_LAN) {
+      gApp->RemoveTeamNet(team, data);
+   } else if (cui::VMMgr *vmMgr = cui::GetVMMgr()) {
+      if (cui::VM *vm = vmMgr->GetVMByVMPath(data)) {
+         gApp->RemoveVMFromTeam(team, vm);
+      }
+   }
 }
 
 void CZOLTMenubar::OnTeamAdd(CommandId id)

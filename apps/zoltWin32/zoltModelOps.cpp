@@ -26,7 +26,7 @@ bool IsVMRunning(cui::VM *vm)
 
 void PowerOnTeam(cui::Team *team)
 {
-   Log("zoltmodel::PowerOnTeam %s\n", team->GetFilename().c_str());
+   team->SetPowerState(cui::VM::POWERED_ON, cui::VM::POWEROP_TRYSOFT, cui::AbortSlot(), cui::DoneSlot());
 }
 
 bool ShowsApplianceView(cui::VM *)
@@ -58,6 +58,9 @@ void CloseAllVMs(const cui::AbortSlot &onAbort, const cui::DoneSlot &done)
 
 void CloseAllTeams()
 {
+   if (wui::TeamMgr *teams = wui::GetTeamMgr()) {
+      teams->CloseAllTeams();
+   }
 }
 
 void CloseAllHotFixRequests()
