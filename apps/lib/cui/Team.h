@@ -7,6 +7,8 @@
 // opened stays in the list without a machine, with the reason.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,10 @@
 #include "cui/Error.h"
 #include "cui/VM.h"
 #include "cui/VmdbCtx.h"
+
+namespace wui {
+class TeamMgr;
+}
 
 namespace cui {
 
@@ -132,6 +138,23 @@ public:
 
 protected:
    friend class TeamMgr;
+   friend class wui::TeamMgr;
+   friend class TeamEditable;
+   // Follows the node `teamPath` of `ctx`'s database, registered on `host` (Team.cpp): reads it
+   // now, opens its members through the machine manager, and follows it from poll steps.
+   void Follow(const vmdb::Ctx &ctx, const std::string &teamPath, Host *host);
+   // Reads the node again and raises the signals of what changed.
+   void Refresh();
+   // Stops following the node (closed, deleted); the machines stay open.
+   void Unfollow();
+   // Every member is open or known to be missing.
+   bool MembersSettled() const;
+   // Raised once MembersSettled is true after Follow, and when the node goes from the database.
+   sigc::signal<void> settled;
+   sigc::signal<void> vanished;
+   // The power operation asked of the host and not answered yet, else the host's "pending".
+   std::string PendingOp() const { return requested_.empty() ? pending_ : requested_; }
+
    std::string filename_;
    std::string name_;
    std::string notes_;
@@ -143,6 +166,26 @@ protected:
    VM *current_ = nullptr;
    std::vector<TeamNet *> nets_;
    bool busy_ = false;
+
+private:
+   void OpenMember(const std::string &cfgPath);
+   void OnMemberOpened(std::string cfgPath, bool ok, std::string problem);
+   void OnMemberGone(VM *vm);
+   void OnMemberPower();
+   void RebuildVMs();
+   void OnPowerAnswer(std::string error, std::map<std::string, std::string> outputs, AbortSlot abort, DoneSlot done);
+   TeamMember *FindMember(const std::string &cfgPath);
+
+   vmdb::Ctx ctx_;
+   sigc::connection watch_;
+   unsigned long long refreshedDelivery_ = 0;
+   std::string pending_;     // "pending" of the node
+   std::string requested_;   // sent by this object, not answered yet
+   bool following_ = false;
+   bool settledRaised_ = false;
+   std::map<VM *, std::vector<sigc::connection>> memberWatches_;
+   std::vector<std::string> opening_;   // member files whose open is under way
+   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace cui

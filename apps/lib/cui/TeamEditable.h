@@ -63,6 +63,8 @@ protected:
    std::string notes_;
    std::vector<TeamMember> members_;
    std::vector<TeamNetData> nets_;
+   // Answers that come after the editable has gone find this false.
+   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // One-shot changes: load, apply `edit`, save. An edit that throws cui::Error, a load or a save that

@@ -7,6 +7,7 @@
 // cui/Error.h: they return at once and answer from a later poll step.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,8 +44,9 @@ public:
    sigc::signal<void, Team *> teamRemoved;
 
 protected:
-   // Takes the team out of the list without asking the host; the object goes from a later poll step.
-   void RemoveTeam(Team *team);
+   // Takes the team out of the list without asking the host (raising its goingAway and
+   // teamRemoved); the object goes from a later poll step. False when it was not in the list.
+   bool RemoveTeam(Team *team);
 
 private:
    std::vector<std::unique_ptr<Team>> teams_;
@@ -72,6 +74,14 @@ public:
    cui::Team *GetTeamByVMPath(const std::string &vmPath) const;
    // Closes every open team (their machines stay with the machine manager).
    void CloseAllTeams();
+
+private:
+   struct PendingOpen;
+   void OnOpenAnswer(std::string error, std::map<std::string, std::string> outputs, std::string cfgPath);
+   void OnTeamSettled(cui::Team *team, std::string cfgPath);
+   void Finish(const std::string &cfgPath, cui::Team *team, const std::string &error);
+
+   std::vector<std::shared_ptr<PendingOpen>> pendingOpens_;
 };
 
 }  // namespace wui

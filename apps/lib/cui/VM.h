@@ -113,9 +113,10 @@ public:
    bool GetPowerOnAtStartup() const { return powerOnAtStartup_; }
    bool GetFullScreenAtPowerOn() const { return fullScreenAtPowerOn_; }
    bool GetExitAtPowerOff() const { return exitAtPowerOff_; }
-   // In a team when its configuration names a team file.
    // The configuration's network adapters, in the file's order.
    std::vector<vmdevice::NIC> GetNICs() const;
+   // In a team when its configuration names a team file (the host sets it while a team that
+   // holds the machine is open).
    bool GetInTeam() const { return !teamFile_.empty(); }
    const std::string &GetTeamFile() const { return teamFile_; }
 

@@ -1,10 +1,15 @@
 #include "cui/Host.h"
 
+#include "ModelCmd.h"
+#include "cui/Confirm.h"
 #include "cui/HostBackend.h"
 #include "cui/LocalizedString.h"
 #include "cui/PathText.h"
 #include "cui/Registry.h"
+#include "cui/Team.h"
+#include "cui/TeamMgr.h"
 #include "tremorybase/Log.h"
+#include "tremorybase/Poll.h"
 #include "tremorybase/Text.h"
 
 #include <windows.h>
@@ -251,6 +256,51 @@ void Host::RunRegistrationCommand(const char *op, const std::string &cfgPath, co
    }
    Log("Host: %s %s on %s\n", op, cfgPath.c_str(), path_.c_str());
    CallSlot(done);
+}
+
+}  // namespace cui
+
+namespace cui {
+
+void Host::DeleteTeam(const std::string &cfgPath, DlgMgr *dlgMgr, const DoneSlot &done, const AbortSlot &abort)
+{
+   if (path_.empty() || cfgPath.empty()) {
+      AbortSlot slot = abort;
+      Error error(GetLocalString("@&!*@*@(msg.host.deleteTeam.nothing)There is no team to delete."));
+      Poll_Post([slot, error]() { CallSlot(slot, false, error); });
+      return;
+   }
+   const std::string queue = path_ + "util/vm/cmd/##/";
+   vmdb::Ctx ctx = ctx_;
+   auto send = [ctx, queue, cfgPath, done, abort]() {
+      cuiutil::ModelCmd::AnswerSlot answer = [cfgPath, done, abort](std::string error, cuiutil::ModelCmd::Outputs) {
+         if (!error.empty()) {
+            Log("Host: deleteTeam %s failed: %s\n", cfgPath.c_str(), error.c_str());
+            CallSlot(abort, false, Error(error));
+            return;
+         }
+         Log("Host: deleted the team %s\n", cfgPath.c_str());
+         // The host has dropped the node: the team leaves the manager now, not at its watch.
+         if (TeamMgr *teams = GetTeamMgr()) {
+            if (Team *team = teams->GetTeamByCfgPath(cfgPath)) {
+               teams->CloseTeam(team);
+            }
+         }
+         CallSlot(done);
+      };
+      try {
+         cuiutil::ModelCmd::Send(ctx, queue, "deleteTeam", {{"cfgPath", cfgPath}}, {}, answer);
+      } catch (const Error &e) {
+         CallSlot(abort, false, e);
+      }
+   };
+   std::string text = Format("@&!*@*@(msg.host.deleteTeam.question)Are you sure you want to delete the team \"%s\" "
+                             "from the disk? Its virtual machines are kept.",
+                             cfgPath.c_str());
+   // Confirm deletes itself once answered; No is the default, and No ends it silently.
+   auto *confirm = new Confirm(std::string(), dlgMgr, text, Confirm::YES_NO, 1);
+   confirm->SetAnswerSlot(sigc::slot<void>(send));
+   confirm->Invoke();
 }
 
 }  // namespace cui

@@ -327,6 +327,40 @@ void VM::GetSuspendScreenshot(const AbortSlot &abort, const sigc::slot<void, std
    Poll_Post([slot, path]() { CallSlot(slot, path); });
 }
 
+bool VM::IsLegacy() const
+{
+   return configVersion_ < 8;
+}
+
+std::vector<vmdevice::NIC> VM::GetNICs() const
+{
+   static const struct {
+      const char *name;
+      int hostIF;
+   } kKinds[] = {{"bridged", vmdevice::NIC::HOSTIF_BRIDGED},   {"nat", vmdevice::NIC::HOSTIF_NAT},
+                 {"hostonly", vmdevice::NIC::HOSTIF_HOSTONLY}, {"custom", vmdevice::NIC::HOSTIF_CUSTOM},
+                 {"pvn", vmdevice::NIC::HOSTIF_PVN}};
+   std::vector<vmdevice::NIC> nics;
+   if (!registered_) {
+      return nics;
+   }
+   for (const std::string &element : ctx_.Elements(vmPath_ + "vmx/cfgState/val/dev/#")) {
+      if (ctx_.Get(element + "type") != "ethernet" || !ctx_.GetBool(element + "present", false)) {
+         continue;
+      }
+      std::string network = ctx_.Get(element + "network");
+      int hostIF = vmdevice::NIC::HOSTIF_NONE;
+      for (const auto &kind : kKinds) {
+         if (_stricmp(network.c_str(), kind.name) == 0) {
+            hostIF = kind.hostIF;
+         }
+      }
+      nics.emplace_back(ctx_.Get(element + "key"), hostIF,
+                        hostIF == vmdevice::NIC::HOSTIF_PVN ? ctx_.Get(element + "pvnID") : std::string());
+   }
+   return nics;
+}
+
 bool VM::GetCanStartMovieCapture() const
 {
    return registered_ && powerState_ == POWERED_ON && !movie_->IsCapturing();

@@ -114,6 +114,7 @@ SimHost::SimHost(const vmdb::Ctx &ctx) : ctx_(ctx.NewCtx())
    RegisterRecorderOps(vmCmds_, machines_);
    RegisterCloneOps(hostCmds_, vmCmds_, machines_);
    RegisterDeviceOps(vmCmds_, machines_);
+   teams_.RegisterOps(hostCmds_);
    ScanAtStart();
 }
 

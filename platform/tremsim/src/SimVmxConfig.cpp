@@ -45,6 +45,12 @@ const DeviceKind *FindKind(const std::string &prefix)
    return nullptr;
 }
 
+SimVmxConfig::TeamFileLookup &TeamLookup()
+{
+   static SimVmxConfig::TeamFileLookup lookup;
+   return lookup;
+}
+
 bool IsTrue(const std::string &value)
 {
    return value == "TRUE" || value == "true" || value == "True" || value == "1" || value == "yes";
@@ -79,6 +85,11 @@ const std::vector<SimVmxConfig::MirroredKey> &SimVmxConfig::MirroredKeys()
       {"power.resetMode", "power/resetMode", false},
    };
    return keys;
+}
+
+void SimVmxConfig::SetTeamFileLookup(TeamFileLookup lookup)
+{
+   TeamLookup() = std::move(lookup);
 }
 
 bool SimVmxConfig::Load(const std::string &path, std::string &error)
@@ -210,6 +221,10 @@ std::vector<SimVmxConfig::Device> SimVmxConfig::GetDevices() const
       device.mode = Get(prefix + ".mode");
       device.present = GetBool(prefix + ".present", false);
       device.startConnected = GetBool(prefix + ".startConnected", true);
+      if (device.type == "ethernet") {
+         device.network = Get(prefix + ".network");
+         device.pvnID = Get(prefix + ".pvnID");
+      }
       devices.push_back(device);
    }
    return devices;
@@ -226,6 +241,9 @@ void SimVmxConfig::MirrorTo(vmdb::Ctx &ctx, const std::string &valPath, long gen
          value = GetBool(key.vmxKey, false) ? "1" : "0";
       } else if (key.dbName == std::string("displayName")) {
          value = GetDisplayName();
+      } else if (key.dbName == std::string("teamFile") && TeamLookup()) {
+         std::string teamFile = TeamLookup()(path_);
+         value = teamFile.empty() ? value : teamFile;
       }
       ctx.Set(val + key.dbName, value);
    }
@@ -243,6 +261,10 @@ void SimVmxConfig::MirrorTo(vmdb::Ctx &ctx, const std::string &valPath, long gen
       ctx.Set(element + "mode", device.mode);
       ctx.Set(element + "present", vmdb::Value(device.present ? 1 : 0));
       ctx.Set(element + "startConnected", vmdb::Value(device.startConnected ? 1 : 0));
+      if (device.type == "ethernet") {
+         ctx.Set(element + "network", device.network);
+         ctx.Set(element + "pvnID", device.pvnID);
+      }
    }
    MirrorHistory(ctx, val, *this);
 }

@@ -24,6 +24,7 @@
 #include "tremsim/SimMachines.h"
 #include "tremsim/SimMovies.h"
 #include "tremsim/SimRegistry.h"
+#include "tremsim/SimTeams.h"
 #include "tremsim/SimVmCreator.h"
 
 namespace cuisim {
@@ -53,6 +54,7 @@ public:
    SimRegistry &Registry() { return registry_; }
    SimMovies &Movies() { return movies_; }
    SimHostSettings &Settings() { return settings_; }
+   SimTeams &Teams() { return teams_; }
    size_t GetPendingCount() const { return pending_.size(); }
 
    // The library's host: started on `ctx`'s database (kept when it already runs there); an
@@ -84,6 +86,7 @@ private:
    SimRegistry registry_{ctx_};
    SimMovies movies_{ctx_, machines_};
    SimHostSettings settings_{ctx_, registry_};
+   SimTeams teams_{ctx_, machines_};   // after the machines: its operations go first
    std::vector<sigc::connection> watches_;
    std::set<std::pair<int, std::string>> pending_;
    std::set<PollTimerId> timers_;

@@ -2,6 +2,7 @@
 // mirrors into the database and writes back. Unknown keys are kept as they are.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
       std::string mode;       // disks: "persistent", "independent-persistent", ...
       bool present = false;
       bool startConnected = true;   // removable devices: connected when the machine boots
+      std::string network;   // adapters: "bridged", "nat", "hostonly", "custom", "pvn"
+      std::string pvnID;     // adapters on a private network
    };
 
    // Reads `path`; false with a text a user understands (missing, unreadable, bad syntax).
@@ -61,6 +64,11 @@ public:
       bool isBool;   // mirrored as "1" or "0"
    };
    static const std::vector<MirroredKey> &MirroredKeys();
+
+   // Where MirrorTo finds the team file of an open team that holds the configuration: it is
+   // mirrored as "teamFile" over the configuration's own. Empty: none.
+   typedef std::function<std::string(const std::string & /*cfgPath*/)> TeamFileLookup;
+   static void SetTeamFileLookup(TeamFileLookup lookup);
 
 private:
    std::string path_;
