@@ -220,9 +220,14 @@ void CZOLTApp::CheckOpenedVM(OpenFlags flags, sigc::slot<void, bool, cui::Error>
       return;
    }
    if (vm->GetInTeam()) {
-      // A team's machine opens as its team.
-      OpenTeam(_bstr_t(vm->GetTeamFile().c_str()), flags, onError, onOpened);
-      return;
+      // A team's machine opens as its team, unless its open team no longer lists it (the host's
+      // note on the machine follows a removal a poll step later).
+      wui::TeamMgr *teams = wui::GetTeamMgr();
+      cui::Team *team = teams ? teams->GetTeamByCfgPath(vm->GetTeamFile()) : nullptr;
+      if (!team || team->HasVM(vm->GetVmPath())) {
+         OpenTeam(_bstr_t(vm->GetTeamFile().c_str()), flags, onError, onOpened);
+         return;
+      }
    }
    OnVMOpened(vm, true, flags, onOpened);
 }

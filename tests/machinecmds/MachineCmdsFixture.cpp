@@ -3,7 +3,11 @@
 #include "tremhwcfg/TremHwCfg.h"
 #include "tremorybase/Config.h"
 
+#include "tremorybase/Log.h"
+
+#include <fstream>
 #include <map>
+#include <sstream>
 
 namespace {
 
@@ -89,6 +93,30 @@ void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR id, DWORD)
    self->answer_(search.found);
 }
 
+
+std::string FileText(const std::string &path)
+{
+   std::ifstream in(path, std::ios::binary);
+   std::stringstream text;
+   text << in.rdbuf();
+   return text.str();
+}
+
+size_t MachineCmds::LogMark()
+{
+   if (!*Log_GetFileName()) {
+      const std::string log = folder_ + "\\machinecmds.log";
+      Config_Set("test.machinecmds.log", log.c_str());
+      EXPECT_TRUE(Log_Start("machinecmds", "test.machinecmds.log", ""));
+   }
+   return FileText(Log_GetFileName()).size();
+}
+
+std::string MachineCmds::LoggedSince(size_t mark) const
+{
+   const std::string text = FileText(Log_GetFileName());
+   return mark < text.size() ? text.substr(mark) : std::string();
+}
 
 void MachineCmds::SetUp()
 {

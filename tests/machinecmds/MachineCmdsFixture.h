@@ -37,8 +37,16 @@ private:
    std::string text_;
 };
 
+// The whole text of a file; empty when it cannot be read.
+std::string FileText(const std::string &path);
+
 class MachineCmds : public SessionFixture {
 protected:
+   // Where the log stands now (the log is started in the test's folder when it is not yet), and
+   // what it gained since such a mark.
+   size_t LogMark();
+   std::string LoggedSince(size_t mark) const;
+
    void SetUp() override;
    void TearDown() override;
 

@@ -24,14 +24,6 @@ std::wstring Wide(const std::string &text)
    return std::wstring(text.begin(), text.end());
 }
 
-std::string FileText(const std::string &path)
-{
-   std::ifstream in(path);
-   std::stringstream text;
-   text << in.rdbuf();
-   return text.str();
-}
-
 bool FileExists(const std::string &path)
 {
    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -98,16 +90,11 @@ TEST_F(NewVM, ACancelledWizardKeepsAFileThatWasThereAndCreatesNothing)
    EXPECT_EQ(RecordCount(), 1);
 
    // Closed before anything was named: no command reaches the host, so it has nothing to refuse.
-   if (!*Log_GetFileName()) {
-      const std::string log = folder_ + "\\machinecmds.log";
-      Config_Set("test.machinecmds.log", log.c_str());
-      ASSERT_TRUE(Log_Start("machinecmds", "test.machinecmds.log", ""));
-   }
-   const size_t logBefore = FileText(Log_GetFileName()).size();
+   const size_t logBefore = LogMark();
    wiztest::WizardDriver closed(Caption(IDS_NWZ_CAPTION), [](HWND sheet) { PostMessageA(sheet, WM_CLOSE, 0, 0); });
    EXPECT_EQ(app_->NewVM(cfgFile, user, password, true), 0);
    ASSERT_TRUE(closed.Ran());
-   const std::string logged = FileText(Log_GetFileName()).substr(logBefore);
+   const std::string logged = LoggedSince(logBefore);
    EXPECT_EQ(logged.find("createVMCfg"), std::string::npos) << logged;
    EXPECT_EQ(CommandsLeft(), 0);
 }
