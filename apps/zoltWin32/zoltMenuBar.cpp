@@ -824,11 +824,13 @@ void CZOLTMenubar::OnTeamRemove(CommandId id)
 {
    cui::Host *host = wui::GetCurrentHost();
    if (!gApp || !TremAppUtil_CheckLockout(gApp->GetContext(), host ? host->GetPath().c_str() : "", "lockoutEditVM")) {
+      Log("CZOLTMenubar::OnTeamRemove: %u refused by the administrator\n", static_cast<unsigned>(id));
       return;
    }
    cui::Team *team = GetCurrentTeam();
    HMENU holder = team ? FindMenuHoldingItem(id, teamMenu_, true) : nullptr;
    std::string data = holder ? GetMenuItemPath(holder, id, false) : std::string();
+   Log("CZOLTMenubar::OnTeamRemove: %u %s\n", static_cast<unsigned>(id), data.c_str());
    if (data.empty()) {
       return;
    }

@@ -22,11 +22,13 @@
 
 namespace {
 
+using zoltrun::AnswerCloseQuestion;
 using zoltrun::Command;
 using zoltrun::Count;
 using zoltrun::kExitMs;
 using zoltrun::MachineVmx;
 using zoltrun::SetPageText;
+using zoltrun::VmPathOf;
 using zoltrun::WaitForBoxSaying;
 using zoltrun::WaitForPageWith;
 
@@ -112,46 +114,6 @@ public:
 private:
    std::string dump_;
 };
-
-// The zolt question of this process with the radio choices (suspend, power off, run in
-// background, cancel); `choice` -1 presses Cancel.
-void AnswerCloseQuestion(const e2e::Process &process, int choice)
-{
-   HWND dlg = nullptr;
-   ASSERT_TRUE(e2e::WaitUntil(
-      [&]() {
-         for (HWND w : e2e::FindTopLevelWindows({"", "", false, process.Id()})) {
-            if (GetDlgItem(w, IDC_VMDLG_CHOICE_FIRST + 2)) {
-               dlg = w;
-            }
-         }
-         return dlg != nullptr;
-      },
-      e2e::kStartTimeoutMs));
-   std::string shown;
-   for (const e2e::ChildWindow &child : e2e::ListChildren(dlg)) {
-      shown += child.text + "\n";
-   }
-   EXPECT_NE(shown.find("\"Asked\" is still powered on"), std::string::npos) << shown;
-   if (choice < 0) {
-      ASSERT_TRUE(e2e::ClickButton(dlg, IDC_VMDLG_SECOND));
-   } else {
-      SendMessageA(GetDlgItem(dlg, IDC_VMDLG_CHOICE_FIRST + choice), BM_CLICK, 0, 0);
-      ASSERT_TRUE(e2e::ClickButton(dlg, IDC_VMDLG_FIRST));
-   }
-   EXPECT_TRUE(e2e::WaitForWindowGone(dlg));
-}
-
-// The database path a machine was registered under, from the host's log line.
-std::string VmPathOf(const std::string &log, const std::string &fileName)
-{
-   size_t at = log.rfind(fileName + " as /vm/#");
-   if (at == std::string::npos) {
-      return "";
-   }
-   at += fileName.size() + 4;
-   return log.substr(at, log.find(' ', at) - at);
-}
 
 // Keeps a picture of the wizard as the user sees it, beside the test program.
 void SavePage(HWND sheet, const std::string &name)
@@ -294,10 +256,10 @@ TEST(ZoltMachine, ClosingARunningMachineAsksAndDoesWhatTheUserChose)
 
    // Cancel keeps the tab and the machine running.
    ASSERT_TRUE(Command(frame, IDM_FILE_CLOSE));
-   AnswerCloseQuestion(zolt, -1);
+   AnswerCloseQuestion(zolt, "\"Asked\" is still powered on", -1);
    // Suspend: the machine is suspended, then its tab closes.
    ASSERT_TRUE(Command(frame, IDM_FILE_CLOSE));
-   AnswerCloseQuestion(zolt, 0);
+   AnswerCloseQuestion(zolt, "\"Asked\" is still powered on", 0);
    ASSERT_TRUE(run.WaitForLog("suspend done, suspended")) << run.Log();
    ASSERT_TRUE(run.WaitForLog("CZOLTApp::CloseObj: /vm/#0001/")) << run.Log();
    EXPECT_EQ(Count(run.Log(), "powerOff done"), 0u);
@@ -307,7 +269,7 @@ TEST(ZoltMachine, ClosingARunningMachineAsksAndDoesWhatTheUserChose)
    ASSERT_TRUE(run.WaitForLog("powerOn done, poweredOn", 2)) << run.Log();
    ASSERT_TRUE(ShownRunning(frame)) << run.Log();
    ASSERT_TRUE(Command(frame, IDM_FILE_CLOSE));
-   AnswerCloseQuestion(zolt, 1);
+   AnswerCloseQuestion(zolt, "\"Asked\" is still powered on", 1);
    ASSERT_TRUE(run.WaitForLog("powerOff done, poweredOff")) << run.Log();
 
    // Run in background: the tab closes at once, the machine goes on.
@@ -316,7 +278,7 @@ TEST(ZoltMachine, ClosingARunningMachineAsksAndDoesWhatTheUserChose)
    ASSERT_TRUE(ShownRunning(frame)) << run.Log();
    size_t closesBefore = Count(run.Log(), "CZOLTApp::CloseObj: ");
    ASSERT_TRUE(Command(frame, IDM_FILE_CLOSE));
-   AnswerCloseQuestion(zolt, 2);
+   AnswerCloseQuestion(zolt, "\"Asked\" is still powered on", 2);
    ASSERT_TRUE(run.WaitForLog("CZOLTApp::CloseObj: ", closesBefore + 1)) << run.Log();
    EXPECT_EQ(Count(run.Log(), "powerOff done"), 1u) << "only the earlier power-off";
 

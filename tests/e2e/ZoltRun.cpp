@@ -187,4 +187,41 @@ bool ZoltRun::WaitForLog(const std::string &text, size_t times, DWORD ms) const
    return e2e::WaitUntil([&]() { return Count(Log(), text) >= times; }, ms, 100);
 }
 
+void AnswerCloseQuestion(const e2e::Process &process, const std::string &expected, int choice)
+{
+   HWND dlg = nullptr;
+   ASSERT_TRUE(e2e::WaitUntil(
+      [&]() {
+         for (HWND w : e2e::FindTopLevelWindows({"", "", false, process.Id()})) {
+            if (GetDlgItem(w, IDC_VMDLG_CHOICE_FIRST + 2)) {
+               dlg = w;
+            }
+         }
+         return dlg != nullptr;
+      },
+      e2e::kStartTimeoutMs));
+   std::string shown;
+   for (const e2e::ChildWindow &child : e2e::ListChildren(dlg)) {
+      shown += child.text + "\n";
+   }
+   EXPECT_NE(shown.find(expected), std::string::npos) << shown;
+   if (choice < 0) {
+      ASSERT_TRUE(e2e::ClickButton(dlg, IDC_VMDLG_SECOND));
+   } else {
+      SendMessageA(GetDlgItem(dlg, IDC_VMDLG_CHOICE_FIRST + choice), BM_CLICK, 0, 0);
+      ASSERT_TRUE(e2e::ClickButton(dlg, IDC_VMDLG_FIRST));
+   }
+   EXPECT_TRUE(e2e::WaitForWindowGone(dlg));
+}
+
+std::string VmPathOf(const std::string &log, const std::string &fileName)
+{
+   size_t at = log.rfind(fileName + " as /vm/#");
+   if (at == std::string::npos) {
+      return "";
+   }
+   at += fileName.size() + 4;
+   return log.substr(at, log.find(' ', at) - at);
+}
+
 }  // namespace zoltrun

@@ -56,6 +56,13 @@ HWND WaitForBoxSaying(const e2e::Process &process, const std::string &part);
 // failure added) when a key cannot be pressed or the menu does not open.
 bool ChooseMenu(HWND frame, DWORD processId, char menu, const std::string &items);
 
+// Answers the close question of a running machine or team (radio choices suspend, power off, run in
+// background, cancel) once it shows `expected`: radio `choice`, or -1 for the Cancel button.
+void AnswerCloseQuestion(const e2e::Process &process, const std::string &expected, int choice);
+
+// The database path a machine was registered under, from the host's log line; empty when none.
+std::string VmPathOf(const std::string &log, const std::string &fileName);
+
 class ZoltRun {
 public:
    // A run logging to "zolt.log" of the folder, with its user data there and silent COM
