@@ -363,3 +363,38 @@ TEST_F(TeamHost, DeletingAMemberTakesItOutOfTheFileThenDeletesItsFiles)
    EXPECT_FALSE(Contains(FileText(file), "B.vmx"));
    EXPECT_TRUE(Until([&]() { return team->GetVMs().size() == 1 && team->GetMembers().size() == 1; }));
 }
+
+TEST_F(TeamHost, ANewTeamIsSavedThenTakenInAndFollowsItsFile)
+{
+   std::string a = WriteMachine("A");
+   std::string old = Path("Old\\Old.vmx");
+   ASSERT_TRUE(File_MakeFolders(Path("Old")));
+   std::string error;
+   ASSERT_TRUE(KeyValueFile::Write(old, {{"configVersion", "6"}, {"displayName", "Old"}}, error)) << error;
+   std::string file = Path("New.vmtm");
+   std::unique_ptr<cui::Team> made(new wui::Team(file, "New"));
+   cui::Team *team = made.get();
+   cui::TeamEditable editable(team);
+   editable.SetName("New");
+   editable.AddVMPath(a);
+   editable.AddVMPath(old);
+   editable.SetVMStartup(old, 5, 1);
+   EXPECT_THROW(editable.SetVMStartup(old, 5, -1), cui::Error);
+   EXPECT_THROW(editable.RemoveVMPath(Path("Other.vmx")), cui::Error);
+   EXPECT_THROW(editable.RemoveNet("LAN 9"), cui::Error);
+   editable.AddNet(team->GetUniqueNetName(), 0, 0);
+   Outcome saved = Wait([&](cui::AbortSlot ab, cui::DoneSlot d) { editable.Save(ab, d); });
+   ASSERT_TRUE(saved.done) << saved.error;
+   EXPECT_TRUE(Contains(FileText(file), "vm1.cfgPath = \"Old\\\\Old.vmx\"")) << FileText(file);
+
+   teams_->AddTeam(std::move(made));
+   ASSERT_TRUE(Until([&]() { return team->GetVMs().size() == 2; }));
+   EXPECT_FALSE(team->GetTeamPath().empty());
+   EXPECT_EQ("LAN 1", team->GetNets().at(0)->GetName());
+   cui::VM *oldVM = run_->mgr->GetVMByCfgPath(old);
+   ASSERT_NE(nullptr, oldVM);
+   EXPECT_TRUE(oldVM->IsLegacy());
+   EXPECT_EQ(5, team->GetVMStartupOrder(oldVM));
+   EXPECT_EQ(1, team->GetVMStartupDelay(oldVM));
+   EXPECT_TRUE(Until([&]() { return oldVM->GetInTeam(); }));
+}
