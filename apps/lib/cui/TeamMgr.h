@@ -32,7 +32,8 @@ public:
    // By team file, compared without regard to case and slash direction; null when none.
    Team *GetTeamByCfgPath(const std::string &cfgPath) const;
 
-   // Takes a team in (the new-team wizard's, once saved); raises teamAdded.
+   // Takes a team in (the new-team wizard's, once saved); raises teamAdded. A team that follows no
+   // host node yet and has a file is then opened on the host ("openTeam") and follows its node.
    void AddTeam(std::unique_ptr<Team> team);
    // Lets the team go: raises its goingAway, takes it out of the list, asks the host to drop its
    // node, and deletes the object from a later poll step. The members stay open.
@@ -50,6 +51,7 @@ protected:
 
 private:
    std::vector<std::unique_ptr<Team>> teams_;
+   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace cui

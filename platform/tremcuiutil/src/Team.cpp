@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "ModelCmd.h"
 #include "cui/Host.h"
@@ -33,6 +35,14 @@ std::string Lower(const std::string &text)
       c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
    }
    return out;
+}
+
+// The same for the same file, as SameFilePath compares: case-blind, either slash.
+std::string PathKey(const std::string &path)
+{
+   std::string key = Lower(path);
+   std::replace(key.begin(), key.end(), '/', '\\');
+   return key;
 }
 
 int ToInt(const std::string &text)
@@ -152,11 +162,12 @@ int Team::GetPowerOnActionState() const
    if (PendingOp() == "powerOnTeam") {
       return 2;
    }
-   if (busy_ || vms_.empty()) {
+   if (vms_.empty()) {
       return 0;
    }
+   // "There already" holds while another operation runs too: the team page shows it.
    bool allOn = std::all_of(vms_.begin(), vms_.end(), [](const VM *vm) { return vm->GetPowerState() == VM::POWERED_ON; });
-   return allOn ? 3 : 1;
+   return allOn ? 3 : busy_ ? 0 : 1;
 }
 
 int Team::GetPowerOffActionState() const
@@ -164,11 +175,12 @@ int Team::GetPowerOffActionState() const
    if (PendingOp() == "powerOffTeam") {
       return 2;
    }
-   if (busy_ || vms_.empty()) {
+   if (vms_.empty()) {
       return 0;
    }
+   // "There already" holds while another operation runs too: the team page shows it.
    bool allOff = std::all_of(vms_.begin(), vms_.end(), [](const VM *vm) { return vm->GetPowerState() == VM::POWERED_OFF; });
-   return allOff ? 3 : 1;
+   return allOff ? 3 : busy_ ? 0 : 1;
 }
 
 int Team::GetPowerSuspendActionState() const
@@ -176,13 +188,16 @@ int Team::GetPowerSuspendActionState() const
    if (PendingOp() == "suspendTeam") {
       return 2;
    }
-   if (busy_ || vms_.empty()) {
+   if (vms_.empty()) {
       return 0;
    }
    bool allSuspended =
       std::all_of(vms_.begin(), vms_.end(), [](const VM *vm) { return vm->GetPowerState() == VM::SUSPENDED; });
    if (allSuspended) {
       return 3;
+   }
+   if (busy_) {
+      return 0;
    }
    bool anyOn = std::any_of(vms_.begin(), vms_.end(), [](const VM *vm) { return vm->GetPowerState() == VM::POWERED_ON; });
    return anyOn ? 1 : 0;
@@ -330,16 +345,24 @@ void Team::Refresh()
    }
 
    // Members: kept objects where the file stays, new ones opened, gone ones let go.
+   // Matched by file in one pass each way: a team may have thousands of members.
+   std::unordered_map<std::string, const TeamMember *> oldByPath;
+   for (const TeamMember &old : members_) {
+      oldByPath.emplace(PathKey(old.cfgPath), &old);
+   }
    std::vector<TeamMember> members;
+   std::unordered_set<std::string> newPaths;
    for (const std::string &element : ctx_.Elements(teamPath_ + "member/#")) {
       TeamMember member;
       member.cfgPath = ctx_.Get(element + "cfgPath");
       member.startupOrder = ToInt(ctx_.Get(element + "startupOrder"));
       member.startupDelay = ToInt(ctx_.Get(element + "startupDelay"));
-      if (TeamMember *old = FindMember(member.cfgPath)) {
-         member.vm = old->vm;
-         member.problem = old->problem;
+      auto old = oldByPath.find(PathKey(member.cfgPath));
+      if (old != oldByPath.end()) {
+         member.vm = old->second->vm;
+         member.problem = old->second->problem;
       }
+      newPaths.insert(PathKey(member.cfgPath));
       members.push_back(member);
    }
    auto same = [](const TeamMember &a, const TeamMember &b) {
@@ -348,9 +371,7 @@ void Team::Refresh()
    membersDiffer = members.size() != members_.size() || !std::equal(members.begin(), members.end(), members_.begin(), same);
    std::vector<VM *> left;
    for (const TeamMember &old : members_) {
-      bool kept = std::any_of(members.begin(), members.end(),
-                              [&old](const TeamMember &m) { return cuiutil::SameFilePath(m.cfgPath, old.cfgPath); });
-      if (!kept && old.vm) {
+      if (old.vm && !newPaths.count(PathKey(old.cfgPath))) {
          left.push_back(old.vm);
       }
    }
@@ -415,11 +436,13 @@ void Team::Refresh()
    }
    changed.emit();
 
+   std::unordered_set<std::string> opening;
+   for (const std::string &path : opening_) {
+      opening.insert(PathKey(path));
+   }
    std::vector<std::string> toOpen;
    for (const TeamMember &member : members_) {
-      bool opening = std::any_of(opening_.begin(), opening_.end(),
-                                 [&member](const std::string &p) { return cuiutil::SameFilePath(p, member.cfgPath); });
-      if (!member.vm && member.problem.empty() && !opening) {
+      if (!member.vm && member.problem.empty() && !opening.count(PathKey(member.cfgPath))) {
          toOpen.push_back(member.cfgPath);
       }
    }

@@ -94,7 +94,12 @@ void TeamEditable::Load(const AbortSlot &failed, const sigc::slot<void, TeamEdit
       // A team that follows no node (the wizard's): its object is all there is.
       copy();
       sigc::slot<void, TeamEditable *> slot = loaded;
-      Poll_Post([slot, this]() { CallSlot(slot, this); });
+      std::shared_ptr<bool> alive = alive_;
+      Poll_Post([slot, alive, this]() {
+         if (*alive) {
+            CallSlot(slot, this);
+         }
+      });
       return;
    }
    // The host reads the file again, so the edit starts from what is on the disk now.

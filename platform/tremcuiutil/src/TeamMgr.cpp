@@ -18,6 +18,7 @@ TeamMgr::TeamMgr() = default;
 
 TeamMgr::~TeamMgr()
 {
+   *alive_ = false;
    if (GetTeamMgr() == this) {
       SetTeamMgr(nullptr);
    }
@@ -52,6 +53,31 @@ void TeamMgr::AddTeam(std::unique_ptr<Team> team)
    added->vanished.connect([this, added]() { RemoveTeam(added); });
    teams_.push_back(std::move(team));
    teamAdded.emit(added);
+   // A team made here (the wizard's, saved) is opened on the host, so it follows its file too.
+   vmdb::Ctx ctx = GetVmdbCtx();
+   if (added->GetTeamPath().empty() && !added->GetFilename().empty() && ctx.IsValid()) {
+      Host *host = added->GetHost() ? added->GetHost() : GetClientHost();
+      std::string hostPath = host && !host->GetPath().empty() ? host->GetPath() : wui::VMMgr::LocalHostPath();
+      std::string file = added->GetFilename();
+      std::weak_ptr<bool> alive = alive_;
+      cuiutil::ModelCmd::AnswerSlot answer = [this, alive, added, host, ctx, file](std::string error,
+                                                                                  cuiutil::ModelCmd::Outputs outputs) {
+         std::vector<Team *> teams = alive.expired() ? std::vector<Team *>() : GetTeams();
+         if (std::find(teams.begin(), teams.end(), added) == teams.end()) {
+            return;
+         }
+         if (!error.empty() || outputs["teamPath"].empty()) {
+            Warning("TeamMgr: %s was taken in but could not be opened on the host: %s\n", file.c_str(), error.c_str());
+            return;
+         }
+         added->Follow(ctx, outputs["teamPath"], host);
+      };
+      try {
+         cuiutil::ModelCmd::Send(ctx, hostPath + "util/vm/cmd/##/", "openTeam", {{"cfgPath", file}}, {"teamPath"}, answer);
+      } catch (const Error &e) {
+         Warning("TeamMgr: %s could not be opened on the host: %s\n", file.c_str(), e.what());
+      }
+   }
 }
 
 bool TeamMgr::RemoveTeam(Team *team)

@@ -75,11 +75,7 @@ void SimTeams::RegisterOps(SimCmdOwner &hostCmds)
       if (!file.Load(team.file.GetPath(), error)) {
          throw cui::Error(error);
       }
-      MarkMembers(team.file, false);
-      team.file = file;
-      RebuildIndex();
-      MarkMembers(team.file, true);
-      WriteNode(team);
+      Replace(team, file);
    });
    hostCmds.Register("saveTeam", [this](SimCommand &cmd) { OnSave(cmd); });
    hostCmds.Register("deleteTeam", [this](SimCommand &cmd) { OnDelete(cmd); });
@@ -181,6 +177,17 @@ void SimTeams::MarkMembers(const SimTeamFile &file, bool inTeam)
    }
 }
 
+void SimTeams::Replace(Team &team, const SimTeamFile &file)
+{
+   SimTeamFile old = team.file;
+   team.file = file;
+   // The index first: a machine that left is marked out of this team, one that stayed stays in.
+   RebuildIndex();
+   MarkMembers(old, false);
+   MarkMembers(team.file, true);
+   WriteNode(team);
+}
+
 void SimTeams::WriteNode(const Team &team)
 {
    vmdb::Batch batch(ctx_);
@@ -247,11 +254,7 @@ void SimTeams::OnSave(SimCommand &cmd)
    Log("SimHost: saved the team %s (%u members, %u LANs)\n", cfgPath.c_str(),
        static_cast<unsigned>(edited.members.size()), static_cast<unsigned>(edited.lans.size()));
    if (team) {
-      MarkMembers(team->file, false);
-      team->file = edited;
-      RebuildIndex();
-      MarkMembers(team->file, true);
-      WriteNode(*team);
+      Replace(*team, edited);
    }
 }
 

@@ -66,6 +66,8 @@ private:
    // Shows (or clears) the team file in the nodes of the open machines of `file`.
    void MarkMembers(const SimTeamFile &file, bool inTeam);
    void RebuildIndex();
+   // Gives the registered team the contents `file`: index, machines' marks and node.
+   void Replace(Team &team, const SimTeamFile &file);
 
    void OnSave(SimCommand &cmd);
    void OnDelete(SimCommand &cmd);
