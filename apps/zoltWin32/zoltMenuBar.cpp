@@ -680,6 +680,17 @@ void CZOLTMenubar::RebuildTeamRemoveMenu(HMENU popup)
    if (!team) {
       return;
    }
+   // The LANs go in first: the machines' list, put in front of them, parts itself from them.
+   const std::vector<cui::TeamNet *> &nets = team->GetNets();
+   for (size_t j = 0; j < nets.size(); ++j) {
+      if (j >= static_cast<size_t>(kMaxListItems)) {
+         Log("CZOLTMenubar::RebuildTeamRemoveMenu: Too many LANs for list! Consider increasing "
+             "IDM_TEAM_REMOVE_LAST_LAN.\n");
+         break;
+      }
+      InsertNumberedMenuItem(popup, WideFromUtf8(EscapeAmpersands(nets[j]->GetName())), 0, static_cast<unsigned>(j),
+                             nets[j]->GetNetworkID().c_str(), IDM_TEAM_REMOVE_FIRST_LAN + static_cast<UINT>(j), true);
+   }
    std::vector<cui::VM *> vms = SortedTeamVMs(*team);
    for (size_t i = 0; i < vms.size(); ++i) {
       if (i >= static_cast<size_t>(kMaxListItems)) {

@@ -6,10 +6,12 @@
 #include "zoltMenuUtil.h"
 
 #include "cui/AppDataPaths.h"
+#include "cui/Team.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,63 @@ TEST(MenuBarMenus, WindowMenuShowsTabNamesInAnyScript)
    EXPECT_STREQ(shown, L"&2   D:\\\u4eee\u60f3\u30de\u30b7\u30f3 && \u30c6\u30b9\u30c8.vmtm");
    EXPECT_EQ(GetMenuItemText(window, 40090), u8"&2   D:\\\u4eee\u60f3\u30de\u30b7\u30f3 && \u30c6\u30b9\u30c8.vmtm");
    EXPECT_EQ(GetMenuItemPath(window, 40090, false), second);
+   frame.DestroyWindow();
+}
+
+// A team whose machines and LANs the test gives.
+class ListTeam : public wui::Team {
+public:
+   ListTeam() : wui::Team("C:\\teams\\Lab.vmtm", "Lab") {}
+   void AddVM(cui::VM *vm) { vms_.push_back(vm); }
+   void AddNet(const std::string &id, const std::string &name) { nets_.push_back(new cui::TeamNet(id, name, 0, 0)); }
+};
+
+TEST(MenuBarMenus, TeamListsStopAtTheirLastIdsAndPartTheLansFromTheMachines)
+{
+   FrameTestEnv env;
+   std::vector<std::unique_ptr<cui::VM>> vms;
+   auto owned = std::make_unique<ListTeam>();
+   ListTeam *team = owned.get();
+   for (int i = 0; i < 100; ++i) {
+      char path[32];
+      snprintf(path, sizeof path, "/vm/#%04d/", 100 + i);
+      env.ctx.Set(std::string(path) + "cfgFile", "C:\\vms\\m" + std::to_string(i) + ".vmx");
+      // Names that sort against their order of addition: "m99" first, "m00" last.
+      char name[8];
+      snprintf(name, sizeof name, "m%02d", 99 - i);
+      env.ctx.Set(std::string(path) + "vmx/cfgState/val/displayName", name);
+      vms.push_back(std::make_unique<cui::VM>(env.ctx, path, nullptr));
+      team->AddVM(vms.back().get());
+      team->AddNet("pvn-" + std::to_string(i), "LAN " + std::to_string(i));
+   }
+   env.teams->AddTeam(std::move(owned));
+   std::string record = AddRecord(env.ctx, "team", team->GetFilename());
+   env.prefs->SetCurrentObj(record);
+
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("menu bar test"));
+   CZOLTMenubar &menubar = frame.GetCmdbar().GetMenubar();
+   HMENU teamMenu = menubar.GetTeamMenu();
+   ASSERT_TRUE(teamMenu);
+   HMENU switchTo = FindPopupById(teamMenu, IDM_TEAM_SWITCH_MENU);
+   HMENU remove = FindPopupById(teamMenu, IDM_TEAM_REMOVE_MENU);
+   ASSERT_TRUE(switchTo && remove);
+
+   menubar.RebuildTeamSwitchMenu(switchTo);
+   EXPECT_EQ(GetMenuItemCount(switchTo), 90 + 3) << "90 machines, a separator, next and previous";
+   EXPECT_NE(GetMenuState(switchTo, IDM_TEAM_SWITCH_LAST_VM, MF_BYCOMMAND), static_cast<UINT>(-1));
+   EXPECT_EQ(GetMenuState(switchTo, IDM_TEAM_SWITCH_LAST_VM + 2, MF_BYCOMMAND), static_cast<UINT>(-1));
+   EXPECT_NE(GetMenuItemText(switchTo, IDM_TEAM_SWITCH_FIRST_VM).find("m00"), std::string::npos)
+      << "sorted by name: " << GetMenuItemText(switchTo, IDM_TEAM_SWITCH_FIRST_VM);
+
+   menubar.RebuildTeamRemoveMenu(remove);
+   EXPECT_EQ(GetMenuItemCount(remove), 90 + 1 + 90) << "90 machines, a separator, 90 LANs";
+   EXPECT_TRUE(IsMenuSeparatorAt(remove, 90));
+   EXPECT_EQ(GetMenuState(remove, IDM_TEAM_REMOVE_LAST_VM + 2, MF_BYCOMMAND), static_cast<UINT>(-1));
+   EXPECT_EQ(GetMenuState(remove, IDM_TEAM_REMOVE_LAST_LAN + 2, MF_BYCOMMAND), static_cast<UINT>(-1));
+   EXPECT_EQ(GetMenuItemText(remove, IDM_TEAM_REMOVE_FIRST_LAN), "&A   LAN 0");
+   EXPECT_EQ(GetMenuItemPath(remove, IDM_TEAM_REMOVE_FIRST_LAN, false), "pvn-0") << "a LAN carries its network id";
+   EXPECT_EQ(GetMenuItemPath(remove, IDM_TEAM_REMOVE_FIRST_VM, false), team->GetSortedVMList().front()->GetVmPath());
    frame.DestroyWindow();
 }
 
