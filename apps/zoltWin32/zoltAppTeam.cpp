@@ -72,7 +72,9 @@ void CZOLTApp::OpenTeam(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cu
       Guard(onOpened);
       return;
    }
-   teams->OpenTeam(cui::GetClientHost(), file, wui::GetDlgMgr(), onError,
+   // A caller that does not hear of failures (the side bar) still has the user hear of them.
+   const cui::AbortSlot failed = onError.empty() ? cui::AbortSlot(&ReportTeamError) : onError;
+   teams->OpenTeam(cui::GetClientHost(), file, wui::GetDlgMgr(), failed,
                    sigc::bind(sigc::mem_fun(*this, &CZOLTApp::OnTeamOpened), file, flags, onOpened), false);
 }
 

@@ -119,6 +119,15 @@ TEST_F(TeamCommands, ADamagedFileIsRefusedWithItsLineAndAMissingMemberOpensMarke
    EXPECT_EQ(RecordCount(), records);
    EXPECT_EQ(FileText(broken), "team.name = \"Broken\"\r\nvm0.cfgPath = \"unterminated\r\n") << "left as it was";
 
+   // A caller without a failure slot (the side bar): the user still hears of it.
+   const size_t mark = LogMark();
+   bool finished = false;
+   app_->OpenTeam(_bstr_t(broken.c_str()), OpenFlags().MakeCurrent(), cui::AbortSlot(), [&]() { finished = true; });
+   ASSERT_TRUE(PollUntil([&]() { return finished; }));
+   const std::string logged = LoggedSince(mark);
+   EXPECT_NE(logged.find("VMMsg: error: "), std::string::npos) << logged;
+   EXPECT_NE(logged.find("line 2"), std::string::npos) << logged;
+
    Outcome gap;
    wui::Team *team = OpenTeam(WriteTeam("Gap", {"here", "gone"}, "gone"), gap);
    ASSERT_TRUE(team) << gap.error;
