@@ -255,6 +255,8 @@ public:
    cui::Dlg::RepliedAction OnCloseVMTabReplied(cui::DlgQuestion *dlg, std::string vmPath, cui::AbortSlot completion,
                                                sigc::slot<void> finished);
    void CloseCurrentVMTab();
+   // Takes a machine's tab and the tab's connections away; the machine stays open.
+   bool DropVMTab(const std::string &vmPath);
    // Teams (zoltAppTeam): the open's completion, the console view of a running team, the tab's
    // close (with the team manager's too when `closeInMgr`), the close with its questions and the
    // answer to them, the deleted team's favourite.
@@ -272,6 +274,10 @@ public:
    void RemoveTeamNet(cui::Team *team, const std::string &net);
    // Team > Settings and the team page's edit button.
    void EditTeam(cui::Team *team);
+   // A changed team's members: out of the favourites, without tabs of their own, the current
+   // machine kept (or the first by name).
+   void UpdateTeamMembers(cui::Team *team);
+   void OnTeamMemberAdded(cui::Team *team, cui::VM *vm);
    void CloseMVMT(const _bstr_t &path, cui::AbortSlot onAbort, cui::DoneSlot onDone);
    void OnRegisteredVMsChanged();
 

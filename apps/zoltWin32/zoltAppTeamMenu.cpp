@@ -80,6 +80,41 @@ void CZOLTApp::OnTeamCommand(CommandId id, _bstr_t &path, CommandSource)
    }
 }
 
+void CZOLTApp::UpdateTeamMembers(cui::Team *team)
+{
+   if (!team) {
+      return;
+   }
+   cui::VM *current = team->GetCurrentVM();
+   // Copied: a member's tab going may change the team's list.
+   const std::vector<cui::VM *> members = team->GetVMs();
+   for (cui::VM *vm : members) {
+      _bstr_t file(vm->GetFilename().c_str());
+      RemoveFromVMList(file, true);
+      OnTeamMemberAdded(team, vm);
+   }
+   if (current && team->HasVM(current->GetVmPath())) {
+      team->SetCurrentVM(current);
+   }
+}
+
+void CZOLTApp::OnTeamMemberAdded(cui::Team *team, cui::VM *vm)
+{
+   if (!team || !vm) {
+      return;
+   }
+   // The machine's own tab goes; the machine itself stays open as the team's member.
+   if (FindOpenedObj(_bstr_t("vm"), _bstr_t(vm->GetVmPath().c_str()), false).length() > 0) {
+      DropVMTab(vm->GetVmPath());
+   }
+   if (!team->GetCurrentVM()) {
+      std::vector<cui::VM *> sorted = team->GetSortedVMList();
+      if (!sorted.empty()) {
+         team->SetCurrentVM(sorted.front());
+      }
+   }
+}
+
 void CZOLTApp::RemoveVMFromTeam(cui::Team *team, cui::VM *vm)
 {
    if (!team || !vm) {

@@ -307,19 +307,24 @@ void CZOLTApp::CloseVMTab(const std::string &vmPath, bool askIfPoweredOn, cui::A
       return;
    }
 
-   Disconnect(openedObjConnections_, vmPath);
-   Disconnect(vmConnections_, vmPath);
-   Disconnect(exitConnections_, vmPath);
    if (vm) {
       if (wui::VMMgr *vmMgr = wui::GetVMMgr()) {
          vmMgr->CloseVM(vm, cui::AbortSlot(), cui::DoneSlot());
       }
    }
-   if (!CloseObj(_bstr_t("vm"), _bstr_t(vmPath.c_str()))) {
+   if (!DropVMTab(vmPath)) {
       cui::CallSlot(completion, false, cui::Error(cui::GetLocalString(kErrorClosingVM)));
       return;
    }
    Guard(finished);
+}
+
+bool CZOLTApp::DropVMTab(const std::string &vmPath)
+{
+   Disconnect(openedObjConnections_, vmPath);
+   Disconnect(vmConnections_, vmPath);
+   Disconnect(exitConnections_, vmPath);
+   return CloseObj(_bstr_t("vm"), _bstr_t(vmPath.c_str()));
 }
 
 cui::Dlg::RepliedAction CZOLTApp::OnCloseVMTabReplied(cui::DlgQuestion *dlg, std::string vmPath,
