@@ -1,5 +1,5 @@
-// What the host's per-host parts share: the host a changed path lies under, and following a
-// host that appears or goes.
+// What the host's parts share: the host a changed path lies under, following a host that appears
+// or goes, and the path tests of the files they keep.
 #pragma once
 
 #include "cui/PathText.h"
@@ -9,6 +9,24 @@
 #include <string>
 
 namespace cuisim {
+
+// A path with a drive ("C:...") or from the root ("\\..." or "/..."); relative ones are read
+// against a file's folder.
+inline bool IsAbsolutePath(const std::string &path)
+{
+   return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
+// `text` with its ASCII letters in lower case: paths compared as the host compares them.
+inline std::string LowerAscii(std::string text)
+{
+   for (char &c : text) {
+      if (c >= 'A' && c <= 'Z') {
+         c = static_cast<char>(c - 'A' + 'a');
+      }
+   }
+   return text;
+}
 
 // "/host2/#0001/settingsState/..." gives "/host2/#0001/"; empty outside a host node.
 inline std::string HostOfPath(const std::string &path)

@@ -1,4 +1,5 @@
 #include "tremsim/SimMachineFiles.h"
+#include "SimHostPath.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,21 +27,6 @@ std::string Normalized(std::string path)
    return path;
 }
 
-std::string Lower(std::string text)
-{
-   for (char &c : text) {
-      if (c >= 'A' && c <= 'Z') {
-         c = static_cast<char>(c - 'A' + 'a');
-      }
-   }
-   return text;
-}
-
-bool IsAbsolute(const std::string &path)
-{
-   return (path.size() > 1 && path[1] == ':') || (!path.empty() && path[0] == '\\');
-}
-
 // `name` as a full path inside `folder` (with its trailing separator); empty when it leads out.
 std::string InsideFolder(const std::string &folder, const std::string &name)
 {
@@ -48,15 +34,15 @@ std::string InsideFolder(const std::string &folder, const std::string &name)
       return std::string();
    }
    std::string path = Normalized(name);
-   if (!IsAbsolute(path)) {
+   if (!IsAbsolutePath(path)) {
       path = folder + path;
    }
    if (path.find("\\..\\") != std::string::npos || path.find("\\.\\") != std::string::npos ||
        path.compare(path.size() < 3 ? 0 : path.size() - 3, 3, "\\..") == 0) {
       return std::string();
    }
-   std::string base = Lower(Normalized(folder));
-   return !base.empty() && Lower(path).compare(0, base.size(), base) == 0 && path.size() > base.size() ? path
+   std::string base = LowerAscii(Normalized(folder));
+   return !base.empty() && LowerAscii(path).compare(0, base.size(), base) == 0 && path.size() > base.size() ? path
                                                                                                        : std::string();
 }
 
@@ -269,7 +255,7 @@ std::vector<std::string> MachineNamedFiles(const SimVmxConfig &config, const Sim
    for (const std::string &name : names) {
       std::string path = InsideFolder(folder, name);
       bool listed =
-         std::any_of(files.begin(), files.end(), [&](const std::string &f) { return Lower(f) == Lower(path); });
+         std::any_of(files.begin(), files.end(), [&](const std::string &f) { return LowerAscii(f) == LowerAscii(path); });
       if (!path.empty() && !listed) {
          files.push_back(path);
       }

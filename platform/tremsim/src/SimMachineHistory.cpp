@@ -1,4 +1,5 @@
 #include "tremsim/SimMachineHistory.h"
+#include "SimHostPath.h"
 
 #include "cui/PathText.h"
 #include "tremorybase/Log.h"
@@ -8,14 +9,9 @@ namespace cuisim {
 
 namespace {
 
-bool IsAbsolute(const std::string &path)
-{
-   return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
 std::string ParentOf(const std::string &childCfg, const std::string &parent)
 {
-   return IsAbsolute(parent) ? parent : SimVmxConfig::Folder(childCfg) + parent;
+   return IsAbsolutePath(parent) ? parent : SimVmxConfig::Folder(childCfg) + parent;
 }
 
 }  // namespace

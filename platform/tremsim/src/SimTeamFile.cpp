@@ -1,4 +1,5 @@
 #include "tremsim/SimTeamFile.h"
+#include "SimHostPath.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -75,26 +76,11 @@ unsigned EntryLine(const std::string &text, size_t index)
    return lineNo;
 }
 
-std::string Lower(std::string text)
-{
-   for (char &c : text) {
-      if (c >= 'A' && c <= 'Z') {
-         c = static_cast<char>(c - 'A' + 'a');
-      }
-   }
-   return text;
-}
-
-bool IsAbsolute(const std::string &path)
-{
-   return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
 }  // namespace
 
 std::string SimTeamFile::Resolve(const std::string &folder, const std::string &cfgPath)
 {
-   std::string path = IsAbsolute(cfgPath) ? cfgPath : folder + cfgPath;
+   std::string path = IsAbsolutePath(cfgPath) ? cfgPath : folder + cfgPath;
    for (char &c : path) {
       if (c == '/') {
          c = '\\';
@@ -136,7 +122,7 @@ std::string SimTeamFile::Resolve(const std::string &folder, const std::string &c
 
 std::string SimTeamFile::PathKey(const std::string &path)
 {
-   std::string key = Lower(path);
+   std::string key = LowerAscii(path);
    for (char &c : key) {
       if (c == '/') {
          c = '\\';
@@ -281,7 +267,7 @@ bool SimTeamFile::FromEntries(const std::vector<KeyValueEntry> &entries, size_t 
          what = Str_Format("lan%ld has the id of another LAN", entry.first);
          return false;
       }
-      if (!names.insert(Lower(lan.lan.name)).second) {
+      if (!names.insert(LowerAscii(lan.lan.name)).second) {
          badIndex = lan.nameEntry;
          what = Str_Format("lan%ld has the name of another LAN", entry.first);
          return false;
