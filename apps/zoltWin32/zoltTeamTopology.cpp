@@ -257,19 +257,25 @@ void CZOLTTeamTopology::DoLoad()
    }
    DisconnectItems();
    ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
-   list_->Clear();
-   lanColumns_ = 0;
+   std::vector<std::string> titles;
    if (team_) {
-      std::vector<std::string> titles = {LoadResString(IDS_TEAM_COLUMN_VM), LoadResString(IDS_TEAM_COLUMN_GUEST)};
+      titles = {LoadResString(IDS_TEAM_COLUMN_VM), LoadResString(IDS_TEAM_COLUMN_GUEST)};
       for (cui::TeamNet *net : team_->GetNets()) {
          titles.push_back(net->GetName());
          itemConnections_.push_back(net->changed.connect(sigc::mem_fun(*this, &CZOLTTeamTopology::LoadNetColumns)));
       }
-      lanColumns_ = titles.size() - 2;
+   }
+   // The same columns stay, so their header is not drawn again; the rows are made anew.
+   if (titles != columnTitles_ || columns != static_cast<long>(titles.size())) {
+      list_->ClearColumns();
       std::vector<int32_t> widths = ColumnWidths(widths_, titles.size(), AverageCharWidth());
       for (size_t i = 0; i < titles.size(); ++i) {
          list_->AddColumn(Bstr(titles[i]), widths[i], nullptr);
       }
+      columnTitles_ = titles;
+   }
+   lanColumns_ = titles.size() < 2 ? 0 : titles.size() - 2;
+   if (team_) {
       for (cui::VM *vm : team_->GetVMs()) {
          auto rows = sigc::mem_fun(*this, &CZOLTTeamTopology::LoadRows);
          itemConnections_.push_back(vm->nameChanged.connect(rows));
@@ -278,6 +284,8 @@ void CZOLTTeamTopology::DoLoad()
          itemConnections_.push_back(vm->notesChanged.connect(rows));
       }
       FillRows();
+   } else {
+      list_->ClearRows();
    }
    ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
    ::InvalidateRect(window, nullptr, TRUE);
@@ -285,16 +293,32 @@ void CZOLTTeamTopology::DoLoad()
 
 void CZOLTTeamTopology::FillRows()
 {
-   // Rows only: the columns and what the user made of them stay.
-   ::SendMessageW(GetWindow(), LVM_DELETEALLITEMS, 0, 0);
-   long index = 0;
-   for (const Row &row : RowsOf(*team_)) {
-      LoadVMRow(row, index++);
+   // The rows there are refilled in place and only the difference is inserted or removed:
+   // removing every row of a list view costs far more than the rest of a reload.
+   std::vector<Row> rows = RowsOf(*team_);
+   long existing = 0;
+   list_->get_RowCount(&existing);
+   for (size_t index = 0; index < rows.size(); ++index) {
+      LoadVMRow(rows[index], static_cast<long>(index), static_cast<long>(index) < existing);
+   }
+   for (long row = existing - 1; row >= static_cast<long>(rows.size()); --row) {
+      list_->DeleteRow(row);
    }
    SelectCurrentVM();
 }
 
-void CZOLTTeamTopology::LoadVMRow(const Row &row, long index)
+long CZOLTTeamTopology::PlaceRow(long index, bool replace, const std::string &text, int image, const Row &row)
+{
+   long placed = index;
+   if (replace) {
+      list_->SetRow(index, Bstr(text), image, ItemDataOf(row));
+   } else {
+      list_->InsertRow(index, Bstr(text), image, ItemDataOf(row), &placed);
+   }
+   return placed;
+}
+
+void CZOLTTeamTopology::LoadVMRow(const Row &row, long index, bool replace)
 {
    const std::vector<cui::VM *> &vms = team_->GetVMs();
    const std::vector<cui::TeamMember> &members = team_->GetMembers();
@@ -304,9 +328,7 @@ void CZOLTTeamTopology::LoadVMRow(const Row &row, long index)
       }
       // A member whose file is not open: its file's name, no adapters to show.
       const cui::TeamMember &member = members[row.memberIndex];
-      long added = -1;
-      list_->InsertRow(index, Bstr(BaseName(member.cfgPath)), RowImage(false, false, cui::VM::POWERED_OFF),
-                       ItemDataOf(row), &added);
+      long added = PlaceRow(index, replace, BaseName(member.cfgPath), RowImage(false, false, cui::VM::POWERED_OFF), row);
       list_->SetCellText(added, 1, Bstr(LoadResString(IDS_TEAM_MEMBER_MISSING)));
       return;
    }
@@ -314,9 +336,7 @@ void CZOLTTeamTopology::LoadVMRow(const Row &row, long index)
       return;
    }
    cui::VM *vm = vms[row.vmIndex];
-   long added = -1;
-   list_->InsertRow(index, Bstr(vm->GetName()), RowImage(vm->IsLegacy(), vm->IsClone(), vm->GetPowerState()),
-                    ItemDataOf(row), &added);
+   long added = PlaceRow(index, replace, vm->GetName(), RowImage(vm->IsLegacy(), vm->IsClone(), vm->GetPowerState()), row);
    list_->SetCellText(added, 1, Bstr(vm->GetGuestOSName()));
    std::vector<std::string> ids;
    for (cui::TeamNet *net : team_->GetNets()) {
@@ -355,6 +375,9 @@ void CZOLTTeamTopology::LoadNetColumns()
    const std::vector<cui::TeamNet *> &nets = team_->GetNets();
    for (size_t lan = 0; lan < nets.size() && lan < lanColumns_; ++lan) {
       list_->SetColumnTitle(static_cast<long>(lan + 2), Bstr(nets[lan]->GetName()));
+      if (lan + 2 < columnTitles_.size()) {
+         columnTitles_[lan + 2] = nets[lan]->GetName();
+      }
    }
 }
 

@@ -93,7 +93,9 @@ public:
 private:
    void DoLoad();
    void FillRows();
-   void LoadVMRow(const teamtopology::Row &row, long index);
+   // Fills row `index`, an existing one when `replace`, else a new one inserted there.
+   void LoadVMRow(const teamtopology::Row &row, long index, bool replace);
+   long PlaceRow(long index, bool replace, const std::string &text, int image, const teamtopology::Row &row);
    void OnTeamReload();
    void OnCurrentVMChange();
    void OnTeamGoingAway();
@@ -114,4 +116,5 @@ private:
    std::vector<sigc::connection> itemConnections_;
    HIMAGELIST images_ = nullptr;   // built here when none was given
    size_t lanColumns_ = 0;
+   std::vector<std::string> columnTitles_;   // as the last load made them
 };

@@ -384,6 +384,23 @@ TEST_F(TeamPage, TopologyOfOneTwoAndThirtyMachinesWithTenLans)
    EXPECT_EQ(ListView_GetColumnWidth(List(), 3), 33);
    EXPECT_EQ(ColumnTitle(3), "LAN 2");
    EXPECT_EQ(Rows(), 30);
+
+   // Back to the small team: rows and marks are the small team's, none left of the big one.
+   Page().OnTeamChange(two->GetFilename());
+   ASSERT_EQ(Rows(), 2);
+   ASSERT_EQ(ColumnCount(), 4);
+   EXPECT_EQ(ListViewCellText(List(), 0, 0), "Zulu");
+   EXPECT_EQ(Checks(0, 2), ".x");
+   EXPECT_EQ(Checks(1, 2), "..");
+   EXPECT_EQ(Image(1), 8);
+
+   // A click on a check box changes nothing: membership is edited in the team's settings.
+   RECT cell = {LVIR_BOUNDS, 3, 0, 0};
+   ASSERT_TRUE(SendMessageW(List(), LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell)));
+   LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+   SendMessageW(List(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+   SendMessageW(List(), WM_LBUTTONUP, 0, at);
+   EXPECT_EQ(Checks(0, 2), ".x");
 }
 
 TEST_F(TeamPage, MissingMemberIsARowWithoutMachine)

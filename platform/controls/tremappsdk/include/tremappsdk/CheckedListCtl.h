@@ -4,7 +4,8 @@
 // parent receives the list view's own notifications (LVN_ITEMCHANGED, NM_DBLCLK, LVN_GETINFOTIP).
 //
 // Check marks are shown, never edited by the user, except in the one column put_ToggleColumn
-// names (-1: none).
+// names (-1: none). The control paints its rows itself, off screen and in one copy: the system's
+// list view draws each cell and image on its own, which is slow for a few hundred cells.
 //
 // Register the class with tremappsdk::RegisterClasses() after CoInitialize.
 #pragma once
@@ -40,6 +41,10 @@ struct ICheckedListCtl : IUnknown {
    // Inserts a row before `row` (at the end when past it) with the first cell's text and image
    // (-1: none) and the row's item data; `index` (may be null) gets the row's position.
    virtual HRESULT __stdcall InsertRow(long row, BSTR text, long image, LONG_PTR data, long *index) = 0;
+   // Gives an existing row new first-cell text, image and item data; its other cells lose their
+   // marks. Refilling rows in place is much quicker than removing and inserting them.
+   virtual HRESULT __stdcall SetRow(long row, BSTR text, long image, LONG_PTR data) = 0;
+   virtual HRESULT __stdcall DeleteRow(long row) = 0;
    virtual HRESULT __stdcall get_RowCount(long *count) = 0;
    virtual HRESULT __stdcall GetItemData(long row, LONG_PTR *data) = 0;
    // A cell's text (no check box); column 0 keeps its row image.
@@ -55,4 +60,8 @@ struct ICheckedListCtl : IUnknown {
    virtual HRESULT __stdcall put_Selection(long row) = 0;
    // Removes every row and column.
    virtual HRESULT __stdcall Clear() = 0;
+   // Removes every row; the columns stay as they are.
+   virtual HRESULT __stdcall ClearRows() = 0;
+   // Removes every column; the rows stay, with their first cells.
+   virtual HRESULT __stdcall ClearColumns() = 0;
 };
