@@ -4,6 +4,7 @@
 #include "zoltAppDb.h"
 #include "zoltStatusHome.h"
 #include "zoltStatusNone.h"
+#include "zoltStatusTeam.h"
 #include "zoltStatusVM.h"
 
 #include "cui/AppDataPaths.h"
@@ -132,6 +133,8 @@ std::unique_ptr<CZOLTStatusPage> MakePage(StatusPageKind kind)
       return std::make_unique<CZOLTStatusHomeDeskmoorEE>();
    case kPageNoCnx:
       return std::make_unique<CZOLTStatusNoCnx>();
+   case kPageTeam:
+      return std::make_unique<CZOLTStatusTeam>();
    default:
       return nullptr;
    }

@@ -46,7 +46,7 @@ std::optional<StatusPageKind> ChoosePage(const PageInputs &inputs);
 int PagesOfMode(int uiMode, bool hasZephroExtension, StatusPageKind out[kPageKindCount]);
 
 // The page the pane shows for a chosen kind: that page when it is available (in the mode, its
-// window made or still to be made), else the none page (the pages of the home, no-connection, team, managed-template, pending-open, hot-fix and
+// window made or still to be made), else the none page (the pages of the home, no-connection, managed-template, pending-open, hot-fix and
 // no-access kinds have no window yet).
 StatusPageKind AvailablePage(StatusPageKind kind, const bool available[kPageKindCount]);
 

@@ -193,7 +193,7 @@ TEST_F(PaneTest, NothingCurrentShowsTheNonePageWithBarsFromItsExtent)
    EXPECT_FALSE(Visible(vm));
    EXPECT_EQ(pane_.GetPageWindow(kPageVM), vm) << "made once";
    // Pages nobody has built yet have no window.
-   EXPECT_EQ(pane_.GetPageWindow(kPageTeam), nullptr);
+   EXPECT_EQ(pane_.GetPageWindow(kPageMVMT), nullptr);
 }
 
 TEST_F(PaneTest, QuietMomentsMakeTheOtherPagesOneAtATime)

@@ -589,3 +589,24 @@
 #define IDS_USB_PORT                    244
 #define IDS_USB_PENDING                 252
 #define IDS_USB_DEVICES                 41867
+
+// The team page: template, captions, values, labels, links, notes, topology; its strings and icons.
+#define IDD_STATUS_TEAM                 4100
+#define IDS_POWER_MIXED                 49
+#define IDS_TEAM_COLUMN_VM              4120
+#define IDS_TEAM_COLUMN_GUEST           4121
+#define IDS_TEAM_NO_CURRENT_VM          41352
+#define IDS_TEAM_NOTES_INVITATION       41353
+#define IDS_TEAM_MEMBER_MISSING         41354
+#define IDS_TEAM_MEMBER_COUNT           41355
+#define IDI_TEAM_CLONE_OFF              11802
+#define IDI_TEAM_CLONE_ON               11803
+#define IDI_TEAM_CLONE_SUSPENDED        11804
+#define IDI_TEAM_LEGACY_OFF             11813
+#define IDI_TEAM_LEGACY_ON              11814
+#define IDI_TEAM_LEGACY_SUSPENDED       11815
+#define IDI_TEAM_NORMAL_OFF             11842
+#define IDI_TEAM_NORMAL_ON              11843
+#define IDI_TEAM_NORMAL_SUSPENDED       11844
+#define IDI_TEAM_EDIT                   12114
+#define IDI_TEAM_EDIT_DISABLED          12115

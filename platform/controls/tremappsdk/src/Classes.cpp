@@ -2,6 +2,7 @@
 
 #include "atl/ClassTable.h"
 #include "atl/ComObject.h"
+#include "CheckedListCtl.h"
 #include "HardwareCtl.h"
 #include "MksCtl.h"
 #include "RegVmsCtl.h"
@@ -30,6 +31,8 @@ void RegisterClasses()
                              &atl::CreateComObject<tremappsdk::HardwareCtl>);
    atl::ClassTable::Register(L"Tremappsdk.VMListCtl.9", __uuidof(::VMListCtl), &atl::CreateComObject<tremappsdk::VMListCtl>);
    atl::ClassTable::Register(L"Tremappsdk.RegVmsCtl.9", __uuidof(::RegVmsCtl), &atl::CreateComObject<tremappsdk::RegVmsCtl>);
+   atl::ClassTable::Register(L"Tremappsdk.CheckedListCtl.9", __uuidof(::CheckedListCtl),
+                             &atl::CreateComObject<tremappsdk::CheckedListCtl>);
    atl::ClassTable::Register(L"TremAppSdkUtil", __uuidof(::TremAppSdkUtil), &atl::CreateComObject<SdkUtil>);
    atl::ClassTable::Register(L"RemoteBrowseDlg", __uuidof(::RemoteBrowseDlg), &atl::CreateComObject<RemoteBrowseObject>);
 }
