@@ -456,9 +456,7 @@ LRESULT CZOLTStatusTeam::OnEditTeam(WORD, WORD, HWND, BOOL &)
    }
    Log("CZOLTStatusTeam::OnEditTeam clicked\n");
    if (gApp) {
-      // The team's settings, through the team command that opens them.
-      _bstr_t file(BstrFromUtf8(team->GetFilename()), false);
-      gApp->OnTeamCommand(IDM_TEAM_SETTINGS, file, kSourceMenuBar);
+      gApp->EditTeam(team);
    }
    return 0;
 }

@@ -101,6 +101,51 @@ void OpenThroughFileDialog(const e2e::Process &zolt, HWND frame, const std::stri
    ASSERT_TRUE(e2e::WaitForWindowGone(dialog, zoltrun::kHostMs));
 }
 
+BOOL CALLBACK FindTopology(HWND child, LPARAM out)
+{
+   if (GetDlgCtrlID(child) == 4119 && IsWindowVisible(child)) {
+      *reinterpret_cast<HWND *>(out) = child;
+      return FALSE;
+   }
+   return TRUE;
+}
+
+// The team page's topology list, once it shows in the frame; null when it does not.
+HWND WaitForTopology(HWND frame)
+{
+   HWND found = nullptr;
+   e2e::WaitUntil(
+      [&]() {
+         found = nullptr;
+         EnumChildWindows(frame, &FindTopology, reinterpret_cast<LPARAM>(&found));
+         return found != nullptr;
+      },
+      zoltrun::kHostMs);
+   return found;
+}
+
+// The topology's rows once they read `rows` (each row's columns joined by " | ", compared by
+// their start); the rows as they last were otherwise.
+std::vector<std::string> WaitForRows(HWND list, const std::vector<std::string> &starts)
+{
+   std::vector<std::string> rows;
+   e2e::WaitUntil(
+      [&]() {
+         rows = zoltpage::ListViewRows(list);
+         if (rows.size() != starts.size()) {
+            return false;
+         }
+         for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].compare(0, starts[i].size(), starts[i]) != 0) {
+               return false;
+            }
+         }
+         return true;
+      },
+      zoltrun::kHostMs);
+   return rows;
+}
+
 // Closes the current tab with Ctrl+W.
 bool CloseTab(HWND frame)
 {
@@ -123,6 +168,13 @@ TEST(ZoltTeam, ATeamPowersOnInItsOrderSwitchesItsMachineAndLosesAMachineAndALan)
    const std::string beta = VmPathOf(run.Log(), "Beta.vmx");
    ASSERT_NE(alpha, "");
    ASSERT_NE(beta, "");
+   // The page lists the members in their start-up order.
+   HWND topology = WaitForTopology(frame);
+   ASSERT_TRUE(topology) << run.Log();
+   std::vector<std::string> rows = WaitForRows(topology, {"Alpha", "Beta"});
+   ASSERT_EQ(rows.size(), 2u);
+   EXPECT_EQ(rows[0].rfind("Alpha", 0), 0u) << rows[0];
+   zoltpage::KeepScreenshot(folder, frame, "team-off.png");
 
    // Ctrl+Shift+B: Alpha first, then Beta once Alpha is on and a second has passed.
    ASSERT_TRUE(zoltrun::WaitForToolbarButton(frame, IDM_VM_POWER_ON)) << run.Log();
@@ -135,6 +187,8 @@ TEST(ZoltTeam, ATeamPowersOnInItsOrderSwitchesItsMachineAndLosesAMachineAndALan)
    ASSERT_NE(alphaOn, std::string::npos) << log;
    ASSERT_NE(betaOn, std::string::npos) << log;
    EXPECT_LT(alphaOn, betaOn) << "the start-up order, not the file's";
+   Sleep(500);
+   zoltpage::KeepScreenshot(folder, frame, "team-running.png");
 
    // Ctrl+Shift+E: both go off together.
    const size_t offs = run.TeamOps("powerOffTeam");
@@ -239,6 +293,12 @@ TEST(ZoltTeam, ATeamNamingAMissingMachineOpensWithThatMemberMarked)
    ASSERT_TRUE(run.WaitForLog("TeamMgr: opened ")) << run.Log();
    ASSERT_TRUE(run.WaitForLog("CZOLTApp::OpenTabInt: opened ")) << run.Log();
    EXPECT_NE(run.Log().find("Gamma.vmx is not open"), std::string::npos) << run.Log();
+   HWND topology = WaitForTopology(frame);
+   ASSERT_TRUE(topology) << run.Log();
+   std::vector<std::string> rows = WaitForRows(topology, {"Alpha", "Beta", "Gamma"});
+   ASSERT_EQ(rows.size(), 3u) << run.Log();
+   EXPECT_NE(rows[2].find("The file cannot be opened"), std::string::npos) << rows[2];
+   zoltpage::KeepScreenshot(folder, frame, "team-missing.png");
    EXPECT_NE(VmPathOf(run.Log(), "Alpha.vmx"), "");
    run.Close(zolt, frame);
    EXPECT_EQ(zolt.ExitCode(), 0u);

@@ -143,6 +143,8 @@ protected:
    // Follows the node `teamPath` of `ctx`'s database, registered on `host` (Team.cpp): reads it
    // now, opens its members through the machine manager, and follows it from poll steps.
    void Follow(const vmdb::Ctx &ctx, const std::string &teamPath, Host *host);
+   // Writes the current machine's path at "currentVM" of the team's node.
+   void NoteCurrentVM();
    // Reads the node again and raises the signals of what changed.
    void Refresh();
    // Stops following the node (closed, deleted); the machines stay open.

@@ -122,8 +122,17 @@ void Team::SetCurrentVM(VM *vm)
 {
    if (vm && vm != current_ && std::find(vms_.begin(), vms_.end(), vm) != vms_.end()) {
       current_ = vm;
+      NoteCurrentVM();
       currentVMChanged.emit();
       changed.emit();
+   }
+}
+
+void Team::NoteCurrentVM()
+{
+   // The console follows the team's current machine through the team's node.
+   if (!teamPath_.empty() && ctx_.IsValid()) {
+      ctx_.Set(teamPath_ + "currentVM", current_ ? current_->GetVmPath() : std::string());
    }
 }
 
@@ -567,6 +576,7 @@ void Team::RebuildVMs()
    vms_ = vms;
    if (current_ && std::find(vms_.begin(), vms_.end(), current_) == vms_.end()) {
       current_ = nullptr;
+      NoteCurrentVM();
       currentVMChanged.emit();
    }
 }

@@ -151,6 +151,31 @@ std::wstring FindVMByCfgFile(IVmdbContext *ctx, const std::wstring &cfgFile)
    return std::wstring();
 }
 
+std::wstring FindTeamConsoleVM(IVmdbContext *ctx, const std::wstring &teamFile)
+{
+   for (const std::wstring &team : Elements(ctx, L"/team/#")) {
+      if (teamFile.empty() || !SameFile(ReadText(ctx, team + L"cfgFile"), teamFile)) {
+         continue;
+      }
+      std::wstring current = ReadText(ctx, team + L"currentVM");
+      if (!current.empty() && !ReadText(ctx, WithSlash(current) + L"cfgFile").empty()) {
+         return WithSlash(current);
+      }
+      std::wstring first;
+      std::wstring firstName;
+      for (const std::wstring &member : Elements(ctx, team + L"member/#")) {
+         std::wstring vm = FindVMByCfgFile(ctx, ReadText(ctx, member + L"cfgPath"));
+         std::wstring name = vm.empty() ? std::wstring() : ReadText(ctx, vm + L"vmx/cfgState/val/displayName");
+         if (!vm.empty() && (first.empty() || _wcsicmp(name.c_str(), firstName.c_str()) < 0)) {
+            first = vm;
+            firstName = name;
+         }
+      }
+      return first;
+   }
+   return std::wstring();
+}
+
 PowerState ReadPowerState(IVmdbContext *ctx, const std::wstring &vmPath)
 {
    std::wstring state = ReadText(ctx, vmPath + L"vmx/execState/val");

@@ -39,6 +39,9 @@ OpenedRecord ReadLinkedRecord(IVmdbContext *ctx, const std::wstring &linkPath);
 // The machine element ("/vm/#xxxx/") whose `cfgFile` is `cfgFile` (case-insensitive, either slash
 // kind), or the element itself when `cfgFile` names one; empty when no open machine has it.
 std::wstring FindVMByCfgFile(IVmdbContext *ctx, const std::wstring &cfgFile);
+// The machine a team's console shows: the team's current machine ("currentVM" of the team node
+// whose "cfgFile" is `teamFile`), else its first open member by name; empty when none.
+std::wstring FindTeamConsoleVM(IVmdbContext *ctx, const std::wstring &teamFile);
 
 enum class PowerState { Off, On, Suspended, Unknown };
 PowerState ReadPowerState(IVmdbContext *ctx, const std::wstring &vmPath);

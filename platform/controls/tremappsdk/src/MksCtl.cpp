@@ -60,10 +60,11 @@ ConsoleState ConsoleState::Read(IVmdbContext *ctx, const std::wstring &linkPath)
    state.keys.alt = cui::MKSKeys::DOWN;
    cui::ParseMKSKeys(Utf8FromWide(ReadText(ctx, std::wstring(kPrefs) + L"hotkeys/modifiers")), state.keys);
    state.record = ReadLinkedRecord(ctx, linkPath);
-   if (state.record.type != L"vm") {
-      return state;
+   if (state.record.type == L"team") {
+      state.vmPath = FindTeamConsoleVM(ctx, state.record.path);
+   } else if (state.record.type == L"vm") {
+      state.vmPath = FindVMByCfgFile(ctx, state.record.path);
    }
-   state.vmPath = FindVMByCfgFile(ctx, state.record.path);
    if (state.vmPath.empty()) {
       return state;
    }
@@ -121,12 +122,14 @@ void CMksWnd::Rewatch()
       Unwatch(linkPath_.c_str());
       Unwatch(cui::appdata::kOpenedObj);
       Unwatch(L"/vm");
+      Unwatch(L"/team");
       Unwatch(L"/user/prefState");
       if (!linkPath_.empty()) {
          Watch(linkPath_.c_str(), 0, &CMksWnd::OnChange);
       }
       Watch(cui::appdata::kOpenedObj, 1, &CMksWnd::OnChange);
       Watch(L"/vm", 1, &CMksWnd::OnChange);
+      Watch(L"/team", 1, &CMksWnd::OnChange);
       Watch(L"/user/prefState", 1, &CMksWnd::OnChange);
    }
    Refresh();
