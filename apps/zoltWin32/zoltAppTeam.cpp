@@ -68,8 +68,8 @@ void CZOLTApp::OpenTeam(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cu
    Log("CZOLTApp::OpenTeam %s\n", file.c_str());
    wui::TeamMgr *teams = wui::GetTeamMgr();
    if (file.empty() || !teams) {
-      cui::CallSlot(onError, false, cui::Error(cui::Format(kTeamNotOpen, file.c_str())));
-      Guard(onOpened);
+      cui::CallSlot(onError.empty() ? cui::AbortSlot(&ReportTeamError) : onError, false,
+                    cui::Error(cui::Format(kTeamNotOpen, file.c_str())));
       return;
    }
    // A caller that does not hear of failures (the side bar) still has the user hear of them.
@@ -81,10 +81,15 @@ void CZOLTApp::OpenTeam(_bstr_t path, OpenFlags flags, sigc::slot<void, bool, cu
 void CZOLTApp::OnTeamOpened(cui::Team *team, bool opened, std::string path, OpenFlags flags,
                             sigc::slot<void> finished)
 {
-   if (opened && !team) {
+   // The finished slot tells callers of a success (the saved tabs and the command line count
+   // them): a failed open has reached the caller's failure slot already.
+   if (!opened) {
+      return;
+   }
+   if (!team) {
       // The manager said yes without a team: nothing to show, and the user hears why.
       ReportTeamError(false, cui::Error(cui::Format(kTeamNotOpen, path.c_str())));
-   } else if (opened) {
+   } else {
       auto found = teamConnections_.find(team);
       if (found != teamConnections_.end()) {
          found->second.disconnect();

@@ -45,7 +45,9 @@ protected:
    {
       bool finished = false;
       app_->OpenTeam(_bstr_t(path.c_str()), flags, outcome.Abort(), [&]() { finished = true; });
-      EXPECT_TRUE(PollUntil([&]() { return finished; }, 8000)) << "opening " << path;
+      EXPECT_TRUE(PollUntil([&]() { return finished || outcome.aborts > 0; }, 8000)) << "opening " << path;
+      Poll(50);
+      EXPECT_FALSE(finished && outcome.aborts > 0) << "an open is a success or a failure, never both";
       return dynamic_cast<wui::Team *>(wui::GetTeamMgr()->GetTeamByCfgPath(path));
    }
 
@@ -123,7 +125,8 @@ TEST_F(TeamCommands, ADamagedFileIsRefusedWithItsLineAndAMissingMemberOpensMarke
    const size_t mark = LogMark();
    bool finished = false;
    app_->OpenTeam(_bstr_t(broken.c_str()), OpenFlags().MakeCurrent(), cui::AbortSlot(), [&]() { finished = true; });
-   ASSERT_TRUE(PollUntil([&]() { return finished; }));
+   ASSERT_TRUE(PollUntil([&]() { return LoggedSince(mark).find("VMMsg: error: ") != std::string::npos; }));
+   EXPECT_FALSE(finished) << "a failed open is no success";
    const std::string logged = LoggedSince(mark);
    EXPECT_NE(logged.find("VMMsg: error: "), std::string::npos) << logged;
    EXPECT_NE(logged.find("line 2"), std::string::npos) << logged;
