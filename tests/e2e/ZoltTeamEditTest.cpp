@@ -182,6 +182,8 @@ TEST(ZoltTeamEdit, SettingsRenameTheTeamAndReorderAMemberAndBothSurviveARestart)
          HWND page = ShowPage(sheet, i);
          ASSERT_TRUE(page);
          EXPECT_EQ(LayoutFaults(page), std::vector<std::string>()) << shots[i];
+         // The tab strip repaints after the page has changed.
+         Sleep(300);
          e2e::KeepWindowScreenshot(folder.Path(), sheet, shots[i]);
       }
       HWND summary = CurrentPage(sheet);

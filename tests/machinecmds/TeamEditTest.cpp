@@ -111,6 +111,21 @@ TEST_F(TeamEdit, AnOpenMachineJoinsTheTeamLosesItsTabAndASecondAddIsRefusedWithT
    EXPECT_EQ(FileText(teamPath), before);
 }
 
+TEST_F(TeamEdit, ATeamClosedWhileAMachineOpensForItKeepsItsFile)
+{
+   const std::string teamPath = WriteTeam("Gone", {"x"});
+   wui::Team *team = OpenTeam(teamPath);
+   ASSERT_TRUE(team);
+   const std::string before = FileText(teamPath);
+   const std::string late = WriteVmx("late");
+   app_->AddVMPathToTeam(team, late);
+   wui::GetTeamMgr()->CloseTeam(team);
+   ASSERT_TRUE(PollUntil([&]() { return wui::GetVMMgr()->GetVMByCfgPath(late) != nullptr; }, 8000));
+   ASSERT_TRUE(PollUntil([&]() { return !wui::GetTeamMgr()->GetTeamByCfgPath(teamPath); }, 8000));
+   PollUntil([]() { return false; }, 300);
+   EXPECT_EQ(FileText(teamPath), before);
+}
+
 TEST_F(TeamEdit, ALANIsAddedAndRemovedAndRefusedValuesLeaveTheFileAsItWas)
 {
    const std::string teamPath = WriteTeam("Net", {"a"});
