@@ -94,6 +94,18 @@ std::vector<std::string> LayoutFaults(HWND parent)
    return faults;
 }
 
+// Saves the whole window as the screen shows it, once its repaint has had time to reach the
+// screen, in the folder and beside the test program.
+void KeepShot(const e2e::TestFolder &folder, HWND window, const std::string &name)
+{
+   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+   Sleep(500);
+   e2e::ScreenImage image = e2e::CaptureWindowFromScreen(window);
+   EXPECT_FALSE(image.Empty()) << name;
+   e2e::SavePng(image, folder.PathOf(name));
+   e2e::SavePng(image, e2e::TestProgramFolder() + "\\" + name);
+}
+
 // Opens Team > Settings and waits for the sheet.
 HWND OpenSettings(const e2e::Process &zolt, HWND frame)
 {
@@ -123,7 +135,7 @@ TEST(ZoltTeamEdit, ALANAndAnExistingMachineJoinTheTeamFromTheTeamMenu)
    // "Lab LAN" leaves the first numbered name free.
    EXPECT_EQ(e2e::ReadText(GetDlgItem(dialog, IDC_TEAM_LAN_NAME)).value_or(""), "LAN 1");
    EXPECT_EQ(LayoutFaults(dialog), std::vector<std::string>());
-   e2e::KeepWindowScreenshot(folder.Path(), dialog, "team-add-lan.png");
+   KeepShot(folder, dialog, "team-add-lan.png");
    Type(GetDlgItem(dialog, IDC_TEAM_LAN_NAME), "Backbone");
    Type(GetDlgItem(dialog, IDC_TEAM_LAN_BANDWIDTH), "1000");
    Type(GetDlgItem(dialog, IDC_TEAM_LAN_LOSS), "150");
@@ -131,7 +143,7 @@ TEST(ZoltTeamEdit, ALANAndAnExistingMachineJoinTheTeamFromTheTeamMenu)
    ASSERT_TRUE(e2e::WaitUntil([&]() { return e2e::ReadText(GetDlgItem(dialog, IDC_CFG_ERROR)).value_or("") != ""; },
                               zoltrun::kHostMs));
    EXPECT_EQ(e2e::ReadText(GetDlgItem(dialog, IDC_CFG_ERROR)).value_or("").rfind("Loss:", 0), 0u);
-   e2e::KeepWindowScreenshot(folder.Path(), dialog, "team-add-lan-refused.png");
+   KeepShot(folder, dialog, "team-add-lan-refused.png");
    EXPECT_EQ(TeamText(team).find("Backbone"), std::string::npos);
    Type(GetDlgItem(dialog, IDC_TEAM_LAN_LOSS), "5");
    ASSERT_TRUE(e2e::PressKey(dialog, VK_RETURN)) << e2e::LastFailure();
@@ -182,9 +194,7 @@ TEST(ZoltTeamEdit, SettingsRenameTheTeamAndReorderAMemberAndBothSurviveARestart)
          HWND page = ShowPage(sheet, i);
          ASSERT_TRUE(page);
          EXPECT_EQ(LayoutFaults(page), std::vector<std::string>()) << shots[i];
-         // The tab strip repaints after the page has changed.
-         Sleep(300);
-         e2e::KeepWindowScreenshot(folder.Path(), sheet, shots[i]);
+         KeepShot(folder, sheet, shots[i]);
       }
       HWND summary = CurrentPage(sheet);
       EXPECT_EQ(e2e::ReadText(GetDlgItem(summary, IDC_TEAM_NAME)).value_or(""), "Lab");
