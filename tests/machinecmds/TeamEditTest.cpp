@@ -2,6 +2,8 @@
 // the team file as it was, the LAN dialog's own checks, and Team > Settings saved or cancelled.
 #include "MachineCmdsFixture.h"
 
+#include "cui/Host.h"
+#include "cui/Registry.h"
 #include "cui/Team.h"
 #include "cui/TeamMgr.h"
 #include "cui/VMMgr.h"
@@ -260,6 +262,25 @@ TEST_F(TeamEdit, SettingsSavedAfterOKAndNothingWrittenAfterCancel)
    EXPECT_EQ(team->GetVMStartupOrder(members[0]), 7);
    EXPECT_EQ(team->GetVMStartupDelay(members[0]), 12);
    EXPECT_NE(FileText(teamPath).find("\"New\""), std::string::npos);
+}
+
+TEST_F(TeamEdit, AnEditLockoutShowsNeitherTheLANDialogNorTheSettings)
+{
+   const std::string teamPath = WriteTeam("Locked", {"l"});
+   wui::Team *team = OpenTeam(teamPath);
+   ASSERT_TRUE(team);
+   Write(wui::GetCurrentHost()->GetPath() + "policy/lockoutEditVM", "true");
+   const size_t mark = LogMark();
+   {
+      DialogAnswerer shown([](HWND dlg) { SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0); });
+      app_->AddTeamLAN(team);
+      app_->EditTeam(team);
+      PollUntil([]() { return false; }, 300);
+      EXPECT_FALSE(shown.Answered()) << shown.Text();
+   }
+   const std::string logged = LoggedSince(mark);
+   EXPECT_NE(logged.find("Lockout: lockoutEditVM is locked out"), std::string::npos) << logged;
+   EXPECT_EQ(logged.find("CZOLTApp::EditTeamSettings"), std::string::npos) << logged;
 }
 
 TEST_F(TeamEdit, OnlyMachinesThatWereNotMembersCountAsNew)
