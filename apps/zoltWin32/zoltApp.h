@@ -27,9 +27,11 @@
 
 class CZOLTFrame;
 class DlgMgr;
+struct TeamSettingsEdit;
 
 namespace cui {
 class DlgQuestion;
+class TeamEditable;
 class Host;
 class HotFixMgr;
 class HotFixRequest;
@@ -272,8 +274,24 @@ public:
    void RemoveVMFromTeam(cui::Team *team, cui::VM *vm);
    void OnVMRemovedFromTeam(std::string cfgPath);
    void RemoveTeamNet(cui::Team *team, const std::string &net);
-   // Team > Settings and the team page's edit button.
+   // Team > Add (zoltAppTeamEdit): a new machine, an existing one or a new clone, each opened and
+   // then added by a one-shot edit; a LAN from the LAN dialog.
+   void AddNewVMToTeam(cui::Team *team);
+   void AddExistingVMToTeam(cui::Team *team);
+   void AddCloneToTeam(cui::Team *team);
+   void AddTeamLAN(cui::Team *team);
+   void AddVMPathToTeam(cui::Team *team, const std::string &cfgPath);
+   void OnVMOpenedForTeam(cui::VM *vm, cui::Team *team);
+   void AddNetToTeam(cui::Team *team, const std::string &name, long bandwidth, long loss);
+   // Team > Settings and the team page's edit button: the editable is loaded, shown in the
+   // property frame and saved after OK; then the members are brought into line and the machines
+   // the edit added are opened.
    void EditTeam(cui::Team *team);
+   void EditTeamSettings(std::shared_ptr<TeamSettingsEdit> edit, cui::TeamEditable *loaded);
+   void OnTeamSettingsSaved(std::shared_ptr<TeamSettingsEdit> edit);
+   void OnTeamSettingsFailed(std::shared_ptr<TeamSettingsEdit> edit, bool cancelled, cui::Error error);
+   void AfterTeamEdit(std::shared_ptr<TeamSettingsEdit> edit);
+   void OpenNewTeamMembers(cui::Team *team, const std::vector<std::string> &before);
    // A changed team's members: out of the favourites, without tabs of their own, the current
    // machine kept (or the first by name).
    void UpdateTeamMembers(cui::Team *team);

@@ -144,12 +144,6 @@ void CZOLTApp::AddVMToFavorites(cui::VM *vm)
    AddVmListItem(vm);
 }
 
-void CZOLTApp::EditTeam(cui::Team *team)
-{
-   Log("CZOLTApp::EditTeam %s: the team settings are not available in this build\n",
-       team ? team->GetFilename().c_str() : "");
-}
-
 void CZOLTApp::NewTeam()
 {
    Log("CZOLTApp::NewTeam: the new-team wizard is not available in this build\n");

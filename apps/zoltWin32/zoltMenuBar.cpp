@@ -856,12 +856,26 @@ void CZOLTMenubar::OnTeamRemove(CommandId id)
 
 void CZOLTMenubar::OnTeamAdd(CommandId id)
 {
-   wui::Prefs *prefs = wui::GetPrefs();
-   if (!gApp || !GetCurrentTeam() || !prefs) {
+   cui::Team *team = GetCurrentTeam();
+   if (!gApp || !team) {
       return;
    }
-   _bstr_t path(prefs->GetCurrentObjPath().c_str());
-   gApp->MenuButtonClicked(id, path, kSourceMenuBar);
+   switch (id) {
+   case IDM_TEAM_ADD_NEW_VM:
+      gApp->AddNewVMToTeam(team);
+      break;
+   case IDM_TEAM_ADD_EXISTING_VM:
+      gApp->AddExistingVMToTeam(team);
+      break;
+   case IDM_TEAM_ADD_CLONE:
+      gApp->AddCloneToTeam(team);
+      break;
+   case IDM_TEAM_ADD_LAN:
+      gApp->AddTeamLAN(team);
+      break;
+   default:
+      break;
+   }
 }
 
 LRESULT CZOLTMenubar::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL &bHandled)

@@ -3,8 +3,11 @@
 #include <utility>
 
 #include "CfgPage.h"
+#include "CuiObj.h"
 #include "PropFrame.h"
 #include "PropObj.h"
+#include "TeamAddLANDlg.h"
+#include "TeamPage.h"
 #include "atl/ClassTable.h"
 
 namespace tremappcfg {
@@ -26,6 +29,20 @@ void RegisterPages(std::index_sequence<Index...>)
    (atl::ClassTable::Register(AllPages()[Index].progId, PageClassId(Index), &CfgPage::Create<Index>), ...);
 }
 
+// The team pages' class ids follow the settings pages' in the same series.
+void RegisterTeamClasses()
+{
+   atl::ClassTable::Register(L"TeamAddLANDlg", __uuidof(TeamAddLANDlg), &TeamAddLANDlgObject::Create);
+   atl::ClassTable::Register(L"CuiObj", __uuidof(CuiObj), &CuiObjObject::Create);
+   atl::ClassTable::Register(L"tremappcfg.PropTeamSummary.9", PageClassId(kPageTotal),
+                             &TeamPage::Create<TeamSummaryPage>);
+   atl::ClassTable::Register(L"tremappcfg.PropTeamVMs.9", PageClassId(kPageTotal + 1), &TeamPage::Create<TeamVMsPage>);
+   atl::ClassTable::Register(L"tremappcfg.PropTeamLANs.9", PageClassId(kPageTotal + 2),
+                             &TeamPage::Create<TeamLANsPage>);
+   atl::ClassTable::Register(L"tremappcfg.PropTeamOptions.9", PageClassId(kPageTotal + 3),
+                             &TeamPage::Create<TeamOptionsPage>);
+}
+
 }  // namespace
 
 void RegisterClasses()
@@ -33,6 +50,7 @@ void RegisterClasses()
    atl::ClassTable::Register(L"TremappPropObj", __uuidof(TremappPropObj), &PropObj::Create);
    atl::ClassTable::Register(L"TremappPropFrame", __uuidof(TremappPropFrame), &PropFrame::Create);
    RegisterPages(std::make_index_sequence<kPageTotal>());
+   RegisterTeamClasses();
 }
 
 }  // namespace tremappcfg
