@@ -80,7 +80,7 @@ void TeamVMsPage::Fill(HWND wnd, int select)
       SetCell(list, row, 2, std::to_wstring(member.startupDelay));
    }
    ::SetDlgItemTextW(wnd, IDC_TEAM_MEMBER_COUNT,
-                     FormatText(IDS_TEAM_MEMBER_COUNT, {std::to_wstring(members.size())}).c_str());
+                     FormatText(IDS_CFG_TEAM_MEMBER_COUNT, {std::to_wstring(members.size())}).c_str());
    SelectRow(list, select);
    ShowSelected(wnd);
 }
