@@ -2,6 +2,8 @@
 
 #include "tremhwcfg/TremHwCfg.h"
 #include "tremorybase/Config.h"
+#include "tremorybase/KeyValueFile.h"
+#include "cui/TeamMgr.h"
 
 #include "tremorybase/Log.h"
 
@@ -116,6 +118,38 @@ std::string MachineCmds::LoggedSince(size_t mark) const
 {
    const std::string text = FileText(Log_GetFileName());
    return mark < text.size() ? text.substr(mark) : std::string();
+}
+
+std::string MachineCmds::WriteTeam(const std::string &name, const std::vector<std::string> &members,
+                                   const std::string &missing)
+{
+   std::vector<KeyValueEntry> entries = {{"team.name", name}};
+   for (size_t i = 0; i < members.size(); ++i) {
+      const std::string key = "vm" + std::to_string(i);
+      std::string vmx = members[i] == missing ? members[i] + ".vmx" : WriteVmx(members[i]);
+      entries.push_back({key + ".cfgPath", vmx});
+      entries.push_back({key + ".startupOrder", std::to_string(i + 1)});
+      entries.push_back({key + ".startupDelay", "0"});
+   }
+   entries.push_back({"lan0.id", "pvn-" + name});
+   entries.push_back({"lan0.name", "LAN 1"});
+   entries.push_back({"lan0.bandwidth", "0"});
+   entries.push_back({"lan0.loss", "0"});
+   std::string path = WriteVmx(name);
+   path.replace(path.size() - 4, 4, ".vmtm");
+   std::string error;
+   EXPECT_TRUE(KeyValueFile::Write(path, entries, error)) << error;
+   return path;
+}
+
+wui::Team *MachineCmds::OpenTeam(const std::string &path, Outcome &outcome, OpenFlags flags)
+{
+   bool finished = false;
+   app_->OpenTeam(_bstr_t(path.c_str()), flags, outcome.Abort(), [&]() { finished = true; });
+   EXPECT_TRUE(PollUntil([&]() { return finished || outcome.aborts > 0; }, 8000)) << "opening " << path;
+   Poll(50);
+   EXPECT_FALSE(finished && outcome.aborts > 0) << "an open is a success or a failure, never both";
+   return dynamic_cast<wui::Team *>(wui::GetTeamMgr()->GetTeamByCfgPath(path));
 }
 
 void MachineCmds::SetUp()

@@ -5,8 +5,11 @@
 #include "SessionFixture.h"
 
 #include "cui/AppDataPaths.h"
+#include "cui/Team.h"
+#include "zoltApp.h"
 
 #include <functional>
+#include <vector>
 #include <string>
 
 // What an asynchronous operation handed its abort and done slots.
@@ -49,6 +52,15 @@ protected:
 
    void SetUp() override;
    void TearDown() override;
+
+   // A team file in the test's folder with the machines `members` (made as machine files beside
+   // it, unless `missing` names one that is left out), in start-up order, and the LAN "LAN 1"
+   // (network id "pvn-" + name).
+   std::string WriteTeam(const std::string &name, const std::vector<std::string> &members,
+                         const std::string &missing = "");
+   // Opens the team through CZOLTApp::OpenTeam as the command line does and waits until the open
+   // ends, either way; the team, or null.
+   wui::Team *OpenTeam(const std::string &path, Outcome &outcome, OpenFlags flags = OpenFlags().MakeCurrent());
 
    // Opens the machine file through CZOLTApp::OpenVM with the flags and waits for the outcome;
    // returns OpenVM's result.

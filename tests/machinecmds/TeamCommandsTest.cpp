@@ -16,41 +16,6 @@
 
 class TeamCommands : public MachineCmds {
 protected:
-   // A team file in the test's folder with the machines `members` (made as machine files beside
-   // it, unless `missing` names one that is left out) and one LAN.
-   std::string WriteTeam(const std::string &name, const std::vector<std::string> &members,
-                         const std::string &missing = "")
-   {
-      std::vector<KeyValueEntry> entries = {{"team.name", name}};
-      for (size_t i = 0; i < members.size(); ++i) {
-         const std::string key = "vm" + std::to_string(i);
-         std::string vmx = members[i] == missing ? members[i] + ".vmx" : WriteVmx(members[i]);
-         entries.push_back({key + ".cfgPath", vmx});
-         entries.push_back({key + ".startupOrder", std::to_string(i + 1)});
-         entries.push_back({key + ".startupDelay", "0"});
-      }
-      entries.push_back({"lan0.id", "pvn-" + name});
-      entries.push_back({"lan0.name", "LAN 1"});
-      entries.push_back({"lan0.bandwidth", "0"});
-      entries.push_back({"lan0.loss", "0"});
-      std::string path = WriteVmx(name);
-      path.replace(path.size() - 4, 4, ".vmtm");
-      std::string error;
-      EXPECT_TRUE(KeyValueFile::Write(path, entries, error)) << error;
-      return path;
-   }
-
-   // Opens the team through CZOLTApp::OpenTeam as the command line does and waits for the end.
-   wui::Team *OpenTeam(const std::string &path, Outcome &outcome, OpenFlags flags = OpenFlags().MakeCurrent())
-   {
-      bool finished = false;
-      app_->OpenTeam(_bstr_t(path.c_str()), flags, outcome.Abort(), [&]() { finished = true; });
-      EXPECT_TRUE(PollUntil([&]() { return finished || outcome.aborts > 0; }, 8000)) << "opening " << path;
-      Poll(50);
-      EXPECT_FALSE(finished && outcome.aborts > 0) << "an open is a success or a failure, never both";
-      return dynamic_cast<wui::Team *>(wui::GetTeamMgr()->GetTeamByCfgPath(path));
-   }
-
    std::string TeamRecord(cui::Team *team) const
    {
       return zoltdb::Text(app_->FindOpenedObj(_bstr_t("team"), _bstr_t(team->GetFilename().c_str()), false));

@@ -43,35 +43,12 @@ protected:
       MachineCmds::SetUp();
    }
 
-   // A team file with the machines `members` (machine files beside it) and the LAN "LAN 1".
-   std::string WriteTeam(const std::string &name, const std::vector<std::string> &members)
-   {
-      std::vector<KeyValueEntry> entries = {{"team.name", name}};
-      for (size_t i = 0; i < members.size(); ++i) {
-         const std::string key = "vm" + std::to_string(i);
-         entries.push_back({key + ".cfgPath", WriteVmx(members[i])});
-         entries.push_back({key + ".startupOrder", std::to_string(i + 1)});
-         entries.push_back({key + ".startupDelay", "0"});
-      }
-      entries.push_back({"lan0.id", "pvn-" + name});
-      entries.push_back({"lan0.name", "LAN 1"});
-      entries.push_back({"lan0.bandwidth", "0"});
-      entries.push_back({"lan0.loss", "0"});
-      std::string path = WriteVmx(name);
-      path.replace(path.size() - 4, 4, ".vmtm");
-      std::string error;
-      EXPECT_TRUE(KeyValueFile::Write(path, entries, error)) << error;
-      return path;
-   }
-
    wui::Team *OpenTeam(const std::string &path)
    {
-      bool finished = false;
       Outcome outcome;
-      app_->OpenTeam(_bstr_t(path.c_str()), OpenFlags().MakeCurrent(), outcome.Abort(), [&]() { finished = true; });
-      EXPECT_TRUE(PollUntil([&]() { return finished; }, 8000)) << "opening " << path;
+      wui::Team *team = MachineCmds::OpenTeam(path, outcome);
       EXPECT_EQ(outcome.aborts, 0) << outcome.error;
-      return dynamic_cast<wui::Team *>(wui::GetTeamMgr()->GetTeamByCfgPath(path));
+      return team;
    }
 
    // Waits until the log gains `text` after `mark`.
