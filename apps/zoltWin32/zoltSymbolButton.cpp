@@ -1,0 +1,86 @@
+#include "zoltSymbolButton.h"
+
+#include <cstdlib>
+
+bool CSymbolButton::Attach(HWND button, wchar_t glyph, Alignment alignment, int margin, const char *face,
+                           int fontHeight)
+{
+   if (!SubclassWindow(button)) {
+      return false;
+   }
+   glyph_ = glyph;
+   alignment_ = alignment;
+   margin_ = margin;
+   int height = fontHeight;
+   if (height == 0) {
+      LOGFONTA own = {};
+      HFONT buttonFont = reinterpret_cast<HFONT>(::SendMessageA(button, WM_GETFONT, 0, 0));
+      if (!buttonFont) {
+         buttonFont = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+      }
+      ::GetObjectA(buttonFont, sizeof(own), &own);
+      height = own.lfHeight;
+   }
+   side_ = std::abs(height);
+   // A glyph two units smaller than the square keeps clear of the button's edges.
+   const int glyphHeight = height < 0 ? height + 2 : height - 2;
+   font_.reset(::CreateFontA(glyphHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
+   return true;
+}
+
+RECT CSymbolButton::GlyphRect(const RECT &client, int side, Alignment alignment, int margin, bool pressed)
+{
+   const int width = client.right - client.left;
+   const int height = client.bottom - client.top;
+   const int gap = margin < 0 ? side / 2 : margin;
+   int x = client.left + gap;
+   if (alignment == ALIGN_CENTER) {
+      x = client.left + (width - side) / 2;
+   } else if (alignment == ALIGN_RIGHT) {
+      x = client.right - side - gap;
+   }
+   int y = client.top + (height - side) / 2;
+   if (pressed) {
+      ++x;
+      ++y;
+   }
+   RECT square = {x, y, x + side, y + side};
+   return square;
+}
+
+LRESULT CSymbolButton::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL &)
+{
+   LRESULT result = DefWindowProc(msg, wParam, lParam);
+   Draw((::SendMessageA(m_hWnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0);
+   return result;
+}
+
+LRESULT CSymbolButton::OnSetState(UINT msg, WPARAM wParam, LPARAM lParam, BOOL &)
+{
+   LRESULT result = DefWindowProc(msg, wParam, lParam);
+   Draw(wParam != 0);
+   return result;
+}
+
+void CSymbolButton::Draw(bool pressed)
+{
+   if (!m_hWnd || !font_.get()) {
+      return;
+   }
+   RECT client;
+   ::GetClientRect(m_hWnd, &client);
+   RECT square = GlyphRect(client, side_, alignment_, margin_, pressed);
+   HDC dc = ::GetDC(m_hWnd);
+   if (!dc) {
+      return;
+   }
+   const int saved = ::SaveDC(dc);
+   ::SelectObject(dc, font_.get());
+   ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+   ::SetBkMode(dc, TRANSPARENT);
+   wchar_t text[2] = {glyph_, 0};
+   ::DrawTextW(dc, text, 1, &square, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+   ::RestoreDC(dc, saved);
+   ::ReleaseDC(m_hWnd, dc);
+}
