@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-bool CSymbolButton::Attach(HWND button, wchar_t glyph, Alignment alignment, int margin, const char *face,
+bool CSymbolButton::Attach(HWND button, char glyph, Alignment alignment, int margin, const char *face,
                            int fontHeight)
 {
    if (!SubclassWindow(button)) {
@@ -22,9 +22,10 @@ bool CSymbolButton::Attach(HWND button, wchar_t glyph, Alignment alignment, int 
       height = own.lfHeight;
    }
    side_ = std::abs(height);
-   // A glyph two units smaller than the square keeps clear of the button's edges.
+   // A glyph two units smaller than the square keeps clear of the button's edges. A symbol font is
+   // asked for by its own character set: Wine maps the default one to a text font instead.
    const int glyphHeight = height < 0 ? height + 2 : height - 2;
-   font_.reset(::CreateFontA(glyphHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+   font_.reset(::CreateFontA(glyphHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
    return true;
 }
@@ -79,8 +80,8 @@ void CSymbolButton::Draw(bool pressed)
    ::SelectObject(dc, font_.get());
    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
    ::SetBkMode(dc, TRANSPARENT);
-   wchar_t text[2] = {glyph_, 0};
-   ::DrawTextW(dc, text, 1, &square, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+   char text[2] = {static_cast<char>(glyph_), 0};
+   ::DrawTextA(dc, text, 1, &square, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
    ::RestoreDC(dc, saved);
    ::ReleaseDC(m_hWnd, dc);
 }

@@ -21,7 +21,7 @@ public:
 
    // Subclasses `button`; a font height of 0 takes the button's own font's. False when the
    // window could not be subclassed.
-   bool Attach(HWND button, wchar_t glyph, Alignment alignment, int margin, const char *face, int fontHeight);
+   bool Attach(HWND button, char glyph, Alignment alignment, int margin, const char *face, int fontHeight);
    // The glyph's square inside a client rectangle: x by the alignment and margin (a negative
    // margin is half the side), centred vertically; one pixel right and down when pressed.
    static RECT GlyphRect(const RECT &client, int side, Alignment alignment, int margin, bool pressed);
@@ -33,7 +33,7 @@ private:
    LRESULT OnSetState(UINT msg, WPARAM wParam, LPARAM lParam, BOOL &handled);
    void Draw(bool pressed);
 
-   wchar_t glyph_ = 0;
+   char glyph_ = 0;
    Alignment alignment_ = ALIGN_RIGHT;
    int side_ = 0;
    int margin_ = 0;

@@ -28,7 +28,7 @@ namespace wizard {
 namespace {
 
 const DWORD kFileFlags = OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-const wchar_t kMarlettDown = 0x36;
+const char kMarlettDown = 0x36;
 
 void AddColumns(HWND list, unsigned first, unsigned second)
 {

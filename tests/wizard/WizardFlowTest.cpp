@@ -14,6 +14,7 @@
 
 #include "cui/Wizard.h"
 #include "res/teamwz.h"
+#include "zoltSymbolButton.h"
 #include "zoltWizard.h"
 
 namespace {
@@ -330,6 +331,23 @@ TEST(WizardSheet, CancelAndTheCloseBoxAreButtonsOfTheLibraryAndTheWizardIsDelete
    EXPECT_EQ(1, counts.cancels);
    EXPECT_EQ(0, counts.finishes);
    EXPECT_EQ(1, counts.deleted);
+}
+
+TEST(SymbolButton, TheGlyphSitsByItsAlignmentAndMarginAndMovesWhenPressed)
+{
+   const RECT client = {0, 0, 84, 23};
+   auto x = [&](CSymbolButton::Alignment alignment, int margin, bool pressed) {
+      RECT square = CSymbolButton::GlyphRect(client, 11, alignment, margin, pressed);
+      EXPECT_EQ(11, square.right - square.left);
+      EXPECT_EQ(pressed ? 7 : 6, square.top) << "centred in the height";
+      return square.left;
+   };
+   EXPECT_EQ(3, x(CSymbolButton::ALIGN_LEFT, 3, false));
+   EXPECT_EQ(36, x(CSymbolButton::ALIGN_CENTER, 3, false));
+   EXPECT_EQ(70, x(CSymbolButton::ALIGN_RIGHT, 3, false));
+   // A negative margin is half the glyph's side.
+   EXPECT_EQ(68, x(CSymbolButton::ALIGN_RIGHT, -1, false));
+   EXPECT_EQ(69, x(CSymbolButton::ALIGN_RIGHT, -1, true));
 }
 
 }  // namespace

@@ -51,8 +51,8 @@ const PageTitles kTitles[Team::kPageKinds] = {
     "@&!*@*@(msg.wizard.team.addLANs.subtitle)Do you want to add private LAN segments to the team now?"},
    {"@&!*@*@(msg.wizard.team.lanList.title)Team LAN Segments",
     "@&!*@*@(msg.wizard.team.lanList.subtitle)Add the LAN segments the team's machines can join."},
-   {"@&!*@*@(msg.wizard.team.summary.title)Connect the Machines",
-    "@&!*@*@(msg.wizard.team.summary.subtitle)Join the team's virtual machines to its LAN segments."},
+   {"@&!*@*@(msg.wizard.team.summary.title)Ready to Create the Team",
+    "@&!*@*@(msg.wizard.team.summary.subtitle)These are the members of the new team."},
 };
 
 }  // namespace
