@@ -27,6 +27,17 @@ bool CSymbolButton::Attach(HWND button, char glyph, Alignment alignment, int mar
    const int glyphHeight = height < 0 ? height + 2 : height - 2;
    font_.reset(::CreateFontA(glyphHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face));
+   // Where the system has no such font it hands out a text font, which would show the glyph's
+   // letter: the triangle is then drawn by hand.
+   hasFace_ = false;
+   if (HDC dc = ::GetDC(button)) {
+      HGDIOBJ old = ::SelectObject(dc, font_.get());
+      char chosen[LF_FACESIZE] = "";
+      ::GetTextFaceA(dc, LF_FACESIZE, chosen);
+      hasFace_ = face && lstrcmpiA(chosen, face) == 0;
+      ::SelectObject(dc, old);
+      ::ReleaseDC(button, dc);
+   }
    return true;
 }
 
@@ -80,8 +91,20 @@ void CSymbolButton::Draw(bool pressed)
    ::SelectObject(dc, font_.get());
    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
    ::SetBkMode(dc, TRANSPARENT);
-   char text[2] = {static_cast<char>(glyph_), 0};
-   ::DrawTextA(dc, text, 1, &square, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+   if (hasFace_) {
+      char text[2] = {glyph_, 0};
+      ::DrawTextA(dc, text, 1, &square, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+   } else {
+      // A downward triangle, half as high as it is wide, in the middle of the square.
+      const int width = (side_ / 2) | 1;
+      const int left = square.left + (side_ - width) / 2;
+      const int top = square.top + (side_ - width / 2) / 2;
+      POINT corners[3] = {{left, top}, {left + width - 1, top}, {left + width / 2, top + width / 2}};
+      ::SelectObject(dc, ::GetSysColorBrush(COLOR_BTNTEXT));
+      ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+      POINT outline[3] = {corners[0], {corners[1].x + 1, corners[1].y}, {corners[2].x, corners[2].y + 1}};
+      ::Polygon(dc, outline, 3);
+   }
    ::RestoreDC(dc, saved);
    ::ReleaseDC(m_hWnd, dc);
 }

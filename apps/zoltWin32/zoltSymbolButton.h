@@ -38,4 +38,5 @@ private:
    int side_ = 0;
    int margin_ = 0;
    atl::ScopedFont font_;
+   bool hasFace_ = false;
 };
