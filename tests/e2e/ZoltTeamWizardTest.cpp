@@ -2,7 +2,7 @@
 // and keys: a team of a new machine, a clone of a machine and one LAN is written, opens as the
 // current tab and joins the favourites; a wizard cancelled after it made a machine leaves no
 // team file and no machine file behind. Every page is kept as a picture beside the test program
-// ("teamwz-*.png").
+// ("teamwz-*.png"); a team the host refuses to save is reported and nothing of it is left.
 #include "WizardPages.h"
 #include "ZoltPageSupport.h"
 #include "ZoltRun.h"
@@ -31,8 +31,8 @@ const int kFileNameEdit = 0x480;
 class WizardRun : public zoltrun::ZoltRun {
 public:
    // Runs in the local desktop form (-H), where File > New offers Team.
-   explicit WizardRun(const e2e::TestFolder &folder)
-      : ZoltRun(folder, "vmdb.dump = " + e2e::QuoteValue(folder.PathOf("dump.vmdb")) + "\n"),
+   explicit WizardRun(const e2e::TestFolder &folder, const std::string &extra = "")
+      : ZoltRun(folder, "vmdb.dump = " + e2e::QuoteValue(folder.PathOf("dump.vmdb")) + "\n" + extra),
         dump_(folder.PathOf("dump.vmdb"))
    {
    }
@@ -243,5 +243,44 @@ TEST(ZoltTeamWizard, ACancelHalfWayLeavesNoTeamFileAndNoMachineFile)
    const std::string log = run.Log();
    EXPECT_EQ(std::string::npos, log.find("SimHost: saved the team")) << log;
    EXPECT_EQ(std::string::npos, log.find("CZOLTApp::OnTeamWizardDone")) << log;
+   run.Close(zolt, frame);
+}
+
+TEST(ZoltTeamWizard, ATeamTheHostDoesNotSaveIsReportedAndLeavesNothingBehind)
+{
+   e2e::TestFolder folder;
+   WizardRun run(folder, "test.host.fail = \"saveTeam\"\ntest.host.failText = \"The disk is full.\"\n");
+   e2e::Process zolt;
+   HWND frame = run.Start(zolt, "-H");
+   ASSERT_TRUE(frame);
+
+   HWND sheet = OpenTeamWizard(frame, zolt);
+   ASSERT_TRUE(sheet);
+   ASSERT_TRUE(Next(sheet, IDC_TEAMWZ_NAME));
+   SetPageText(sheet, IDC_TEAMWZ_NAME, "Full");
+   SetPageText(sheet, IDC_TEAMWZ_LOCATION, folder.PathOf("Disk\\Teams"));
+   ASSERT_TRUE(Next(sheet, IDC_TEAMWZ_ADD_VMS_NO));
+   // No machines and no LANs: their lists are passed over.
+   ASSERT_TRUE(e2e::ClickButton(CurrentPage(sheet), IDC_TEAMWZ_ADD_VMS_NO));
+   ASSERT_TRUE(e2e::WaitUntil([&]() { return IsDlgButtonChecked(CurrentPage(sheet), IDC_TEAMWZ_ADD_VMS_NO); },
+                              e2e::kReplyTimeoutMs));
+   ASSERT_TRUE(Next(sheet, IDC_TEAMWZ_ADD_LANS_NO));
+   ASSERT_TRUE(e2e::ClickButton(CurrentPage(sheet), IDC_TEAMWZ_ADD_LANS_NO));
+   ASSERT_TRUE(e2e::WaitUntil([&]() { return IsDlgButtonChecked(CurrentPage(sheet), IDC_TEAMWZ_ADD_LANS_NO); },
+                              e2e::kReplyTimeoutMs));
+   ASSERT_TRUE(Next(sheet, IDC_TEAMWZ_SUMMARY_LIST));
+   EXPECT_TRUE(Rows(sheet, IDC_TEAMWZ_SUMMARY_LIST).empty());
+   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+   ASSERT_TRUE(e2e::WaitForWindowGone(sheet, zoltrun::kHostMs));
+
+   ASSERT_TRUE(run.WaitForLog("CZOLTApp::OnNewTeamSaveFailed")) << run.Log();
+   ASSERT_TRUE(run.WaitForLog("The disk is full.")) << run.Log();
+   EXPECT_FALSE(e2e::ReadTextFile(folder.PathOf("Disk\\Teams\\Full.vmtm")).has_value());
+   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.PathOf("Disk").c_str()))
+      << "the folders made for the team are taken away again";
+   const std::string log = run.Log();
+   EXPECT_EQ(std::string::npos, log.find("CZOLTApp::OnNewTeamSaved")) << log;
+   EXPECT_EQ(std::string::npos, log.find("CZOLTApp::OpenTabInt: opened ")) << log;
+   EXPECT_TRUE(IsWindow(frame)) << "the program stays up";
    run.Close(zolt, frame);
 }
