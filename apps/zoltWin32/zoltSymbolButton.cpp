@@ -99,11 +99,11 @@ void CSymbolButton::Draw(bool pressed)
       const int width = (side_ / 2) | 1;
       const int left = square.left + (side_ - width) / 2;
       const int top = square.top + (side_ - width / 2) / 2;
-      POINT corners[3] = {{left, top}, {left + width - 1, top}, {left + width / 2, top + width / 2}};
+      // Without a pen the polygon fills one pixel short of its right and bottom edges.
+      POINT corners[3] = {{left, top}, {left + width, top}, {left + width / 2, top + width / 2 + 1}};
       ::SelectObject(dc, ::GetSysColorBrush(COLOR_BTNTEXT));
       ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-      POINT outline[3] = {corners[0], {corners[1].x + 1, corners[1].y}, {corners[2].x, corners[2].y + 1}};
-      ::Polygon(dc, outline, 3);
+      ::Polygon(dc, corners, 3);
    }
    ::RestoreDC(dc, saved);
    ::ReleaseDC(m_hWnd, dc);

@@ -36,10 +36,10 @@ public:
    // The machine list's additions: through the program's new-machine command, an existing
    // machine's file, a full clone of a machine's file (made in the team's location under a name
    // no member has). Each raises the pending count until the machine is in the team.
-   void AddNewVM(HWND page);
+   void AddNewVM();
    void AddVMFile(const std::string &cfgPath);
    void AddCloneOf(const std::string &sourceCfgPath);
-   // Adds a LAN with the next unique name and refills the list.
+   // Adds a LAN with the next unique name and refills the page's list.
    void AddLAN(HWND page);
    int GetPendingCount() const { return pending_; }
 
@@ -71,7 +71,7 @@ private:
    void RemoveSelectedLAN(HWND window);
    void ShowAddMenu(HWND window);
    std::string AskVMFile(HWND window, unsigned titleId);
-   void OpenForTeam(const std::string &cfgPath, bool closeAfter);
+   void OpenForTeam(const std::string &cfgPath);
    void OnOpenFailed(bool cancelled, cui::Error error, std::string cfgPath);
    void OnOpenedForTeam(std::string cfgPath);
    void OnSourceOpened(std::string sourceCfgPath, bool wasOpen);

@@ -160,8 +160,9 @@ void TeamWizard::RemoveSelectedVM(HWND window)
    if (row < 0 || !editable || row >= static_cast<int>(editable->GetMembers().size())) {
       return;
    }
+   const std::string cfgPath = editable->GetMembers()[row].cfgPath;
    try {
-      editable->RemoveVMPath(editable->GetMembers()[row].cfgPath);
+      editable->RemoveVMPath(cfgPath);
    } catch (const cui::Error &e) {
       Report(e.what());
    }
@@ -181,7 +182,7 @@ void TeamWizard::ShowAddMenu(HWND window)
    DestroyMenu(menu);
    switch (command) {
       case IDM_TEAMWZ_ADD_NEW_VM:
-         AddNewVM(window);
+         AddNewVM();
          break;
       case IDM_TEAMWZ_ADD_EXISTING_VM: {
          const std::string file = AskVMFile(window, IDS_TEAMWZ_ADD_EXISTING_TITLE);
@@ -222,7 +223,7 @@ std::string TeamWizard::AskVMFile(HWND window, unsigned titleId)
    return atl::GetOpenFileName(&ofn) ? Utf8FromWide(file) : std::string();
 }
 
-void TeamWizard::AddNewVM(HWND)
+void TeamWizard::AddNewVM()
 {
    if (!gApp) {
       return;
@@ -236,15 +237,15 @@ void TeamWizard::AddNewVM(HWND)
    }
    const std::string path = zoltdb::Text(cfgFile);
    NoteCreatedVM(path);
-   OpenForTeam(path, false);
+   OpenForTeam(path);
 }
 
 void TeamWizard::AddVMFile(const std::string &cfgPath)
 {
-   OpenForTeam(cfgPath, false);
+   OpenForTeam(cfgPath);
 }
 
-void TeamWizard::OpenForTeam(const std::string &cfgPath, bool)
+void TeamWizard::OpenForTeam(const std::string &cfgPath)
 {
    wui::VMMgr *mgr = wui::GetVMMgr();
    if (!mgr) {
@@ -339,7 +340,7 @@ void TeamWizard::OnCloneMade(std::string clonePath, std::string sourceCfgPath, b
          mgr->CloseVM(source, cui::AbortSlot(), cui::DoneSlot());
       }
    }
-   OpenForTeam(clonePath, false);
+   OpenForTeam(clonePath);
    EndPending();
 }
 
@@ -439,8 +440,9 @@ void TeamWizard::RemoveSelectedLAN(HWND window)
    if (row < 0 || !editable || row >= static_cast<int>(editable->GetNets().size())) {
       return;
    }
+   const std::string name = editable->GetNets()[row].name;
    try {
-      editable->RemoveNet(editable->GetNets()[row].name);
+      editable->RemoveNet(name);
    } catch (const cui::Error &e) {
       Report(e.what());
    }

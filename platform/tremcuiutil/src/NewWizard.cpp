@@ -128,8 +128,7 @@ void New::OnNamePageValidate(const ValidateSlot &done)
       return;
    }
    const std::string result = GetResultPath();
-   std::string tooLong = CheckPathLength(
-      JoinPath(path, std::string()), GetLongestFilenameLength());
+   const std::string tooLong = CheckPathLength(JoinPath(path, std::string()), GetLongestFilenameLength());
    if (!tooLong.empty()) {
       done(false, tooLong);
       return;
