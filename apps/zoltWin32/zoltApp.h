@@ -27,6 +27,7 @@
 
 class CZOLTFrame;
 class DlgMgr;
+struct NewTeamSave;
 struct TeamSettingsEdit;
 
 namespace cui {
@@ -58,6 +59,9 @@ class VM;
 class Prefs;
 class TeamMgr;
 class VMMgr;
+namespace wizard {
+class TeamWizard;
+}
 }  // namespace wui
 
 // How an opener of a machine, team, managed template or Zephro server shows what it opens. A
@@ -296,6 +300,11 @@ public:
    // machine kept (or the first by name).
    void UpdateTeamMembers(cui::Team *team);
    void OnTeamMemberAdded(cui::Team *team, cui::VM *vm);
+   // The new-team wizard's finish: the save of the team it built (owned by the save from then
+   // on), then the team's tab and favourite, or the failure's report.
+   void OnTeamWizardDone(wui::wizard::TeamWizard *wizard);
+   void OnNewTeamSaved(std::shared_ptr<NewTeamSave> save);
+   void OnNewTeamSaveFailed(bool cancelled, cui::Error error, std::shared_ptr<NewTeamSave> save);
    void CloseMVMT(const _bstr_t &path, cui::AbortSlot onAbort, cui::DoneSlot onDone);
    void OnRegisteredVMsChanged();
 

@@ -2,7 +2,7 @@
 // hand-off, the opener of one file of a command line; the openers and closers of hot-fix
 // requests and managed templates, the closers of the current hot-fix request and Zephro server,
 // and the neighbours of the machine commands that only log (full screen, the
-// favourites add, new team, server connection, clone to template).
+// favourites add, server connection, clone to template).
 #include "zoltApp.h"
 #include "zoltAppDb.h"
 #include "zoltCommandLineOpens.h"
@@ -142,11 +142,6 @@ void CZOLTApp::AddVMToFavorites(cui::VM *vm)
 {
    Log("CZOLTApp::AddVMToFavorites %s\n", vm->GetFilename().c_str());
    AddVmListItem(vm);
-}
-
-void CZOLTApp::NewTeam()
-{
-   Log("CZOLTApp::NewTeam: the new-team wizard is not available in this build\n");
 }
 
 void CZOLTApp::ShowConnectToServer()
