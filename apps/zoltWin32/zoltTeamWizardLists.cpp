@@ -5,6 +5,7 @@
 #include "zoltApp.h"
 #include "zoltAppDb.h"
 #include "zoltResources.h"
+#include "res/resource.h"
 
 #include "atl/FileDialog.h"
 #include "cui/Host.h"
@@ -93,7 +94,7 @@ INT_PTR TeamWizard::OnVMListMessage(HWND window, UINT msg, WPARAM wParam, LPARAM
    switch (msg) {
       case WM_INITDIALOG:
          vmListPage_ = window;
-         AddColumns(GetDlgItem(window, IDC_TEAMWZ_VM_LIST), IDS_TEAMWZ_COLUMN_VM, IDS_TEAMWZ_COLUMN_GUEST_OS);
+         AddColumns(GetDlgItem(window, IDC_TEAMWZ_VM_LIST), IDS_TEAM_COLUMN_VM, IDS_TEAM_COLUMN_GUEST);
          addButton_.Attach(GetDlgItem(window, IDC_TEAMWZ_VM_ADD), kMarlettDown, CSymbolButton::ALIGN_RIGHT, -1,
                            "Marlett", 0);
          FillVMList(window);
