@@ -174,6 +174,7 @@ TEST(ZoltTeam, ATeamPowersOnInItsOrderSwitchesItsMachineAndLosesAMachineAndALan)
    std::vector<std::string> rows = WaitForRows(topology, {"Alpha", "Beta"});
    ASSERT_EQ(rows.size(), 2u);
    EXPECT_EQ(rows[0].rfind("Alpha", 0), 0u) << rows[0];
+   Sleep(500);   // the page has painted
    zoltpage::KeepScreenshot(folder, frame, "team-off.png");
 
    // Ctrl+Shift+B: Alpha first, then Beta once Alpha is on and a second has passed.
@@ -298,6 +299,7 @@ TEST(ZoltTeam, ATeamNamingAMissingMachineOpensWithThatMemberMarked)
    std::vector<std::string> rows = WaitForRows(topology, {"Alpha", "Beta", "Gamma"});
    ASSERT_EQ(rows.size(), 3u) << run.Log();
    EXPECT_NE(rows[2].find("The file cannot be opened"), std::string::npos) << rows[2];
+   Sleep(500);   // the page has painted
    zoltpage::KeepScreenshot(folder, frame, "team-missing.png");
    EXPECT_NE(VmPathOf(run.Log(), "Alpha.vmx"), "");
    run.Close(zolt, frame);
