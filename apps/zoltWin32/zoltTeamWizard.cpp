@@ -3,6 +3,7 @@
 
 #include "zoltApp.h"
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
 
 #include "cui/Host.h"
 #include "cui/LocalizedString.h"
@@ -18,6 +19,7 @@
 #include "tremorybase/Log.h"
 #include "tremorybase/Text.h"
 
+#include <comdef.h>
 #include <commctrl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -78,7 +80,13 @@ TeamWizard::TeamWizard(cui::Host *host) : cui::wizard::Team(host)
    SetPath(DefaultLocation(GetName()));
 }
 
-TeamWizard::~TeamWizard() = default;
+TeamWizard::~TeamWizard()
+{
+   summaryList_ = nullptr;
+   if (sharedIcons_) {
+      ImageList_Destroy(sharedIcons_);
+   }
+}
 
 std::string TeamWizard::DefaultLocation(const std::string &name)
 {
@@ -255,29 +263,79 @@ INT_PTR TeamWizard::OnChoiceMessage(HWND window, UINT msg, WPARAM wParam, int ye
 
 INT_PTR TeamWizard::OnSummaryMessage(HWND window, UINT msg, LPARAM lParam)
 {
-   HWND list = GetDlgItem(window, IDC_TEAMWZ_SUMMARY_LIST);
    if (msg == WM_INITDIALOG) {
-      ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-      RECT box;
-      GetClientRect(list, &box);
-      const int width = (box.right - box.left - (3 * GetSystemMetrics(SM_CXVSCROLL)) / 2) / 2;
-      const unsigned titles[] = {IDS_TEAMWZ_COLUMN_NAME, IDS_TEAMWZ_COLUMN_MEMBER_KIND};
-      for (int i = 0; i < 2; ++i) {
-         std::wstring text = WideFromUtf8(LoadResString(titles[i]));
-         LVCOLUMNW column = {};
-         column.mask = LVCF_TEXT | LVCF_WIDTH;
-         column.cx = width;
-         column.pszText = const_cast<wchar_t *>(text.c_str());
-         SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+      CreateSummaryList(window);
+      return 0;
+   }
+   if (msg == WM_DESTROY) {
+      summaryList_ = nullptr;
+      return 0;
+   }
+   if (msg != WM_NOTIFY || !summaryList_) {
+      return 0;
+   }
+   const UINT code = reinterpret_cast<const NMHDR *>(lParam)->code;
+   try {
+      if (code == PSN_SETACTIVE) {
+         FillSummary(window);
+         _com_util::CheckError(summaryList_->raw_Reload());
+         _com_util::CheckError(summaryList_->raw_PutSelection(0));
+         const std::string hostPath = GetHost() ? GetHost()->GetPath() : std::string();
+         const bool allowed =
+            !gApp || TremAppUtil_CheckLockout(gApp->GetContext(), hostPath.c_str(), "lockoutEditVM");
+         EnableWindow(GetDlgItem(window, IDC_TEAMWZ_SUMMARY_LIST), allowed);
+      } else if (code == PSN_WIZBACK || code == PSN_WIZNEXT || code == PSN_WIZFINISH) {
+         VARIANT_BOOL mayLeave = VARIANT_TRUE;
+         _com_util::CheckError(summaryList_->raw_QueryLeave(&mayLeave));
+         if (mayLeave == VARIANT_FALSE) {
+            SetWindowLongPtrA(window, DWLP_MSGRESULT, code == PSN_WIZFINISH ? TRUE : -1);
+            return 1;
+         }
       }
-   } else if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR *>(lParam)->code == PSN_SETACTIVE) {
-      FillSummary(window);
-      const std::string hostPath = GetHost() ? GetHost()->GetPath() : std::string();
-      const bool allowed =
-         !gApp || TremAppUtil_CheckLockout(gApp->GetContext(), hostPath.c_str(), "lockoutEditVM");
-      EnableWindow(list, allowed);
+   } catch (const _com_error &e) {
+      Report(cui::Format("@&!*@*@(msg.wui.wizard.teamWizard.listFailed)The team list does not answer (0x%08lx).",
+                         static_cast<unsigned long>(e.Error())));
    }
    return 0;
+}
+
+void TeamWizard::CreateSummaryList(HWND window)
+{
+   HWND placeholder = GetDlgItem(window, IDC_TEAMWZ_SUMMARY_LIST);
+   RECT place = {};
+   GetWindowRect(placeholder, &place);
+   MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&place), 2);
+   DestroyWindow(placeholder);
+   ITeamListViewPtr list;
+   HRESULT hr = list.CreateInstance(__uuidof(TeamListView), nullptr, CLSCTX_ALL);
+   if (SUCCEEDED(hr)) {
+      hr = list->raw_CreateWnd(window, &place);
+   }
+   if (FAILED(hr)) {
+      ReportComCreateFailure("TeamListViewWnd", hr);
+      return;
+   }
+   try {
+      HWND control = nullptr;
+      _com_util::CheckError(list->raw_GetWindow(&control));
+      _com_util::CheckError(list->raw_PutId(IDC_TEAMWZ_SUMMARY_LIST));
+      _com_util::CheckError(list->raw_PutImages(SharedIcons()));
+      SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      SendMessageW(control, WM_SETFONT, SendMessageW(window, WM_GETFONT, 0, 0), TRUE);
+      _com_util::CheckError(list->raw_PutTeamEditable(GetTeamEditable()));
+      // The list needs no in-place activation; a control that offers it is told nothing more.
+      IOleInPlaceActiveObject *active = nullptr;
+      hr = list->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void **>(&active));
+      if (active) {
+         active->Release();
+      }
+      if (FAILED(hr) && hr != E_NOINTERFACE) {
+         _com_issue_error(hr);
+      }
+      summaryList_ = list;
+   } catch (const _com_error &e) {
+      ReportComCreateFailure("TeamListViewWnd", e.Error());
+   }
 }
 
 void TeamWizard::FillSummary(HWND window)
@@ -292,34 +350,14 @@ void TeamWizard::FillSummary(HWND window)
       text.replace(at, 2, GetPath());
    }
    SetItemText(window, IDC_TEAMWZ_SUMMARY_TEXT, text);
-   HWND list = GetDlgItem(window, IDC_TEAMWZ_SUMMARY_LIST);
-   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-   cui::TeamEditable *editable = GetTeamEditable();
-   if (!editable) {
-      return;
+}
+
+HIMAGELIST TeamWizard::SharedIcons()
+{
+   if (!sharedIcons_) {
+      sharedIcons_ = CreateSharedIconImageList();
    }
-   std::vector<std::pair<std::string, unsigned>> rows;
-   wui::VMMgr *mgr = wui::GetVMMgr();
-   for (const cui::TeamMember &member : editable->GetMembers()) {
-      cui::VM *vm = mgr ? mgr->GetVMByCfgPath(member.cfgPath) : nullptr;
-      rows.push_back({vm ? vm->GetName() : member.cfgPath, IDS_TEAMWZ_KIND_VM});
-   }
-   for (const cui::TeamNetData &net : editable->GetNets()) {
-      rows.push_back({net.name, IDS_TEAMWZ_KIND_LAN});
-   }
-   for (size_t i = 0; i < rows.size(); ++i) {
-      std::wstring name = WideFromUtf8(rows[i].first);
-      std::wstring kind = WideFromUtf8(LoadResString(rows[i].second));
-      LVITEMW item = {};
-      item.mask = LVIF_TEXT;
-      item.iItem = static_cast<int>(i);
-      item.pszText = const_cast<wchar_t *>(name.c_str());
-      const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-      item.iItem = row;
-      item.iSubItem = 1;
-      item.pszText = const_cast<wchar_t *>(kind.c_str());
-      SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-   }
+   return sharedIcons_;
 }
 
 }  // namespace wizard

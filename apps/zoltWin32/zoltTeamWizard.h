@@ -8,8 +8,10 @@
 #include "atl/Gdi.h"
 #include "cui/Error.h"
 #include "cui/TeamWizard.h"
+#include "tremappcfg/TeamCfg.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -65,7 +67,10 @@ private:
    void BrowseLocation(HWND window);
    void FillVMList(HWND window);
    void FillLANList(HWND window);
+   void CreateSummaryList(HWND window);
    void FillSummary(HWND window);
+   // The team lists' shared icons, made on first use; the wizard owns them.
+   HIMAGELIST SharedIcons();
    void UpdateRemove(HWND window, int listId, int removeId);
    void RemoveSelectedVM(HWND window);
    void RemoveSelectedLAN(HWND window);
@@ -83,6 +88,8 @@ private:
    atl::ScopedFont titleFont_;
    CSymbolButton addButton_;
    HWND vmListPage_ = nullptr;
+   HIMAGELIST sharedIcons_ = nullptr;
+   ITeamListViewPtr summaryList_;
    int pending_ = 0;
 };
 

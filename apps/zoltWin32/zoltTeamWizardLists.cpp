@@ -5,9 +5,11 @@
 #include "zoltApp.h"
 #include "zoltAppDb.h"
 #include "zoltResources.h"
+#include "zoltWndUtil.h"
 #include "res/resource.h"
 
 #include "atl/FileDialog.h"
+#include "cui/GuestOS.h"
 #include "cui/Host.h"
 #include "cui/LocalizedString.h"
 #include "cui/Registry.h"
@@ -31,9 +33,10 @@ namespace {
 const DWORD kFileFlags = OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 const char kMarlettDown = 0x36;
 
-void AddColumns(HWND list, unsigned first, unsigned second)
+void AddColumns(HWND list, unsigned first, unsigned second, HIMAGELIST images)
 {
    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
    RECT box;
    GetClientRect(list, &box);
    const int width = (box.right - box.left - (3 * GetSystemMetrics(SM_CXVSCROLL)) / 2) / 2;
@@ -48,15 +51,17 @@ void AddColumns(HWND list, unsigned first, unsigned second)
    }
 }
 
-void AddRow(HWND list, int index, const std::string &first, const std::string &second)
+void AddRow(HWND list, int index, const std::string &first, const std::string &second, int image)
 {
    std::wstring name = WideFromUtf8(first);
    std::wstring detail = WideFromUtf8(second);
    LVITEMW item = {};
-   item.mask = LVIF_TEXT;
+   item.mask = LVIF_TEXT | LVIF_IMAGE;
+   item.iImage = image;
    item.iItem = index;
    item.pszText = const_cast<wchar_t *>(name.c_str());
    const int row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+   item.mask = LVIF_TEXT;
    item.iItem = row;
    item.iSubItem = 1;
    item.pszText = const_cast<wchar_t *>(detail.c_str());
@@ -94,7 +99,7 @@ INT_PTR TeamWizard::OnVMListMessage(HWND window, UINT msg, WPARAM wParam, LPARAM
    switch (msg) {
       case WM_INITDIALOG:
          vmListPage_ = window;
-         AddColumns(GetDlgItem(window, IDC_TEAMWZ_VM_LIST), IDS_TEAM_COLUMN_VM, IDS_TEAM_COLUMN_GUEST);
+         AddColumns(GetDlgItem(window, IDC_TEAMWZ_VM_LIST), IDS_TEAM_COLUMN_VM, IDS_TEAM_COLUMN_GUEST, SharedIcons());
          addButton_.Attach(GetDlgItem(window, IDC_TEAMWZ_VM_ADD), kMarlettDown, CSymbolButton::ALIGN_RIGHT, -1,
                            "Marlett", 0);
          FillVMList(window);
@@ -135,7 +140,8 @@ void TeamWizard::FillVMList(HWND window)
       int row = 0;
       for (const cui::TeamMember &member : editable->GetMembers()) {
          cui::VM *vm = mgr ? mgr->GetVMByCfgPath(member.cfgPath) : nullptr;
-         AddRow(list, row++, vm ? vm->GetName() : member.cfgPath, vm ? vm->GetGuestOSName() : std::string());
+         AddRow(list, row++, vm ? vm->GetName() : member.cfgPath, vm ? vm->GetGuestOSName() : std::string(),
+                vm ? static_cast<int>(cui::GuestOSIndex(vm->GetGuestOS())) : -1);
       }
    }
    UpdateRemove(window, IDC_TEAMWZ_VM_LIST, IDC_TEAMWZ_VM_REMOVE);
@@ -385,7 +391,8 @@ INT_PTR TeamWizard::OnLANListMessage(HWND window, UINT msg, WPARAM wParam, LPARA
 {
    switch (msg) {
       case WM_INITDIALOG:
-         AddColumns(GetDlgItem(window, IDC_TEAMWZ_LAN_LIST), IDS_TEAMWZ_COLUMN_LAN, IDS_TEAMWZ_COLUMN_LAN_SUMMARY);
+         AddColumns(GetDlgItem(window, IDC_TEAMWZ_LAN_LIST), IDS_TEAMWZ_COLUMN_LAN, IDS_TEAMWZ_COLUMN_LAN_SUMMARY,
+                    SharedIcons());
          FillLANList(window);
          return 0;
       case WM_COMMAND:
@@ -417,7 +424,7 @@ void TeamWizard::FillLANList(HWND window)
       const std::string summary = LoadResString(IDS_TEAMWZ_LAN_SUMMARY);
       int row = 0;
       for (const cui::TeamNetData &net : editable->GetNets()) {
-         AddRow(list, row++, net.name, summary);
+         AddRow(list, row++, net.name, summary, kSharedLANImage);
       }
    }
    UpdateRemove(window, IDC_TEAMWZ_LAN_LIST, IDC_TEAMWZ_LAN_REMOVE);

@@ -4,10 +4,13 @@
 #include "zoltResources.h"
 
 #include "atl/Gdi.h"
+#include "cui/GuestOS.h"
 #include "cui/VM.h"
+#include "res/resource.h"
 #include "tremorybase/Text.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 std::string GetWindowTextUtf8(HWND window)
@@ -334,6 +337,41 @@ HIMAGELIST CreateIconImageList(HINSTANCE module, const UINT *ids, int count)
       }
    }
    return list;
+}
+
+namespace {
+
+// The icon of each guest system's family, by the system's id.
+UINT GuestIcon(const char *id)
+{
+   const std::string os = id;
+   if (os.compare(0, 3, "win") == 0 || os == "vista") {
+      return IDI_GUEST_WINDOWS;
+   }
+   if (os.compare(0, 5, "linux") == 0) {
+      return IDI_GUEST_LINUX;
+   }
+   if (os.compare(0, 7, "solaris") == 0) {
+      return IDI_GUEST_SOLARIS;
+   }
+   if (os.find("bsd") != std::string::npos) {
+      return IDI_GUEST_BSD;
+   }
+   return os == "dos" ? IDI_GUEST_DOS : IDI_GUEST_OTHER;
+}
+
+}  // namespace
+
+const int kSharedLANImage = static_cast<int>(cui::kGuestOSCount);
+
+HIMAGELIST CreateSharedIconImageList()
+{
+   std::vector<UINT> ids;
+   for (const cui::GuestOSInfo &os : cui::kGuestOSTable) {
+      ids.push_back(GuestIcon(os.id));
+   }
+   ids.push_back(IDI_TEAM_LAN);
+   return CreateIconImageList(GetResourceInstance(), ids.data(), static_cast<int>(ids.size()));
 }
 
 void DisconnectAll(std::list<sigc::connection> &connections)

@@ -119,6 +119,10 @@ size_t FillerMaskBytes(int width, int height);
 HIMAGELIST IconImageListBuilder(const HICON *icons, int count);
 // The icons `ids` of `module` (id 0 an empty slot); 0 without module, ids or count.
 HIMAGELIST CreateIconImageList(HINSTANCE module, const UINT *ids, int count);
+// The shared icons of the team lists: a guest icon per entry of cui::kGuestOSTable, in its order
+// (cui::GuestOSIndex), then the LAN icon at kSharedLANImage. The caller destroys the list.
+HIMAGELIST CreateSharedIconImageList();
+extern const int kSharedLANImage;
 
 void DisconnectAll(std::list<sigc::connection> &connections);
 

@@ -1,6 +1,7 @@
 // zolt.exe's new-team wizard, opened from the keyboard (File > New > Team) and driven with clicks
-// and keys: a team of a new machine, a clone of a machine and one LAN is written, opens as the
-// current tab and joins the favourites; a wizard cancelled after it made a machine leaves no
+// and keys: a team of a new machine, a clone of a machine and one LAN is written, with both
+// machines put on the LAN (a click on a check box, the space bar), opens as the current tab and
+// joins the favourites; a wizard cancelled after it made a machine leaves no
 // team file and no machine file behind. Every page is kept as a picture beside the test program
 // ("teamwz-*.png"); a team the host refuses to save is reported and nothing of it is left.
 #include "WizardPages.h"
@@ -161,12 +162,31 @@ void AddCloneOf(HWND sheet, const e2e::Process &zolt, const std::string &source,
    ASSERT_TRUE(WaitForRows(sheet, IDC_TEAMWZ_VM_LIST, rowsAfter));
 }
 
+// The checked list inside the summary page's team list.
+HWND SummaryList(HWND sheet)
+{
+   return FindWindowExA(GetDlgItem(CurrentPage(sheet), IDC_TEAMWZ_SUMMARY_LIST), nullptr, WC_LISTVIEWA, nullptr);
+}
+
+// A point inside `column` of `row` of the list, in its client coordinates.
+POINT CellPoint(HWND list, int row, int column)
+{
+   RECT bounds = zoltpage::ListViewRowRect(list, row);
+   int left = bounds.left;
+   for (int i = 0; i < column; ++i) {
+      left += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+   }
+   const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+   return POINT{left + width / 2, (bounds.top + bounds.bottom) / 2};
+}
+
 }  // namespace
 
 TEST(ZoltTeamWizard, ATeamOfANewMachineACloneAndALanIsWrittenAndOpensAsTheCurrentTab)
 {
    e2e::TestFolder folder;
-   const std::string source = folder.WriteFile("Db.vmx", zoltrun::MachineVmx("Db"));
+   const std::string source = folder.WriteFile(
+      "Db.vmx", zoltrun::MachineVmx("Db", "net0.present = \"TRUE\"\nnet0.network = \"bridged\"\n"));
    WizardRun run(folder);
    e2e::Process zolt;
    HWND frame = run.Start(zolt, "-H");
@@ -196,7 +216,19 @@ TEST(ZoltTeamWizard, ATeamOfANewMachineACloneAndALanIsWrittenAndOpensAsTheCurren
    ASSERT_TRUE(WaitForRows(sheet, IDC_TEAMWZ_LAN_LIST, 1));
    KeepPage(folder, sheet, "6-lans");
    ASSERT_TRUE(Next(sheet, IDC_TEAMWZ_SUMMARY_LIST));
-   ASSERT_TRUE(WaitForRows(sheet, IDC_TEAMWZ_SUMMARY_LIST, 3));
+   HWND list = nullptr;
+   ASSERT_TRUE(e2e::WaitUntil(
+      [&]() { return (list = SummaryList(sheet)) && zoltpage::ListViewRows(list).size() == 2; }, zoltrun::kHostMs));
+   const std::vector<std::string> summary = zoltpage::ListViewRows(list);
+   EXPECT_EQ(0u, summary[0].find("Web |")) << summary[0];
+   // The new machine by a click on its LAN's check box, the clone by the space bar.
+   POINT web = CellPoint(list, 0, 1);
+   ASSERT_TRUE(e2e::Click(list, web.x, web.y)) << e2e::LastFailure();
+   POINT clone = CellPoint(list, 1, 0);
+   ASSERT_TRUE(e2e::Click(list, clone.x, clone.y)) << e2e::LastFailure();
+   ASSERT_TRUE(e2e::PressKey(list, VK_SPACE)) << e2e::LastFailure();
+   ASSERT_TRUE(run.WaitForLog("Clone of Db.vmx joins LAN 1")) << run.Log();
+   EXPECT_NE(std::string::npos, run.Log().find("Web.vmx joins LAN 1")) << run.Log();
    KeepPage(folder, sheet, "7-summary");
    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
    ASSERT_TRUE(e2e::WaitForWindowGone(sheet, zoltrun::kHostMs));
@@ -209,7 +241,12 @@ TEST(ZoltTeamWizard, ATeamOfANewMachineACloneAndALanIsWrittenAndOpensAsTheCurren
    EXPECT_NE(std::string::npos, text.find("Web.vmx\"")) << text;
    EXPECT_NE(std::string::npos, text.find("Clone of Db.vmx\"")) << text;
    EXPECT_NE(std::string::npos, text.find("lan0.name = \"LAN 1\"")) << text;
-   EXPECT_TRUE(e2e::ReadTextFile(folder.PathOf("Teams\\Clone of Db\\Clone of Db.vmx")).has_value());
+   for (const std::string &vmx : {folder.PathOf("Web\\Web.vmx"), folder.PathOf("Teams\\Clone of Db\\Clone of Db.vmx")}) {
+      const std::string config = e2e::ReadTextFile(vmx).value_or("");
+      EXPECT_NE(std::string::npos, config.find("net0.network = \"pvn\"")) << vmx << ":\n" << config;
+      EXPECT_NE(std::string::npos, config.find("net0.pvnID = \"pvn-1\"")) << vmx << ":\n" << config;
+   }
+   EXPECT_NE(std::string::npos, e2e::ReadTextFile(source).value_or("").find("bridged")) << "the source stays";
    EXPECT_TRUE(run.WaitForLog("CZOLTApp::OpenTabInt: opened ")) << run.Log();
    const std::string dump = run.Close(zolt, frame);
    EXPECT_NE(std::string::npos, dump.find("\"team\"")) << "the team's tab and favourite";

@@ -1,7 +1,8 @@
 // The new-team wizard over machines of the simulated host: the names it proposes for LANs and
 // clones, the checks of the name page, and its sheet driven page by page: a team of an existing
 // machine and two LANs handed over at the finish, a cancel that takes back the clone it made, a
-// relative location refused; the wizard is deleted once either way.
+// relative location refused; the wizard is deleted once either way. The summary's list puts the
+// machine on a LAN, which the save writes into the machine's configuration.
 #include "MachineTestSupport.h"
 #include "SheetSteps.h"
 
@@ -17,6 +18,9 @@
 #include "cui/TeamEditable.h"
 #include "cui/VM.h"
 #include "res/teamwz.h"
+#include "tremappcfg/TremAppCfg.h"
+#include "tremappsdk/TremAppSdk.h"
+#include "tremorybase/Config.h"
 #include "tremorybase/File.h"
 #include "tremorybase/Text.h"
 #include "zoltTeamWizard.h"
@@ -24,6 +28,21 @@
 namespace {
 
 const wchar_t kCaption[] = L"New Team Wizard";
+
+// The summary page's list is a control of the settings library; an error box would wait for a
+// click, so a control that cannot be made is only logged.
+class TeamListClasses : public ::testing::Environment {
+public:
+   void SetUp() override
+   {
+      CoInitialize(nullptr);
+      tremappsdk::RegisterClasses();
+      tremappcfg::RegisterClasses();
+      Config_Set("test.comFailure.silent", "1");
+   }
+   void TearDown() override { CoUninitialize(); }
+};
+::testing::Environment *const gTeamListClasses = ::testing::AddGlobalTestEnvironment(new TeamListClasses);
 
 // The wizard as the tests see it: its deletion counted, its refusals recorded instead of shown.
 class CountedTeamWizard : public wui::wizard::TeamWizard {
@@ -87,6 +106,18 @@ std::string RowText(HWND sheet, int list, int row)
    return Utf8FromWide(text);
 }
 
+// The checked list inside the summary's team list.
+HWND SummaryList(HWND sheet)
+{
+   return FindWindowExW(Item(sheet, IDC_TEAMWZ_SUMMARY_LIST), nullptr, WC_LISTVIEWW, nullptr);
+}
+
+int Columns(HWND list)
+{
+   return static_cast<int>(SendMessageW(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)),
+                                        HDM_GETITEMCOUNT, 0, 0));
+}
+
 class TeamWizardTest : public MachineTest {
 protected:
    std::string WriteMachine(const std::string &name)
@@ -94,7 +125,8 @@ protected:
       std::string error;
       EXPECT_TRUE(File_Replace(Path(name + ".vmdk"), "DISK", error)) << error;
       return WriteVmx(name + ".vmx", {{"configVersion", "8"}, {"displayName", name}, {"guestOS", "winxp"},
-                                      {"disk0.present", "TRUE"}, {"disk0.fileName", name + ".vmdk"}});
+                                      {"disk0.present", "TRUE"}, {"disk0.fileName", name + ".vmdk"},
+                                      {"net0.present", "TRUE"}, {"net0.network", "nat"}});
    }
 
    int deleted_ = 0;
@@ -174,6 +206,9 @@ TEST_F(TeamWizardTest, AFinishedWizardHandsOverItsTeamAndIsDeletedOnce)
    bool vmListSkipped = true;
    std::vector<std::string> lans;
    int summaryRows = 0;
+   int summaryColumns = 0;
+   bool joinedFirst = false;
+   bool joinedSecond = true;
    wiztest::SheetSteps steps(
       kCaption,
       {
@@ -220,7 +255,16 @@ TEST_F(TeamWizardTest, AFinishedWizardHandsOverItsTeamAndIsDeletedOnce)
           }},
          {"summary", [](HWND sheet) { return wiztest::OnSheetPage(sheet, IDD_TEAMWZ_SUMMARY); },
           [&](HWND sheet) {
-             summaryRows = Rows(sheet, IDC_TEAMWZ_SUMMARY_LIST);
+             HWND list = SummaryList(sheet);
+             summaryRows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+             summaryColumns = Columns(list);
+             // The space bar toggles the cell Left and Right move to: LAN 2 on and off, then LAN 1.
+             SetFocus(list);
+             for (WPARAM key : {VK_RIGHT, VK_SPACE, VK_SPACE, VK_LEFT, VK_SPACE}) {
+                SendMessageW(list, WM_KEYDOWN, key, 0);
+             }
+             joinedFirst = seen->GetTeamEditable()->IsVMOnNet(machine, "pvn-1");
+             joinedSecond = seen->GetTeamEditable()->IsVMOnNet(machine, "pvn-2");
              wiztest::PressSheet(sheet, PSBTN_FINISH);
           }},
       });
@@ -232,7 +276,10 @@ TEST_F(TeamWizardTest, AFinishedWizardHandsOverItsTeamAndIsDeletedOnce)
    EXPECT_FALSE(vmListSkipped);
    EXPECT_TRUE(refusedWhileAdding);
    EXPECT_EQ(std::vector<std::string>({"LAN 1", "LAN 2"}), lans);
-   EXPECT_EQ(3, summaryRows);
+   EXPECT_EQ(1, summaryRows) << "one row per machine";
+   EXPECT_EQ(3, summaryColumns) << "the machine and a column per LAN";
+   EXPECT_TRUE(joinedFirst);
+   EXPECT_FALSE(joinedSecond) << "checked and cleared again";
    EXPECT_TRUE(refusals_.empty());
 
    // What was handed over outlives the wizard and saves the team file.
@@ -250,6 +297,9 @@ TEST_F(TeamWizardTest, AFinishedWizardHandsOverItsTeamAndIsDeletedOnce)
    EXPECT_EQ("Lab", Value(file, "team.name"));
    EXPECT_EQ(machine, Value(file, "vm0.cfgPath"));
    EXPECT_EQ("LAN 2", Value(file, "lan1.name"));
+   std::vector<KeyValueEntry> vmx = ReadEntries(machine);
+   EXPECT_EQ("pvn", Value(vmx, "net0.network"));
+   EXPECT_EQ(Value(file, "lan0.id"), Value(vmx, "net0.pvnID"));
    editable.reset();
 }
 

@@ -47,4 +47,16 @@ inline const GuestOSInfo &OtherGuestOS()
    return kGuestOSTable[kGuestOSCount - 1];
 }
 
+// The place of `id` in kGuestOSTable (that of "other" for an id the table does not know): the
+// guest icons of image lists follow the table's order.
+inline size_t GuestOSIndex(std::string_view id)
+{
+   for (size_t i = 0; i < kGuestOSCount; ++i) {
+      if (id == kGuestOSTable[i].id) {
+         return i;
+      }
+   }
+   return kGuestOSCount - 1;
+}
+
 }  // namespace cui

@@ -11,10 +11,9 @@
 
 #include "cui/Error.h"
 #include "cui/Team.h"
+#include "cui/VM.h"
 
 namespace cui {
-
-class VM;
 
 // The contents of a team file as an edit sees them.
 struct TeamNetData {
@@ -52,17 +51,48 @@ public:
    void RemoveVMPath(const std::string &cfgPath);
    void SetVMStartup(const std::string &cfgPath, int order, int delay);
    void AddNet(const std::string &name, long bandwidth, long loss);
+   // Gives the LAN at `index` of GetNets a new name, bandwidth and loss; its id stays, so its
+   // machines stay on it. The checks are AddNet's.
+   void ChangeNet(size_t index, const std::string &name, long bandwidth, long loss);
+   // Takes the LAN out; members' adapters on it are taken off it too (a later LAN may get its id).
    void RemoveNet(const std::string &name);
+
+   // The members' network adapters on the team's LANs, as the edit will leave them. Save makes
+   // the changes, machine by machine, before it writes the team file.
+   bool IsVMOnNet(const std::string &cfgPath, const std::string &netId) const;
+   // Puts the member on the LAN (its first adapter on no LAN of the team goes onto it) or takes
+   // it off (the adapter goes back to what it was on, or to "nat"). Throws cui::Error: a member
+   // not in the team or not open, a LAN the team does not have, a machine that is not powered
+   // off, no adapter left for the LAN.
+   void ConnectVMToNet(const std::string &cfgPath, const std::string &netId, bool connected);
+   // Why a change of the adapters could not be made now (a machine was powered on since, or
+   // closed); empty when all can.
+   std::string CheckNICChanges() const;
 
    TeamEditable(const TeamEditable &) = delete;
    TeamEditable &operator=(const TeamEditable &) = delete;
 
 protected:
+   // A member's adapters: as the machine had them, and as the edit leaves them.
+   struct MemberNICs {
+      std::string cfgPath;
+      std::vector<vmdevice::NICSetting> before;
+      std::vector<vmdevice::NICSetting> after;
+   };
+   const MemberNICs *FindNICs(const std::string &cfgPath) const;
+   MemberNICs &NICsOf(const std::string &cfgPath);
+   VM *MemberVM(const std::string &cfgPath) const;
+   bool IsTeamNet(const std::string &netId) const;
+   // Makes the adapter changes of nics_[from] on, one machine after the other; then `done`.
+   void SaveNICs(size_t from, const AbortSlot &failed, const DoneSlot &done);
+   void SaveFile(const AbortSlot &failed, const DoneSlot &done);
+
    Team *team_;
    std::string name_;
    std::string notes_;
    std::vector<TeamMember> members_;
    std::vector<TeamNetData> nets_;
+   std::vector<MemberNICs> nics_;
    // Answers that come after the editable has gone find this false.
    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -36,16 +36,30 @@ class NIC {
 public:
    // Kinds of host interface: what "netN.network" names.
    enum HostIF { HOSTIF_NONE = 0, HOSTIF_BRIDGED = 1, HOSTIF_NAT = 2, HOSTIF_HOSTONLY = 3, HOSTIF_CUSTOM = 4, HOSTIF_PVN = 6 };
-   NIC(std::string key, int hostIF, std::string pvn) : key_(std::move(key)), hostIF_(hostIF), pvn_(std::move(pvn)) {}
+   NIC(std::string key, int hostIF, std::string pvn, std::string network = std::string())
+      : key_(std::move(key)), hostIF_(hostIF), pvn_(std::move(pvn)), network_(std::move(network))
+   {
+   }
    const std::string &GetKey() const { return key_; }   // "net0"
    int GetHostIF() const { return hostIF_; }
    // The private network the adapter is on (HOSTIF_PVN); empty otherwise.
    const std::string &GetPVN() const { return pvn_; }
+   // "netN.network" as the configuration has it ("nat", "pvn", ...).
+   const std::string &GetNetwork() const { return network_; }
 
 private:
    std::string key_;
    int hostIF_;
    std::string pvn_;
+   std::string network_;
+};
+
+// What SetNICs puts an adapter on: its key ("net0"), the network kind ("pvn", "nat", "bridged",
+// "hostonly", "custom") and, for "pvn", the private network's id.
+struct NICSetting {
+   std::string key;
+   std::string network;
+   std::string pvn;
 };
 
 }  // namespace vmdevice
@@ -115,6 +129,9 @@ public:
    bool GetExitAtPowerOff() const { return exitAtPowerOff_; }
    // The configuration's network adapters, in the file's order.
    std::vector<vmdevice::NIC> GetNICs() const;
+   // Puts adapters on other networks in one change of the configuration (only while the machine
+   // is powered off); `failed` with the host's reason, the configuration unchanged then.
+   void SetNICs(const std::vector<vmdevice::NICSetting> &settings, const AbortSlot &failed, const DoneSlot &done);
    // In a team when its configuration names a team file (the host sets it while a team that
    // holds the machine is open).
    bool GetInTeam() const { return !teamFile_.empty(); }

@@ -1,5 +1,6 @@
 """Draws the team page's icons into res/pages/: the topology's machine rows (normal, legacy and
-clone machines, each powered on, suspended and off) and the team page's edit link.
+clone machines, each powered on, suspended and off), the team page's edit link, the LAN icon and
+the guest system icons of the team lists (one picture per family of guest systems).
 
 Run by hand after a change: make_team_icons.py. Each picture is drawn on the 16-unit grid; the
 disabled edit image is its grey.
@@ -78,6 +79,59 @@ def grey(draw):
     return paint
 
 
+def lan(c):
+    # Three machines on one cable.
+    c.fill(1, 11, 15, 12, DARK)
+    for x in (1, 6, 11):
+        c.fill(x, 3, x + 4, 7, TEAL)
+        c.fill(x + 1, 4, x + 3, 6, WHITE)
+        c.fill(x + 1, 7, x + 3, 11, DARK)
+
+
+def guest(rgba, mark):
+    def paint(c):
+        c.fill(1, 2, 15, 12, DARK)
+        c.fill(2, 3, 14, 11, rgba)
+        c.fill(6, 12, 10, 13, DARK)
+        c.fill(3, 13, 13, 15, DARK)
+        mark(c)
+    return paint
+
+
+def panes(c):
+    c.fill(7, 3, 9, 11, WHITE)
+    c.fill(2, 6, 14, 8, WHITE)
+
+
+def bar(c):
+    c.fill(4, 5, 12, 7, DARK)
+    c.fill(4, 8, 9, 10, DARK)
+
+
+def dot(c):
+    c.fill(6, 5, 10, 9, (250, 220, 60, 255))
+
+
+def prompt(c):
+    c.fill(3, 8, 6, 9, (200, 200, 200, 255))
+    c.fill(7, 8, 9, 9, WHITE)
+
+
+def ring(c):
+    c.fill(5, 4, 11, 10, WHITE)
+    c.fill(7, 6, 9, 8, (190, 40, 40, 255))
+
+
+def blank(c):
+    c.fill(7, 4, 9, 8, WHITE)
+    c.fill(7, 9, 9, 10, WHITE)
+
+
+# Guest families: resource id, screen colour, mark (resource.h, zoltWndUtil.cpp).
+GUESTS = [(11850, BLUE, panes), (11851, (240, 190, 40, 255), bar), (11852, ORANGE, dot),
+          (11853, (190, 40, 40, 255), ring), (11854, (20, 20, 20, 255), prompt), (11855, GREY, blank)]
+
+
 def main():
     out = os.path.join(HERE, 'pages')
     os.makedirs(out, exist_ok=True)
@@ -85,6 +139,9 @@ def main():
         icontool.write_ico(os.path.join(out, 'team_%d.ico' % icon), row_picture(kind, power), sizes=(16,))
     icontool.write_ico(os.path.join(out, 'team_12114.ico'), edit_team, sizes=(16,))
     icontool.write_ico(os.path.join(out, 'team_12115.ico'), grey(edit_team), sizes=(16,))
+    icontool.write_ico(os.path.join(out, 'team_11810.ico'), lan, sizes=(16,))
+    for icon, rgba, mark in GUESTS:
+        icontool.write_ico(os.path.join(out, 'guest_%d.ico' % icon), guest(rgba, mark), sizes=(16,))
 
 
 if __name__ == '__main__':

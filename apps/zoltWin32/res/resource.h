@@ -608,5 +608,12 @@
 #define IDI_TEAM_NORMAL_OFF             11842
 #define IDI_TEAM_NORMAL_ON              11843
 #define IDI_TEAM_NORMAL_SUSPENDED       11844
+#define IDI_TEAM_LAN                    11810
+#define IDI_GUEST_WINDOWS               11850
+#define IDI_GUEST_LINUX                 11851
+#define IDI_GUEST_SOLARIS               11852
+#define IDI_GUEST_BSD                   11853
+#define IDI_GUEST_DOS                   11854
+#define IDI_GUEST_OTHER                 11855
 #define IDI_TEAM_EDIT                   12114
 #define IDI_TEAM_EDIT_DISABLED          12115

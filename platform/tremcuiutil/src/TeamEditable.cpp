@@ -84,6 +84,7 @@ void TeamEditable::Load(const AbortSlot &failed, const sigc::slot<void, TeamEdit
       name_ = team_->GetName();
       notes_ = team_->GetNotes();
       members_ = team_->GetMembers();
+      nics_.clear();
       nets_.clear();
       for (const TeamNet *net : team_->GetNets()) {
          nets_.push_back({net->GetNetworkID(), net->GetName(), net->GetBandwidth(), net->GetLoss()});
@@ -133,6 +134,70 @@ void TeamEditable::Load(const AbortSlot &failed, const sigc::slot<void, TeamEdit
 }
 
 void TeamEditable::Save(const AbortSlot &failed, const DoneSlot &done)
+{
+   vmdb::Ctx ctx = GetVmdbCtx();
+   if (!team_ || team_->GetFilename().empty() || !ctx.IsValid()) {
+      PostAbort(failed, GetLocalString("@&!*@*@(msg.team.edit.noFile)The team has no file to be saved to."));
+      return;
+   }
+   std::string problem = CheckNICChanges();
+   if (!problem.empty()) {
+      PostAbort(failed, problem);
+      return;
+   }
+   // The machines first: a machine that refuses its change leaves the team file as it was.
+   AbortSlot onFailed = failed;
+   DoneSlot onDone = done;
+   std::shared_ptr<bool> alive = alive_;
+   SaveNICs(0, failed, [this, alive, onFailed, onDone]() {
+      if (*alive) {
+         SaveFile(onFailed, onDone);
+      }
+   });
+}
+
+void TeamEditable::SaveNICs(size_t from, const AbortSlot &failed, const DoneSlot &done)
+{
+   size_t next = from;
+   std::vector<vmdevice::NICSetting> changes;
+   for (; next < nics_.size() && changes.empty(); ++next) {
+      const MemberNICs &nics = nics_[next];
+      for (size_t i = 0; i < nics.after.size() && i < nics.before.size(); ++i) {
+         if (nics.after[i].network != nics.before[i].network || nics.after[i].pvn != nics.before[i].pvn) {
+            changes.push_back(nics.after[i]);
+         }
+      }
+   }
+   if (changes.empty()) {
+      CallSlot(done);
+      return;
+   }
+   const std::string cfgPath = nics_[next - 1].cfgPath;
+   VM *vm = MemberVM(cfgPath);
+   if (!vm) {
+      PostAbort(failed, Format("@&!*@*@(msg.team.edit.nicClosed)The virtual machine \"%s\" was closed: its LANs "
+                               "cannot be changed.", cfgPath.c_str()));
+      return;
+   }
+   AbortSlot onFailed = failed;
+   DoneSlot onDone = done;
+   std::shared_ptr<bool> alive = alive_;
+   const std::string name = vm->GetName();
+   vm->SetNICs(
+      changes,
+      [onFailed, name](bool cancelled, Error error) {
+         CallSlot(onFailed, cancelled,
+                  Error(Format("@&!*@*@(msg.team.edit.nicFailed)The LANs of \"%s\" could not be changed: %s",
+                               name.c_str(), error.what())));
+      },
+      [this, alive, next, onFailed, onDone]() {
+         if (*alive) {
+            SaveNICs(next, onFailed, onDone);
+         }
+      });
+}
+
+void TeamEditable::SaveFile(const AbortSlot &failed, const DoneSlot &done)
 {
    vmdb::Ctx ctx = GetVmdbCtx();
    if (!team_ || team_->GetFilename().empty() || !ctx.IsValid()) {
@@ -271,13 +336,181 @@ void TeamEditable::AddNet(const std::string &name, long bandwidth, long loss)
    nets_.push_back({id, name, bandwidth, loss});
 }
 
+void TeamEditable::ChangeNet(size_t index, const std::string &name, long bandwidth, long loss)
+{
+   if (index >= nets_.size()) {
+      throw Error(Format("@&!*@*@(msg.team.edit.lanUnknown)The team has no LAN named \"%s\".", name.c_str()));
+   }
+   // AddNet's checks, against the other LANs.
+   TeamNetData kept = nets_[index];
+   nets_.erase(nets_.begin() + static_cast<std::ptrdiff_t>(index));
+   try {
+      AddNet(name, bandwidth, loss);
+   } catch (const Error &) {
+      nets_.insert(nets_.begin() + static_cast<std::ptrdiff_t>(index), kept);
+      throw;
+   }
+   TeamNetData changed = nets_.back();
+   nets_.pop_back();
+   changed.id = kept.id;
+   nets_.insert(nets_.begin() + static_cast<std::ptrdiff_t>(index), changed);
+}
+
 void TeamEditable::RemoveNet(const std::string &name)
 {
    auto it = std::find_if(nets_.begin(), nets_.end(), [&name](const TeamNetData &d) { return SameName(d.name, name); });
    if (it == nets_.end()) {
       throw Error(Format("@&!*@*@(msg.team.edit.lanUnknown)The team has no LAN named \"%s\".", name.c_str()));
    }
-   nets_.erase(it);
+   const std::string id = it->id;
+   // Adapters stay on a removed LAN's id otherwise, and the next LAN added gets that id again.
+   for (const TeamMember &member : members_) {
+      VM *vm = MemberVM(member.cfgPath);
+      if (vm && vm->GetPowerState() == VM::POWERED_OFF && !vm->GetBusy(VM::BUSY_ANY) && IsVMOnNet(member.cfgPath, id)) {
+         ConnectVMToNet(member.cfgPath, id, false);
+      }
+   }
+   nets_.erase(std::find_if(nets_.begin(), nets_.end(), [&id](const TeamNetData &d) { return d.id == id; }));
+}
+
+VM *TeamEditable::MemberVM(const std::string &cfgPath) const
+{
+   for (const TeamMember &member : members_) {
+      if (cuiutil::SameFilePath(member.cfgPath, cfgPath)) {
+         wui::VMMgr *mgr = wui::GetVMMgr();
+         VM *vm = mgr ? mgr->GetVMByCfgPath(member.cfgPath) : nullptr;
+         return vm && vm->IsRegistered() ? vm : nullptr;
+      }
+   }
+   return nullptr;
+}
+
+bool TeamEditable::IsTeamNet(const std::string &netId) const
+{
+   return !netId.empty() &&
+          std::any_of(nets_.begin(), nets_.end(), [&netId](const TeamNetData &d) { return d.id == netId; });
+}
+
+const TeamEditable::MemberNICs *TeamEditable::FindNICs(const std::string &cfgPath) const
+{
+   for (const MemberNICs &nics : nics_) {
+      if (cuiutil::SameFilePath(nics.cfgPath, cfgPath)) {
+         return &nics;
+      }
+   }
+   return nullptr;
+}
+
+TeamEditable::MemberNICs &TeamEditable::NICsOf(const std::string &cfgPath)
+{
+   if (const MemberNICs *known = FindNICs(cfgPath)) {
+      return const_cast<MemberNICs &>(*known);
+   }
+   VM *vm = MemberVM(cfgPath);
+   if (!vm) {
+      throw Error(Format("@&!*@*@(msg.team.edit.nicNotOpen)The virtual machine \"%s\" is not open: its LANs "
+                         "cannot be changed.",
+                         cfgPath.c_str()));
+   }
+   MemberNICs nics;
+   nics.cfgPath = cfgPath;
+   for (const vmdevice::NIC &nic : vm->GetNICs()) {
+      nics.before.push_back({nic.GetKey(), nic.GetNetwork(), nic.GetPVN()});
+   }
+   nics.after = nics.before;
+   nics_.push_back(nics);
+   return nics_.back();
+}
+
+bool TeamEditable::IsVMOnNet(const std::string &cfgPath, const std::string &netId) const
+{
+   std::vector<vmdevice::NICSetting> adapters;
+   if (const MemberNICs *nics = FindNICs(cfgPath)) {
+      adapters = nics->after;
+   } else if (VM *vm = MemberVM(cfgPath)) {
+      for (const vmdevice::NIC &nic : vm->GetNICs()) {
+         adapters.push_back({nic.GetKey(), nic.GetNetwork(), nic.GetPVN()});
+      }
+   }
+   return !netId.empty() && std::any_of(adapters.begin(), adapters.end(), [&netId](const vmdevice::NICSetting &a) {
+      return _stricmp(a.network.c_str(), "pvn") == 0 && a.pvn == netId;
+   });
+}
+
+void TeamEditable::ConnectVMToNet(const std::string &cfgPath, const std::string &netId, bool connected)
+{
+   if (std::none_of(members_.begin(), members_.end(),
+                    [&cfgPath](const TeamMember &m) { return cuiutil::SameFilePath(m.cfgPath, cfgPath); })) {
+      throw Error(Format("@&!*@*@(msg.team.edit.vmUnknown)The virtual machine \"%s\" is not in the team.",
+                         cfgPath.c_str()));
+   }
+   if (!IsTeamNet(netId)) {
+      throw Error(Format("@&!*@*@(msg.team.edit.lanNoId)The team has no LAN \"%s\".", netId.c_str()));
+   }
+   VM *vm = MemberVM(cfgPath);
+   if (vm && (vm->GetPowerState() != VM::POWERED_OFF || vm->GetBusy(VM::BUSY_ANY))) {
+      throw Error(Format("@&!*@*@(msg.team.edit.nicRunning)The virtual machine \"%s\" is not powered off. Power it "
+                         "off before you change its LANs.",
+                         vm->GetName().c_str()));
+   }
+   MemberNICs &nics = NICsOf(cfgPath);
+   auto onNet = [&netId](const vmdevice::NICSetting &a) {
+      return _stricmp(a.network.c_str(), "pvn") == 0 && a.pvn == netId;
+   };
+   if (!connected) {
+      for (size_t i = 0; i < nics.after.size(); ++i) {
+         if (onNet(nics.after[i])) {
+            const vmdevice::NICSetting &before = nics.before[i];
+            bool wasOnTeamLAN = _stricmp(before.network.c_str(), "pvn") == 0 && IsTeamNet(before.pvn);
+            nics.after[i].network = wasOnTeamLAN || before.network.empty() ? "nat" : before.network;
+            nics.after[i].pvn = wasOnTeamLAN ? std::string() : before.pvn;
+         }
+      }
+      return;
+   }
+   if (std::any_of(nics.after.begin(), nics.after.end(), onNet)) {
+      return;
+   }
+   for (vmdevice::NICSetting &adapter : nics.after) {
+      if (!(_stricmp(adapter.network.c_str(), "pvn") == 0 && IsTeamNet(adapter.pvn))) {
+         adapter.network = "pvn";
+         adapter.pvn = netId;
+         return;
+      }
+   }
+   const std::string name = vm ? vm->GetName() : cfgPath;
+   if (nics.after.empty()) {
+      throw Error(Format("@&!*@*@(msg.team.edit.nicNone)The virtual machine \"%s\" has no network adapter.",
+                         name.c_str()));
+   }
+   throw Error(Format("@&!*@*@(msg.team.edit.nicTaken)Every network adapter of \"%s\" is on a LAN of the team "
+                      "already. Take it off one first.",
+                      name.c_str()));
+}
+
+std::string TeamEditable::CheckNICChanges() const
+{
+   for (const MemberNICs &nics : nics_) {
+      bool changed = false;
+      for (size_t i = 0; i < nics.after.size() && i < nics.before.size(); ++i) {
+         changed = changed || nics.after[i].network != nics.before[i].network || nics.after[i].pvn != nics.before[i].pvn;
+      }
+      if (!changed) {
+         continue;
+      }
+      VM *vm = MemberVM(nics.cfgPath);
+      if (!vm) {
+         return Format("@&!*@*@(msg.team.edit.nicClosed)The virtual machine \"%s\" was closed: its LANs cannot be "
+                       "changed.",
+                       nics.cfgPath.c_str());
+      }
+      if (vm->GetPowerState() != VM::POWERED_OFF || vm->GetBusy(VM::BUSY_ANY)) {
+         return Format("@&!*@*@(msg.team.edit.nicRunning)The virtual machine \"%s\" is not powered off. Power it "
+                       "off before you change its LANs.",
+                       vm->GetName().c_str());
+      }
+   }
+   return std::string();
 }
 
 void TeamEditableSimple::Edit(Team *team, const sigc::slot<void, TeamEditableSimple &> &edit, const AbortSlot &failed,

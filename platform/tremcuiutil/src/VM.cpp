@@ -356,9 +356,61 @@ std::vector<vmdevice::NIC> VM::GetNICs() const
          }
       }
       nics.emplace_back(ctx_.Get(element + "key"), hostIF,
-                        hostIF == vmdevice::NIC::HOSTIF_PVN ? ctx_.Get(element + "pvnID") : std::string());
+                        hostIF == vmdevice::NIC::HOSTIF_PVN ? ctx_.Get(element + "pvnID") : std::string(), network);
    }
    return nics;
+}
+
+void VM::SetNICs(const std::vector<vmdevice::NICSetting> &settings, const AbortSlot &failed, const DoneSlot &done)
+{
+   AbortSlot onFailed = failed;
+   auto fail = [onFailed](const std::string &text) {
+      Error error(text);
+      Poll_Post([onFailed, error]() { CallSlot(onFailed, false, error); });
+   };
+   if (!registered_) {
+      fail(Format("@&!*@*@(msg.vm.closed)The virtual machine \"%s\" is no longer open.", name_.c_str()));
+      return;
+   }
+   // The host names devices by their element in the mirror ("dev/#0002/network").
+   const std::string devices = vmPath_ + "vmx/cfgState/val/dev/";
+   std::vector<std::pair<std::string, std::string>> inputs;
+   for (const vmdevice::NICSetting &setting : settings) {
+      std::string found;
+      for (const std::string &element : ctx_.Elements(devices + "#")) {
+         if (ctx_.Get(element + "type") == "ethernet" && ctx_.Get(element + "key") == setting.key) {
+            found = element.substr(devices.size());
+         }
+      }
+      if (found.empty()) {
+         fail(Format("@&!*@*@(msg.vm.nic.unknown)The virtual machine \"%s\" has no network adapter \"%s\".",
+                     name_.c_str(), setting.key.c_str()));
+         return;
+      }
+      inputs.push_back({"val/dev/" + found + "network", setting.network});
+      inputs.push_back({"val/dev/" + found + "pvnID", setting.network == "pvn" ? setting.pvn : std::string()});
+   }
+   if (inputs.empty()) {
+      DoneSlot onDone = done;
+      Poll_Post([onDone]() { CallSlot(onDone); });
+      return;
+   }
+   DoneSlot onDone = done;
+   std::string vmPath = vmPath_;
+   try {
+      cuiutil::ModelCmd::Send(ctx_, vmPath_ + "cmd/##/", "setCfgState", inputs, {},
+                              [vmPath, onFailed, onDone](std::string error, cuiutil::ModelCmd::Outputs) {
+                                 if (!error.empty()) {
+                                    Log("VM %s: the network adapters were not changed: %s\n", vmPath.c_str(),
+                                        error.c_str());
+                                    CallSlot(onFailed, false, Error(error));
+                                    return;
+                                 }
+                                 CallSlot(onDone);
+                              });
+   } catch (const Error &e) {
+      fail(e.what());
+   }
 }
 
 bool VM::GetCanStartMovieCapture() const

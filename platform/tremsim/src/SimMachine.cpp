@@ -1,6 +1,8 @@
 #include "tremsim/SimMachine.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 #include "SimHostConfig.h"
 #include "cui/GuestOS.h"
@@ -507,8 +509,15 @@ std::string SimMachine::ApplyDeviceValue(SimVmxConfig &changed, const std::strin
       return cui::Format("@&!*@*@(msg.host.vm.noDevice)The virtual machine \"%s\" has no device \"%s\".",
                          config_.GetDisplayName().c_str(), element.c_str());
    }
-   if (field != "present" && field != "fileName") {
+   const bool adapterField = field == "network" || field == "pvnID";
+   if ((field != "present" && field != "fileName" && !adapterField) ||
+       (adapterField && SimVmxConfig::DeviceType(key) != "ethernet")) {
       return "The setting \"" + name + "\" cannot be changed.";
+   }
+   static const char *const kNetworks[] = {"bridged", "nat", "hostonly", "custom", "pvn"};
+   if (field == "network" && std::none_of(std::begin(kNetworks), std::end(kNetworks),
+                                          [&value](const char *known) { return value == known; })) {
+      return cui::Format("@&!*@*@(msg.host.newvm.badNetwork)The network type \"%s\" is not known.", value.c_str());
    }
    // Only removable media change under a running (or suspended) guest.
    if (execState_ != kPoweredOff && ctx_.Get(mirrored + "media") != "removable") {
@@ -519,7 +528,7 @@ std::string SimMachine::ApplyDeviceValue(SimVmxConfig &changed, const std::strin
    if (field == "present") {
       changed.SetBool(key + ".present", value == "1" || value == "true");
    } else {
-      changed.Set(key + ".fileName", value);
+      changed.Set(key + "." + field, value);
    }
    return std::string();
 }

@@ -7,6 +7,7 @@
 #include "PropFrame.h"
 #include "PropObj.h"
 #include "TeamAddLANDlg.h"
+#include "TeamListView.h"
 #include "TeamPage.h"
 #include "atl/ClassTable.h"
 
@@ -34,6 +35,7 @@ void RegisterTeamClasses()
 {
    atl::ClassTable::Register(L"TeamAddLANDlg", __uuidof(TeamAddLANDlg), &TeamAddLANDlgObject::Create);
    atl::ClassTable::Register(L"CuiObj", __uuidof(CuiObj), &CuiObjObject::Create);
+   atl::ClassTable::Register(L"TeamListViewWnd", __uuidof(TeamListView), &TeamListViewObject::Create);
    atl::ClassTable::Register(L"tremappcfg.PropTeamSummary.9", PageClassId(kPageTotal),
                              &TeamPage::Create<TeamSummaryPage>);
    atl::ClassTable::Register(L"tremappcfg.PropTeamVMs.9", PageClassId(kPageTotal + 1), &TeamPage::Create<TeamVMsPage>);

@@ -45,12 +45,6 @@ std::wstring FileNameOf(const std::string &path)
    return WideFromUtf8(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
-// The LAN list of the editable. The editable changes a LAN only by taking it out and adding a new
-// one, which would give it a new network id and cut its machines off; a change keeps the id.
-struct EditableNets : cui::TeamEditable {
-   static std::vector<cui::TeamNetData> &Of(cui::TeamEditable &editable) { return editable.*(&EditableNets::nets_); }
-};
-
 }  // namespace
 
 TeamVMsPage::TeamVMsPage() : TeamPage(IDD_CFG_TEAM_VMS) {}
@@ -340,8 +334,7 @@ void TeamLANsPage::RemoveLAN(HWND wnd)
 void TeamLANsPage::ChangeLAN(HWND wnd)
 {
    int row = SelectedRow(::GetDlgItem(wnd, IDC_TEAM_LAN_LIST));
-   std::vector<cui::TeamNetData> &nets = EditableNets::Of(*editable_);
-   if (row < 0 || static_cast<size_t>(row) >= nets.size()) {
+   if (row < 0 || static_cast<size_t>(row) >= editable_->GetNets().size()) {
       ShowError(wnd, LoadText(IDS_TEAM_NO_SELECTION), IDC_TEAM_LAN_LIST);
       return;
    }
@@ -349,11 +342,14 @@ void TeamLANsPage::ChangeLAN(HWND wnd)
    if (!ReadTyped(wnd, row, input)) {
       return;
    }
-   nets[row].name = Utf8FromWide(input.name);
-   nets[row].bandwidth = input.bandwidthValue;
-   nets[row].loss = input.lossValue;
-   ShowError(wnd, L"");
-   Fill(wnd, row);
+   try {
+      // The LAN keeps its id, so its machines stay on it.
+      editable_->ChangeNet(static_cast<size_t>(row), Utf8FromWide(input.name), input.bandwidthValue, input.lossValue);
+      ShowError(wnd, L"");
+      Fill(wnd, row);
+   } catch (const cui::Error &e) {
+      ShowError(wnd, WideFromUtf8(e.what()), IDC_TEAM_LAN_NAME);
+   }
 }
 
 }  // namespace tremappcfg

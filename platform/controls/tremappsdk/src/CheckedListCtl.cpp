@@ -121,13 +121,71 @@ LRESULT CCheckedListWnd::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL &bHandl
    LVHITTESTINFO hit = {};
    hit.pt = POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
    if (::SendMessageW(m_hWnd, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 ||
-       hit.iSubItem != toggleColumn || MarkAt(hit.iItem, hit.iSubItem) == CellMark::kNone) {
+       hit.iSubItem < toggleColumn || MarkAt(hit.iItem, hit.iSubItem) == CellMark::kNone) {
       return 0;
    }
-   CellMark &mark = marks[hit.iItem][hit.iSubItem];
-   mark = mark == CellMark::kChecked ? CellMark::kUnchecked : CellMark::kChecked;
-   InvalidateRect(nullptr, FALSE);
+   keyColumn = hit.iSubItem;
+   Toggle(hit.iItem, hit.iSubItem);
    return 0;
+}
+
+LRESULT CCheckedListWnd::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
+{
+   bHandled = FALSE;
+   int columns = ColumnCount();
+   if (toggleColumn < 1 || toggleColumn >= columns) {
+      return 0;
+   }
+   if (keyColumn < toggleColumn || keyColumn >= columns) {
+      keyColumn = toggleColumn;
+   }
+   int row = static_cast<int>(::SendMessageW(m_hWnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+   switch (wParam) {
+   case VK_SPACE:
+      bHandled = TRUE;
+      Toggle(row, keyColumn);
+      break;
+   case VK_LEFT:
+   case VK_RIGHT:
+      bHandled = TRUE;
+      keyColumn += wParam == VK_LEFT ? (keyColumn > toggleColumn ? -1 : 0) : (keyColumn + 1 < columns ? 1 : 0);
+      InvalidateRect(nullptr, FALSE);
+      break;
+   default:
+      break;
+   }
+   return 0;
+}
+
+int CCheckedListWnd::ColumnCount() const
+{
+   HWND header = reinterpret_cast<HWND>(::SendMessageW(m_hWnd, LVM_GETHEADER, 0, 0));
+   return header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+bool CCheckedListWnd::Toggle(int row, int column)
+{
+   if (MarkAt(row, column) == CellMark::kNone) {
+      return false;
+   }
+   bool checked = MarkAt(row, column) != CellMark::kChecked;
+   NMLISTVIEW ask = {};
+   ask.hdr.hwndFrom = m_hWnd;
+   ask.hdr.idFrom = static_cast<UINT_PTR>(::GetDlgCtrlID(m_hWnd));
+   ask.hdr.code = CLN_TOGGLECHECK;
+   ask.iItem = row;
+   ask.iSubItem = column;
+   ask.uNewState = checked ? 1 : 0;
+   if (::SendMessageW(::GetParent(m_hWnd), WM_NOTIFY, ask.hdr.idFrom, reinterpret_cast<LPARAM>(&ask)) != 0) {
+      return false;
+   }
+   // The parent may have refilled the rows meanwhile.
+   if (MarkAt(row, column) == CellMark::kNone) {
+      return false;
+   }
+   marks[row][column] = checked ? CellMark::kChecked : CellMark::kUnchecked;
+   InvalidateRect(nullptr, FALSE);
+   return true;
 }
 
 LRESULT CCheckedListWnd::OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL &)
@@ -198,6 +256,7 @@ void CCheckedListWnd::PaintRows(HDC dc, const RECT &area)
       widths[column] = static_cast<int>(::SendMessageW(m_hWnd, LVM_GETCOLUMNWIDTH, column, 0));
    }
    bool focused = ::GetFocus() == m_hWnd;
+   const bool enabled = ::IsWindowEnabled(m_hWnd) != FALSE;
    int rows = static_cast<int>(::SendMessageW(m_hWnd, LVM_GETITEMCOUNT, 0, 0));
    int top = static_cast<int>(::SendMessageW(m_hWnd, LVM_GETTOPINDEX, 0, 0));
    top = top < 0 ? 0 : top;
@@ -217,7 +276,9 @@ void CCheckedListWnd::PaintRows(HDC dc, const RECT &area)
       }
       bool selected = row == chosen;
       COLORREF back = !selected ? window : ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
-      ::SetTextColor(dc, ::GetSysColor(selected && focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+      ::SetTextColor(dc, ::GetSysColor(!enabled               ? COLOR_GRAYTEXT
+                                       : selected && focused ? COLOR_HIGHLIGHTTEXT
+                                                             : COLOR_WINDOWTEXT));
       if (selected) {
          FillColor(dc, bounds, back);
       }
@@ -238,6 +299,12 @@ void CCheckedListWnd::PaintRows(HDC dc, const RECT &area)
             square.right = square.left + box;
             square.bottom = square.top + box;
             DrawCheckBox(dc, square, mark == CellMark::kChecked);
+            if (selected && focused && column == keyColumn && column >= toggleColumn && toggleColumn >= 1) {
+               RECT ring = {square.left - 2, square.top - 2, square.right + 2, square.bottom + 2};
+               ::SetTextColor(dc, RGB(0, 0, 0));
+               ::DrawFocusRect(dc, &ring);
+               ::SetTextColor(dc, ::GetSysColor(COLOR_HIGHLIGHTTEXT));
+            }
          } else {
             LVITEMW item = {};
             item.mask = LVIF_TEXT | (column == 0 ? LVIF_IMAGE : 0);
@@ -293,14 +360,27 @@ HRESULT __stdcall CheckedListCtl::CreateWnd(HWND parent, const RECT *rect, UINT 
       return HRESULT_FROM_WIN32(::GetLastError());
    }
    ::SendMessageW(window, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExStyle, kListExStyle);
-   images_ = images ? ImageList_Duplicate(images) : nullptr;
-   if (images_) {
-      ::SendMessageW(window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
-   }
-   wnd_.images = images_;
    if (!wnd_.SubclassWindow(window)) {
       Warning("CheckedListCtl: the list cannot be subclassed\n");
    }
+   return put_Images(images);
+}
+
+HRESULT __stdcall CheckedListCtl::put_Images(HIMAGELIST images)
+{
+   HIMAGELIST copy = images ? ImageList_Duplicate(images) : nullptr;
+   if (images && !copy) {
+      return E_OUTOFMEMORY;
+   }
+   if (wnd_.m_hWnd) {
+      ::SendMessageW(wnd_.m_hWnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(copy));
+      ::InvalidateRect(wnd_.m_hWnd, nullptr, FALSE);
+   }
+   if (images_) {
+      ImageList_Destroy(images_);
+   }
+   images_ = copy;
+   wnd_.SetImages(images_);
    return S_OK;
 }
 
@@ -316,6 +396,7 @@ HRESULT __stdcall CheckedListCtl::get_Window(HWND *window)
 HRESULT __stdcall CheckedListCtl::put_ToggleColumn(long column)
 {
    wnd_.toggleColumn = column;
+   wnd_.keyColumn = column;
    return S_OK;
 }
 

@@ -42,6 +42,7 @@ class CCheckedListWnd : public CWindowImpl<CCheckedListWnd> {
 public:
    BEGIN_MSG_MAP(CCheckedListWnd)
       MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+      MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
       MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
       MESSAGE_HANDLER(WM_PAINT, OnPaint)
       MESSAGE_HANDLER(WM_SETREDRAW, OnSetRedraw)
@@ -49,16 +50,29 @@ public:
    END_MSG_MAP()
 
    long toggleColumn = -1;
+   // The cell of the selected row the space bar toggles.
+   long keyColumn = -1;
    HIMAGELIST images = nullptr;
    // Per row, per column.
    std::vector<std::vector<CellMark>> marks;
 
    CellMark MarkAt(int row, int column) const;
+   // New row images: the strips drawn from the old ones go.
+   void SetImages(HIMAGELIST list)
+   {
+      images = list;
+      plain_.Reset();
+      selected_.Reset();
+   }
    // False between WM_SETREDRAW FALSE and TRUE: changes then need no invalidation of their own.
    bool redraw = true;
 
 private:
    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL &bHandled);
+   LRESULT OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL &bHandled);
+   // Asks the parent, then toggles the mark; false when there is none or the parent refused.
+   bool Toggle(int row, int column);
+   int ColumnCount() const;
    LRESULT OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL &);
    LRESULT OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL &);
@@ -94,6 +108,7 @@ public:
    HRESULT __stdcall Clear() override;
    HRESULT __stdcall ClearRows() override;
    HRESULT __stdcall ClearColumns() override;
+   HRESULT __stdcall put_Images(HIMAGELIST images) override;
 
 private:
    bool ValidCell(long row, long column) const;

@@ -3,9 +3,13 @@
 // list-view window itself, as a child of the given parent under the given control id, so the
 // parent receives the list view's own notifications (LVN_ITEMCHANGED, NM_DBLCLK, LVN_GETINFOTIP).
 //
-// Check marks are shown, never edited by the user, except in the one column put_ToggleColumn
-// names (-1: none). The control paints its rows itself, off screen and in one copy: the system's
-// list view draws each cell and image on its own, which is slow for a few hundred cells.
+// Check marks are shown, never edited by the user, except in the columns from the one
+// put_ToggleColumn names on (-1: none): a click, or the space bar on the cell Left and Right move
+// to, toggles them. Before a mark changes the parent gets WM_NOTIFY with CLN_TOGGLECHECK (an
+// NMLISTVIEW: iItem the row, iSubItem the column, uNewState 1 for checked, 0 for unchecked); a
+// non-zero answer keeps the mark as it is. The control paints its rows itself, off screen and in
+// one copy: the system's list view draws each cell and image on its own, which is slow for a few
+// hundred cells.
 //
 // Register the class with tremappsdk::RegisterClasses() after CoInitialize.
 #pragma once
@@ -16,6 +20,8 @@
 
 struct ICheckedListCtl;
 struct CheckedListCtl;
+
+#define CLN_TOGGLECHECK (0U - 4701U)
 
 __CRT_UUID_DECL(ICheckedListCtl, 0xc5d9cfaf, 0x8673, 0x4dbf, 0xae, 0x12, 0x90, 0x4e, 0x2f, 0xd8, 0x43, 0x59)
 __CRT_UUID_DECL(CheckedListCtl, 0xe3aa8d10, 0x02e2, 0x4615, 0xb5, 0x24, 0x90, 0x8a, 0x3b, 0x87, 0x16, 0xe9)
@@ -29,7 +35,7 @@ struct ICheckedListCtl : IUnknown {
    virtual HRESULT __stdcall CreateWnd(HWND parent, const RECT *rect, UINT id, HIMAGELIST images) = 0;
    // The list-view window; null before CreateWnd.
    virtual HRESULT __stdcall get_Window(HWND *window) = 0;
-   // The column whose check marks a click toggles; -1 for none.
+   // The first column whose check marks the user toggles (every column from it on); -1 for none.
    virtual HRESULT __stdcall put_ToggleColumn(long column) = 0;
 
    // Adds a column at the end; `index` (may be null) gets its position.
@@ -64,4 +70,6 @@ struct ICheckedListCtl : IUnknown {
    virtual HRESULT __stdcall ClearRows() = 0;
    // Removes every column; the rows stay, with their first cells.
    virtual HRESULT __stdcall ClearColumns() = 0;
+   // The row images again: a copy of `images` (null: none).
+   virtual HRESULT __stdcall put_Images(HIMAGELIST images) = 0;
 };
