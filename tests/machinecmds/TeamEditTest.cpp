@@ -1,10 +1,12 @@
 // Changing teams through the application: a machine and a LAN added, refused changes that leave
-// the team file as it was, the LAN dialog's own checks, and Team > Settings saved or cancelled.
+// the team file as it was, the LAN dialog's own checks, Team > Settings saved or cancelled, and
+// the members' network adapters put on the team's LANs and taken off them.
 #include "MachineCmdsFixture.h"
 
 #include "cui/Host.h"
 #include "cui/Registry.h"
 #include "cui/Team.h"
+#include "cui/TeamEditable.h"
 #include "cui/TeamMgr.h"
 #include "cui/VMMgr.h"
 #include "tremappcfg/TremAppCfg.h"
@@ -14,6 +16,9 @@
 #include "zoltTeamEdit.h"
 
 #include <commctrl.h>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -265,4 +270,165 @@ TEST_F(TeamEdit, OnlyMachinesThatWereNotMembersCountAsNew)
    EXPECT_EQ(NewTeamMemberFiles({"C:\\t\\a.vmx", "C:\\t\\b.vmx"}, {"c:/T/A.vmx", "C:\\t\\c.vmx", "C:\\t\\b.vmx"}),
              std::vector<std::string>({"C:\\t\\c.vmx"}));
    EXPECT_TRUE(NewTeamMemberFiles({"C:\\t\\a.vmx"}, {}).empty());
+}
+
+// A team of three machines on two LANs, written by hand: "a" with two adapters on no LAN, "b"
+// with one on LAN 1, "c" with none.
+class TeamLANs : public TeamEdit {
+protected:
+   std::string WriteMachine(const std::string &name, const std::vector<KeyValueEntry> &adapters)
+   {
+      std::vector<KeyValueEntry> entries = {{"configVersion", "8"}, {"displayName", name}, {"guestOS", "other"}};
+      entries.insert(entries.end(), adapters.begin(), adapters.end());
+      const std::string path = folder_ + "\\" + name + ".vmx";
+      std::string error;
+      EXPECT_TRUE(KeyValueFile::Write(path, entries, error)) << error;
+      return path;
+   }
+
+   wui::Team *OpenLANTeam()
+   {
+      a_ = WriteMachine("a", {{"net0.present", "TRUE"}, {"net0.network", "nat"},
+                              {"net1.present", "TRUE"}, {"net1.network", "bridged"}});
+      b_ = WriteMachine("b", {{"net0.present", "TRUE"}, {"net0.network", "pvn"}, {"net0.pvnID", "pvn-1"}});
+      c_ = WriteMachine("c", {});
+      std::vector<KeyValueEntry> entries = {{"team.name", "Wired"}};
+      const std::string members[] = {a_, b_, c_};
+      for (size_t i = 0; i < 3; ++i) {
+         entries.push_back({"vm" + std::to_string(i) + ".cfgPath", members[i]});
+      }
+      for (int i = 0; i < 2; ++i) {
+         const std::string lan = "lan" + std::to_string(i);
+         entries.push_back({lan + ".id", "pvn-" + std::to_string(i + 1)});
+         entries.push_back({lan + ".name", "LAN " + std::to_string(i + 1)});
+      }
+      teamPath_ = folder_ + "\\Wired.vmtm";
+      std::string error;
+      EXPECT_TRUE(KeyValueFile::Write(teamPath_, entries, error)) << error;
+      wui::Team *team = OpenTeam(teamPath_);
+      if (team) {
+         EXPECT_TRUE(PollUntil([&]() { return team->GetVMs().size() == 3; }, 8000));
+      }
+      return team;
+   }
+
+   // The editable of `team` as its file is now.
+   std::unique_ptr<cui::TeamEditable> Loaded(cui::Team *team)
+   {
+      auto editable = std::make_unique<cui::TeamEditable>(team);
+      bool loaded = false;
+      editable->Load(cui::AbortSlot(), [&](cui::TeamEditable *) { loaded = true; });
+      EXPECT_TRUE(PollUntil([&]() { return loaded; }, 8000));
+      return editable;
+   }
+
+   bool Save(cui::TeamEditable &editable, std::string &error)
+   {
+      Outcome saved;
+      editable.Save(saved.Abort(), saved.Done());
+      EXPECT_TRUE(PollUntil([&]() { return saved.dones > 0 || saved.aborts > 0; }, 8000));
+      error = saved.error;
+      return saved.dones > 0;
+   }
+
+   static std::string Value(const std::string &file, const std::string &key)
+   {
+      std::vector<KeyValueEntry> entries;
+      std::string problem;
+      bool missing = false;
+      KeyValueFile::Read(file, entries, problem, missing);
+      for (const KeyValueEntry &entry : entries) {
+         if (entry.key == key) {
+            return entry.value;
+         }
+      }
+      return "(none)";
+   }
+
+   static std::string Refusal(const std::function<void()> &change)
+   {
+      try {
+         change();
+      } catch (const cui::Error &e) {
+         return e.what();
+      }
+      return "";
+   }
+
+   std::string a_, b_, c_, teamPath_;
+};
+
+TEST_F(TeamLANs, MachinesJoinAndLeaveLANsOnTheirAdaptersAndTheSaveWritesThemIntoTheMachines)
+{
+   wui::Team *team = OpenLANTeam();
+   ASSERT_TRUE(team);
+   std::unique_ptr<cui::TeamEditable> editable = Loaded(team);
+   EXPECT_TRUE(editable->IsVMOnNet(b_, "pvn-1"));
+   EXPECT_FALSE(editable->IsVMOnNet(a_, "pvn-1"));
+
+   // "a": its first adapter takes LAN 1, the second LAN 2; a third LAN finds none left.
+   editable->ConnectVMToNet(a_, "pvn-1", true);
+   editable->ConnectVMToNet(a_, "pvn-2", true);
+   editable->ConnectVMToNet(a_, "pvn-2", true);
+   EXPECT_TRUE(editable->IsVMOnNet(a_, "pvn-1") && editable->IsVMOnNet(a_, "pvn-2"));
+   editable->AddNet("LAN 3", 0, 0);
+   const std::string third = editable->GetNets().back().id;
+   EXPECT_NE(Refusal([&]() { editable->ConnectVMToNet(a_, third, true); }).find("Every network adapter"),
+             std::string::npos);
+   // Off LAN 1 again: the adapter goes back to what it was on.
+   editable->ConnectVMToNet(a_, "pvn-1", false);
+   EXPECT_FALSE(editable->IsVMOnNet(a_, "pvn-1"));
+   EXPECT_NE(Refusal([&]() { editable->ConnectVMToNet(c_, "pvn-1", true); }).find("has no network adapter"),
+             std::string::npos);
+   EXPECT_NE(Refusal([&]() { editable->ConnectVMToNet(a_, "pvn-9", true); }).find("no LAN"), std::string::npos);
+   EXPECT_NE(Refusal([&]() { editable->ConnectVMToNet(folder_ + "\\stranger.vmx", "pvn-1", true); })
+                .find("not in the team"),
+             std::string::npos);
+
+   std::string error;
+   ASSERT_TRUE(Save(*editable, error)) << error;
+   EXPECT_EQ(Value(a_, "net0.network"), "nat");
+   EXPECT_EQ(Value(a_, "net1.network"), "pvn");
+   EXPECT_EQ(Value(a_, "net1.pvnID"), "pvn-2");
+   EXPECT_EQ(Value(b_, "net0.pvnID"), "pvn-1") << "an untouched machine keeps its file";
+   EXPECT_EQ(Value(teamPath_, "lan2.name"), "LAN 3");
+
+   // A renamed LAN keeps its id; a removed one takes its machines with it, so the id a later LAN
+   // gets again finds nobody on it.
+   editable = Loaded(team);
+   editable->ChangeNet(1, "Backbone", 100, 1);
+   EXPECT_EQ(editable->GetNets()[1].id, "pvn-2");
+   EXPECT_NE(Refusal([&]() { editable->ChangeNet(1, "lan 1", 0, 0); }).find("already"), std::string::npos);
+   EXPECT_EQ(editable->GetNets()[1].name, "Backbone") << "a refused change keeps the LAN";
+   editable->RemoveNet("LAN 1");
+   editable->AddNet("LAN 1", 0, 0);
+   EXPECT_EQ(editable->GetNets().back().id, "pvn-1");
+   EXPECT_FALSE(editable->IsVMOnNet(b_, "pvn-1"));
+   ASSERT_TRUE(Save(*editable, error)) << error;
+   EXPECT_EQ(Value(b_, "net0.network"), "nat");
+   EXPECT_EQ(Value(a_, "net1.pvnID"), "pvn-2");
+   EXPECT_EQ(Value(teamPath_, "lan0.name"), "Backbone");
+}
+
+TEST_F(TeamLANs, AMachineThatIsOnIsNotRewiredAndASaveAfterItPoweredOnLeavesEveryFileAsItWas)
+{
+   wui::Team *team = OpenLANTeam();
+   ASSERT_TRUE(team);
+   cui::VM *b = wui::GetVMMgr()->GetVMByCfgPath(b_);
+   ASSERT_TRUE(b);
+   std::unique_ptr<cui::TeamEditable> editable = Loaded(team);
+   editable->ConnectVMToNet(b_, "pvn-2", false);   // on no LAN of those: nothing to do
+   editable->ConnectVMToNet(b_, "pvn-1", false);
+   editable->SetName("Rewired");
+   ASSERT_TRUE(PowerTo(b, cui::VM::POWERED_ON));
+   EXPECT_NE(editable->CheckNICChanges().find("not powered off"), std::string::npos);
+   EXPECT_NE(Refusal([&]() { editable->ConnectVMToNet(b_, "pvn-2", true); }).find("not powered off"),
+             std::string::npos);
+   const std::string teamBefore = FileText(teamPath_);
+   const std::string machineBefore = FileText(b_);
+   std::string error;
+   EXPECT_FALSE(Save(*editable, error));
+   EXPECT_NE(error.find("\"b\""), std::string::npos) << error;
+   EXPECT_EQ(FileText(teamPath_), teamBefore);
+   EXPECT_EQ(FileText(b_), machineBefore);
 }

@@ -177,6 +177,40 @@ TEST_F(ConsoleDeviceTest, DeviceRequestsChangeOnlyTheFieldsTheyName)
    EXPECT_EQ("FALSE", Value(ReadEntries(file), "disk0.present"));
 }
 
+TEST_F(ConsoleDeviceTest, AnAdapterGoesOnAPrivateNetworkAndUnknownNetworksOrFieldsAreRefused)
+{
+   std::vector<KeyValueEntry> entries = kMachine;
+   entries.push_back({"net0.present", "TRUE"});
+   entries.push_back({"net0.network", "nat"});
+   std::string file = WriteVmx("desk.vmx", entries);
+   cui::VM *vm = Open(file);
+   ASSERT_NE(nullptr, vm);
+   const std::string vmPath = vm->GetVmPath();
+   const std::string net = DeviceElement(vmPath, "net0");
+   std::string error;
+
+   EXPECT_EQ("error", Submit(vmPath, {{net + "network", "wormhole", false}}, &error));
+   EXPECT_NE(std::string::npos, error.find("\"wormhole\" is not known")) << error;
+   EXPECT_EQ("error", Submit(vmPath, {{DeviceElement(vmPath, "cdrom0") + "pvnID", "pvn-1", false}}, &error));
+   EXPECT_NE(std::string::npos, error.find("cannot be changed")) << error;
+   EXPECT_EQ("nat", Value(ReadEntries(file), "net0.network"));
+
+   EXPECT_EQ("ok", Submit(vmPath, {{net + "network", "pvn", false}, {net + "pvnID", "pvn-3", false}}));
+   EXPECT_EQ("pvn", Value(ReadEntries(file), "net0.network"));
+   EXPECT_EQ("pvn-3", Value(ReadEntries(file), "net0.pvnID"));
+   std::vector<cui::vmdevice::NIC> nics = vm->GetNICs();
+   ASSERT_EQ(1u, nics.size());
+   EXPECT_EQ(cui::vmdevice::NIC::HOSTIF_PVN, nics[0].GetHostIF());
+   EXPECT_EQ("pvn-3", nics[0].GetPVN());
+   EXPECT_EQ("pvn", nics[0].GetNetwork());
+
+   // Adapters are hardware: not while the machine runs.
+   ASSERT_TRUE(Power(vm, cui::VM::POWERED_ON));
+   EXPECT_EQ("error", Submit(vmPath, {{DeviceElement(vmPath, "net0") + "network", "nat", false}}, &error));
+   EXPECT_NE(std::string::npos, error.find("only while the virtual machine is powered off")) << error;
+   ASSERT_TRUE(Power(vm, cui::VM::POWERED_OFF));
+}
+
 TEST_F(ConsoleDeviceTest, DeviceRequestsTheHostCannotCarryOutAreRefusedAndChangeNothing)
 {
    std::string file = WriteVmx("desk.vmx", kMachine);
