@@ -104,6 +104,17 @@ RECT ListViewRowRect(HWND list, int row)
    return rect;
 }
 
+POINT ListViewCellPoint(HWND list, int row, int column)
+{
+   RECT bounds = ListViewRowRect(list, row);
+   int left = bounds.left;
+   for (int i = 0; i < column; ++i) {
+      left += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+   }
+   const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+   return POINT{left + width / 2, (bounds.top + bounds.bottom) / 2};
+}
+
 namespace {
 
 struct TipSearch {

@@ -32,6 +32,9 @@ std::vector<std::string> ListViewRows(HWND list);
 // cannot be read).
 RECT ListViewRowRect(HWND list, int row);
 
+// A point in the middle of `column` of `row` of such a list view, in its client coordinates.
+POINT ListViewCellPoint(HWND list, int row, int column);
+
 // The tip texts of the tools of `window` (a window of another process), in their tooltip's
 // order; empty when it has none.
 std::vector<std::string> ToolTextsOf(HWND window);

@@ -1,6 +1,7 @@
 // zolt.exe's team editing as a user meets it: a LAN and an existing machine added from the Team
 // menu with the keyboard, the LAN dialog refusing a wrong loss first; Team > Settings renaming the
-// team and changing a member's start-up order, both found again after a restart. Every page and
+// team and changing a member's start-up order, both found again after a restart; its LAN page
+// putting one member on the LAN and taking another off, written into the machines' files. Every page and
 // the LAN dialog are kept as screenshots beside the test program.
 #include "ScreenImage.h"
 #include "SidebarSupport.h"
@@ -232,4 +233,66 @@ TEST(ZoltTeamEdit, SettingsRenameTheTeamAndReorderAMemberAndBothSurviveARestart)
       ASSERT_TRUE(run.WaitForLog("CZOLTApp::EditTeamSettings: Cancel\n")) << run.Log();
       run.Close(zolt, frame);
    }
+}
+
+TEST(ZoltTeamEdit, SettingsPutOneMemberOnTheLANAndTakeTheOtherOffInTheMachinesFiles)
+{
+   e2e::TestFolder folder;
+   const std::string alpha =
+      folder.WriteFile("Alpha.vmx", zoltrun::MachineVmx("Alpha", "net0.present = \"TRUE\"\nnet0.network = \"pvn\"\n"
+                                                                 "net0.pvnID = \"pvn-lab\"\n"));
+   const std::string beta =
+      folder.WriteFile("Beta.vmx", zoltrun::MachineVmx("Beta", "net0.present = \"TRUE\"\nnet0.network = \"bridged\"\n"));
+   const std::string team = folder.WriteFile(
+      "Lab.vmtm", "team.name = \"Lab\"\n"
+                  "vm0.cfgPath = \"Beta.vmx\"\nvm0.startupOrder = \"2\"\nvm0.startupDelay = \"0\"\n"
+                  "vm1.cfgPath = \"Alpha.vmx\"\nvm1.startupOrder = \"1\"\nvm1.startupDelay = \"1\"\n"
+                  "lan0.id = \"pvn-lab\"\nlan0.name = \"Lab LAN\"\nlan0.bandwidth = \"0\"\nlan0.loss = \"0\"\n");
+   zoltrun::ZoltRun run(folder);
+   e2e::Process zolt;
+   HWND frame = run.Start(zolt, "-H " + e2e::QuoteArgument(team));
+   ASSERT_TRUE(frame) << run.Log();
+   ASSERT_TRUE(run.WaitForLog("CZOLTApp::OpenTabInt: opened ")) << run.Log();
+   HWND sheet = OpenSettings(zolt, frame);
+   ASSERT_TRUE(sheet) << run.Log();
+   HWND page = ShowPage(sheet, 2);
+   ASSERT_TRUE(page);
+   HWND list = nullptr;
+   std::vector<std::string> rows;
+   ASSERT_TRUE(e2e::WaitUntil(
+      [&]() {
+         list = FindWindowExA(GetDlgItem(page, IDC_TEAM_LAN_MEMBERS), nullptr, WC_LISTVIEWA, nullptr);
+         rows = list ? zoltpage::ListViewRows(list) : std::vector<std::string>();
+         return rows.size() == 2;
+      },
+      zoltrun::kHostMs));
+   const int betaRow = rows[0].find("Beta") == 0 ? 0 : 1;
+   ASSERT_EQ(rows[betaRow].find("Beta"), 0u) << rows[betaRow];
+
+   // Beta joins by a click on its box; Alpha leaves by the space bar on its row.
+   POINT box = zoltpage::ListViewCellPoint(list, betaRow, 1);
+   ASSERT_TRUE(e2e::Click(list, box.x, box.y)) << e2e::LastFailure();
+   ASSERT_TRUE(run.WaitForLog("Beta.vmx joins Lab LAN")) << run.Log();
+   POINT name = zoltpage::ListViewCellPoint(list, 1 - betaRow, 0);
+   ASSERT_TRUE(e2e::Click(list, name.x, name.y)) << e2e::LastFailure();
+   ASSERT_TRUE(e2e::PressKey(list, VK_SPACE)) << e2e::LastFailure();
+   ASSERT_TRUE(run.WaitForLog("Alpha.vmx leaves Lab LAN")) << run.Log();
+   KeepShot(folder, sheet, "team-settings-lans-joined.png");
+   EXPECT_EQ(LayoutFaults(page), std::vector<std::string>());
+
+   ASSERT_TRUE(e2e::ClickButton(sheet, IDOK));
+   ASSERT_TRUE(e2e::WaitForWindowGone(sheet, zoltrun::kHostMs));
+   ASSERT_TRUE(run.WaitForLog("CZOLTApp::EditTeamSettings: OK\n")) << run.Log();
+   auto fileHas = [](const std::string &path, const std::string &line) {
+      return e2e::ReadTextFile(path).value_or("").find(line) != std::string::npos;
+   };
+   ASSERT_TRUE(e2e::WaitUntil([&]() { return fileHas(beta, "net0.pvnID = \"pvn-lab\""); }, zoltrun::kHostMs))
+      << e2e::ReadTextFile(beta).value_or("") << run.Log();
+   EXPECT_TRUE(fileHas(beta, "net0.network = \"pvn\"")) << e2e::ReadTextFile(beta).value_or("");
+   ASSERT_TRUE(e2e::WaitUntil([&]() { return !fileHas(alpha, "net0.network = \"pvn\""); }, zoltrun::kHostMs))
+      << e2e::ReadTextFile(alpha).value_or("");
+   // The LAN and the members are unchanged in the team file.
+   EXPECT_NE(TeamText(team).find("lan0.id = \"pvn-lab\""), std::string::npos) << TeamText(team);
+   EXPECT_NE(TeamText(team).find("vm1.cfgPath = \"Alpha.vmx\""), std::string::npos) << TeamText(team);
+   run.Close(zolt, frame);
 }

@@ -168,18 +168,6 @@ HWND SummaryList(HWND sheet)
    return FindWindowExA(GetDlgItem(CurrentPage(sheet), IDC_TEAMWZ_SUMMARY_LIST), nullptr, WC_LISTVIEWA, nullptr);
 }
 
-// A point inside `column` of `row` of the list, in its client coordinates.
-POINT CellPoint(HWND list, int row, int column)
-{
-   RECT bounds = zoltpage::ListViewRowRect(list, row);
-   int left = bounds.left;
-   for (int i = 0; i < column; ++i) {
-      left += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
-   }
-   const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
-   return POINT{left + width / 2, (bounds.top + bounds.bottom) / 2};
-}
-
 }  // namespace
 
 TEST(ZoltTeamWizard, ATeamOfANewMachineACloneAndALanIsWrittenAndOpensAsTheCurrentTab)
@@ -222,9 +210,9 @@ TEST(ZoltTeamWizard, ATeamOfANewMachineACloneAndALanIsWrittenAndOpensAsTheCurren
    const std::vector<std::string> summary = zoltpage::ListViewRows(list);
    EXPECT_EQ(0u, summary[0].find("Web |")) << summary[0];
    // The new machine by a click on its LAN's check box, the clone by the space bar.
-   POINT web = CellPoint(list, 0, 1);
+   POINT web = zoltpage::ListViewCellPoint(list, 0, 1);
    ASSERT_TRUE(e2e::Click(list, web.x, web.y)) << e2e::LastFailure();
-   POINT clone = CellPoint(list, 1, 0);
+   POINT clone = zoltpage::ListViewCellPoint(list, 1, 0);
    ASSERT_TRUE(e2e::Click(list, clone.x, clone.y)) << e2e::LastFailure();
    ASSERT_TRUE(e2e::PressKey(list, VK_SPACE)) << e2e::LastFailure();
    ASSERT_TRUE(run.WaitForLog("Clone of Db.vmx joins LAN 1")) << run.Log();

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "CfgText.h"
+#include "TeamListView.h"
 #include "atl/FileDialog.h"
 #include "cui/Team.h"
 #include "cui/TeamEditable.h"
@@ -214,7 +215,40 @@ void TeamLANsPage::OnInit(HWND wnd)
    AddColumn(list, 0, IDS_TEAM_COL_LAN, 130);
    AddColumn(list, 1, IDS_TEAM_COL_BANDWIDTH, 80);
    AddColumn(list, 2, IDS_TEAM_COL_LOSS, 70);
+   CreateMembersList(wnd);
    Fill(wnd, 0);
+}
+
+void TeamLANsPage::CreateMembersList(HWND wnd)
+{
+   HWND placeholder = ::GetDlgItem(wnd, IDC_TEAM_LAN_MEMBERS);
+   RECT place = {};
+   ::GetWindowRect(placeholder, &place);
+   ::MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT *>(&place), 2);
+   ::DestroyWindow(placeholder);
+   ITeamListViewPtr members;
+   HWND control = nullptr;
+   HRESULT hr = TeamListViewObject::Create(__uuidof(ITeamListView), reinterpret_cast<void **>(&members));
+   if (SUCCEEDED(hr)) {
+      hr = members->raw_CreateWnd(wnd, &place);
+   }
+   if (SUCCEEDED(hr)) {
+      hr = members->raw_GetWindow(&control);
+   }
+   if (SUCCEEDED(hr)) {
+      hr = members->raw_PutId(IDC_TEAM_LAN_MEMBERS);
+   }
+   if (SUCCEEDED(hr)) {
+      hr = members->raw_PutTeamEditable(editable_);
+   }
+   if (FAILED(hr)) {
+      Log("tremappcfg: the team's LAN members list could not be made (0x%08lx).\n", static_cast<unsigned long>(hr));
+      return;
+   }
+   // Keep the tab order: the list follows its label.
+   ::SetWindowPos(control, ::GetDlgItem(wnd, IDC_TEAM_LAN_LOSS), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+   ::SendMessageW(control, WM_SETFONT, ::SendMessageW(wnd, WM_GETFONT, 0, 0), TRUE);
+   members_ = members;
 }
 
 void TeamLANsPage::Fill(HWND wnd, int select)
@@ -230,6 +264,15 @@ void TeamLANsPage::Fill(HWND wnd, int select)
    }
    SelectRow(list, select);
    ShowSelected(wnd);
+   if (members_) {
+      members_->raw_Reload();
+   }
+}
+
+bool TeamLANsPage::TakeValues(HWND)
+{
+   VARIANT_BOOL mayLeave = VARIANT_TRUE;
+   return !members_ || FAILED(members_->raw_QueryLeave(&mayLeave)) || mayLeave != VARIANT_FALSE;
 }
 
 void TeamLANsPage::ShowSelected(HWND wnd)
@@ -268,6 +311,11 @@ void TeamLANsPage::OnCommand(HWND wnd, WORD id, WORD code)
 
 void TeamLANsPage::OnNotify(HWND wnd, const NMHDR *header)
 {
+   if (header->code == PSN_SETACTIVE && members_) {
+      // Members may have come or gone on the other pages.
+      members_->raw_Reload();
+      return;
+   }
    if (header->idFrom == IDC_TEAM_LAN_LIST && header->code == LVN_ITEMCHANGED) {
       const auto *change = reinterpret_cast<const NMLISTVIEW *>(header);
       if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_SELECTED)) {

@@ -91,7 +91,8 @@ private:
    bool SetStartup(HWND wnd, bool quiet);
 };
 
-// The LANs: add, remove, and change the name, bandwidth and loss of one.
+// The LANs: add, remove, and change the name, bandwidth and loss of one; below them the
+// machines against the LANs, where the user puts a machine on a LAN or takes it off.
 class TeamLANsPage : public TeamPage {
 public:
    TeamLANsPage();
@@ -100,8 +101,11 @@ protected:
    void OnInit(HWND wnd) override;
    void OnCommand(HWND wnd, WORD id, WORD code) override;
    void OnNotify(HWND wnd, const NMHDR *header) override;
+   bool TakeValues(HWND wnd) override;
 
 private:
+   // The members' list in the placeholder's place; the page works without it.
+   void CreateMembersList(HWND wnd);
    void Fill(HWND wnd, int select);
    void ShowSelected(HWND wnd);
    // The typed values, checked against the names of the other LANs (`except` is the row being
@@ -110,6 +114,8 @@ private:
    void AddLAN(HWND wnd);
    void RemoveLAN(HWND wnd);
    void ChangeLAN(HWND wnd);
+
+   ITeamListViewPtr members_;
 };
 
 // Where the team is kept and how it powers on.
