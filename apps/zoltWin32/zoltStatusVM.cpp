@@ -106,14 +106,15 @@ static_assert(kHardwareHostStyle == 0x56010000, "the hardware list's host keeps 
 // The row step of the optional rows, measured once per process from the template.
 int gRowStep = 0;
 
+// A text set again is left alone: setting it repaints the field.
 void SetText(HWND window, const std::string &text)
 {
-   if (window) {
+   if (window && GetWindowTextUtf8(window) != text) {
       SetWindowTextUtf8(window, text);
    }
 }
 
-// Moves a window by `dy` pixels within its parent.
+// Moves a window to `top` within its parent; one already there is not touched.
 void MoveToTop(HWND window, int top)
 {
    if (!window) {
@@ -122,7 +123,9 @@ void MoveToTop(HWND window, int top)
    RECT rect = {};
    ::GetWindowRect(window, &rect);
    ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT *>(&rect), 2);
-   ::SetWindowPos(window, nullptr, rect.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+   if (rect.top != top) {
+      ::SetWindowPos(window, nullptr, rect.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+   }
 }
 
 RECT ChildRect(HWND parent, HWND child)
