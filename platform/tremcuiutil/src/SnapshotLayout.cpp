@@ -65,6 +65,13 @@ void SnapshotLayout::Matrix::ForEachCell(const std::function<void(int, int, cons
 
 SnapshotLayout::SnapshotLayout(const SnapshotTree &tree)
 {
+   // Each snapshot puts up to three cells (line, tee or corner, itself); sized once, the tables
+   // never rehash while the layout grows.
+   const size_t count = tree.GetCount() + 2;
+   matrix_.cells_.reserve(count * 3);
+   placed_.reserve(count);
+   index_.reserve(count);
+   byRow_.reserve(count);
    Place(tree);
 }
 
