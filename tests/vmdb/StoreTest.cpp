@@ -86,6 +86,28 @@ TEST(VmdbStore, PathsAreRelativeToTheCurrentPathAndFollowLinks)
    EXPECT_THROW(ctx->Read("/loop/a/x"), Error);
 }
 
+TEST(VmdbStore, ChildValuesAreReadInOneWalkThroughLinksWithBlanksForWhatIsMissing)
+{
+   std::shared_ptr<Store> store = Store::Create();
+   std::unique_ptr<Context> ctx = store->NewContext();
+   store->Declare(appdata::kRoot, Decl("currentHost", NodeType::Link, "", {}, "/host2/#"));
+   ctx->Write("/host2/#0001/item/#0003/name", "one");
+   ctx->Write("/host2/#0001/item/#0003/size", "12");
+   ctx->Write("/host2/#0001/item/#0003/sub/deep", "x");
+   ctx->Write(appdata::kCurrentHost, "/host2/#0001/");
+   const char *const names[] = {"size", "missing", "name", "sub"};
+   std::vector<std::string> values = {"stale"};
+   // Through the link and the first-element form, as a read of one value goes.
+   ctx->ReadChildren(std::string(appdata::kCurrentHost) + "/item/#", names, 4, values);
+   EXPECT_EQ(values, (std::vector<std::string>{"12", "", "one", ""}));
+   ctx->ChangePath("/host2/#0001/");
+   ctx->ReadChildren("item/#0003/", names, 4, values);
+   EXPECT_EQ(values, (std::vector<std::string>{"12", "", "one", ""})) << "relative to the current path";
+   ctx->ReadChildren("item/#0009", names, 4, values);
+   EXPECT_EQ(values, (std::vector<std::string>(4))) << "a missing node gives blanks";
+   EXPECT_THROW(ctx->ReadChildren("item//bad", names, 4, values), Error);
+}
+
 TEST(VmdbStore, ElementsGetIncreasingNamesAndWalkInNameOrder)
 {
    std::shared_ptr<Store> store = Store::Create();

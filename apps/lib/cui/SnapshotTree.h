@@ -183,7 +183,8 @@ private:
    std::string signature_;   // what was read last, to tell a change
    std::vector<std::vector<std::string>> rows_;   // the list's fields as read last, by element
    std::string rowsGeneration_;                     // the host's generation of that list
-   std::string rowsText_;                           // rows_ as one text, for the signature
+   std::string rowsText_;                           // rows_ as one text, to tell a change
+   unsigned long long rowsVersion_ = 0;             // counts the changes of rowsText_
 
    std::string requested_;   // asked by this tree, not yet answered
    bool takeBegun_ = false;

@@ -68,6 +68,9 @@ public:
    std::string Get(const std::string &path) const;
    // False when the node is missing (`value` is then empty).
    bool Get(const std::string &path, std::string &value) const;
+   // The values of the named children of `path` in one read ("" for each one missing); plain
+   // values only: a child that is a link is not followed.
+   std::vector<std::string> GetChildValues(const std::string &path, const char *const *names, size_t count) const;
    // A missing or empty node gives `defaultValue`; otherwise true unless "0" or "false".
    bool GetBool(const std::string &path, bool defaultValue) const;
    // A missing, empty or non-numeric node gives `defaultValue`.

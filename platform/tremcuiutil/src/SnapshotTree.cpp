@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -117,22 +118,27 @@ void SnapshotTree::Refresh()
    const std::string generation = ctx_.Get(val + "generation");
    if (generation.empty() || generation != rowsGeneration_) {
       rows_.clear();
-      for (const std::string &item : ctx_.Elements(val + "item/#")) {
-         std::vector<std::string> row;
-         for (const char *field : kFields) {
-            row.push_back(ctx_.Get(item + field));
-         }
-         rows_.push_back(std::move(row));
+      const std::vector<std::string> items = ctx_.Elements(val + "item/#");
+      rows_.reserve(items.size());
+      for (const std::string &item : items) {
+         // One walk to the item for all its fields.
+         rows_.push_back(ctx_.GetChildValues(item, kFields, std::size(kFields)));
       }
       rowsGeneration_ = generation;
-      rowsText_.clear();
+      std::string text;
       for (const std::vector<std::string> &row : rows_) {
          for (const std::string &field : row) {
-            rowsText_ += '\x1e' + field;
+            text += '\x1e';
+            text += field;
          }
       }
+      // The signature carries a version of the rows, not their text: a short text to compare.
+      if (text != rowsText_) {
+         rowsText_ = std::move(text);
+         ++rowsVersion_;
+      }
    }
-   signature += rowsText_;
+   signature += '\x1f' + std::to_string(rowsVersion_);
    if (signature == signature_) {
       return;
    }

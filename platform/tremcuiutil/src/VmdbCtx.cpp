@@ -176,6 +176,14 @@ bool Ctx::Get(const std::string &path, std::string &value) const
    return Guarded([&] { return c.Read(path, value); });
 }
 
+std::vector<std::string> Ctx::GetChildValues(const std::string &path, const char *const *names, size_t count) const
+{
+   vmdbstore::Context &c = Impl().Get(kRead);
+   std::vector<std::string> values;
+   Guarded([&] { c.ReadChildren(path, names, count, values); });
+   return values;
+}
+
 bool Ctx::GetBool(const std::string &path, bool defaultValue) const
 {
    std::string value = Get(path);

@@ -107,6 +107,20 @@ bool Context::Read(std::string_view path, std::string &value) const
    return true;
 }
 
+void Context::ReadChildren(std::string_view path, const char *const *names, size_t count,
+                           std::vector<std::string> &values) const
+{
+   ResolvedPath r;
+   PathResolver::Resolve(store_->Root(), currentParts_, path, PathResolver::kHashFirst, r);
+   const Node *node = r.node();
+   values.clear();
+   values.reserve(count);
+   for (size_t i = 0; i < count; ++i) {
+      const Node *child = node ? node->Find(names[i]) : nullptr;
+      values.push_back(child ? child->value : std::string());
+   }
+}
+
 std::string Context::Read(std::string_view path) const
 {
    std::string value;

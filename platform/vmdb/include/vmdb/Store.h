@@ -206,6 +206,10 @@ public:
    // False when the node does not exist (`value` is then empty).
    bool Read(std::string_view path, std::string &value) const;
    std::string Read(std::string_view path) const;
+   // The values of the named children of the node at `path`, one walk for all of them: a
+   // missing node or child gives "" (links among the children are not followed).
+   void ReadChildren(std::string_view path, const char *const *names, size_t count,
+                     std::vector<std::string> &values) const;
    // True when the node is a flag, or was last written as a boolean.
    bool IsBoolean(std::string_view path) const;
    bool Exists(std::string_view path) const;
