@@ -212,3 +212,55 @@ TEST(VmdbWatch, ASubtreeHeardOncePerStepGetsTheFirstChangeOfEachDeliveryAndNothi
    Drain();
    EXPECT_TRUE(rec.seen.empty());
 }
+
+TEST(VmdbWatch, ChildrenWrittenInOneWalkAnnounceWhatSeparateWritesWould)
+{
+   // The same writes, once value by value and once in one walk, on two stores that match.
+   const char *const names[] = {"uid", "parent", "name"};
+   auto run = [&](bool together) {
+      std::shared_ptr<Store> store = Store::Create();
+      std::unique_ptr<Context> watcher = store->NewContext();
+      std::unique_ptr<Context> writer = store->NewContext();
+      Recorder rec;
+      rec.Attach(*watcher);
+      watcher->Watch("/list", vmdbstore::kWatchSubtree);
+      writer->Write("/list/item/#0002/name", "old");
+      Drain();
+      rec.seen.clear();
+      for (const char *item : {"/list/item/#0001", "/list/item/#0002"}) {
+         const std::string values[] = {item + 12, "0", "new"};
+         if (together) {
+            writer->WriteChildren(item, names, values, 3);
+         } else {
+            for (int i = 0; i < 3; ++i) {
+               writer->Write(std::string(item) + "/" + names[i], values[i]);
+            }
+         }
+      }
+      // Written again unchanged: nothing more to tell.
+      const std::string same[] = {"0002", "0", "new"};
+      if (together) {
+         writer->WriteChildren("/list/item/#0002", names, same, 3);
+      } else {
+         for (int i = 0; i < 3; ++i) {
+            writer->Write(std::string("/list/item/#0002/") + names[i], same[i]);
+         }
+      }
+      Drain();
+      EXPECT_EQ(writer->Read("/list/item/#0001/uid"), "0001");
+      EXPECT_EQ(writer->Read("/list/item/#0002/name"), "new");
+      return rec.seen;
+   };
+   const std::vector<std::string> separate = run(false);
+   EXPECT_FALSE(separate.empty());
+   EXPECT_EQ(run(true), separate);
+
+   std::shared_ptr<Store> store = Store::Create();
+   std::unique_ptr<Context> ctx = store->NewContext();
+   const std::string values[] = {"1"};
+   for (const char *bad : {"", "..", "a/b", "#0001"}) {
+      const char *const badNames[] = {bad};
+      EXPECT_THROW(ctx->WriteChildren("/list", badNames, values, 1), vmdbstore::Error) << bad;
+   }
+   EXPECT_FALSE(ctx->Exists("/list")) << "a refused name writes nothing";
+}

@@ -79,6 +79,8 @@ public:
    bool Test(const std::string &path) const;
 
    void Set(const std::string &path, const Value &value);
+   // values[i] into the child names[i] of `path`, in one walk (plain child names only).
+   void SetChildValues(const std::string &path, const char *const *names, const std::vector<std::string> &values);
    // On "x/#" or "x/##": a new element; returns its absolute path with a trailing "/".
    std::string Append(const std::string &arrayPath);
    // "x/#" gives the first element, an element the one after it; empty when none is left.

@@ -223,6 +223,12 @@ void Ctx::Set(const std::string &path, const Value &value)
    });
 }
 
+void Ctx::SetChildValues(const std::string &path, const char *const *names, const std::vector<std::string> &values)
+{
+   vmdbstore::Context &c = Impl().Get(kWrite);
+   Guarded([&] { c.WriteChildren(path, names, values.data(), values.size()); });
+}
+
 std::string Ctx::Append(const std::string &arrayPath)
 {
    vmdbstore::Context &c = Impl().Get(kWrite);

@@ -252,14 +252,12 @@ void SimSnapshotFile::MirrorTo(vmdb::Ctx &ctx, const std::string &chkptPath, con
       std::snprintf(name, sizeof name, "#%04x/", static_cast<unsigned>(s.uid));
       std::string element = val + "item/" + name;
       listed.insert(element);
-      ctx.Set(element + "uid", vmdb::Value(s.uid));
-      ctx.Set(element + "parent", vmdb::Value(s.parent));
-      ctx.Set(element + "displayName", s.displayName);
-      ctx.Set(element + "description", s.description);
-      ctx.Set(element + "createTime", vmdb::Value(s.createTime));
-      ctx.Set(element + "powerState", vmdb::Value(s.powerState));
-      ctx.Set(element + "screenshot", s.screenshot.empty() ? std::string() : folder + s.screenshot);
-      ctx.Set(element + "clones", vmdb::Value(s.clones));
+      static const char *const kFields[] = {"uid",        "parent",     "displayName", "description",
+                                            "createTime", "powerState", "screenshot",  "clones"};
+      ctx.SetChildValues(element, kFields,
+                         {std::to_string(s.uid), std::to_string(s.parent), s.displayName, s.description,
+                          std::to_string(s.createTime), std::to_string(s.powerState),
+                          s.screenshot.empty() ? std::string() : folder + s.screenshot, std::to_string(s.clones)});
       ctx.Set(element + "recording", vmdb::Value(s.recording));
    }
    for (const std::string &element : ctx.Elements(val + "item/#")) {

@@ -219,6 +219,32 @@ void Context::Write(std::string_view path, std::string_view value)
    }
 }
 
+void Context::WriteChildren(std::string_view path, const char *const *names, const std::string *values, size_t count)
+{
+   for (size_t i = 0; i < count; ++i) {
+      std::string_view name = names[i];
+      if (name.empty() || name == "." || name == ".." || name[0] == '#' || name.find('/') != std::string_view::npos) {
+         throw Error(Error::BadPath, "not a plain child name: \"" + std::string(name) + "\"");
+      }
+      CheckValue(values[i]);
+   }
+   ResolvedPath r;
+   PathResolver::Resolve(store_->Root(), currentParts_, path, 0, r);
+   const size_t depth = r.depth;
+   for (size_t i = 0; i < count; ++i) {
+      PathResolver::Push(names[i], r);
+      bool created = false;
+      bool madeAbove = false;
+      Node *node = Materialize(*store_, this, r, true, created, madeAbove, &ContextAccess::Create);
+      store_->SetValue(this, node, values[i], false, created || madeAbove);
+      // Back to the parent, whose nodes the first write made.
+      r.depth = depth;
+   }
+   if (r.UnderUser()) {
+      store_->ScheduleSave();
+   }
+}
+
 void Context::WriteBool(std::string_view path, bool value)
 {
    ResolvedPath r;

@@ -33,11 +33,13 @@ public:
    // paths, link loops and wildcards where none are allowed.
    static void Resolve(Node *root, const std::vector<std::string_view> &base, std::string_view path,
                        unsigned flags, ResolvedPath &out);
+   // One more plain name (a child, no link followed) at the end of a resolved path; `name` must
+   // outlive `out`.
+   static void Push(std::string_view name, ResolvedPath &out);
 
 private:
    static void Segment(std::string_view text, unsigned flags, int hops, ResolvedPath &out);
    static void Follow(unsigned flags, int hops, ResolvedPath &out);
-   static void Push(std::string_view name, ResolvedPath &out);
    static bool AtLink(ResolvedPath &out);
 };
 

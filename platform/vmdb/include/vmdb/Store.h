@@ -210,6 +210,10 @@ public:
    // missing node or child gives "" (links among the children are not followed).
    void ReadChildren(std::string_view path, const char *const *names, size_t count,
                      std::vector<std::string> &values) const;
+   // Writes values[i] to the child names[i] of the node at `path` (made as needed), one walk for
+   // all of them; each change is announced as a Write's is. A name must be a plain one (not
+   // empty, no "/", not "." or "..", no element "#").
+   void WriteChildren(std::string_view path, const char *const *names, const std::string *values, size_t count);
    // True when the node is a flag, or was last written as a boolean.
    bool IsBoolean(std::string_view path) const;
    bool Exists(std::string_view path) const;
