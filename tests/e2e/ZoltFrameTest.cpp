@@ -435,6 +435,10 @@ TEST(ZoltFrame, OpenMachineMenusToolbarAndAcceleratorsFollowItsPower)
    // The end of the session: the frame answers only once the running machine is handled.
    ASSERT_TRUE(e2e::PressKey(zolt.frame, 'B', e2e::kControl));
    EXPECT_TRUE(e2e::WaitUntil([&]() { return CountOf(zolt.Log(), "powerOn done, poweredOn") == 2; }, kExitMs));
+   // As above, the model learns of the state a poll step after the host's line: the session's end
+   // is asked once the frame offers power-off again.
+   EXPECT_TRUE(e2e::WaitUntil([&]() { return (zolt.ButtonState(zolt.power, 40019) & TBSTATE_ENABLED) != 0; },
+                              kExitMs));
    DWORD_PTR answer = 0;
    ASSERT_TRUE(SendMessageTimeoutA(zolt.frame, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 60000, &answer));
    EXPECT_EQ(CountOf(zolt.Log(), "suspend done, suspended"), 1) << "handled before the answer\n" << zolt.Log();
