@@ -30,6 +30,12 @@ HWND WaitForBoxSaying(const e2e::Process &process, const std::string &part)
 
 bool ChooseMenu(HWND frame, DWORD processId, char menu, const std::string &items)
 {
+   // A frame a dialog has just left is enabled again a poll step later; keys reaching it before
+   // that are lost, as they would be for a user.
+   if (!e2e::WaitUntil([&]() { return IsWindowEnabled(frame) != FALSE; }, kHostMs)) {
+      ADD_FAILURE() << "Alt+" << menu << ": the frame stays disabled";
+      return false;
+   }
    if (!e2e::PressKey(frame, menu, e2e::kAlt) || !e2e::WaitForPopupMenu(processId)) {
       ADD_FAILURE() << "Alt+" << menu << ": " << e2e::LastFailure();
       return false;

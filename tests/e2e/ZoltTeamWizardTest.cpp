@@ -301,7 +301,10 @@ TEST(ZoltTeamWizard, ATeamTheHostDoesNotSaveIsReportedAndLeavesNothingBehind)
    ASSERT_TRUE(run.WaitForLog("CZOLTApp::OnNewTeamSaveFailed")) << run.Log();
    ASSERT_TRUE(run.WaitForLog("The disk is full.")) << run.Log();
    EXPECT_FALSE(e2e::ReadTextFile(folder.PathOf("Disk\\Teams\\Full.vmtm")).has_value());
-   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.PathOf("Disk").c_str()))
+   // The failure is logged first; the folders go right after it.
+   EXPECT_TRUE(e2e::WaitUntil(
+      [&]() { return GetFileAttributesA(folder.PathOf("Disk").c_str()) == INVALID_FILE_ATTRIBUTES; },
+      zoltrun::kHostMs))
       << "the folders made for the team are taken away again";
    const std::string log = run.Log();
    EXPECT_EQ(std::string::npos, log.find("CZOLTApp::OnNewTeamSaved")) << log;
