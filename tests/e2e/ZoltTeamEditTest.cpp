@@ -27,10 +27,12 @@ const int kFileNameCombo = 0x47c;
 const int kFileNameEdit = 0x480;
 
 // The team Lab: Beta (order 2) and Alpha (order 1), on "Lab LAN"; Gamma beside it, no member.
-std::string WriteTeam(const e2e::TestFolder &folder)
+// The extra lines go into Alpha's and Beta's configurations (their network adapters).
+std::string WriteTeam(const e2e::TestFolder &folder, const std::string &alphaLines = "",
+                      const std::string &betaLines = "")
 {
-   folder.WriteFile("Alpha.vmx", zoltrun::MachineVmx("Alpha"));
-   folder.WriteFile("Beta.vmx", zoltrun::MachineVmx("Beta"));
+   folder.WriteFile("Alpha.vmx", zoltrun::MachineVmx("Alpha", alphaLines));
+   folder.WriteFile("Beta.vmx", zoltrun::MachineVmx("Beta", betaLines));
    folder.WriteFile("Gamma.vmx", zoltrun::MachineVmx("Gamma"));
    return folder.WriteFile("Lab.vmtm", "team.name = \"Lab\"\n"
                                        "vm0.cfgPath = \"Beta.vmx\"\nvm0.startupOrder = \"2\"\nvm0.startupDelay = \"0\"\n"
@@ -238,16 +240,11 @@ TEST(ZoltTeamEdit, SettingsRenameTheTeamAndReorderAMemberAndBothSurviveARestart)
 TEST(ZoltTeamEdit, SettingsPutOneMemberOnTheLANAndTakeTheOtherOffInTheMachinesFiles)
 {
    e2e::TestFolder folder;
-   const std::string alpha =
-      folder.WriteFile("Alpha.vmx", zoltrun::MachineVmx("Alpha", "net0.present = \"TRUE\"\nnet0.network = \"pvn\"\n"
-                                                                 "net0.pvnID = \"pvn-lab\"\n"));
-   const std::string beta =
-      folder.WriteFile("Beta.vmx", zoltrun::MachineVmx("Beta", "net0.present = \"TRUE\"\nnet0.network = \"bridged\"\n"));
-   const std::string team = folder.WriteFile(
-      "Lab.vmtm", "team.name = \"Lab\"\n"
-                  "vm0.cfgPath = \"Beta.vmx\"\nvm0.startupOrder = \"2\"\nvm0.startupDelay = \"0\"\n"
-                  "vm1.cfgPath = \"Alpha.vmx\"\nvm1.startupOrder = \"1\"\nvm1.startupDelay = \"1\"\n"
-                  "lan0.id = \"pvn-lab\"\nlan0.name = \"Lab LAN\"\nlan0.bandwidth = \"0\"\nlan0.loss = \"0\"\n");
+   const std::string team =
+      WriteTeam(folder, "net0.present = \"TRUE\"\nnet0.network = \"pvn\"\nnet0.pvnID = \"pvn-lab\"\n",
+                "net0.present = \"TRUE\"\nnet0.network = \"bridged\"\n");
+   const std::string alpha = folder.PathOf("Alpha.vmx");
+   const std::string beta = folder.PathOf("Beta.vmx");
    zoltrun::ZoltRun run(folder);
    e2e::Process zolt;
    HWND frame = run.Start(zolt, "-H " + e2e::QuoteArgument(team));
