@@ -229,30 +229,7 @@ HWND CZOLTFrame::CreateFrame(const char *title)
 bool CZOLTFrame::DoIdleWork()
 {
    CZOLTStatusPane &pane = view_.GetStatusPane();
-   if (pane.m_hWnd && pane.MakeNextPage()) {
-      return true;
-   }
-   if (m_hWnd && !fsToolbar_.m_hWnd) {
-      EnsureFSToolbar();
-      return true;
-   }
-   return false;
-}
-
-void CZOLTFrame::EnsureFSToolbar()
-{
-   if (fsToolbar_.m_hWnd || !m_hWnd) {
-      return;
-   }
-   // Hidden until full screen configures and shows it.
-   RECT client = {};
-   GetClientRect(&client);
-   RECT fsBar = {0, 0, client.right, 26};
-   fsToolbar_.Create(m_hWnd, &fsBar, nullptr, 0, 0);
-   if (fsToolbar_.m_hWnd) {
-      RECT sized = {0, 0, client.right, fsToolbar_.GetHeight()};
-      fsToolbar_.MoveWindow(&sized, FALSE);
-   }
+   return pane.m_hWnd && pane.MakeNextPage();
 }
 
 bool CZOLTFrame::HasOtherFrame() const
@@ -773,7 +750,7 @@ void CZOLTFrame::OnConsoleSignal(bool grabbed)
       cmdbar_.GetMenubar().LeaveKeyboardMode();
       SendFocusEvent();
    }
-   if (appliedMode_ == MODE_FULL_SCREEN && fsToolbar_.m_hWnd) {
+   if (appliedMode_ == MODE_FULL_SCREEN) {
       fsToolbar_.OnGrabChanged(grabbed);
    }
 }
@@ -903,6 +880,13 @@ LRESULT CZOLTFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    RECT none = {};
    view_.Create(m_hWnd, &none, nullptr, CZOLTView::kChildStyle);
    connections_.push_back(view_.consoleSignal.connect(sigc::mem_fun(*this, &CZOLTFrame::OnConsoleSignal)));
+   // Hidden until quick switch or full screen configures and shows them.
+   RECT fsBar = {0, 0, client.right, 26};
+   fsToolbar_.Create(m_hWnd, &fsBar, nullptr, 0, 0);
+   if (fsToolbar_.m_hWnd) {
+      RECT sized = {0, 0, client.right, fsToolbar_.GetHeight()};
+      fsToolbar_.MoveWindow(&sized, FALSE);
+   }
    connections_.push_back(fsToolbar_.commandSignal.connect([this]() { Guard([this]() { OnMultiMonRequest(); }); }));
    RECT zone = {0, 0, client.right, 1};
    hotZone_.Create(m_hWnd, &zone, nullptr, 0, 0);
@@ -1019,7 +1003,7 @@ LRESULT CZOLTFrame::OnActivateApp(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
          KeepInFront();
       }
    }
-   if (appliedMode_ == MODE_FULL_SCREEN && fsToolbar_.m_hWnd) {
+   if (appliedMode_ == MODE_FULL_SCREEN) {
       fsToolbar_.SetActive(active);
    }
    wui::Prefs *prefs = wui::GetPrefs();

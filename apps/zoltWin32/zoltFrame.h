@@ -248,8 +248,6 @@ private:
    void AddSystemMenuItem();
    void WatchPreferences();
    void RegisterOnCtxCurrentObj();
-   // The full-screen toolbar is made when full screen first needs it, or in a quiet moment.
-   void EnsureFSToolbar();
    void KeepInFront();
    void OnKeepOnTopTick();
    void SendFocusEvent();

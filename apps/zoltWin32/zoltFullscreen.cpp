@@ -222,7 +222,6 @@ void CZOLTFrame::EnterWholeMonitor(int newMode)
       SetWindowPos(HWND_TOPMOST, m.left, m.top, m.right - m.left, m.bottom - m.top, frameFlags);
       return;
    }
-   EnsureFSToolbar();
    fsToolbar_.ShowGrabButtons(GetMonitors().size() > 1);
    fsToolbar_.SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
    fsToolbar_.SetHotZone(hotZone_.m_hWnd);
@@ -274,11 +273,9 @@ void CZOLTFrame::LeaveFullScreen()
    hotZone_.SetPinned(false);
    hotZone_.ShowWindow(SW_HIDE);
    hotZone_.SetTarget(nullptr);
-   if (fsToolbar_.m_hWnd) {
-      fsToolbar_.SetActive(false);
-      fsToolbar_.SetHotZone(nullptr);
-      fsToolbar_.ShowWindow(SW_HIDE);
-   }
+   fsToolbar_.SetActive(false);
+   fsToolbar_.SetHotZone(nullptr);
+   fsToolbar_.ShowWindow(SW_HIDE);
    if (cmdbar_.m_hWnd) {
       cmdbar_.ShowWindow(SW_SHOW);
    }
@@ -313,9 +310,7 @@ void CZOLTFrame::GotoCurTopology()
    }
    UpdateHostTopology();
    fullscreenMgr_->GotoCurTopology(vm);
-   if (fsToolbar_.m_hWnd) {
-      fsToolbar_.EnableMultiMon(fullscreenMgr_->CanMultiMon(vm, nullptr));
-   }
+   fsToolbar_.EnableMultiMon(fullscreenMgr_->CanMultiMon(vm, nullptr));
 }
 
 void CZOLTFrame::PlaceOnTopology(bool next)
@@ -333,10 +328,8 @@ void CZOLTFrame::PlaceOnTopology(bool next)
    bool topmost = !prefs || prefs->GetTopmostEnabled();
    SetWindowPos(HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                 SWP_SHOWWINDOW | (topmost ? 0 : SWP_NOZORDER));
-   if (fsToolbar_.m_hWnd) {
-      fsToolbar_.SetMultiMonImage(indices.size() > 1);
-      fsToolbar_.EnableMultiMon(fullscreenMgr_->CanMultiMon(vm, nullptr));
-   }
+   fsToolbar_.SetMultiMonImage(indices.size() > 1);
+   fsToolbar_.EnableMultiMon(fullscreenMgr_->CanMultiMon(vm, nullptr));
    Log("CZOLTFrame: full screen on %ld,%ld %ldx%ld\n", rect.left, rect.top, rect.right - rect.left,
        rect.bottom - rect.top);
 }
@@ -382,7 +375,7 @@ bool CZOLTFrame::OnHotKey(int key)
    case kKeyExtendedLeft:
    case kKeyRight:
    case kKeyExtendedRight:
-      if (fullScreen && !consoleFullScreen_ && fsToolbar_.m_hWnd) {
+      if (fullScreen && !consoleFullScreen_) {
          switching_ = true;
          fsToolbar_.OnHotKey(key == kKeyRight || key == kKeyExtendedRight);
          switching_ = false;
@@ -390,7 +383,7 @@ bool CZOLTFrame::OnHotKey(int key)
       return true;
    case kKeyDown:
    case kKeyExtendedDown:
-      if (fullScreen && !consoleFullScreen_ && fsToolbar_.m_hWnd) {
+      if (fullScreen && !consoleFullScreen_) {
          fsToolbar_.CanSwitchNext();
       }
       return true;
@@ -480,9 +473,7 @@ bool CZOLTFrame::OnWindowStateChanged()
 void CZOLTFrame::OnCurrentMachineChanged()
 {
    UpdateHookedKeys();
-   if (fsToolbar_.m_hWnd) {
-      fsToolbar_.UpdateMachine();
-   }
+   fsToolbar_.UpdateMachine();
    wui::Prefs *prefs = wui::GetPrefs();
    if (prefs && prefs->GetFullScreen() && appliedMode_ == MODE_FULL_SCREEN) {
       GotoCurTopology();
@@ -509,9 +500,7 @@ void CZOLTFrame::OnPinPrefChanged()
 {
    wui::Prefs *prefs = wui::GetPrefs();
    bool pinned = prefs && prefs->GetFullScreenPin();
-   if (fsToolbar_.m_hWnd) {
-      fsToolbar_.OnPinChanged(pinned);
-   }
+   fsToolbar_.OnPinChanged(pinned);
    if (appliedMode_ == MODE_FULL_SCREEN) {
       hotZone_.SetPinned(pinned || openMenus_ > 0);
    }

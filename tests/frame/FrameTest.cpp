@@ -176,27 +176,6 @@ TEST(FrameWindow, ChildrenArePlacedAndTheControlsItemHidesThem)
    frame.DestroyWindow();
 }
 
-TEST(FrameWindow, TheFullScreenToolbarIsMadeInAQuietMomentOnceAndThenLeftAlone)
-{
-   FrameTestEnv env;
-   CZOLTFrame frame;
-   ASSERT_TRUE(frame.CreateFrame("frame test"));
-   EXPECT_FALSE(frame.GetFSToolbar().m_hWnd) << "start-up leaves it for later";
-   // The quiet moments make what start-up left, the full-screen toolbar among it, then stop.
-   int pieces = 0;
-   while (frame.DoIdleWork() && pieces < 100) {
-      ++pieces;
-   }
-   ASSERT_LT(pieces, 100);
-   HWND toolbar = frame.GetFSToolbar().m_hWnd;
-   ASSERT_TRUE(toolbar);
-   EXPECT_EQ(GetParent(toolbar), frame.m_hWnd);
-   EXPECT_FALSE(IsWindowVisible(toolbar)) << "hidden until full screen shows it";
-   EXPECT_FALSE(frame.DoIdleWork());
-   EXPECT_EQ(frame.GetFSToolbar().m_hWnd, toolbar) << "made once";
-   frame.DestroyWindow();
-}
-
 TEST(FrameWindow, PlacementAndSideBarWidthGoToThePreferences)
 {
    FrameTestEnv env;
