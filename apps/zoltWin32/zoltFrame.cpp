@@ -232,6 +232,22 @@ bool CZOLTFrame::DoIdleWork()
    return pane.m_hWnd && pane.MakeNextPage();
 }
 
+void CZOLTFrame::EnsureFSToolbar()
+{
+   if (fsToolbar_.m_hWnd || !m_hWnd) {
+      return;
+   }
+   // Hidden until full screen configures and shows it.
+   RECT client = {};
+   GetClientRect(&client);
+   RECT fsBar = {0, 0, client.right, 26};
+   fsToolbar_.Create(m_hWnd, &fsBar, nullptr, 0, 0);
+   if (fsToolbar_.m_hWnd) {
+      RECT sized = {0, 0, client.right, fsToolbar_.GetHeight()};
+      fsToolbar_.MoveWindow(&sized, FALSE);
+   }
+}
+
 bool CZOLTFrame::HasOtherFrame() const
 {
    for (HWND wnd = FindWindowExA(nullptr, nullptr, "ZOLTFrame", nullptr); wnd;
@@ -750,7 +766,7 @@ void CZOLTFrame::OnConsoleSignal(bool grabbed)
       cmdbar_.GetMenubar().LeaveKeyboardMode();
       SendFocusEvent();
    }
-   if (appliedMode_ == MODE_FULL_SCREEN) {
+   if (appliedMode_ == MODE_FULL_SCREEN && fsToolbar_.m_hWnd) {
       fsToolbar_.OnGrabChanged(grabbed);
    }
 }
@@ -760,21 +776,32 @@ void CZOLTFrame::DestroyTip::operator()(wui::control::ToolTipWnd *tip) const
    tip->Destroy();
 }
 
-void CZOLTFrame::CreateNotificationTip()
+void CZOLTFrame::WatchNotifications()
 {
+   connections_.push_back(
+      cui::GetNotificationMgr()->notified.connect([this](int id) { Guard([this, id]() { OnNotification(id); }); }));
+}
+
+void CZOLTFrame::EnsureNotificationTip()
+{
+   if (notificationTip_ || !m_hWnd) {
+      return;
+   }
    notificationTip_.reset(wui::control::ToolTipWnd::CreateInstance(m_hWnd, nullptr));
    if (notificationTip_) {
       connections_.push_back(
          notificationTip_->closed.connect([this]() { Guard([this]() { OnNotificationClosed(); }); }));
    }
-   connections_.push_back(
-      cui::GetNotificationMgr()->notified.connect([this](int id) { Guard([this, id]() { OnNotification(id); }); }));
 }
 
 void CZOLTFrame::OnNotification(int id)
 {
    const cui::Notification *notification = cui::GetNotificationMgr()->Get(id);
-   if (!notification || !notificationTip_) {
+   if (!notification) {
+      return;
+   }
+   EnsureNotificationTip();
+   if (!notificationTip_) {
       return;
    }
    shownNotifications_.push_back(id);
@@ -880,18 +907,11 @@ LRESULT CZOLTFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    RECT none = {};
    view_.Create(m_hWnd, &none, nullptr, CZOLTView::kChildStyle);
    connections_.push_back(view_.consoleSignal.connect(sigc::mem_fun(*this, &CZOLTFrame::OnConsoleSignal)));
-   // Hidden until quick switch or full screen configures and shows them.
-   RECT fsBar = {0, 0, client.right, 26};
-   fsToolbar_.Create(m_hWnd, &fsBar, nullptr, 0, 0);
-   if (fsToolbar_.m_hWnd) {
-      RECT sized = {0, 0, client.right, fsToolbar_.GetHeight()};
-      fsToolbar_.MoveWindow(&sized, FALSE);
-   }
    connections_.push_back(fsToolbar_.commandSignal.connect([this]() { Guard([this]() { OnMultiMonRequest(); }); }));
    RECT zone = {0, 0, client.right, 1};
    hotZone_.Create(m_hWnd, &zone, nullptr, 0, 0);
    CreateStatusBarHost();
-   CreateNotificationTip();
+   WatchNotifications();
    WatchPreferences();
    if (cui::Prefs *prefs = cui::GetPrefs()) {
       navbarWidth_ = ClampNavbarWidth(prefs->GetCtx().GetInt(prefs->GetRequestPath() + kNavbarWidth, 0), 0);
@@ -1003,7 +1023,7 @@ LRESULT CZOLTFrame::OnActivateApp(UINT, WPARAM wParam, LPARAM, BOOL &bHandled)
          KeepInFront();
       }
    }
-   if (appliedMode_ == MODE_FULL_SCREEN) {
+   if (appliedMode_ == MODE_FULL_SCREEN && fsToolbar_.m_hWnd) {
       fsToolbar_.SetActive(active);
    }
    wui::Prefs *prefs = wui::GetPrefs();

@@ -240,7 +240,9 @@ private:
 
    bool HasOtherFrame() const;
    void CreateStatusBarHost();
-   void CreateNotificationTip();
+   void WatchNotifications();
+   // The notification tip is made when the first notification comes.
+   void EnsureNotificationTip();
    void OnNotification(int id);
    void OnNotificationClosed();
    void PlaceNotificationTip();
@@ -248,6 +250,8 @@ private:
    void AddSystemMenuItem();
    void WatchPreferences();
    void RegisterOnCtxCurrentObj();
+   // The full-screen toolbar is made when full screen first needs it.
+   void EnsureFSToolbar();
    void KeepInFront();
    void OnKeepOnTopTick();
    void SendFocusEvent();

@@ -222,6 +222,7 @@ void CZOLTFrame::EnterWholeMonitor(int newMode)
       SetWindowPos(HWND_TOPMOST, m.left, m.top, m.right - m.left, m.bottom - m.top, frameFlags);
       return;
    }
+   EnsureFSToolbar();
    fsToolbar_.ShowGrabButtons(GetMonitors().size() > 1);
    fsToolbar_.SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
    fsToolbar_.SetHotZone(hotZone_.m_hWnd);
@@ -273,9 +274,11 @@ void CZOLTFrame::LeaveFullScreen()
    hotZone_.SetPinned(false);
    hotZone_.ShowWindow(SW_HIDE);
    hotZone_.SetTarget(nullptr);
-   fsToolbar_.SetActive(false);
-   fsToolbar_.SetHotZone(nullptr);
-   fsToolbar_.ShowWindow(SW_HIDE);
+   if (fsToolbar_.m_hWnd) {
+      fsToolbar_.SetActive(false);
+      fsToolbar_.SetHotZone(nullptr);
+      fsToolbar_.ShowWindow(SW_HIDE);
+   }
    if (cmdbar_.m_hWnd) {
       cmdbar_.ShowWindow(SW_SHOW);
    }
@@ -310,7 +313,9 @@ void CZOLTFrame::GotoCurTopology()
    }
    UpdateHostTopology();
    fullscreenMgr_->GotoCurTopology(vm);
-   fsToolbar_.EnableMultiMon(fullscreenMgr_->CanMultiMon(vm, nullptr));
+   if (fsToolbar_.m_hWnd) {
+      fsToolbar_.EnableMultiMon(fullscreenMgr_->CanMultiMon(vm, nullptr));
+   }
 }
 
 void CZOLTFrame::PlaceOnTopology(bool next)
@@ -328,8 +333,10 @@ void CZOLTFrame::PlaceOnTopology(bool next)
    bool topmost = !prefs || prefs->GetTopmostEnabled();
    SetWindowPos(HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                 SWP_SHOWWINDOW | (topmost ? 0 : SWP_NOZORDER));
-   fsToolbar_.SetMultiMonImage(indices.size() > 1);
-   fsToolbar_.EnableMultiMon(fullscreenMgr_->CanMultiMon(vm, nullptr));
+   if (fsToolbar_.m_hWnd) {
+      fsToolbar_.SetMultiMonImage(indices.size() > 1);
+      fsToolbar_.EnableMultiMon(fullscreenMgr_->CanMultiMon(vm, nullptr));
+   }
    Log("CZOLTFrame: full screen on %ld,%ld %ldx%ld\n", rect.left, rect.top, rect.right - rect.left,
        rect.bottom - rect.top);
 }
@@ -375,7 +382,7 @@ bool CZOLTFrame::OnHotKey(int key)
    case kKeyExtendedLeft:
    case kKeyRight:
    case kKeyExtendedRight:
-      if (fullScreen && !consoleFullScreen_) {
+      if (fullScreen && !consoleFullScreen_ && fsToolbar_.m_hWnd) {
          switching_ = true;
          fsToolbar_.OnHotKey(key == kKeyRight || key == kKeyExtendedRight);
          switching_ = false;
@@ -383,7 +390,7 @@ bool CZOLTFrame::OnHotKey(int key)
       return true;
    case kKeyDown:
    case kKeyExtendedDown:
-      if (fullScreen && !consoleFullScreen_) {
+      if (fullScreen && !consoleFullScreen_ && fsToolbar_.m_hWnd) {
          fsToolbar_.CanSwitchNext();
       }
       return true;
@@ -473,7 +480,9 @@ bool CZOLTFrame::OnWindowStateChanged()
 void CZOLTFrame::OnCurrentMachineChanged()
 {
    UpdateHookedKeys();
-   fsToolbar_.UpdateMachine();
+   if (fsToolbar_.m_hWnd) {
+      fsToolbar_.UpdateMachine();
+   }
    wui::Prefs *prefs = wui::GetPrefs();
    if (prefs && prefs->GetFullScreen() && appliedMode_ == MODE_FULL_SCREEN) {
       GotoCurTopology();
@@ -500,7 +509,9 @@ void CZOLTFrame::OnPinPrefChanged()
 {
    wui::Prefs *prefs = wui::GetPrefs();
    bool pinned = prefs && prefs->GetFullScreenPin();
-   fsToolbar_.OnPinChanged(pinned);
+   if (fsToolbar_.m_hWnd) {
+      fsToolbar_.OnPinChanged(pinned);
+   }
    if (appliedMode_ == MODE_FULL_SCREEN) {
       hotZone_.SetPinned(pinned || openMenus_ > 0);
    }

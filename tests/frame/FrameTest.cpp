@@ -176,6 +176,36 @@ TEST(FrameWindow, ChildrenArePlacedAndTheControlsItemHidesThem)
    frame.DestroyWindow();
 }
 
+TEST(FrameWindow, TheFullScreenToolbarIsMadeOnceWhenFullScreenFirstNeedsIt)
+{
+   FrameTestEnv env;
+   CZOLTFrame frame;
+   ASSERT_TRUE(frame.CreateFrame("frame test"));
+   EXPECT_FALSE(frame.GetFSToolbar().m_hWnd) << "start-up leaves it for later";
+   // The quiet moments make the pages start-up left, never the toolbar.
+   int pieces = 0;
+   while (frame.DoIdleWork() && pieces < 100) {
+      ++pieces;
+   }
+   ASSERT_LT(pieces, 100);
+   EXPECT_FALSE(frame.GetFSToolbar().m_hWnd);
+
+   env.prefs->SetFullScreen(true);
+   env.Drain();
+   HWND toolbar = frame.GetFSToolbar().m_hWnd;
+   ASSERT_TRUE(toolbar);
+   EXPECT_EQ(GetParent(toolbar), frame.m_hWnd);
+   env.prefs->SetFullScreen(false);
+   env.Drain();
+   EXPECT_FALSE(IsWindowVisible(toolbar)) << "hidden once full screen is left";
+   env.prefs->SetFullScreen(true);
+   env.Drain();
+   EXPECT_EQ(frame.GetFSToolbar().m_hWnd, toolbar) << "made once";
+   env.prefs->SetFullScreen(false);
+   env.Drain();
+   frame.DestroyWindow();
+}
+
 TEST(FrameWindow, PlacementAndSideBarWidthGoToThePreferences)
 {
    FrameTestEnv env;
@@ -228,13 +258,14 @@ TEST(FrameNotifications, ANotificationShowsOverTheStatusBarAndClosingItMarksItRe
    ASSERT_TRUE(frame.CreateFrame("frame test"));
    frame.SetWindowPos(nullptr, 20, 20, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
    frame.ShowWindow(SW_SHOWNOACTIVATE);
-   wui::control::ToolTipWnd *tip = frame.GetNotificationTip();
-   ASSERT_TRUE(tip);
-   EXPECT_FALSE(tip->IsVisible()) << "nothing to tell yet";
+   EXPECT_FALSE(frame.GetNotificationTip()) << "nothing to tell yet: made with the first notification";
 
    int first = mgr->Post(cui::Notification::TYPE_WARNING, "The shared folder is unavailable",
                          "The folder \"data\" could not be reached.");
+   wui::control::ToolTipWnd *tip = frame.GetNotificationTip();
+   ASSERT_TRUE(tip);
    int second = mgr->Post(cui::Notification::TYPE_INFO, "A device was taken back by the host");
+   EXPECT_EQ(frame.GetNotificationTip(), tip) << "made once";
    ASSERT_TRUE(tip->IsVisible());
    EXPECT_EQ(tip->GetText(), "A device was taken back by the host") << "the newest shows";
    EXPECT_EQ(frame.GetShownNotifications(), (std::vector<int>{first, second}));
