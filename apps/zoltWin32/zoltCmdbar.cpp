@@ -146,7 +146,7 @@ LRESULT CZOLTCmdbar::OnCreate(UINT, WPARAM, LPARAM, BOOL &)
    view_.Init(rebar_);
    snapshot_.Init(rebar_);
    vplay_.Init(rebar_);
-   quickSwitch_.Init(rebar_);
+   // The quick-switch toolbar is made when quick switch first shows its band.
 
    InsertMenuBand();
    if (hasZephro_) {
@@ -269,8 +269,14 @@ void CZOLTCmdbar::ShowQuickSwitchBand(bool on)
       }
       return;
    }
-   if (present >= 0 || !quickSwitch_.m_hWnd) {
+   if (present >= 0) {
       return;
+   }
+   if (!quickSwitch_.m_hWnd) {
+      if (!quickSwitch_.Init(rebar_)) {
+         return;
+      }
+      quickSwitch_.SendMessage(TB_SETPARENT, reinterpret_cast<WPARAM>(m_hWnd));
    }
    int count = static_cast<int>(::SendMessage(rebar_, RB_GETBANDCOUNT, 0, 0));
    int position = -1;

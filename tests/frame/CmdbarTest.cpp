@@ -126,15 +126,32 @@ TEST(CmdbarBands, HidingTheFirstToolbarOfARowKeepsTheRow)
    FrameTestEnv::Drain();
    EXPECT_FALSE(BandStyle(rebar, 1, RBBS_HIDDEN));
 
-   // Quick switch brings its band, before the first shown band that begins a row.
+   // Quick switch brings its band, before the first shown band that begins a row; its toolbar is
+   // made then, once.
+   CToolbarBaseCtl *quick = frame.GetCmdbar().GetToolbar(wui::Prefs::TOOLBAR_QUICK_SWITCH);
+   ASSERT_TRUE(quick);
+   EXPECT_FALSE(quick->m_hWnd) << "start-up leaves it for later";
    env.prefs->SetQuickSwitch(true);
    FrameTestEnv::Drain();
    std::vector<int> ids = frame.GetCmdbar().GetBandIds();
    ASSERT_EQ(ids.size(), 6u);
    EXPECT_EQ(ids[1], 5);
+   HWND made = quick->m_hWnd;
+   ASSERT_TRUE(made);
+   REBARBANDINFOW band = {};
+   band.cbSize = sizeof band;
+   band.fMask = RBBIM_CHILD;
+   SendMessageW(rebar, RB_GETBANDINFOW, 1, reinterpret_cast<LPARAM>(&band));
+   EXPECT_EQ(band.hwndChild, made);
    env.prefs->SetQuickSwitch(false);
    FrameTestEnv::Drain();
    EXPECT_EQ(frame.GetCmdbar().GetBandIds().size(), 5u);
+   env.prefs->SetQuickSwitch(true);
+   FrameTestEnv::Drain();
+   EXPECT_EQ(frame.GetCmdbar().GetBandIds().size(), 6u);
+   EXPECT_EQ(quick->m_hWnd, made);
+   env.prefs->SetQuickSwitch(false);
+   FrameTestEnv::Drain();
    frame.DestroyWindow();
 }
 
