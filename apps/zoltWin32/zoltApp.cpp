@@ -313,6 +313,7 @@ void CZOLTApp::Run()
    accelFullScreen_ = LoadAcceleratorsA(GetResourceInstance(), MAKEINTRESOURCEA(IDR_ACCEL_FULLSCREEN));
    cmdbarWnd_ = frame_->GetCmdbarWindow();
 
+   pageFirst_ = !options_.files.empty();
    OpenSession();
    WatchAppNotices(modelCtx_, *this,
                    [this](const std::string &text) { MessageBox(text.c_str(), MB_OK | MB_ICONWARNING); });
@@ -365,7 +366,9 @@ void CZOLTApp::RunMainLoop()
       // A quiet moment (no message waits and nothing of the poll loop is due soon) makes one
       // piece of what start-up left; otherwise sleeps until a message, a timer of the poll loop
       // or a posted callback is due.
-      if (idleWorkLeft_ && HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0 && Poll_MsUntilDue() >= kIdleMs) {
+      if (idleWorkLeft_ && HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0 &&
+          (pageFirst_ || Poll_MsUntilDue() >= kIdleMs)) {
+         pageFirst_ = false;
          idleWorkLeft_ = frame_->DoIdleWork();
       } else {
          Poll_Step();

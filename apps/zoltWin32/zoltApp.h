@@ -506,6 +506,9 @@ private:
    sigc::signal<void, bool> templateWizardRunning_;
    sigc::connection templateWizardConnection_;
    bool idleWorkLeft_ = true;
+   // A machine named on the command line needs the machine page next: the first moment without
+   // messages makes it, whatever the poll loop waits for.
+   bool pageFirst_ = false;
    HACCEL accelNormal_ = nullptr;
    HACCEL accelFullScreen_ = nullptr;
    HWND cmdbarWnd_ = nullptr;
