@@ -127,6 +127,24 @@ ZoltRun::ZoltRun(const e2e::TestFolder &folder, const std::string &extraConfig, 
 {
 }
 
+// The program's top-level windows (class and title, hidden ones too), or that it ended.
+static std::string DescribeWindows(const e2e::Process &process)
+{
+   if (!process.IsRunning()) {
+      return "none: the program ended";
+   }
+   std::string text;
+   for (HWND window : e2e::FindTopLevelWindows({"", "", false, process.Id(), false})) {
+      char className[64] = {};
+      char title[128] = {};
+      GetClassNameA(window, className, sizeof className);
+      GetWindowTextA(window, title, sizeof title);
+      text += std::string(text.empty() ? "" : ", ") + className + " \"" + title + "\"" +
+              (IsWindowVisible(window) ? "" : " (hidden)");
+   }
+   return text.empty() ? "none" : text;
+}
+
 std::string LocalSession(const std::string &arguments)
 {
    return arguments.find("-h ") == std::string::npos ? "-l " + arguments : arguments;
@@ -142,7 +160,8 @@ HWND ZoltRun::Start(e2e::Process &process, const std::string &arguments) const
       return nullptr;
    }
    HWND frame = e2e::WaitForWindow({"ZOLTFrame", "", false, process.Id()});
-   EXPECT_TRUE(frame) << e2e::LastFailure();
+   // The windows the program shows instead, and its log, tell what held it up.
+   EXPECT_TRUE(frame) << e2e::LastFailure() << "\nits windows: " << DescribeWindows(process) << "\nits log:\n" << Log();
    return frame;
 }
 
