@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <memory>
 #include <string>
 #include <utility>
@@ -125,6 +127,60 @@ TEST_F(Trees, BranchesHangFromALineDownTheParentsColumn)
       flat.push_back(s->GetUID());
    }
    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), flat);
+}
+
+TEST_F(Trees, AMixedTreeWalksEveryDrawnCellOnceInReadingOrder)
+{
+   // Chains, fans and fans inside fans: each snapshot's parent is one of the last few, or one
+   // far back, so lines down long columns cross the rows of other branches.
+   std::vector<std::pair<int, int>> snapshots;
+   for (int uid = 1; uid <= 300; ++uid) {
+      int parent = uid == 1 ? 0 : (uid % 7 == 0 ? uid / 3 : uid - 1 - uid % 3);
+      snapshots.push_back({uid, std::max(parent, uid == 1 ? 0 : 1)});
+   }
+   cui::SnapshotTree &tree = Make(snapshots, 150);
+   L layout(tree);
+   const L::Matrix &m = layout.GetMatrix();
+
+   int drawn = 0;
+   for (int row = 0; row < m.GetRows(); ++row) {
+      for (int col = 0; col < m.GetColumns(); ++col) {
+         drawn += m.At(row, col).kind != L::NODE_EMPTY;
+      }
+   }
+   int visited = 0;
+   int verticals = 0;
+   L::Loc last = At(-1, -1);
+   std::vector<int> read;
+   m.ForEachCell([&](int row, int col, const L::Node &node) {
+      ++visited;
+      verticals += node.kind == L::NODE_VERTICAL;
+      EXPECT_TRUE(row > last.row || (row == last.row && col > last.col)) << row << "," << col << " after " << last.row << "," << last.col;
+      last = At(row, col);
+      EXPECT_NE(L::NODE_EMPTY, node.kind);
+      EXPECT_EQ(node.kind, m.At(row, col).kind) << row << "," << col;
+      EXPECT_EQ(node.snapshot, m.At(row, col).snapshot) << row << "," << col;
+      if (node.snapshot) {
+         read.push_back(node.snapshot->GetUID());
+         EXPECT_EQ(At(row, col), layout.GetLoc(node.snapshot));
+      }
+   });
+   EXPECT_EQ(drawn, visited);
+   EXPECT_GT(verticals, 0);
+   EXPECT_EQ(301u, read.size()) << "every snapshot and the current state";
+
+   // A row's first and last selectable cells are its ends.
+   L::Loc yah = layout.GetLoc(tree.GetYAH());
+   L::Loc start = layout.Navigate(yah, L::NAV_ROW_START);
+   L::Loc end = layout.Navigate(yah, L::NAV_ROW_END);
+   EXPECT_EQ(yah.row, start.row);
+   EXPECT_EQ(yah.row, end.row);
+   EXPECT_LE(start.col, yah.col);
+   EXPECT_EQ(yah, end) << "the current state ends its row";
+   for (int col = 0; col < start.col; ++col) {
+      int kind = m.At(yah.row, col).kind;
+      EXPECT_TRUE(kind != L::NODE_SNAPSHOT && kind != L::NODE_YAH) << col;
+   }
 }
 
 TEST_F(Trees, AChainOfFiftyReadsAlongOneRowAndNavigatesBothWays)

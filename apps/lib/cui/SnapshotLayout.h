@@ -17,12 +17,12 @@
 // child and a vertical line (kind 4) in the rows between; each such child also has a
 // horizontal line (kind 1) in the column before it.
 //
-// Cost: the walk is linear in the number of snapshots. The layout stores the snapshot cells
-// and the horizontal, tee and corner connectors (each at most one per snapshot) in a hash map,
-// and each parent's vertical line as one run [first row, last row] in its column, so
-// construction is O(n) and a cell lookup O(log n) (a binary search among the runs of a
-// column). A walk over every drawn cell (ForEachCell) sorts what it draws: k log k for k cells,
-// which a tree of n snapshots keeps to a few per snapshot unless its fans are very long.
+// Cost: the walk is linear in the number of snapshots. Each row's own cells (a tee or corner,
+// then lines and snapshots) stand in columns without gaps, so the layout keeps them row after
+// row in one array, and each parent's vertical line as one run [first row, last row] in its
+// column: construction is O(n) and a cell lookup O(log n) (a binary search among the runs of a
+// column). A walk over every drawn cell (ForEachCell) sorts the vertical lines' cells into their
+// rows by counting: linear in the cells it draws.
 //
 // Navigation and ranges work on the selectable cells (snapshots and the current state).
 #pragma once
@@ -83,23 +83,19 @@ public:
          int first;
          int last;
       };
-      static uint64_t Key(int row, int col)
-      {
-         return (static_cast<uint64_t>(static_cast<uint32_t>(row)) << 32) | static_cast<uint32_t>(col);
-      }
-      // Mixes both halves of a key: the standard hash of a 64-bit integer is the integer cut to
-      // size_t, which on a 32-bit build keeps only the column and puts a column's cells in one
-      // bucket chain.
-      struct KeyHash {
-         size_t operator()(uint64_t key) const
-         {
-            uint64_t mixed = key * 0x9E3779B97F4A7C15ull;
-            return static_cast<size_t>(mixed ^ (mixed >> 32));
-         }
+      // A row's own cells: `length` columns from `start`, at `offset` in cells_.
+      struct Row {
+         int start;
+         int length;
+         size_t offset;
       };
+      // The row's own cell at the column, if it has one there.
+      const Node *OwnCell(int row, int col) const;
+
       int rows_ = 0;
       int cols_ = 0;
-      std::unordered_map<uint64_t, Node, KeyHash> cells_;
+      std::vector<Row> rowCells_;
+      std::vector<Node> cells_;
       std::unordered_map<int, std::vector<Run>> runs_;   // by column, sorted by first row
    };
 
@@ -138,7 +134,12 @@ private:
    std::vector<Placed> placed_;   // in reading order
    std::unordered_map<const Snapshot *, size_t> index_;
    std::unordered_map<int, std::vector<size_t>> byColumn_;   // placed_ indices, by row
-   std::unordered_map<int, std::vector<size_t>> byRow_;      // placed_ indices, by column
+   // By row, the placed_ indices of its snapshots: in reading order a row's are side by side.
+   struct RowRange {
+      size_t first;
+      size_t last;
+   };
+   std::vector<RowRange> byRow_;
    Loc yah_;
 };
 

@@ -21,11 +21,22 @@ std::vector<Snapshot *> LaidOutChildren(const SnapshotTree &tree, Snapshot *node
 
 }  // namespace
 
+const SnapshotLayout::Node *SnapshotLayout::Matrix::OwnCell(int row, int col) const
+{
+   if (row < 0 || row >= static_cast<int>(rowCells_.size())) {
+      return nullptr;
+   }
+   const Row &cells = rowCells_[row];
+   if (col < cells.start || col >= cells.start + cells.length) {
+      return nullptr;
+   }
+   return &cells_[cells.offset + static_cast<size_t>(col - cells.start)];
+}
+
 SnapshotLayout::Node SnapshotLayout::Matrix::At(int row, int col) const
 {
-   auto cell = cells_.find(Key(row, col));
-   if (cell != cells_.end()) {
-      return cell->second;
+   if (const Node *own = OwnCell(row, col)) {
+      return *own;
    }
    auto column = runs_.find(col);
    if (column == runs_.end()) {
@@ -43,32 +54,60 @@ SnapshotLayout::Node SnapshotLayout::Matrix::At(int row, int col) const
 
 void SnapshotLayout::Matrix::ForEachCell(const std::function<void(int, int, const Node &)> &visit) const
 {
-   std::vector<std::pair<uint64_t, Node>> all(cells_.begin(), cells_.end());
-   Node vertical;
-   vertical.kind = NODE_VERTICAL;
+   // The vertical lines' cells that no own cell covers, sorted into their rows by counting;
+   // the columns taken in ascending order keep each row's sorted.
+   std::vector<int> columns;
+   columns.reserve(runs_.size());
    for (const auto &column : runs_) {
-      for (const Run &run : column.second) {
-         for (int row = run.first; row <= run.last; ++row) {
-            if (!cells_.count(Key(row, column.first))) {
-               all.push_back({Key(row, column.first), vertical});
+      columns.push_back(column.first);
+   }
+   std::sort(columns.begin(), columns.end());
+   std::vector<size_t> begin(static_cast<size_t>(rows_) + 1, 0);
+   auto eachVertical = [&](const std::function<void(int row, int col)> &take) {
+      for (int col : columns) {
+         for (const Run &run : runs_.at(col)) {
+            for (int row = std::max(run.first, 0); row <= run.last && row < rows_; ++row) {
+               if (!OwnCell(row, col)) {
+                  take(row, col);
+               }
             }
          }
       }
+   };
+   eachVertical([&](int row, int) { ++begin[static_cast<size_t>(row) + 1]; });
+   for (size_t row = 1; row < begin.size(); ++row) {
+      begin[row] += begin[row - 1];
    }
-   std::sort(all.begin(), all.end(), [](const std::pair<uint64_t, Node> &a, const std::pair<uint64_t, Node> &b) {
-      return a.first < b.first;
-   });
-   for (const auto &cell : all) {
-      visit(static_cast<int>(cell.first >> 32), static_cast<int>(cell.first & 0xFFFFFFFFu), cell.second);
+   std::vector<int> verticals(begin.back());
+   std::vector<size_t> fill(begin.begin(), begin.end() - 1);
+   eachVertical([&](int row, int col) { verticals[fill[static_cast<size_t>(row)]++] = col; });
+
+   Node vertical;
+   vertical.kind = NODE_VERTICAL;
+   for (int row = 0; row < rows_; ++row) {
+      const Row &own = rowCells_[static_cast<size_t>(row)];
+      size_t next = begin[static_cast<size_t>(row)];
+      const size_t end = begin[static_cast<size_t>(row) + 1];
+      for (int i = 0; i < own.length; ++i) {
+         const int col = own.start + i;
+         for (; next < end && verticals[next] < col; ++next) {
+            visit(row, verticals[next], vertical);
+         }
+         visit(row, col, cells_[own.offset + static_cast<size_t>(i)]);
+      }
+      for (; next < end; ++next) {
+         visit(row, verticals[next], vertical);
+      }
    }
 }
 
 SnapshotLayout::SnapshotLayout(const SnapshotTree &tree)
 {
-   // Each snapshot puts up to three cells (line, tee or corner, itself); sized once, the tables
-   // never rehash while the layout grows.
+   // Each snapshot puts up to three cells (tee or corner, line, itself); sized once, the tables
+   // never grow while the layout is made.
    const size_t count = tree.GetCount() + 2;
    matrix_.cells_.reserve(count * 3);
+   matrix_.rowCells_.reserve(count);
    placed_.reserve(count);
    index_.reserve(count);
    byRow_.reserve(count);
@@ -77,10 +116,17 @@ SnapshotLayout::SnapshotLayout(const SnapshotTree &tree)
 
 void SnapshotLayout::Put(int row, int col, int kind, Snapshot *snapshot)
 {
+   // Place fills the rows in order, each from left to right without gaps: a new row begins at
+   // the column of its first cell.
+   std::vector<Matrix::Row> &rows = matrix_.rowCells_;
+   while (static_cast<int>(rows.size()) <= row) {
+      rows.push_back({col, 0, matrix_.cells_.size()});
+   }
    Node node;
    node.kind = kind;
    node.snapshot = snapshot;
-   matrix_.cells_[Matrix::Key(row, col)] = node;
+   matrix_.cells_.push_back(node);
+   ++rows[static_cast<size_t>(row)].length;
    matrix_.rows_ = std::max(matrix_.rows_, row + 1);
    matrix_.cols_ = std::max(matrix_.cols_, col + 1);
    if (kind == NODE_SNAPSHOT || kind == NODE_YAH) {
@@ -90,9 +136,13 @@ void SnapshotLayout::Put(int row, int col, int kind, Snapshot *snapshot)
       size_t order = placed_.size();
       placed_.push_back({snapshot, loc, order});
       index_[snapshot] = order;
-      // Reading order keeps both lists sorted: rows grow down a column, columns along a row.
+      // Reading order keeps the column lists sorted (rows grow down a column) and a row's
+      // snapshots side by side.
       byColumn_[col].push_back(order);
-      byRow_[row].push_back(order);
+      while (static_cast<int>(byRow_.size()) <= row) {
+         byRow_.push_back({order, order});
+      }
+      byRow_[static_cast<size_t>(row)].last = order;
       if (kind == NODE_YAH) {
          yah_ = loc;
       }
@@ -131,10 +181,11 @@ void SnapshotLayout::Place(const SnapshotTree &tree)
       Snapshot *child = top.kids[index];
       int row = index == 0 ? top.row : lastRow + 1;
       int col = top.col + 2;
-      Put(row, col - 1, NODE_LINE);
+      // Left to right: a further child's row begins with its tee or corner.
       if (index > 0) {
          Put(row, top.col, index + 1 == top.kids.size() ? NODE_CORNER : NODE_TEE);
       }
+      Put(row, col - 1, NODE_LINE);
       Put(row, col, child->IsYah() ? NODE_YAH : NODE_SNAPSHOT, child);
       lastRow = row;
       if (!child->IsYah()) {
@@ -196,9 +247,9 @@ SnapshotLayout::Loc SnapshotLayout::Navigate(const Loc &from, int direction) con
       }
       return !snapshot->IsYah() && snapshot->GetTree()->GetYAH()->GetParent() == snapshot ? yah_ : from;
    case NAV_ROW_START:
-      return placed_[byRow_.at(from.row).front()].loc;
+      return placed_[byRow_.at(static_cast<size_t>(from.row)).first].loc;
    case NAV_ROW_END:
-      return placed_[byRow_.at(from.row).back()].loc;
+      return placed_[byRow_.at(static_cast<size_t>(from.row)).last].loc;
    case NAV_FIRST:
       return placed_.front().loc;
    case NAV_LAST:
